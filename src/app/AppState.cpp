@@ -14,3 +14,15 @@ OptionSet &options()
     static OptionSet set;
     return set;
 }
+
+#include "NumberText.h"
+
+int OptionSet::viewModeValue() const { return static_cast<int>(leadingNumber(ViewMode)); }
+int OptionSet::thumbSizeValue() const
+{
+    const int v = static_cast<int>(leadingNumber(ThumbSize));
+    return v >= 1 ? v : 100;
+}
+double OptionSet::slideDelayValue() const { return leadingNumber(SlideDelay); }
+int OptionSet::sortColValue() const { return static_cast<int>(leadingNumber(SortCol)); }
+int OptionSet::sortDirValue() const { return static_cast<int>(leadingNumber(SortDir)); }

@@ -1,0 +1,245 @@
+#include "NumberText.h"
+#include "SettingsStore.h"
+#include "SettingsText.h"
+#include "StoredOptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace SettingsText;
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString ini() const { return dir.filePath("Glintwave.ini"); }
+    void writeIni(const QByteArray &body)
+    {
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(body);
+    }
+    SettingsContext context() const
+    {
+        SettingsContext c;
+        c.screenWidthTwips = 1024 * 15;
+        c.screenHeightTwips = 768 * 15;
+        c.startFolder = "/start";
+        c.fontName = "DejaVu Sans";
+        c.fontSize = 9;
+        return c;
+    }
+
+private slots:
+    void numberConversions()
+    {
+        // Fractions round to the nearest integer, halves to even.
+        QCOMPARE(*toInt16("8.25"), int16_t(8));
+        QCOMPARE(*toInt16("8.5"), int16_t(8));
+        QCOMPARE(*toInt16("9.5"), int16_t(10));
+        QCOMPARE(*toInt16("-2.5"), int16_t(-2));
+        QCOMPARE(*toInt16(" 12 "), int16_t(12));
+        QCOMPARE(*toInt16("32767"), int16_t(32767));
+        QVERIFY(!toInt16("32768"));
+        QVERIFY(!toInt16("-32769"));
+        QVERIFY(!toInt16("abc"));
+        QVERIFY(!toInt16(""));
+        QCOMPARE(*toInt32("16777215"), int32_t(16777215));
+        QVERIFY(!toInt32("3000000000"));
+        QCOMPARE(*toFloat("6795"), 6795.0f);
+        QVERIFY(!toFloat("1e40"));
+        QVERIFY(!toFloat("12ab"));
+    }
+
+    void boolConversions()
+    {
+        QCOMPARE(*toBool("True"), true);
+        QCOMPARE(*toBool("tRUE"), true);
+        QCOMPARE(*toBool("-1"), true);
+        QCOMPARE(*toBool("2"), true);
+        QCOMPARE(*toBool("False"), false);
+        QCOMPARE(*toBool("0"), false);
+        QVERIFY(!toBool("yes"));
+    }
+
+    void writtenForms()
+    {
+        QCOMPARE(fromFloat(6795.0f), QString("6795"));
+        QCOMPARE(fromFloat(-120.0f), QString("-120"));
+        QCOMPARE(fromFloat(0.1f), QString("0.1"));   // shortest text for the float, not the double
+        QCOMPARE(fromFloat(4567.5f), QString("4567.5"));
+        QCOMPARE(fromFloat(30000000.0f), QString("30000000"));
+        QCOMPARE(*toFloat(fromFloat(1.0f / 3.0f)), 1.0f / 3.0f);
+        QCOMPARE(fromBool(true), QString("True"));
+        QCOMPARE(fromInt(-32768), QString("-32768"));
+    }
+
+    void leadingNumbers()
+    {
+        QCOMPARE(leadingNumber("12ab"), 12.0);
+        QCOMPARE(leadingNumber("2.5"), 2.5);
+        QCOMPARE(leadingNumber("2.9.1"), 2.9);
+        QCOMPARE(leadingNumber("abc"), 0.0);
+        QCOMPARE(leadingNumber(""), 0.0);
+        QCOMPARE(leadingNumber("  -3x"), -3.0);
+    }
+
+    void emptyStoreGivesDefaults()
+    {
+        QFile::remove(ini());
+        SettingsStore store(ini());
+        WindowSettings w;
+        OptionSet o;
+        readAllSettings(store, context(), w, o);
+        QCOMPARE(w.MainWidth, 6795.0f);
+        QCOMPARE(w.MainHeight, 5595.0f);
+        QCOMPARE(w.MainLeft, float((1024 * 15 - 6795) / 2.0));
+        QCOMPARE(w.MainTop, float((768 * 15 - 5595) / 2.0));
+        QCOMPARE(w.Filter, QString("011111111111111"));
+        QCOMPARE(w.Path, QString("/start"));
+        QCOMPARE(o.ViewMode, QString("0"));
+        QCOMPARE(o.ThumbSize, QString("100"));
+        QCOMPARE(o.SlideDelay, QString("5"));
+        QCOMPARE(o.TimingInfo, int16_t(1));
+        QCOMPARE(o.BgColour, 16777215);
+        QCOMPARE(o.UnknownAsText, int16_t(1));
+        QCOMPARE(o.CDPlaybackDrive, QString("D:"));
+        QCOMPARE(o.TextFontName, QString("DejaVu Sans"));
+        QCOMPARE(o.TextFontSize, int16_t(9));
+        QCOMPARE(w.DetailedCol[0], 3000);
+        QCOMPARE(w.DetailedCol[3], 4000);
+        QCOMPARE(o.EdgeTuning, int16_t(40));
+        QCOMPARE(o.SortDir, QString("0"));
+    }
+
+    void damagedKeysTakeTheirDefaults()
+    {
+        // One bad line must not leave a zero thumbnail size, slide delay or
+        // edge threshold, and must not disturb the keys around it.
+        writeIni("[Settings]\nThumbSize=abc\nSlideDelay=\nEdgeTuning=x40\nTextFontSize=8.5\n"
+                 "TextFontBold=-1\nWindowState=99999\nBgColour=12345\nMainWidth=wide\n"
+                 "MainHeight=7000\nView=2\n");
+        SettingsStore store(ini());
+        WindowSettings w;
+        OptionSet o;
+        readAllSettings(store, context(), w, o);
+        QCOMPARE(o.ThumbSize, QString("100"));
+        QCOMPARE(o.SlideDelay, QString("5"));
+        QCOMPARE(o.EdgeTuning, int16_t(40));
+        QCOMPARE(o.TextFontSize, int16_t(8));
+        QCOMPARE(o.TextFontBold, true);
+        QCOMPARE(w.WindowState, int16_t(0));
+        QCOMPARE(o.BgColour, 12345);
+        QCOMPARE(w.MainWidth, 6795.0f);
+        QCOMPARE(w.MainHeight, 7000.0f);
+        QCOMPARE(w.MainTop, float((768 * 15 - 7000) / 2.0)); // default follows the restored height
+        QCOMPARE(o.viewModeValue(), 2);
+    }
+
+    void roundTripKeepsEveryValueAndForeignKeys()
+    {
+        writeIni("[Other]\nkeep=me\n[Settings]\nUnknownKey=stays\n");
+        WindowSettings w;
+        OptionSet o;
+        w.MainLeft = 150.5f;
+        w.MainTop = -30;
+        w.MainWidth = 9000;
+        w.MainHeight = 6000;
+        w.WindowState = 2;
+        w.Filter = "1000000000000001";
+        w.Path = "/tmp/a folder, with \"quotes\" & more";
+        w.CustomFilter = "*.PNG;*.TIF,*.x";
+        w.DetailedCol = {1234, 2345, 3456, 4567};
+        o.ViewMode = "1";
+        o.ThumbSize = "64";
+        o.SlideDelay = "2.5";
+        o.ScaleBig = 1;
+        o.VideoSize = 6;
+        o.BgColour = 0x00C08040;
+        o.CDPlaybackDrive = "/media/cdrom [AUDIO]";
+        o.TextFontName = "Liberation Mono";
+        o.TextFontSize = 14;
+        o.TextFontItalic = true;
+        o.SortCol = "2";
+        o.SortDir = "1";
+        o.EdgeTuning = 150;
+        o.LoopSlide = 1;
+        o.CDonTop = 1;
+        {
+            SettingsStore store(ini());
+            writeAllSettings(store, w, o);
+            QVERIFY(store.sync());
+        }
+        SettingsStore store(ini());
+        WindowSettings w2;
+        OptionSet o2;
+        readAllSettings(store, context(), w2, o2);
+        QCOMPARE(w2.MainLeft, w.MainLeft);
+        QCOMPARE(w2.MainTop, w.MainTop);
+        QCOMPARE(w2.MainWidth, w.MainWidth);
+        QCOMPARE(w2.WindowState, w.WindowState);
+        QCOMPARE(w2.Filter, w.Filter);
+        QCOMPARE(w2.Path, w.Path);
+        QCOMPARE(w2.CustomFilter, w.CustomFilter);
+        QCOMPARE(w2.DetailedCol, w.DetailedCol);
+        QCOMPARE(o2.ViewMode, o.ViewMode);
+        QCOMPARE(o2.ThumbSize, o.ThumbSize);
+        QCOMPARE(o2.SlideDelay, o.SlideDelay);
+        QCOMPARE(o2.ScaleBig, o.ScaleBig);
+        QCOMPARE(o2.VideoSize, o.VideoSize);
+        QCOMPARE(o2.BgColour, o.BgColour);
+        QCOMPARE(o2.CDPlaybackDrive, o.CDPlaybackDrive);
+        QCOMPARE(o2.TextFontName, o.TextFontName);
+        QCOMPARE(o2.TextFontSize, o.TextFontSize);
+        QCOMPARE(o2.TextFontItalic, o.TextFontItalic);
+        QCOMPARE(o2.SortCol, o.SortCol);
+        QCOMPARE(o2.SortDir, o.SortDir);
+        QCOMPARE(o2.EdgeTuning, o.EdgeTuning);
+        QCOMPARE(o2.CDonTop, o.CDonTop);
+        QCOMPARE(store.GetSetting("UnknownKey", ""), QString("stays"));
+        QSettings raw(ini(), QSettings::IniFormat);
+        QCOMPARE(raw.value("Other/keep").toString(), QString("me"));
+        QCOMPARE(raw.value("Settings/TextFontItalic").toString(), QString("True"));
+    }
+
+    void unreadableStoreOpensWithDefaultsAndIsKept()
+    {
+        // A store that cannot be read as a whole is not overwritten: it is set
+        // aside on the first write, so none of its content is lost.
+        QByteArray garbage("[Settings]\nThumbSize=64\n");
+        garbage.append(QByteArray(64, '\0'));
+        garbage.append("\n[Sett\xff\xfe");
+        writeIni(garbage);
+        SettingsStore probe(ini());
+        if (!probe.damaged())
+            QSKIP("this Qt reads the damaged file; nothing to set aside");
+        WindowSettings w;
+        OptionSet o;
+        readAllSettings(probe, context(), w, o);
+        QCOMPARE(o.ThumbSize, QString("100"));
+        writeAllSettings(probe, w, o);
+        QVERIFY(probe.sync());
+        const QStringList aside = QDir(dir.path()).entryList({"Glintwave.ini.damaged-*"});
+        QCOMPARE(aside.size(), 1);
+        QFile kept(dir.filePath(aside.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), garbage);
+    }
+
+    void storeThatIsAFolderIsNotUsable()
+    {
+        const QString path = dir.filePath("folder.ini");
+        QVERIFY(QDir().mkpath(path));
+        SettingsStore store(path);
+        QVERIFY(store.damaged());
+        QCOMPARE(store.GetSetting("ThumbSize", "100"), QString("100"));
+        store.SaveSetting("ThumbSize", "64");
+        QVERIFY(!store.sync());
+        QVERIFY(QFileInfo(path).isDir());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"
