@@ -1,0 +1,65 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+
+// The setup dialog's conversions and choices, kept apart from the widgets so
+// that they can be checked directly.
+namespace setup {
+
+// The colour value 0x00BBGGRR split into the three bar positions and joined
+// back. Anything above the low 24 bits is not a colour and is dropped.
+struct Rgb {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+Rgb splitColour(int32_t bgr);
+int32_t joinColour(int red, int green, int blue);
+
+// The CD drive list of the dialog: the drive-list entries that are CD drives,
+// in order, and which of them is selected (-1 for none). An entry equal to
+// the stored drive (exact text, case significant) selects the CD entry added
+// last at that point, even when the matching entry itself is no CD drive;
+// before any CD entry was added that means no selection.
+struct CdChoice {
+    QStringList entries;
+    int selected = -1;
+};
+CdChoice chooseCdDrives(const QStringList &driveEntries, const QString &storedDrive,
+                        const std::function<bool(QString &)> &isCdDrive);
+
+// Ranges the dialog keeps values in. A hand-edited settings file can hold
+// anything; the dialog shows the nearest value it can offer and OK stores that.
+constexpr int EdgeMin = 1;
+constexpr int EdgeMax = 150;
+constexpr int VideoSizeCount = 8;
+// Thumbnails of 0 pixels show nothing and huge ones exhaust memory.
+constexpr double ThumbMin = 8;
+constexpr double ThumbMax = 1024;
+// The slide timer runs 1000 x delay ms: 0 would fire without pause, and a
+// delay beyond an hour looks like a stalled show.
+constexpr double SlideDelayMin = 0.5;
+constexpr double SlideDelayMax = 3600;
+
+int clampEdge(int value);
+// An index outside the list falls back to "Original".
+int videoSizeIndex(int value);
+double clampThumbSize(double value);
+double clampSlideDelay(double value);
+
+// The shortest decimal text of a number ("12", "2.5"), as the settings keep it.
+QString numberText(double value);
+
+// OK's reading of the two text boxes: the leading number, kept in range, as text.
+QString thumbSizeFromText(const QString &text);
+QString slideDelayFromText(const QString &text);
+
+// What a stored check-box option shows as: the flags tested for being
+// non-zero tick on any non-zero value, those tested for being exactly 1
+// tick only on 1, so the box shows what the program will actually do.
+bool tickedIfNonZero(int value);
+bool tickedIfOne(int value);
+
+} // namespace setup
