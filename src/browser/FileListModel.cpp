@@ -1,0 +1,40 @@
+#include "FileListModel.h"
+
+void FileListModel::setNames(const QStringList &names)
+{
+    beginResetModel();
+    m_names = names;
+    m_pictures.clear();
+    endResetModel();
+}
+
+void FileListModel::clear() { setNames({}); }
+
+void FileListModel::append(const QString &name, const QPixmap &picture)
+{
+    const int row = m_names.size();
+    beginInsertRows(QModelIndex(), row, row);
+    m_names.append(name);
+    if (!picture.isNull()) {
+        m_pictures.resize(row + 1);
+        m_pictures[row] = picture;
+    }
+    endInsertRows();
+}
+
+int FileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_names.size();
+}
+
+QVariant FileListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_names.size())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return m_names[index.row()];
+    if (role == Qt::DecorationRole && index.row() < m_pictures.size()
+        && !m_pictures[index.row()].isNull())
+        return m_pictures[index.row()];
+    return {};
+}

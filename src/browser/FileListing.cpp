@@ -1,0 +1,76 @@
+#include "FileListing.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <dirent.h>
+#include <numeric>
+#include <sys/stat.h>
+#include <vector>
+
+void FileListing::setPath(const QString &path)
+{
+    m_path = path;
+    refresh();
+}
+
+bool FileListing::setPattern(const QString &pattern)
+{
+    if (!FilePattern::isAcceptable(pattern))
+        return false;
+    m_patternText = pattern;
+    m_pattern = FilePattern(pattern);
+    refresh();
+    return true;
+}
+
+void FileListing::refresh()
+{
+    m_names.clear();
+    if (m_path.isEmpty() || m_pattern.matchesNothing())
+        return;
+    const QByteArray folder = QFile::encodeName(m_path);
+    DIR *dir = opendir(folder.constData());
+    if (!dir)
+        return;
+    const int dirFd = dirfd(dir);
+    while (dirent *entry = readdir(dir)) {
+        const char *raw = entry->d_name;
+        if (raw[0] == '.')
+            continue; // hidden, and "." / ".."
+        bool regular = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            regular = fstatat(dirFd, raw, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (!regular)
+            continue;
+        const QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) != QByteArray(raw))
+            continue;
+        if (m_pattern.matches(name))
+            m_names.append(name);
+    }
+    closedir(dir);
+    sortNames(m_names);
+}
+
+void FileListing::sortNames(QStringList &names)
+{
+    // Fold once, then sort indices: far cheaper than folding in every comparison.
+    std::vector<QString> keys;
+    keys.reserve(names.size());
+    for (const QString &n : names)
+        keys.push_back(n.toCaseFolded());
+    std::vector<int> order(names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const int c = keys[a].compare(keys[b]);
+        return c != 0 ? c < 0 : names[a] < names[b];
+    });
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (int i : order)
+        sorted.append(names[i]);
+    names.swap(sorted);
+}

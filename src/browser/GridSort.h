@@ -1,0 +1,22 @@
+#pragma once
+#include "FileDetails.h"
+
+#include <QVector>
+#include <array>
+
+namespace GridSort {
+
+// The grid's sort codes: 3/4 numeric ascending/descending (the size column),
+// 5/6 text without case ascending/descending (the others). Direction 1 is
+// ascending, anything else descending.
+int sortCode(int column, int direction);
+
+// Sorts the data rows by the column in the order of the sort code; stable,
+// so equal keys keep their list order.
+void sortRows(QVector<DetailRow> &rows, int column, int direction);
+
+// The column a press on the header at x chooses, given the widths of columns
+// 0..2 in the same unit. A press exactly on a border returns current.
+int headerColumnAt(double x, const std::array<double, 3> &widths, int current);
+
+} // namespace GridSort

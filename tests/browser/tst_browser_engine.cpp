@@ -1,0 +1,260 @@
+#include "AddressHistory.h"
+#include "DetailModel.h"
+#include "FileDetails.h"
+#include "FileListing.h"
+#include "GridSort.h"
+#include "MediaTypes.h"
+#include "TypeFilters.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+#include <utime.h>
+
+namespace {
+void touch(const QString &path, const QByteArray &content = "x")
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+} // namespace
+
+class TestBrowserEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void extensionKeys_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("thumb");
+        QTest::newRow("jpg") << "photo.jpg" << "JPG" << int(MediaKind::Picture) << 0;
+        QTest::newRow("JPEG") << "Photo.JPEG" << "JPEG" << int(MediaKind::Picture) << 0;
+        QTest::newRow("short") << "x.au" << "AU" << int(MediaKind::Audio) << 3;
+        QTest::newRow("second ext") << "song.mp3.bak" << "BAK" << int(MediaKind::Other) << 1;
+        QTest::newRow("dot in last five") << "a.b.au" << "B.AU" << int(MediaKind::Other) << 1;
+        QTest::newRow("no dot") << "Readme" << "EADME" << int(MediaKind::Other) << 1;
+        QTest::newRow("wmf") << "clip.wmf" << "WMF" << int(MediaKind::Picture) << 1;
+        QTest::newRow("cda") << "track01.cda" << "CDA" << int(MediaKind::Audio) << 1;
+        QTest::newRow("long ext") << "page.shtml" << "SHTML" << int(MediaKind::Other) << 1;
+        QTest::newRow("path") << "/home/u/My Films/clip.mpeg" << "MPEG" << int(MediaKind::Video) << 2;
+        QTest::newRow("swf") << "movie.swf" << "SWF" << int(MediaKind::Flash) << 6;
+        QTest::newRow("htm") << "index.htm" << "HTM" << int(MediaKind::WebPage) << 5;
+        QTest::newRow("txt") << "notes.TXT" << "TXT" << int(MediaKind::Text) << 4;
+        QTest::newRow("log") << "notes.log" << "LOG" << int(MediaKind::Other) << 1;
+        QTest::newRow("empty") << "" << "" << int(MediaKind::Other) << 1;
+    }
+    void extensionKeys()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, key);
+        QFETCH(int, kind);
+        QFETCH(int, thumb);
+        QCOMPARE(ExtensionKey(name), key);
+        QCOMPARE(int(mediaKindOf(ExtensionKey(name))), kind);
+        QCOMPARE(thumbnailSourceOf(ExtensionKey(name)), thumb);
+    }
+
+    void patternFromTypeBoxes()
+    {
+        using namespace TypeFilters;
+        const Ticks defaults = fromFilterText("011111111111111");
+        QVERIFY(!defaults[0]);
+        QVERIFY(!defaults[15]);
+        QCOMPARE(patternFromBoxes(defaults),
+                 QString("*.AVI;*.GIF;*.JPG;*.JPEG;*.MP3;*.MPG;*.MPEG;*.BMP;*.WAV;*.MID;*.MIDI;"
+                         "*.TXT;*.HTM;*.HTML;*.ASF;*.AU;*.ICO;*.SWF"));
+        Ticks onlyBmp{};
+        onlyBmp[6] = true;
+        QCOMPARE(patternWithCustom(onlyBmp, "*.PNG"), QString("*.BMP;*.PNG"));
+        const Ticks none{};
+        QCOMPARE(patternWithCustom(none, ""), QString(""));
+        QCOMPARE(patternWithCustom(none, "*.PNG"), QString(";*.PNG"));
+        // A custom pattern that cannot be a file pattern is dropped.
+        QCOMPARE(patternWithCustom(onlyBmp, "../*.PNG"), QString("*.BMP"));
+        // Stored text: short texts leave the rest unticked, long ones are cut.
+        const Ticks longer = fromFilterText("10000000000000011111");
+        QVERIFY(longer[0] && longer[15]);
+        QCOMPARE(toFilterText(longer), QString("1000000000000001"));
+        QCOMPARE(toFilterText(fromFilterText("1")), QString("1000000000000000"));
+        // Every box sits on one page, and each page lists its own boxes.
+        for (int page = 0; page < 4; ++page)
+            for (int box : boxesOnPage(page))
+                QCOMPARE(pageOf(box), page);
+    }
+
+    void wildcardMatching()
+    {
+        FilePattern p("*.JPG;*.jpeg;a?c.txt");
+        QVERIFY(p.matches("x.jpg"));
+        QVERIFY(p.matches("X.JpEg"));
+        QVERIFY(p.matches("abc.TXT"));
+        QVERIFY(!p.matches("abbc.txt"));
+        QVERIFY(!p.matches("x.jpg.bak"));
+        QVERIFY(FilePattern("*.*").matches("Makefile"));
+        QVERIFY(FilePattern("").matchesNothing());
+        QVERIFY(FilePattern(";*.PNG").matches("a.png"));
+        // Regular-expression characters in names are literal.
+        QVERIFY(FilePattern("(1)+[x].*").matches("(1)+[x].png"));
+        QVERIFY(!FilePattern("(1)+[x].*").matches("11x.png"));
+    }
+
+    void listingReadsARealFolder()
+    {
+        QTemporaryDir dir;
+        const QString d = dir.path();
+        for (const char *n : {"b.JPG", "A.jpg", "c.txt", "Zeta.jpeg", "a b 'q' \"<&%#>\".jpg",
+                              ".hidden.jpg", "noext"})
+            touch(d + "/" + n);
+        QVERIFY(QDir(d).mkdir("folder.jpg"));
+        QVERIFY(QFile::link(d + "/A.jpg", d + "/link.jpg"));
+        QVERIFY(QFile::link(d + "/missing", d + "/dangling.jpg"));
+        // A name whose bytes are not valid UTF-8 cannot be opened by name
+        // again through Qt: it is left out instead of listed wrongly.
+        const QByteArray odd = QFile::encodeName(d) + "/bad\xff\xfe.jpg";
+        FILE *f = fopen(odd.constData(), "w");
+        QVERIFY(f);
+        fclose(f);
+
+        FileListing list;
+        list.setPath(d);
+        QVERIFY(list.setPattern("*.JPG;*.JPEG"));
+        QCOMPARE(list.names(), QStringList({"a b 'q' \"<&%#>\".jpg", "A.jpg", "b.JPG",
+                                            "link.jpg", "Zeta.jpeg"}));
+        QVERIFY(list.setPattern("*.*"));
+        QCOMPARE(list.ListCount(), 7);
+        QVERIFY(!list.setPattern("a/b"));
+        QCOMPARE(list.pattern(), QString("*.*"));
+        QVERIFY(list.setPattern(""));
+        QCOMPARE(list.ListCount(), 0);
+
+        list.setPattern("*.*");
+        list.setPath(d + "/vanished");
+        QCOMPARE(list.ListCount(), 0);
+        unlink(odd.constData()); // QTemporaryDir cannot remove it by name
+    }
+
+    void addressCompletion()
+    {
+        AddressHistory h;
+        h.record("/usr/share");
+        h.record("/home/user");
+        h.record("/usr/share/doc"); // newest first
+        h.record("/home/user");     // already listed: stays where it is
+        QCOMPARE(h.entries(), QStringList({"/usr/share/doc", "/home/user", "/usr/share"}));
+        h.record("/Home/User");     // letter case counts
+        QCOMPARE(h.entries().size(), 4);
+
+        auto c = h.complete("/US", 3);
+        QCOMPARE(c.text, QString("/usr/share/doc"));
+        QCOMPARE(c.caret, 3);
+        QCOMPARE(c.selected, 1);
+        // Text after the caret is dropped when nothing matches.
+        c = h.complete("/opt/xyz", 4);
+        QCOMPARE(c.text, QString("/opt"));
+        QCOMPARE(c.caret, 4);
+        QCOMPARE(c.selected, -1);
+        c = h.complete("/home/user", 2);
+        QCOMPARE(c.text, QString("/Home/User"));
+    }
+
+    void goToFolder()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("sub dir"));
+        const QString sub = dir.path() + "/sub dir";
+        QCOMPARE(folderForAddress(sub), sub);
+        QCOMPARE(folderForAddress(sub + "/"), sub);
+        QCOMPARE(folderForAddress(sub + "//"), sub);
+        QCOMPARE(folderForAddress("/"), QString("/"));
+        QVERIFY(folderForAddress(dir.path() + "/nope").isEmpty());
+        QVERIFY(folderForAddress("").isEmpty());
+        touch(dir.path() + "/file");
+        QVERIFY(folderForAddress(dir.path() + "/file").isEmpty());
+    }
+
+    void detailFields()
+    {
+        QTemporaryDir dir;
+        touch(dir.path() + "/a.jpg", QByteArray(512, 'x'));
+        const QDateTime when(QDate(2001, 6, 30), QTime(17, 5, 30));
+        struct utimbuf times = {when.toSecsSinceEpoch(), when.toSecsSinceEpoch()};
+        QCOMPARE(utime(QFile::encodeName(dir.path() + "/a.jpg").constData(), &times), 0);
+        const auto rows = readDetails(dir.path(), {"a.jpg", "gone.txt"});
+        QCOMPARE(rows[0].size, QString(" 512"));
+        QCOMPARE(rows[0].date, QString("2001-06-30 17:05"));
+        QCOMPARE(rows[0].type, QString("JPEG image"));
+        QCOMPARE(rows[1].name, QString("gone.txt"));
+        QVERIFY(rows[1].size.isEmpty());
+        QVERIFY(rows[1].date.isEmpty());
+        QCOMPARE(sizeField(0), QString(" 0"));
+    }
+
+    void gridSorting()
+    {
+        auto row = [](QString n, qint64 b, QString d, QString t) {
+            DetailRow r;
+            r.name = n;
+            r.bytes = b;
+            r.size = sizeField(b);
+            r.date = d;
+            r.type = t;
+            return r;
+        };
+        const QVector<DetailRow> rows = {row("b.txt", 10, "2002-01-01 00:00", "plain"),
+                                         row("A.txt", 9, "2001-06-30 17:05", "Plain"),
+                                         row("c.txt", 100, "1999-12-31 23:59", "JPEG")};
+        auto names = [](const QVector<DetailRow> &r) {
+            QStringList n;
+            for (const auto &x : r)
+                n << x.name;
+            return n;
+        };
+        QVector<DetailRow> r = rows;
+        GridSort::sortRows(r, 1, 1); // size ascending: numeric, 9 before 10
+        QCOMPARE(names(r), QStringList({"A.txt", "b.txt", "c.txt"}));
+        GridSort::sortRows(r, 1, 2); // right button: descending
+        QCOMPARE(names(r), QStringList({"c.txt", "b.txt", "A.txt"}));
+        GridSort::sortRows(r, 2, 1); // oldest first
+        QCOMPARE(names(r), QStringList({"c.txt", "A.txt", "b.txt"}));
+        GridSort::sortRows(r, 0, 0); // descending, case ignored
+        QCOMPARE(names(r), QStringList({"c.txt", "b.txt", "A.txt"}));
+        r = rows;
+        GridSort::sortRows(r, 3, 1); // equal keys keep their order
+        QCOMPARE(names(r), QStringList({"c.txt", "b.txt", "A.txt"}));
+        QCOMPARE(GridSort::sortCode(1, 1), 3);
+        QCOMPARE(GridSort::sortCode(1, 4), 4);
+        QCOMPARE(GridSort::sortCode(2, 1), 5);
+        QCOMPARE(GridSort::sortCode(0, 0), 6);
+
+        DetailModel model;
+        QCOMPARE(model.rowCount(), 1); // the grid always keeps an empty row
+        model.setRows(rows);
+        QCOMPARE(model.rowCount(), 3);
+        model.sortBy(1, 1);
+        QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(), QString("A.txt"));
+        QCOMPARE(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QString("Date Modified"));
+    }
+
+    void headerHitTest()
+    {
+        const std::array<double, 3> w = {3000, 1500, 2000};
+        QCOMPARE(GridSort::headerColumnAt(10, w, 2), 0);
+        QCOMPARE(GridSort::headerColumnAt(3001, w, 0), 1);
+        QCOMPARE(GridSort::headerColumnAt(6000, w, 0), 2);
+        QCOMPARE(GridSort::headerColumnAt(9000, w, 0), 3);
+        // Exactly on a border: the column stays, only the direction changes.
+        QCOMPARE(GridSort::headerColumnAt(3000, w, 2), 2);
+        QCOMPARE(GridSort::headerColumnAt(4500, w, 0), 0);
+        QCOMPARE(GridSort::headerColumnAt(6500, w, 1), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBrowserEngine)
+#include "tst_browser_engine.moc"
