@@ -91,6 +91,21 @@ void frmOptions::buildControls()
     lblColour = place(new QLabel(this), 4695, 2760, 300, 1215);
     lblEdge = place(new QLabel("Edge tuning", this), 4680, 1550, 1185, 195);
 
+    // Named as the controls are known elsewhere (tests, style sheets).
+    const std::pair<QWidget *, const char *> named[] = {
+        {lblThumbs, "lblThumbs"}, {txtThumbs, "txtThumbs"}, {lblSlideDelay, "lblSlideDelay"},
+        {txtSlideDelay, "txtSlideDelay"}, {lblVideoSize, "lblVideoSize"}, {cboVideoSize, "cboVideoSize"},
+        {lblCDDrive, "lblCDDrive"}, {cboCD, "cboCD"}, {chkTiming, "chkTiming"},
+        {chkNA, "chkNA"}, {chkLoopSlide, "chkLoopSlide"}, {chkCDtop, "chkCDtop"},
+        {lblFont, "lblFont"}, {cmdFont, "cmdFont"}, {chkScaleBig, "chkScaleBig"},
+        {chkScaleSmall, "chkScaleSmall"}, {hsbEdge, "hsbEdge"}, {vsbRed, "vsbRed"},
+        {vsbGreen, "vsbGreen"}, {vsbBlue, "vsbBlue"}, {OKButton, "OKButton"},
+        {CancelButton, "CancelButton"}, {lblScaleIt, "lblScaleIt"}, {lblBgcol, "lblBgcol"},
+        {lblColour, "lblColour"}, {lblEdge, "lblEdge"},
+    };
+    for (const auto &[w, name] : named)
+        w->setObjectName(QString::fromLatin1(name));
+
     lblBgcol->setWordWrap(true);
     lblBgcol->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblColour->setAutoFillBackground(true);
