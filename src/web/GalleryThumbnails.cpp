@@ -1,0 +1,90 @@
+#include "GalleryThumbnails.h"
+
+#include "NumberText.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSet>
+
+#include <cmath>
+
+bool isThumbnailPicture(const QString &fileName)
+{
+    static const QSet<QString> pictures = {"JPG", "JPEG", "BMP", "GIF", "ICO"};
+    const int dot = fileName.lastIndexOf('.');
+    if (dot < 0)
+        return false;
+    return pictures.contains(fileName.mid(dot + 1).toUpper());
+}
+
+int thumbnailWidth(const QString &text)
+{
+    const double value = leadingNumber(text);
+    if (!(value >= 1.0))
+        return 100;
+    if (value > 2000.0)
+        return 2000;
+    return std::max(8, static_cast<int>(value));
+}
+
+QString thumbnailFolderName(const QString &pageFileName)
+{
+    QString base = QFileInfo(pageFileName).completeBaseName();
+    if (base.isEmpty())
+        base = pageFileName;   // ".htm" has no base name of its own
+    return base + "_thumbs";
+}
+
+QString thumbnailFileName(const QString &pictureName)
+{
+    // The full name keeps a.jpg and a.gif apart; PNG keeps transparency.
+    return pictureName + ".png";
+}
+
+namespace {
+// Icons hold several sizes: the largest makes the best thumbnail.
+void jumpToLargestImage(QImageReader &reader)
+{
+    const int count = reader.imageCount();
+    if (count <= 1)
+        return;
+    int best = 0;
+    qint64 bestArea = -1;
+    for (int i = 0; i < count; ++i) {
+        if (!reader.jumpToImage(i))
+            break;
+        const QSize size = reader.size();
+        const qint64 area = qint64(size.width()) * size.height();
+        if (area > bestArea) {
+            bestArea = area;
+            best = i;
+        }
+    }
+    reader.jumpToImage(best);
+}
+}
+
+QImage makeThumbnail(const QString &path, int width)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    if (reader.format() == "ico")
+        jumpToLargestImage(reader);
+    const QSize stored = reader.size();
+    if (stored.isValid() && stored.width() > 0 && stored.height() > 0) {
+        // A picture turned by its orientation tag is scaled before it turns.
+        const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+        const QSize shown = turned ? stored.transposed() : stored;
+        const int height = std::max(1, int(std::lround(double(shown.height()) * width / shown.width())));
+        // Decoding straight to the small size is far cheaper for big JPEGs.
+        reader.setScaledSize(turned ? QSize(height, width) : QSize(width, height));
+        QImage image = reader.read();
+        if (!image.isNull() && image.width() != width)
+            image = image.scaledToWidth(width, Qt::SmoothTransformation);
+        return image;
+    }
+    const QImage image = reader.read();
+    if (image.isNull() || image.width() <= 0)
+        return {};
+    return image.scaledToWidth(width, Qt::SmoothTransformation);
+}

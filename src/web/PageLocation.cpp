@@ -1,0 +1,42 @@
+#include "PageLocation.h"
+
+#include "Twips.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+QUrl browseTargetUrl(const QString &target)
+{
+    return QUrl::fromUserInput(target.trimmed(), QDir::currentPath(), QUrl::AssumeLocalFile);
+}
+
+namespace {
+QString addressOf(const QUrl &url)
+{
+    return url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+}
+}
+
+QString locationName(const QString &title, const QUrl &url)
+{
+    auto withoutScheme = [&url](QUrl::FormattingOptions extra) {
+        QString text = url.toString(QUrl::RemoveScheme | extra);
+        return text.startsWith(QLatin1String("//")) ? text.mid(2) : text;
+    };
+    const bool standIn = title.isEmpty()
+                         || title == url.toString()
+                         || title == url.toDisplayString()
+                         || title == withoutScheme({})
+                         || title == withoutScheme(QUrl::StripTrailingSlash)
+                         || (url.isLocalFile() && title == url.fileName());
+    return standIn ? addressOf(url) : title;
+}
+
+QRect browserArea(const QSize &clientSize)
+{
+    const int margin = twips::toPixels(45);
+    const int width = twips::toPixels(twips::fromPixels(clientSize.width()) - 100);
+    const int height = twips::toPixels(twips::fromPixels(clientSize.height()) - 100);
+    return QRect(margin, margin, std::max(0, width), std::max(0, height));
+}
