@@ -1,0 +1,236 @@
+#include "KeyDispatcher.h"
+
+#include "AppState.h"
+#include "DeskWall.h"
+#include "PictureCommands.h"
+#include "PictureOutput.h"
+
+#include <QDeadlineTimer>
+#include <QFutureWatcher>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+struct WorkResult {
+    KeyCommand command;
+    quint64 generation = 0;
+    PictureView view;
+    CommandOutcome outcome;
+    OutputResult output;
+    DeskWallResult wall;
+};
+Q_DECLARE_METATYPE(WorkResult)
+
+namespace {
+// One command at a time runs here; the effects spread their rows over the
+// global pool, which this one leaves free.
+QThreadPool *commandPool()
+{
+    static QThreadPool *pool = [] {
+        auto *p = new QThreadPool;
+        p->setMaxThreadCount(1);
+        return p;
+    }();
+    return pool;
+}
+
+using Job = std::function<WorkResult()>;
+} // namespace
+
+KeyDispatcher::KeyDispatcher(QObject *parent)
+    : QObject(parent), m_watcher(new QFutureWatcher<WorkResult>(this))
+{
+    connect(m_watcher, &QFutureWatcher<WorkResult>::finished, this, [this] {
+        if (m_watcher->future().resultCount() > 0)
+            finish(m_watcher->result());
+    });
+}
+
+KeyDispatcher::~KeyDispatcher()
+{
+    if (m_cursorSet)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void KeyDispatcher::setView(const PictureView &view)
+{
+    m_view = view;
+    ++m_generation;
+}
+
+void KeyDispatcher::message(const QString &text)
+{
+    if (!text.isEmpty() && m_hooks.showMessage)
+        m_hooks.showMessage(text);
+}
+
+void KeyDispatcher::nextFile(int delta)
+{
+    if (!m_hooks.currentEntry || !m_hooks.selectEntry || !m_hooks.showMedia)
+        return;
+    const int pos = m_hooks.currentEntry();
+    // The list does not wrap at either end.
+    if (delta > 0 && pos < appState().FileCount) {
+        m_hooks.selectEntry(pos + 1);
+        m_hooks.showMedia();
+    } else if (delta < 0 && pos > 1) {
+        m_hooks.selectEntry(pos - 1);
+        m_hooks.showMedia();
+    }
+}
+
+void KeyDispatcher::Form_KeyDown(int16_t keyCode, int16_t shift)
+{
+    const KeyCommand k = decodeKey(keyCode, shift);
+    if (m_busy) {
+        if (k.action == KeyAction::CloseViewer && m_hooks.closeViewer)
+            m_hooks.closeViewer();
+        return;
+    }
+    switch (k.action) {
+    case KeyAction::None:
+        return;
+    case KeyAction::CloseViewer:
+        if (m_hooks.closeViewer)
+            m_hooks.closeViewer();
+        return;
+    case KeyAction::NextFile:
+        nextFile(+1);
+        return;
+    case KeyAction::PreviousFile:
+        nextFile(-1);
+        return;
+    case KeyAction::PauseResume:
+        if (m_hooks.playerVisible && m_hooks.playerVisible()) {
+            bool &paused = appState().PlaybackPaused;
+            paused = !paused;
+            if (paused && m_hooks.playerPause)
+                m_hooks.playerPause();
+            else if (!paused && m_hooks.playerPlay)
+                m_hooks.playerPlay();
+        }
+        return;
+    case KeyAction::Seek:
+        if (m_hooks.playerPosition && m_hooks.setPlayerPosition) {
+            const double pos = m_hooks.playerPosition() + k.a;
+            m_hooks.setPlayerPosition(pos < 0 ? 0 : pos);
+        }
+        return;
+    case KeyAction::Copy:
+        if (!m_view.image.isNull())
+            copyToClipboard(m_view.image);
+        return;
+    default:
+        break;
+    }
+    if (isPictureCommand(k.action) && !isPixelCommand(k.action)) {
+        applyPictureCommand(m_view, k); // only moves the picture: instant
+        if (m_hooks.pictureChanged)
+            m_hooks.pictureChanged();
+        emit commandFinished();
+        return;
+    }
+    start(k);
+}
+
+void KeyDispatcher::start(const KeyCommand &k)
+{
+    Job job;
+    const PictureView view = m_view;
+    const quint64 generation = m_generation;
+    if (isPixelCommand(k.action)) {
+        job = [k, view, generation] {
+            WorkResult r{k, generation, view, {}, {}, {}};
+            r.outcome = applyPictureCommand(r.view, k);
+            return r;
+        };
+    } else if (k.action == KeyAction::Save) {
+        const QString folder = m_hooks.saveFolder ? m_hooks.saveFolder() : QString();
+        job = [k, view, generation, folder] {
+            WorkResult r{k, generation, {}, {}, {}, {}};
+            r.output = SavePic(view.image, folder);
+            return r;
+        };
+    } else if (k.action == KeyAction::Print) {
+        QString why;
+        std::shared_ptr<QPrinter> printer;
+        if (m_hooks.makePrinter) {
+            printer = m_hooks.makePrinter(&why);
+        } else {
+            const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+            if (info.isNull())
+                why = QStringLiteral("The picture cannot be printed: there is no printer.");
+            else
+                printer = std::make_shared<QPrinter>(info, QPrinter::HighResolution);
+        }
+        if (!printer) {
+            message(why.isEmpty() ? QStringLiteral("The picture cannot be printed: there is no printer.") : why);
+            return;
+        }
+        job = [k, view, generation, printer] {
+            WorkResult r{k, generation, {}, {}, {}, {}};
+            r.output = PrintPic(view.image, int16_t(k.a), *printer);
+            return r;
+        };
+    } else if (k.action == KeyAction::Wallpaper) {
+        job = [k, view, generation] {
+            WorkResult r{k, generation, {}, {}, {}, {}};
+            r.wall = DeskWall(view.image);
+            return r;
+        };
+    } else {
+        return;
+    }
+
+    m_busy = true;
+    if (m_synchronous) {
+        finish(job());
+        return;
+    }
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        m_cursorSet = true;
+    }
+    m_watcher->setFuture(QtConcurrent::run(commandPool(), job));
+}
+
+void KeyDispatcher::finish(const WorkResult &r)
+{
+    if (m_cursorSet) {
+        QGuiApplication::restoreOverrideCursor();
+        m_cursorSet = false;
+    }
+    m_busy = false;
+    const KeyAction a = r.command.action;
+    if (isPixelCommand(a)) {
+        // A picture loaded meanwhile wins over the result made from the old one.
+        if (r.generation == m_generation && r.outcome.message.isEmpty()) {
+            m_view.image = r.view.image;
+            m_view.left = r.view.left;
+            m_view.top = r.view.top;
+            if (m_hooks.pictureChanged)
+                m_hooks.pictureChanged();
+        }
+        message(r.outcome.message);
+    } else if (a == KeyAction::Save) {
+        if (r.output.ok && m_hooks.saved)
+            m_hooks.saved(r.output.path);
+        message(r.output.error);
+    } else if (a == KeyAction::Print) {
+        message(r.output.error);
+    } else if (a == KeyAction::Wallpaper) {
+        message(r.wall.message);
+    }
+    emit commandFinished();
+}
+
+bool KeyDispatcher::waitForIdle(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_busy && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return !m_busy;
+}

@@ -1,0 +1,78 @@
+#pragma once
+#include "KeyCommand.h"
+#include "PictureView.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QPrinter;
+template <typename T> class QFutureWatcher;
+struct WorkResult;
+
+// What the viewer window supplies to the key handler. Any hook may be left
+// empty: the commands that need it then do nothing.
+struct ViewerHooks {
+    std::function<void()> closeViewer;               // Esc
+    std::function<int()> currentEntry;               // position in the active view, from 1 (0: none)
+    std::function<void(int)> selectEntry;            // make that entry current
+    std::function<void()> showMedia;                 // the main window's ShowMedia
+    std::function<bool()> playerVisible;
+    std::function<void()> playerPause;
+    std::function<void()> playerPlay;
+    std::function<double()> playerPosition;          // seconds
+    std::function<void(double)> setPlayerPosition;
+    std::function<QString()> saveFolder;             // the main window's folder
+    std::function<void()> pictureChanged;            // the picture or its place changed
+    std::function<void(const QString &)> showMessage;
+    std::function<void(const QString &)> saved;      // a picture was saved there
+    // The printer to print on, or null with a reason; empty: the system's default printer.
+    std::function<std::unique_ptr<QPrinter>(QString *why)> makePrinter;
+};
+
+// The viewer's key handler: decodes a key with its shift state through the
+// command table and carries it out. Work on the pixels, saving, printing and
+// the wallpaper run on a worker thread on a copy of the picture, so the
+// window stays responsive; until the result is back no other command starts
+// (keys are ignored, except Esc).
+class KeyDispatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit KeyDispatcher(QObject *parent = nullptr);
+    ~KeyDispatcher() override;
+
+    ViewerHooks &hooks() { return m_hooks; }
+
+    // Batch mode and tests: each command finishes before Form_KeyDown returns.
+    void setSynchronous(bool on) { m_synchronous = on; }
+
+    const PictureView &view() const { return m_view; }
+    // The viewer's own changes (dragging, a resized window). Use setView for a
+    // new picture: a command still running then drops its result.
+    PictureView &view() { return m_view; }
+    void setView(const PictureView &view);
+
+    void Form_KeyDown(int16_t keyCode, int16_t shift);
+
+    bool busy() const { return m_busy; }
+    // Waits (processing events) until no command runs; false on timeout.
+    bool waitForIdle(int timeoutMs);
+
+signals:
+    void commandFinished();
+
+private:
+    void start(const KeyCommand &command);
+    void finish(const WorkResult &result);
+    void nextFile(int delta);
+    void message(const QString &text);
+
+    PictureView m_view;
+    ViewerHooks m_hooks;
+    bool m_synchronous = false;
+    bool m_busy = false;
+    bool m_cursorSet = false;
+    quint64 m_generation = 0;
+    QFutureWatcher<WorkResult> *m_watcher = nullptr;
+};
