@@ -1,0 +1,387 @@
+// The main window's construction, layout, load and unload.
+#include "frmMain.h"
+
+#include "AppState.h"
+#include "DetailModel.h"
+#include "DriveList.h"
+#include "FileListModel.h"
+#include "Module1.h"
+#include "OptionSet.h"
+#include "Rnd.h"
+#include "SettingsStore.h"
+#include "Twips.h"
+#include "frmFileRead.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringListModel>
+#include <QTabBar>
+#include <QTableView>
+#include <QToolButton>
+
+namespace {
+frmMain *theMainWindow = nullptr;
+
+// The design's minimum outer size, 6800 x 5600 twips.
+constexpr int MinWidthPx = 6800 / twips::PerPixel;
+constexpr int MinHeightPx = 5600 / twips::PerPixel;
+
+QPixmap cdButtonPicture()
+{
+    QPixmap pix(30, 30);
+    pix.fill(Qt::transparent);
+    QPainter p(&pix);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient g(QPointF(11, 11), 16);
+    g.setColorAt(0, QColor(235, 240, 255));
+    g.setColorAt(0.5, QColor(170, 190, 230));
+    g.setColorAt(1, QColor(120, 120, 190));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(70, 70, 110), 1));
+    p.drawEllipse(QRectF(1.5, 1.5, 27, 27));
+    p.setBrush(QColor(250, 250, 250));
+    p.drawEllipse(QRectF(11, 11, 8, 8));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, 160), 1.5));
+    p.drawArc(QRectF(5, 5, 20, 20), 30 * 16, 60 * 16);
+    return pix;
+}
+
+void place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(left, top, width, height);
+}
+} // namespace
+
+frmMain *mainWindow() { return theMainWindow; }
+
+static void initResources() { Q_INIT_RESOURCE(glintwave); }
+
+frmMain::frmMain(std::shared_ptr<SettingsStore> store) : m_store(std::move(store))
+{
+    theMainWindow = this;
+    initResources();
+    setWindowTitle("Glintwave");
+    setWindowIcon(QIcon(":/glintwave.svg"));
+    setMinimumSize(MinWidthPx, MinHeightPx);
+    // The design's pixel layout assumes a compact font.
+    QFont compact = font();
+    compact.setPixelSize(11);
+    setFont(compact);
+    createControls();
+    createMenus();
+    m_fileRead = new frmFileRead(this);
+    m_fileRead->hide();
+}
+
+frmMain::~frmMain()
+{
+    if (theMainWindow == this)
+        theMainWindow = nullptr;
+}
+
+void frmMain::createControls()
+{
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+    const QString grey = "background-color: #E0E0E0;";
+
+    cboDrive = new QComboBox(client);
+    cboDrive->setStyleSheet("QComboBox { " + grey + " }");
+    place(cboDrive, 2, 1, 145, 21);
+
+    lstDir = new QListView(client);
+    lstDir->setStyleSheet(grey);
+    m_dirModel = new QStringListModel(this);
+    lstDir->setModel(m_dirModel);
+    lstDir->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstDir->setUniformItemSizes(true);
+    place(lstDir, 2, 26, 145, 291);
+
+    cboAddress = new QComboBox(client);
+    cboAddress->setEditable(true);
+    cboAddress->setInsertPolicy(QComboBox::NoInsert);
+    cboAddress->setCompleter(nullptr); // our own completion from the history
+    cboAddress->setStyleSheet("QComboBox { " + grey + " }");
+    place(cboAddress, 149, 1, 266, 21);
+
+    cmdGo = new QPushButton("&Go", client);
+    place(cmdGo, 417, 1, 24, 21);
+
+    m_listModel = new FileListModel(this);
+    lvPics = new QListView(client);
+    lvPics->setModel(m_listModel);
+    lvPics->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvPics->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvPics->setUniformItemSizes(true);
+    lvPics->setLayoutMode(QListView::Batched);
+    lvPics->setBatchSize(2000);
+    place(lvPics, 148, 25, 129, 97);
+
+    m_detailModel = new DetailModel(this);
+    grdPics = new QTableView(client);
+    grdPics->setModel(m_detailModel);
+    grdPics->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdPics->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdPics->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdPics->verticalHeader()->hide();
+    grdPics->verticalHeader()->setDefaultSectionSize(18);
+    grdPics->horizontalHeader()->setHighlightSections(false);
+    grdPics->horizontalHeader()->setStretchLastSection(false);
+    grdPics->setWordWrap(false);
+    grdPics->hide();
+    grdPics->viewport()->installEventFilter(this);
+    grdPics->horizontalHeader()->viewport()->installEventFilter(this);
+
+    tbsMedia = new QTabBar(client);
+    for (const char *caption : TypeFilters::TabCaptions)
+        tbsMedia->addTab(caption);
+    tbsMedia->setExpanding(false);
+    tbsMedia->setUsesScrollButtons(false);
+    place(tbsMedia, 320, 23, 121, 24);
+
+    // Each page holds its boxes one under the other (twips inside the page).
+    const int tops[5] = {120, 360, 600, 840, 1080};
+    for (int page = 0; page < 4; ++page) {
+        auto *p = new QWidget(client);
+        p->setObjectName(QString("picOptions%1").arg(page));
+        p->setAutoFillBackground(true);
+        picOptions[page] = p;
+        place(p, page == 0 ? 324 : -20000, 65, 112, 153);
+        p->setEnabled(page == 0);
+        const QList<int> boxes = TypeFilters::boxesOnPage(page);
+        for (int k = 0; k < boxes.size(); ++k) {
+            const int box = boxes[k];
+            auto *check = new QCheckBox(TypeFilters::caption(box), p);
+            place(check, twips::toPixels(60), twips::toPixels(tops[k]), twips::toPixels(1575),
+                  twips::toPixels(255));
+            chkFilter[box] = check;
+        }
+    }
+    lblFilter = new QLabel("&Add Filter", picOptions[3]);
+    place(lblFilter, twips::toPixels(45), twips::toPixels(1965), twips::toPixels(660),
+          twips::toPixels(195));
+    txtFilter = new QLineEdit(picOptions[3]);
+    place(txtFilter, twips::toPixels(750), twips::toPixels(1920), twips::toPixels(820),
+          twips::toPixels(285));
+    lblFilter->setBuddy(txtFilter);
+    txtFilter->installEventFilter(this);
+
+    chkFilter[0] = new QCheckBox("All Files", client);
+    place(chkFilter[0], 328, 224, 105, 17);
+
+    picCD = new QToolButton(client);
+    picCD->setIcon(cdButtonPicture());
+    picCD->setIconSize(QSize(30, 30));
+    picCD->setAutoRaise(true);
+    picCD->setToolTip("Play Audio CD");
+    place(picCD, 405, 227, 34, 34);
+
+    lblFileCount = new QLabel(client);
+    place(lblFileCount, 320, 264, 121, 17);
+    cmdRandom = new QPushButton("&Random", client);
+    place(cmdRandom, 320, 284, 121, 17);
+    cmdSlideshow = new QPushButton("&Slide Show", client);
+    place(cmdSlideshow, 320, 304, 121, 17);
+    cmdSlideshow->installEventFilter(this);
+
+    // Wiring: handlers stay plain methods so tests can call them directly.
+    connect(cboDrive, qOverload<int>(&QComboBox::activated), this, &frmMain::cboDrive_Change);
+    connect(lstDir, &QListView::activated, this, &frmMain::openFolderListEntry);
+    connect(cboAddress->lineEdit(), &QLineEdit::textEdited, this, &frmMain::cboAddress_Change);
+    connect(cboAddress->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { goToFolder(cboAddress->currentText()); });
+    connect(cmdGo, &QPushButton::clicked, this, [this] { goToFolder(cboAddress->currentText()); });
+    for (int i = 0; i < 16; ++i)
+        connect(chkFilter[i], &QCheckBox::clicked, this, [this, i] { chkFilter_Click(i); });
+    connect(tbsMedia, &QTabBar::tabBarClicked, this, [this](int tab) {
+        if (tab >= 0)
+            tbsMedia_Click(tab);
+    });
+    connect(tbsMedia, &QTabBar::currentChanged, this, &frmMain::tbsMedia_Click);
+    connect(cmdRandom, &QPushButton::clicked, this, &frmMain::cmdRandom_Click);
+    connect(lvPics, &QListView::clicked, this, [this] { ShowMedia(); });
+    connect(lvPics, &QListView::activated, this, [this] { ShowMedia(); });
+}
+
+void frmMain::createMenus()
+{
+    // Captions as the design gives them; no item has a shortcut of its own.
+    mnuFile = menuBar()->addMenu("&File");
+    mnuFile->setObjectName("mnuFile");
+    mnuView = menuBar()->addMenu("&View");
+    mnuView->setObjectName("mnuView");
+    mnuListAction = mnuView->addAction("&List", this, &frmMain::mnuList_Click);
+    mnuDetailAction = mnuView->addAction("&Detailed", this, &frmMain::mnuDetail_Click);
+    mnuThumbsAction = mnuView->addAction("&Thumbnails", this, &frmMain::mnuThumbs_Click);
+    for (QAction *a : {mnuListAction, mnuDetailAction, mnuThumbsAction})
+        a->setCheckable(true);
+    mnuListAction->setObjectName("mnuList");
+    mnuDetailAction->setObjectName("mnuDetail");
+    mnuThumbsAction->setObjectName("mnuThumbs");
+    mnuListAction->setChecked(true);
+    mnuView->addSeparator()->setObjectName("mnudshc");
+    mnuView->addAction("&Refresh", this, &frmMain::mnuRefresh_Click)->setObjectName("mnuRefresh");
+    mnuHelp = menuBar()->addMenu("&Help");
+    mnuHelp->setObjectName("mnuHelp");
+}
+
+SettingsContext frmMain::settingsContext() const
+{
+    SettingsContext c;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect g = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    c.screenWidthTwips = twips::fromPixels(g.width());
+    c.screenHeightTwips = twips::fromPixels(g.height());
+    c.startFolder = canonicalFolder(QDir::currentPath());
+    const QFont f = lblFilter->font();
+    c.fontName = f.family();
+    c.fontSize = static_cast<int16_t>(qRound(f.pointSizeF() > 0 ? f.pointSizeF() : 9.0));
+    return c;
+}
+
+void frmMain::loadOptionsOnly()
+{
+    RandomizeFromClock();
+    m_optionsOnly = true;
+    WindowSettings w;
+    readAllSettings(*m_store, settingsContext(), w, options());
+}
+
+void frmMain::Form_Load()
+{
+    AppState &state = appState();
+    // 1. Seed the generator.
+    RandomizeFromClock();
+    // 3. Loading: the handlers below arrange but do not build.
+    state.Loading = true;
+    chkFilter[0]->setChecked(true);
+
+    WindowSettings w;
+    readAllSettings(*m_store, settingsContext(), w, options());
+    // 4.-6. Window geometry, view, state.
+    applyWindowSettings(w);
+    // 7. Type boxes from the stored filter text.
+    const TypeFilters::Ticks t = TypeFilters::fromFilterText(w.Filter);
+    for (int i = 15; i >= 0; --i)
+        chkFilter[i]->setChecked(t[i]);
+    // 8. Drive and folder; a folder that no longer exists leaves the start folder.
+    m_drives = driveEntries();
+    cboDrive->clear();
+    cboDrive->addItems(m_drives);
+    const QString startFolder = canonicalFolder(QDir::currentPath());
+    const QString stored = folderForAddress(w.Path);
+    const QString folder = stored.isEmpty() ? startFolder : stored;
+    setDrive(driveEntryFor(folder, m_drives));
+    setFolder(folder);
+    // 9. View.
+    const int view = options().viewModeValue();
+    if (view == 2)
+        mnuThumbs_Click();
+    else if (view == 1)
+        mnuDetail_Click();
+    else
+        mnuList_Click();
+    // 11. Custom pattern.
+    txtFilter->setText(w.CustomFilter);
+    // 13. Detailed grid columns.
+    for (int c = 0; c < 4; ++c)
+        grdPics->setColumnWidth(c, std::max(0, twips::toPixels(w.DetailedCol[c])));
+    // 15. The folder list's change once more, still without building.
+    lstDir_Change();
+    // 16. Build.
+    state.Loading = false;
+    chkFilter_Click(-1);
+}
+
+void frmMain::applyWindowSettings(const WindowSettings &w)
+{
+    resize(std::max(MinWidthPx, twips::toPixels(w.MainWidth)),
+           std::max(MinHeightPx, twips::toPixels(w.MainHeight)));
+    move(twips::toPixels(w.MainLeft), twips::toPixels(w.MainTop));
+    if (w.WindowState == 1)
+        setWindowState(Qt::WindowMinimized);
+    else if (w.WindowState == 2)
+        setWindowState(Qt::WindowMaximized);
+}
+
+WindowSettings frmMain::collectWindowSettings() const
+{
+    WindowSettings w;
+    const QRect g = geometry();
+    const QPoint p = pos();
+    w.MainLeft = float(twips::fromPixels(p.x()));
+    w.MainTop = float(twips::fromPixels(p.y()));
+    w.MainWidth = float(twips::fromPixels(g.width()));
+    w.MainHeight = float(twips::fromPixels(g.height()));
+    w.WindowState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    w.Filter = TypeFilters::toFilterText(ticks());
+    w.Path = m_folder;
+    w.CustomFilter = txtFilter->text();
+    for (int c = 0; c < 4; ++c)
+        w.DetailedCol[c] = int32_t(twips::fromPixels(grdPics->columnWidth(c)));
+    return w;
+}
+
+TypeFilters::Ticks frmMain::ticks() const
+{
+    TypeFilters::Ticks t{};
+    for (int i = 0; i < 16; ++i)
+        t[i] = chkFilter[i]->isChecked();
+    return t;
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutControls();
+}
+
+void frmMain::layoutControls()
+{
+    if (isMinimized() || !centralWidget())
+        return;
+    const int SW = centralWidget()->width();
+    const int SH = centralWidget()->height();
+    lstDir->resize(lstDir->width(), SH - 30);
+    lvPics->resize(SW - 278, lstDir->height() + 1);
+    grdPics->setGeometry(lvPics->geometry());
+    const int right = SW - 125;
+    tbsMedia->move(right, tbsMedia->y());
+    lblFileCount->move(right, lblFileCount->y());
+    cmdRandom->move(right, cmdRandom->y());
+    cmdSlideshow->move(right, cmdSlideshow->y());
+    chkFilter[0]->move(right + 4, chkFilter[0]->y());
+    picCD->move(right + 85, picCD->y());
+    for (QWidget *page : picOptions)
+        if (page->isEnabled())
+            page->move(right + 4, page->y());
+    cboAddress->resize(SW - 180, cboAddress->height());
+    cmdGo->move(SW - 28, cmdGo->y());
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_unloaded || m_optionsOnly) {
+        event->accept();
+        return;
+    }
+    // Unload: every option written, then every other window closed.
+    m_unloaded = true;
+    emit buildStarted(); // stops a running thumbnail build
+    writeAllSettings(*m_store, collectWindowSettings(), options());
+    m_store->sync();
+    event->accept();
+    Module1::UnloadAllForms();
+}

@@ -1,0 +1,152 @@
+#pragma once
+#include "AddressHistory.h"
+#include "FileListing.h"
+#include "StoredOptions.h"
+#include "TypeFilters.h"
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+class DetailModel;
+class FileListModel;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QStringListModel;
+class QTabBar;
+class QTableView;
+class QToolButton;
+class SettingsStore;
+class frmFileRead;
+
+// The main window: folder column on the left, the file list in the centre,
+// the type filters and buttons on the right, the address box on top.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // The store the window reads at load and writes at unload; tests pass
+    // their own file.
+    explicit frmMain(std::shared_ptr<SettingsStore> store);
+    ~frmMain() override;
+
+    // The load sequence for a normal start.
+    void Form_Load();
+    // Reads the options only (no window restored, nothing built): a file
+    // named on the command line opens with the user's options.
+    void loadOptionsOnly();
+
+    // Rebuilds the current view from the file list box.
+    void BuildFileList();
+    void SortGrid();
+
+    // The view menu commands.
+    void mnuList_Click();
+    void mnuDetail_Click();
+    void mnuThumbs_Click();
+    void mnuRefresh_Click();
+
+    // Opening entries. The current entry is the grid's current row in the
+    // Detailed view and the list view's selected item otherwise, numbered from 1.
+    void ShowMedia();
+    int currentEntry() const;
+    // The number of entries a user can step through: FileCount, but never more
+    // than the active view holds (the thumbnail build may leave files out).
+    int entryCount() const;
+    void selectEntry(int number);
+    QString entryName(int number) const;
+    QString currentFolder() const;
+
+    // Folder navigation.
+    void goToFolder(const QString &typedAddress);
+    void setFolder(const QString &folder);   // the folder list's Path
+    void setDrive(const QString &entry);
+
+    // Type filters.
+    void chkFilter_Click(int index);
+    void txtFilter_Enter();
+    void tbsMedia_Click(int tab);
+
+    // The main window's buttons.
+    void cmdRandom_Click();
+    void cmdSlideshow_MouseDown(int button);
+
+    // Hooks the other subsystems fill in (see frmMainWiring.cpp).
+    QMenu *mnuEffects = nullptr;
+
+    // Controls, named as the design names them.
+    QComboBox *cboDrive = nullptr;
+    QListView *lstDir = nullptr;
+    QComboBox *cboAddress = nullptr;
+    QPushButton *cmdGo = nullptr;
+    QListView *lvPics = nullptr;
+    QTableView *grdPics = nullptr;
+    FileListing lstPics;
+    QTabBar *tbsMedia = nullptr;
+    std::array<QWidget *, 4> picOptions{};
+    std::array<QCheckBox *, 16> chkFilter{};
+    QToolButton *picCD = nullptr;
+    QLabel *lblFileCount = nullptr;
+    QPushButton *cmdRandom = nullptr;
+    QPushButton *cmdSlideshow = nullptr;
+    QLineEdit *txtFilter = nullptr;
+    QLabel *lblFilter = nullptr;
+    QAction *mnuListAction = nullptr;
+    QAction *mnuDetailAction = nullptr;
+    QAction *mnuThumbsAction = nullptr;
+    QMenu *mnuFile = nullptr;
+    QMenu *mnuView = nullptr;
+    QMenu *mnuHelp = nullptr;
+
+    FileListModel *listModel() const { return m_listModel; }
+    DetailModel *detailModel() const { return m_detailModel; }
+    const AddressHistory &addressHistory() const { return m_history; }
+    int16_t PendingCaret = 0;
+
+signals:
+    // A new build has started: a running thumbnail build must stop.
+    void buildStarted();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void layoutControls();
+    void lstDir_Change();
+    void fillFolderList();
+    void openFolderListEntry(const QModelIndex &index);
+    void cboAddress_Change(const QString &text);
+    void cboDrive_Change(int index);
+    void grdPics_MouseDown(int button, const QPoint &pos, bool onHeader);
+    void listAndDetailedBuild();
+    void thumbnailBuild();
+    void setPatternFromBoxes(bool withCustom);
+    void applyWindowSettings(const WindowSettings &w);
+    WindowSettings collectWindowSettings() const;
+    SettingsContext settingsContext() const;
+    TypeFilters::Ticks ticks() const;
+
+    std::shared_ptr<SettingsStore> m_store;
+    AddressHistory m_history;
+    QString m_folder;
+    QStringList m_drives;
+    QStringListModel *m_dirModel = nullptr;
+    FileListModel *m_listModel = nullptr;
+    DetailModel *m_detailModel = nullptr;
+    frmFileRead *m_fileRead = nullptr;
+    bool m_unloaded = false;
+    bool m_optionsOnly = false;
+};
+
+// The one main window of the run, or null before it exists.
+frmMain *mainWindow();

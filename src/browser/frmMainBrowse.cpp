@@ -1,0 +1,404 @@
+// The main window's browsing: folders, type filters, the views and sorting.
+#include "frmMain.h"
+
+#include "AppState.h"
+#include "DetailModel.h"
+#include "DriveList.h"
+#include "FileDetails.h"
+#include "FileListModel.h"
+#include "GridSort.h"
+#include "OptionSet.h"
+#include "Rnd.h"
+#include "Twips.h"
+#include "frmFileRead.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTabBar>
+#include <QTableView>
+
+#include <dirent.h>
+
+namespace {
+// Sub-folders of a folder, sorted as the folder list shows them; hidden ones left out.
+QStringList subFolders(const QString &folder)
+{
+    QStringList names;
+    DIR *dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    const QByteArray base = QFile::encodeName(folder == "/" ? folder : folder + "/");
+    while (dirent *e = readdir(dir)) {
+        if (e->d_name[0] == '.')
+            continue;
+        bool isDir = e->d_type == DT_DIR;
+        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN)
+            isDir = QFileInfo(QFile::decodeName(base + e->d_name)).isDir();
+        const QString name = QFile::decodeName(e->d_name);
+        if (isDir && QFile::encodeName(name) == QByteArray(e->d_name))
+            names << name;
+    }
+    closedir(dir);
+    FileListing::sortNames(names);
+    return names;
+}
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+} // namespace
+
+// ---- Folder navigation ------------------------------------------------------
+
+QString frmMain::currentFolder() const { return m_folder; }
+
+void frmMain::setDrive(const QString &entry)
+{
+    const int index = cboDrive->findText(entry);
+    if (index >= 0)
+        cboDrive->setCurrentIndex(index);
+}
+
+void frmMain::cboDrive_Change(int index)
+{
+    // A drive that cannot be read changes nothing else.
+    const QString root = driveRoot(cboDrive->itemText(index));
+    const QString folder = folderForAddress(root);
+    if (!folder.isEmpty())
+        setFolder(folder);
+}
+
+void frmMain::setFolder(const QString &folder)
+{
+    DIR *dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return; // a folder that cannot be opened: nothing changes
+    closedir(dir);
+    m_folder = canonicalFolder(folder);
+    fillFolderList();
+    lstDir_Change();
+}
+
+void frmMain::fillFolderList()
+{
+    QStringList entries;
+    if (m_folder != "/")
+        entries << "..";
+    entries << subFolders(m_folder);
+    m_dirModel->setStringList(entries);
+}
+
+void frmMain::openFolderListEntry(const QModelIndex &index)
+{
+    const QString entry = index.data().toString();
+    if (entry == "..")
+        setFolder(QFileInfo(m_folder).path());
+    else
+        setFolder(m_folder == "/" ? "/" + entry : m_folder + "/" + entry);
+}
+
+void frmMain::lstDir_Change()
+{
+    lstPics.setPath(m_folder);
+    setDrive(driveEntryFor(m_folder, m_drives));
+    if (!m_history.entries().contains(m_folder)) {
+        m_history.record(m_folder);
+        cboAddress->insertItem(0, m_folder);
+    }
+    cboAddress->setEditText(m_folder);
+    if (!appState().Loading)
+        BuildFileList();
+}
+
+void frmMain::goToFolder(const QString &typed)
+{
+    const QString folder = folderForAddress(typed);
+    if (!folder.isEmpty())
+        setFolder(folder); // else: nothing, no message, the typed text stays
+}
+
+void frmMain::cboAddress_Change(const QString &text)
+{
+    QLineEdit *edit = cboAddress->lineEdit();
+    int caret = edit->cursorPosition();
+    if (PendingCaret != 0)
+        caret = PendingCaret;
+    const AddressHistory::Completion c = m_history.complete(text, caret);
+    // Our own correction of the text must not run this handler again; Qt's
+    // textEdited does not fire for it, and PendingCaret carries the caret.
+    PendingCaret = int16_t(c.caret);
+    edit->setText(c.text);
+    edit->setCursorPosition(c.caret);
+    PendingCaret = 0;
+}
+
+// ---- Type filters -------------------------------------------------------------
+
+void frmMain::setPatternFromBoxes(bool withCustom)
+{
+    const TypeFilters::Ticks t = ticks();
+    lstPics.setPattern(withCustom ? TypeFilters::patternWithCustom(t, txtFilter->text())
+                                  : TypeFilters::patternFromBoxes(t));
+}
+
+void frmMain::chkFilter_Click(int index)
+{
+    if (appState().Loading)
+        return;
+    if (index == 0) {
+        const bool all = chkFilter[0]->isChecked();
+        for (int i = 1; i < 16; ++i)
+            chkFilter[i]->setEnabled(!all);
+        if (all)
+            lstPics.setPattern("*.*");
+        else
+            setPatternFromBoxes(false);
+    } else {
+        setPatternFromBoxes(true);
+    }
+    BuildFileList();
+}
+
+void frmMain::txtFilter_Enter()
+{
+    setPatternFromBoxes(true);
+    BuildFileList();
+}
+
+void frmMain::tbsMedia_Click(int tab)
+{
+    // Only the selected tab's page is shown; the pattern is not touched.
+    for (int i = 0; i < 4; ++i) {
+        if (i == tab) {
+            picOptions[i]->move(tbsMedia->x() + 4, picOptions[i]->y());
+            picOptions[i]->setEnabled(true);
+        } else {
+            picOptions[i]->move(-20000, picOptions[i]->y());
+            picOptions[i]->setEnabled(false);
+        }
+    }
+}
+
+// ---- Views ----------------------------------------------------------------------
+
+void frmMain::mnuList_Click()
+{
+    mnuListAction->setChecked(true);
+    mnuDetailAction->setChecked(false);
+    mnuThumbsAction->setChecked(false);
+    grdPics->hide();
+    lvPics->show();
+    lvPics->setViewMode(QListView::ListMode);
+    lvPics->setFlow(QListView::TopToBottom);
+    lvPics->setWrapping(true);
+    lvPics->setResizeMode(QListView::Adjust);
+    lvPics->setGridSize(QSize());
+    lvPics->setIconSize(QSize(16, 16));
+    lvPics->setSpacing(0);
+    options().ViewMode = "0";
+    if (!appState().Loading)
+        BuildFileList();
+}
+
+void frmMain::mnuDetail_Click()
+{
+    mnuListAction->setChecked(false);
+    mnuDetailAction->setChecked(true);
+    mnuThumbsAction->setChecked(false);
+    grdPics->show();
+    lvPics->hide();
+    options().ViewMode = "1";
+    if (!appState().Loading)
+        BuildFileList();
+}
+
+void frmMain::mnuThumbs_Click()
+{
+    mnuListAction->setChecked(false);
+    mnuDetailAction->setChecked(false);
+    mnuThumbsAction->setChecked(true);
+    grdPics->hide();
+    lvPics->show();
+    const int size = options().thumbSizeValue();
+    lvPics->setViewMode(QListView::IconMode);
+    lvPics->setFlow(QListView::LeftToRight);
+    lvPics->setWrapping(true);
+    lvPics->setResizeMode(QListView::Adjust);
+    lvPics->setMovement(QListView::Static);
+    lvPics->setIconSize(QSize(size, size));
+    lvPics->setGridSize(QSize(size + 24, size + 2 * fontMetrics().height() + 8));
+    lvPics->setWordWrap(true);
+    options().ViewMode = "2";
+    if (!appState().Loading)
+        BuildFileList();
+}
+
+void frmMain::mnuRefresh_Click()
+{
+    lstPics.refresh();
+    BuildFileList();
+}
+
+void frmMain::BuildFileList()
+{
+    emit buildStarted();
+    WaitCursor wait;
+    if (mnuThumbsAction->isChecked())
+        thumbnailBuild();
+    else
+        listAndDetailedBuild();
+    m_fileRead->hide();
+    appState().FileCount = lstPics.ListCount();
+    lblFileCount->setText(" " + QString::number(appState().FileCount) + " files in list");
+    SortGrid();
+}
+
+void frmMain::listAndDetailedBuild()
+{
+    const QStringList &names = lstPics.names();
+    m_detailModel->clearRows();
+    if (names.size() > 2000) {
+        // Only a long build is worth a progress window.
+        m_fileRead->barFileRead->setRange(0, std::max(1, int(names.size()) - 1));
+        m_fileRead->barFileRead->setValue(0);
+        m_fileRead->show();
+        m_fileRead->repaint();
+    }
+    m_listModel->setNames(names);
+    if (options().viewModeValue() == 1)
+        m_detailModel->setRows(readDetails(m_folder, names));
+    m_fileRead->barFileRead->setValue(m_fileRead->barFileRead->maximum());
+}
+
+void frmMain::SortGrid()
+{
+    m_detailModel->sortBy(options().sortColValue(), options().sortDirValue());
+}
+
+void frmMain::grdPics_MouseDown(int button, const QPoint &pos, bool onHeader)
+{
+    if (onHeader) {
+        QHeaderView *h = grdPics->horizontalHeader();
+        const std::array<double, 3> widths = {twips::fromPixels(h->sectionSize(0)),
+                                              twips::fromPixels(h->sectionSize(1)),
+                                              twips::fromPixels(h->sectionSize(2))};
+        // Widths are summed from the grid's left edge, as the header shows them unscrolled.
+        const int col = GridSort::headerColumnAt(twips::fromPixels(pos.x()), widths,
+                                                 options().sortColValue());
+        options().SortCol = QString::number(col);
+        options().SortDir = QString::number(button);
+        SortGrid();
+        return;
+    }
+    const QModelIndex index = grdPics->indexAt(pos);
+    if (!index.isValid())
+        return;
+    grdPics->setCurrentIndex(index);
+    ShowMedia();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        const int button = mouse->button() == Qt::LeftButton    ? 1
+                           : mouse->button() == Qt::RightButton ? 2
+                           : mouse->button() == Qt::MiddleButton ? 4
+                                                                 : 0;
+        if (watched == grdPics->horizontalHeader()->viewport() && button) {
+            grdPics_MouseDown(button, mouse->position().toPoint(), true);
+            return true;
+        }
+        if (watched == grdPics->viewport() && button) {
+            grdPics_MouseDown(button, mouse->position().toPoint(), false);
+            return true;
+        }
+        if (watched == static_cast<QObject *>(cmdSlideshow) && button) {
+            cmdSlideshow_MouseDown(button);
+            return false;
+        }
+    }
+    if (watched == static_cast<QObject *>(txtFilter) && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            txtFilter_Enter();
+            return true; // the Enter goes no further
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Entries ------------------------------------------------------------------------
+
+int frmMain::currentEntry() const
+{
+    if (options().viewModeValue() == 1) {
+        const QModelIndex i = grdPics->currentIndex();
+        return i.isValid() ? i.row() + 1 : 0;
+    }
+    const QModelIndexList selected = lvPics->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? 0 : selected.first().row() + 1;
+}
+
+int frmMain::entryCount() const
+{
+    const int held = options().viewModeValue() == 1 ? m_detailModel->dataRowCount()
+                                                    : m_listModel->rowCount();
+    return std::min(appState().FileCount, held);
+}
+
+void frmMain::selectEntry(int number)
+{
+    if (number < 1 || number > entryCount())
+        return;
+    if (options().viewModeValue() == 1) {
+        grdPics->setCurrentIndex(m_detailModel->index(number - 1, 0));
+    } else {
+        const QModelIndex i = m_listModel->index(number - 1);
+        lvPics->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
+        lvPics->scrollTo(i);
+    }
+}
+
+QString frmMain::entryName(int number) const
+{
+    if (number < 1)
+        return QString();
+    if (options().viewModeValue() == 1)
+        return number <= m_detailModel->dataRowCount() ? m_detailModel->rows()[number - 1].name
+                                                       : QString();
+    return number <= m_listModel->rowCount() ? m_listModel->names()[number - 1] : QString();
+}
+
+void frmMain::cmdRandom_Click()
+{
+    // Every entry equally likely; an empty list does nothing.
+    const int n = entryCount();
+    if (n < 1)
+        return;
+    selectEntry(int(Rnd() * n) + 1);
+    ShowMedia();
+}
+
+void frmMain::cmdSlideshow_MouseDown(int button)
+{
+    if (entryCount() < 1)
+        return; // nothing to show: no slide show starts
+    appState().SlideShowRunning = true;
+    if (button != 2 || currentEntry() < 1)
+        selectEntry(1);
+    ShowMedia();
+}
