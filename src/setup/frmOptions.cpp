@@ -58,8 +58,9 @@ frmOptions::frmOptions(const QStringList &driveEntries, QWidget *parent)
 
 void frmOptions::buildControls()
 {
-    // The layout is drawn for the small dialog font of the desktop.
-    QFont small = font();
+    // The layout is drawn for a small sans-serif dialog font of Arial's metrics
+    // (fontconfig gives Liberation Sans where Arial itself is missing).
+    QFont small("Arial");
     small.setPointSize(8);
     setFont(small);
 
@@ -106,6 +107,17 @@ void frmOptions::buildControls()
     for (const auto &[w, name] : named)
         w->setObjectName(QString::fromLatin1(name));
 
+    // Captions are never cut: a label or check box whose text needs more room
+    // than drawn for takes it (nothing lies to their right within that width).
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             lblThumbs, lblSlideDelay, lblVideoSize, lblCDDrive, chkTiming, chkNA, chkLoopSlide,
+             chkCDtop, lblFont, chkScaleBig, chkScaleSmall, lblScaleIt, lblEdge}) {
+        if (w->sizeHint().width() > w->width())
+            w->resize(w->sizeHint().width(), w->height());
+    }
+
+    // Two lines as drawn need the last few pixels up to the dialog's edge.
+    lblBgcol->resize(width() - lblBgcol->x() - 2, lblBgcol->height());
     lblBgcol->setWordWrap(true);
     lblBgcol->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblColour->setAutoFillBackground(true);

@@ -1,0 +1,48 @@
+// Saves pictures of the setup dialog, the key reference and the about box
+// into the folder given as the first argument (run under Xvfb).
+#include "OptionSet.h"
+#include "frmAbout.h"
+#include "frmKeyDoc.h"
+#include "frmOptions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QTimer>
+#include <QtTest>
+
+static bool save(QWidget *w, const QString &path)
+{
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w))
+        return false;
+    QTest::qWait(300);
+    return w->grab().save(path);
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    OptionSet &o = options();
+    o.ThumbSize = "100";
+    o.SlideDelay = "5";
+    o.TimingInfo = 1;
+    o.UnknownAsText = 1;
+    o.ScaleBig = 1;
+    o.VideoSize = 0;
+    o.BgColour = 0x00C08040;
+    o.EdgeTuning = 40;
+    o.TextFontName = "Liberation Serif";
+    o.TextFontSize = 12;
+    o.CDPlaybackDrive = "/";
+
+    frmOptions setup({"/"});
+    frmKeyDoc keys;
+    keys.lstKeyDoc->setCurrentRow(0);
+    frmAbout about({});
+    bool ok = save(&setup, out + "/setup-dialog.png");
+    ok = save(&keys, out + "/info-keys.png") && ok;
+    ok = save(&about, out + "/info-about.png") && ok;
+    return ok ? 0 : 1;
+}
