@@ -283,7 +283,8 @@ void frmOptions::cmdFont_Click()
     double points = chosen.pointSizeF();
     if (points <= 0)
         points = QFontInfo(chosen).pointSizeF();
-    o.TextFontSize = static_cast<int16_t>(std::lround(points));
+    // Halves go to the even neighbour, as the settings store rounds.
+    o.TextFontSize = static_cast<int16_t>(std::nearbyint(points));
     o.TextFontBold = chosen.bold();
     o.TextFontItalic = chosen.italic();
 }
