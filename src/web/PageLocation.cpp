@@ -3,12 +3,20 @@
 #include "Twips.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
 QUrl browseTargetUrl(const QString &target)
 {
-    return QUrl::fromUserInput(target.trimmed(), QDir::currentPath(), QUrl::AssumeLocalFile);
+    const QString text = target.trimmed();
+    // A path is taken as a path even when it holds "#", "?" or "%".
+    if (QDir::isAbsolutePath(text))
+        return QUrl::fromLocalFile(text);
+    const QFileInfo relative(text);
+    if (!text.isEmpty() && relative.exists())
+        return QUrl::fromLocalFile(relative.absoluteFilePath());
+    return QUrl::fromUserInput(text);
 }
 
 namespace {
@@ -22,7 +30,11 @@ QString locationName(const QString &title, const QUrl &url)
 {
     auto withoutScheme = [&url](QUrl::FormattingOptions extra) {
         QString text = url.toString(QUrl::RemoveScheme | extra);
-        return text.startsWith(QLatin1String("//")) ? text.mid(2) : text;
+        if (text.startsWith(QLatin1String("//")))
+            text.remove(0, 2);
+        if (extra & QUrl::StripTrailingSlash && text.endsWith('/'))
+            text.chop(1);
+        return text;
     };
     const bool standIn = title.isEmpty()
                          || title == url.toString()

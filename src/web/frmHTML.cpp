@@ -180,17 +180,18 @@ void frmHTML::writeDone()
 
 void frmHTML::cmdCancel_Click()
 {
-    if (isWriting()) {
-        m_cancel->store(true);   // stop the write; the dialog stays open
-        return;
-    }
-    close();
+    reject();
 }
 
 void frmHTML::reject()
 {
-    // Escape acts as Cancel.
-    cmdCancel_Click();
+    // Cancel, Escape and the close box: while writing, stop the write and
+    // stay open; otherwise close without writing.
+    if (isWriting()) {
+        m_cancel->store(true);
+        return;
+    }
+    QDialog::reject();
 }
 
 void frmHTML::closeEvent(QCloseEvent *event)
