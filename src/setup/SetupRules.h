@@ -43,6 +43,9 @@ constexpr double ThumbMax = 1024;
 constexpr double SlideDelayMin = 0.5;
 constexpr double SlideDelayMax = 3600;
 
+// The largest font size the font button shows and offers.
+constexpr int FontSizeMax = 96;
+
 int clampEdge(int value);
 // An index outside the list falls back to "Original".
 int videoSizeIndex(int value);

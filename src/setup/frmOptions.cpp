@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -203,8 +204,9 @@ void frmOptions::Form_Load(const QStringList &driveEntries)
     QFont f = cmdFont->font();
     if (!o.TextFontName.isEmpty())
         f.setFamily(o.TextFontName);
+    // A hand-edited size in the thousands would render glyphs of gigabytes.
     if (o.TextFontSize > 0)
-        f.setPointSize(o.TextFontSize);
+        f.setPointSize(std::min<int>(o.TextFontSize, setup::FontSizeMax));
     f.setBold(o.TextFontBold);
     f.setItalic(o.TextFontItalic);
     cmdFont->setFont(f);

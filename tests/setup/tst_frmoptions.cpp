@@ -125,7 +125,9 @@ void TestFrmOptions::handEditedValuesShowInRange()
     o.EdgeTuning = 500;
     o.LoopSlide = 2;   // only 1 loops: shown unticked
     o.ScaleBig = 2;    // any non-zero scales: shown ticked
+    o.TextFontSize = 30000;
     frmOptions d({});
+    QCOMPARE(d.cmdFont->font().pointSize(), 96);
     QCOMPARE(d.txtThumbs->text(), QString("8"));
     QCOMPARE(d.txtSlideDelay->text(), QString("0.5"));
     QCOMPARE(d.cboVideoSize->currentText(), QString("Original"));
