@@ -1,0 +1,67 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+
+#include <atomic>
+#include <memory>
+
+// One file of the thumbnail view: its name and what its thumbnail shows.
+struct ThumbnailEntry {
+    QString name;
+    int stockIcon = 0;   // 0: the picture itself; 1..6: that stock picture
+};
+
+// Builds the thumbnails of a folder without blocking the window: pictures are
+// decoded in a thread pool (JPEG shrinks while decoding) and handed to the
+// user-interface thread strictly in list order as they complete. A picture
+// that cannot be loaded gets no item, but still counts in the progress.
+class ThumbnailBuilder : public QObject {
+    Q_OBJECT
+public:
+    explicit ThumbnailBuilder(QObject *parent = nullptr);
+    ~ThumbnailBuilder() override;
+
+    // Starts a build, cancelling any running one. The folder may end in "/"
+    // or not; names are in list order. Signals follow from the event loop.
+    void start(const QString &folder, const QList<ThumbnailEntry> &entries, int thumbSize);
+
+    // Stops the running build: nothing of it is delivered after this returns.
+    void cancel();
+
+    bool isRunning() const { return m_running; }
+
+    // Decoding threads (default: one per core).
+    void setMaxThreads(int threads);
+
+signals:
+    // A thumbnail for entry index: a thumbSize x thumbSize square with the
+    // picture centred, its aspect ratio kept, the rest transparent.
+    void itemReady(int index, const QString &name, const QImage &thumbnail);
+    // Entry index (from 0) is done, with or without an item; count entries.
+    void progress(int index, int count);
+    // The last entry is done (not sent for a cancelled build).
+    void finished();
+
+private:
+    struct Build {
+        std::atomic_bool cancelled{false};
+    };
+
+    void decoded(quint64 generation, int index, const QImage &thumbnail);
+    void deliver();
+    void scheduleDelivery();
+
+    QThreadPool m_pool;
+    std::shared_ptr<Build> m_build;
+    quint64 m_generation = 0;
+    bool m_running = false;
+    bool m_deliveryQueued = false;
+    QList<ThumbnailEntry> m_entries;
+    QHash<int, QImage> m_done;   // finished entries not yet delivered
+    int m_next = 0;
+};

@@ -1,0 +1,263 @@
+#include "frmMedia.h"
+
+#include "AppState.h"
+#include "Module1.h"
+#include "OptionSet.h"
+#include "PictureBox.h"
+#include "PictureLoader.h"
+#include "PictureSurface.h"
+#include "ScaleRule.h"
+#include "TextLines.h"
+#include "VirtualKey.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QPointer>
+#include <QScreen>
+#include <QStringListModel>
+#include <QTimer>
+
+#include <climits>
+
+namespace {
+
+QPointer<frmMedia> s_viewer;
+frmMedia::KeyHandler s_keyHandler;
+frmMedia::PopupHook s_popupHook;
+frmMedia::TickHandler s_tickHandler;
+
+} // namespace
+
+frmMedia *frmMedia::viewer(bool create)
+{
+    if (!s_viewer && create)
+        s_viewer = new frmMedia;
+    return s_viewer;
+}
+
+void frmMedia::setKeyHandler(KeyHandler handler) { s_keyHandler = std::move(handler); }
+void frmMedia::setPopupHook(PopupHook hook) { s_popupHook = std::move(hook); }
+void frmMedia::setSlideTickHandler(TickHandler handler) { s_tickHandler = std::move(handler); }
+
+frmMedia::frmMedia(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("frmMedia"));
+    setWindowTitle(QStringLiteral("Glintwave"));
+
+    picMedia = new PictureBox(this);
+    picMedia->setObjectName(QStringLiteral("picMedia"));
+    picMedia->setBackColor(options().BgColour);
+    picMedia->hide();
+
+    lstMedia = new QListView(this);
+    lstMedia->setObjectName(QStringLiteral("lstMedia"));
+    lstMediaModel = new QStringListModel(this);
+    lstMedia->setModel(lstMediaModel);
+    lstMedia->setUniformItemSizes(true);   // keeps a huge text file fast
+    lstMedia->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstMedia->viewport()->installEventFilter(this);
+    lstMedia->hide();
+
+    lblWave = new QLabel(this);
+    lblWave->setObjectName(QStringLiteral("lblWave"));
+    lblWave->hide();
+
+    tmrSlideshow = new QTimer(this);
+    tmrSlideshow->setObjectName(QStringLiteral("tmrSlideshow"));
+    connect(tmrSlideshow, &QTimer::timeout, this, [] {
+        if (s_tickHandler)
+            s_tickHandler();
+    });
+
+    connect(picMedia, &PictureBox::leftPressed, this, [this](const QPoint &pos) {
+        appState().DragOffsetX = pos.x();
+        appState().DragOffsetY = pos.y();
+        m_dragging = true;
+    });
+    connect(picMedia, &PictureBox::dragMoved, this, [this](const QPoint &pos) {
+        if (!m_dragging)
+            return;
+        // The point first grabbed stays under the pointer.
+        picMedia->move(picMedia->pos() + pos - QPoint(appState().DragOffsetX, appState().DragOffsetY));
+    });
+    connect(picMedia, &PictureBox::released, this, [this] { m_dragging = false; });
+    connect(picMedia, &PictureBox::rightPressed, this, &frmMedia::popup);
+    connect(picMedia, &PictureBox::doubleClicked, this, &QWidget::close);
+
+    // Keys reach the viewer whichever of its controls has the focus.
+    qApp->installEventFilter(this);
+    coverScreen();
+}
+
+frmMedia::~frmMedia()
+{
+    // Unloading ends the slide show and any pause (also when destroyed
+    // without closing).
+    appState().SlideShowRunning = false;
+    appState().PlaybackPaused = false;
+}
+
+QSize frmMedia::screenSize() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : size();
+}
+
+void frmMedia::coverScreen()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->geometry());
+}
+
+void frmMedia::hideAllControls()
+{
+    picMedia->hide();
+    lstMedia->hide();
+    lblWave->hide();
+}
+
+void frmMedia::centrePicture()
+{
+    const QSize screen = screenSize();
+    picMedia->move((screen.width() - picMedia->width()) / 2, (screen.height() - picMedia->height()) / 2);
+}
+
+void frmMedia::scaleIt()
+{
+    const QImage &current = picMedia->picture();
+    const QSize target = ScaleRule::scaledSize(current.size(), screenSize(), options().ScaleBig,
+                                               options().ScaleSmall);
+    if (current.isNull() || target == current.size())
+        return;
+    picSpare = ScaleRule::resample(current, target);
+    picMedia->setPicture(picSpare);
+    picSpare = QImage();
+}
+
+bool frmMedia::showPicture(const QString &path)
+{
+    picMedia->setBackColor(options().BgColour);
+    picMedia->show();
+    lblWave->hide();
+    lstMedia->hide();
+
+    const QSize screen = screenSize();
+    const int16_t big = options().ScaleBig, small = options().ScaleSmall;
+    // Decoding straight to the size scaleIt would give saves a full-size
+    // decode of large photos.
+    const LoadedPicture loaded = PictureLoader::loadFitted(
+        path, [screen, big, small](const QSize &s) { return ScaleRule::scaledSize(s, screen, big, small); },
+        QColor(Surface::fromBgr(options().BgColour)));
+    if (loaded.ok()) {
+        picMedia->setPicture(loaded.image);
+        picSpare = QImage();
+    }
+    centrePicture();
+
+    if (appState().SlideShowRunning) {
+        const double ms = 1000.0 * options().slideDelayValue();
+        if (ms >= 1) {
+            tmrSlideshow->setInterval(int(std::min(ms, double(INT_MAX))));
+            tmrSlideshow->start();
+        }
+    }
+    showViewer();
+    return loaded.ok();
+}
+
+bool frmMedia::showText(const QString &path)
+{
+    picMedia->hide();
+    lblWave->hide();
+    lstMedia->show();
+
+    QFont font = lstMedia->font();
+    if (!options().TextFontName.isEmpty())
+        font.setFamily(options().TextFontName);
+    if (options().TextFontSize > 0)
+        font.setPointSize(options().TextFontSize);
+    font.setBold(options().TextFontBold);
+    font.setItalic(options().TextFontItalic);
+    lstMedia->setFont(font);
+
+    tmrSlideshow->stop();
+    lstMedia->setGeometry(QRect(QPoint(0, 0), screenSize()));
+
+    QStringList lines;
+    const bool read = readTextLines(path, &lines);
+    lstMediaModel->setStringList(textViewEntries(path, lines));
+    lstMedia->scrollToTop();
+    showViewer();
+    return read;
+}
+
+void frmMedia::showViewer()
+{
+    coverScreen();
+    show();
+    raise();
+    activateWindow();
+    update();
+}
+
+void frmMedia::Form_KeyDown(int16_t &KeyCode, int16_t &Shift)
+{
+    if (KeyCode == 27) {
+        close();
+        return;
+    }
+    if (s_keyHandler)
+        s_keyHandler(KeyCode, Shift);
+}
+
+void frmMedia::popup(const QPoint &globalPos)
+{
+    if (s_popupHook)
+        s_popupHook(globalPos);
+}
+
+void frmMedia::paintEvent(QPaintEvent *)
+{
+    Module1::PaintGradient(this, 1, 0, 1);
+}
+
+void frmMedia::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        close();
+    else if (event->button() == Qt::RightButton)
+        popup(event->globalPosition().toPoint());
+}
+
+void frmMedia::closeEvent(QCloseEvent *event)
+{
+    appState().PlaybackPaused = false;
+    appState().SlideShowRunning = false;
+    tmrSlideshow->stop();
+    event->accept();
+}
+
+bool frmMedia::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            int16_t code = 0, shift = 0;
+            if (toVirtualKey(*static_cast<QKeyEvent *>(event), code, shift))
+                Form_KeyDown(code, shift);
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick && watched == lstMedia->viewport()) {
+        int16_t code = 27, shift = 0;
+        Form_KeyDown(code, shift);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
