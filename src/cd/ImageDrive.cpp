@@ -1,0 +1,151 @@
+#include "ImageDrive.h"
+
+#include "CdioLog.h"
+#include "Tmsf.h"
+
+#include <QFileInfo>
+#include <cdio/cdio.h>
+#include <cstring>
+
+ImageDrive::ImageDrive() = default;
+
+ImageDrive::~ImageDrive()
+{
+    closeHandles();
+}
+
+void ImageDrive::closeHandles()
+{
+    // Never eject an image handle: libcdio frees it on eject.
+    if (m_cdio)
+        cdio_destroy(m_cdio);
+    m_cdio = nullptr;
+    m_files.clear();
+}
+
+bool ImageDrive::insert(const QString &cuePath)
+{
+    remove();
+    m_path = cuePath;
+    m_doorOpen = false;
+    QString why;
+    if (!parseCueSheet(cuePath, m_sheet, why)) {
+        m_error = QStringLiteral("%1: %2").arg(QFileInfo(cuePath).fileName(), why);
+        m_sheet = CueSheet();
+        return false;
+    }
+    for (const QString &name : m_sheet.files) {
+        auto f = std::make_unique<QFile>(name);
+        if (!f->open(QIODevice::ReadOnly)) {
+            m_error = QStringLiteral("cannot read %1").arg(QFileInfo(name).fileName());
+            closeHandles();
+            return false;
+        }
+        m_files.push_back(std::move(f));
+    }
+
+    // libcdio opens "<cue name>.bin" whatever the FILE line says, and maps
+    // sector n to byte n * 2352: use it only where that is this image.
+    const QFileInfo cue(cuePath);
+    const QString expectedBin = cue.absolutePath() + '/' + cue.completeBaseName() + ".bin";
+    bool libcdioFits = m_sheet.files.size() == 1 && m_sheet.files[0] == expectedBin;
+    for (const CueTrack &t : m_sheet.tracks)
+        libcdioFits = libcdioFits && t.sectorSize == tmsf::BytesPerSector && !t.bigEndian
+                      && t.fileOffset == qint64(t.discStart) * tmsf::BytesPerSector;
+    if (libcdioFits) {
+        cdiolog::quieten();
+        m_cdio = cdio_open(QFile::encodeName(cuePath).constData(), DRIVER_BINCUE);
+    }
+
+    m_toc = Toc();
+    for (const CueTrack &t : m_sheet.tracks)
+        m_toc.tracks.append(TocEntry{t.number, t.discStart, t.sectors, t.audio});
+    m_loaded = true;
+    ++m_serial;
+    m_error.clear();
+    return true;
+}
+
+void ImageDrive::remove()
+{
+    closeHandles();
+    m_loaded = false;
+    m_toc = Toc();
+    m_sheet = CueSheet();
+}
+
+bool ImageDrive::mediaPresent()
+{
+    return m_loaded && !m_doorOpen;
+}
+
+bool ImageDrive::readSectorsOf(const CueTrack &t, long first, int count, char *out)
+{
+    const long intoTrack = first - t.discStart;
+    if (!t.audio) {
+        std::memset(out, 0, size_t(count) * tmsf::BytesPerSector);
+        return true;
+    }
+    if (m_cdio) {
+        if (cdio_read_audio_sectors(m_cdio, out, lsn_t(first), uint32_t(count)) == DRIVER_OP_SUCCESS)
+            return true;
+        m_error = QStringLiteral("the image could not be read");
+        return false;
+    }
+    QFile &f = *m_files[size_t(t.fileIndex)];
+    const qint64 bytes = qint64(count) * tmsf::BytesPerSector;
+    if (!f.seek(t.fileOffset + qint64(intoTrack) * t.sectorSize) || f.read(out, bytes) != bytes) {
+        m_error = QStringLiteral("the image could not be read");
+        return false;
+    }
+    if (t.bigEndian) {
+        for (qint64 i = 0; i + 1 < bytes; i += 2)
+            std::swap(out[i], out[i + 1]);
+    }
+    return true;
+}
+
+bool ImageDrive::readAudio(long sector, int count, char *out)
+{
+    if (!mediaPresent()) {
+        m_error = QStringLiteral("no disc");
+        return false;
+    }
+    while (count > 0) {
+        const CueTrack *track = nullptr;
+        for (const CueTrack &t : m_sheet.tracks)
+            if (sector >= t.discStart && sector < t.discStart + t.sectors)
+                track = &t;
+        int n = count;
+        if (!track) {
+            std::memset(out, 0, size_t(n) * tmsf::BytesPerSector);
+        } else {
+            n = int(std::min<long>(count, track->discStart + track->sectors - sector));
+            if (!readSectorsOf(*track, sector, n, out))
+                return false;
+        }
+        sector += n;
+        count -= n;
+        out += qint64(n) * tmsf::BytesPerSector;
+    }
+    return true;
+}
+
+bool ImageDrive::openDoor()
+{
+    m_doorOpen = true;
+    closeHandles();
+    m_loaded = false;
+    m_toc = Toc();
+    return true;
+}
+
+bool ImageDrive::closeDoor()
+{
+    if (!m_doorOpen)
+        return true;
+    m_doorOpen = false;
+    if (m_path.isEmpty())
+        return true;
+    return insert(m_path);
+}

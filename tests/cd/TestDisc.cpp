@@ -1,0 +1,93 @@
+#include "TestDisc.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+QString buildTestDisc(const QString &folder, const QString &name, const QVector<long> &sectors)
+{
+    const QString bin = QDir(folder).filePath(name + ".bin");
+    const QString cue = QDir(folder).filePath(name + ".cue");
+    QFile out(bin);
+    if (!out.open(QIODevice::WriteOnly))
+        return QString();
+    QString sheet = QStringLiteral("REM made by the CD tests\nFILE \"%1.bin\" BINARY\n").arg(name);
+    long at = 0;
+    for (int i = 0; i < sectors.size(); ++i) {
+        const QString raw = QDir(folder).filePath(QStringLiteral("t%1.raw").arg(i));
+        QProcess sox;
+        sox.start(QStringLiteral("sox"),
+                  {"-r", "44100", "-c", "2", "-n", "-b", "16", "-e", "signed-integer", "-L",
+                   "-t", "raw", raw, "synth", QStringLiteral("%1s").arg(sectors[i] * 588), "sine",
+                   QString::number(441 * (i + 1)), "vol", "0.5"});
+        if (!sox.waitForFinished(60000) || sox.exitCode() != 0) {
+            QWARN(qPrintable("sox failed: " + sox.readAllStandardError()));
+            return QString();
+        }
+        QFile part(raw);
+        if (!part.open(QIODevice::ReadOnly) || part.size() != sectors[i] * 2352)
+            return QString();
+        out.write(part.readAll());
+        part.remove();
+        const long s = at % 75, m = at / 75;
+        sheet += QStringLiteral("  TRACK %1 AUDIO\n    TITLE \"Tone %1\"\n    INDEX 01 %2:%3:%4\n")
+                     .arg(i + 1, 2, 10, QChar('0'))
+                     .arg(m / 60, 2, 10, QChar('0'))
+                     .arg(m % 60, 2, 10, QChar('0'))
+                     .arg(s, 2, 10, QChar('0'));
+        at += sectors[i];
+    }
+    QFile c(cue);
+    if (!c.open(QIODevice::WriteOnly))
+        return QString();
+    c.write(sheet.toUtf8());
+    return cue;
+}
+
+QByteArray binSectors(const QString &cuePath, long from, long count)
+{
+    QString bin = cuePath;
+    bin.replace(QRegularExpression("\\.cue$"), ".bin");
+    QFile f(bin);
+    if (!f.open(QIODevice::ReadOnly) || !f.seek(qint64(from) * 2352))
+        return QByteArray();
+    return f.read(qint64(count) * 2352);
+}
+
+bool PulledOutput::start(QIODevice *s, QString &error)
+{
+    ++starts;
+    if (refuseStart) {
+        error = QStringLiteral("refused by the test");
+        return false;
+    }
+    source = s;
+    suspended = false;
+    return true;
+}
+
+QByteArray PulledOutput::pull(long sectors)
+{
+    if (!source || suspended)
+        return QByteArray();
+    // A real output asks in pieces that do not line up with sectors.
+    QByteArray got;
+    qint64 want = qint64(sectors) * 2352;
+    while (want > 0) {
+        const QByteArray piece = source->read(std::min<qint64>(want, 4000));
+        if (piece.isEmpty())
+            break;
+        got += piece;
+        want -= piece.size();
+    }
+    return got;
+}
+
+std::unique_ptr<AudioOutput> PulledOutputs::make()
+{
+    auto out = std::make_unique<PulledOutput>();
+    out->refuseStart = refuseStart;
+    latest = out.get();
+    return out;
+}
