@@ -12,21 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <functional>
-
-template <typename T>
-static void whenModal(std::function<void(T *)> action)
-{
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
-            timer->stop();
-            action(w);
-        }
-    });
-    timer->start(20);
-}
+#include "WhenModal.h"
 
 static bool makeProgram(const QString &path, const QString &body)
 {

@@ -13,22 +13,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <functional>
-
-// Runs action on the next modal window of type T once it is up.
-template <typename T>
-static void whenModal(std::function<void(T *)> action)
-{
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->deleteLater();
-            timer->stop();
-            action(w);
-        }
-    });
-    timer->start(20);
-}
+#include "../info/WhenModal.h"
 
 static void loadFromStore(const QString &ini)
 {

@@ -1,0 +1,20 @@
+#pragma once
+#include <QApplication>
+#include <QTimer>
+#include <functional>
+
+// Runs action on the next modal window of type T once it is up (a modal
+// window's exec() does not return to the test until it is closed).
+template <typename T>
+void whenModal(std::function<void(T *)> action)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            timer->stop();
+            action(w);
+        }
+    });
+    timer->start(20);
+}
