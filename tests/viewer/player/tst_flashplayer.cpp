@@ -1,0 +1,173 @@
+// The Flash player: movies we build are played by the real Ruffle in a web
+// view, and only a movie that stops on its last frame finishes by itself.
+#include "FlashPlayerWidget.h"
+#include "PlayerTestMedia.h"
+#include "RufflePage.h"
+#include "SwfWriter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWebEngineView>
+#include <QtTest>
+
+class TestFlashPlayer : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void rendersTheMovie();
+    void finishesAfterTheLastFrame();
+    void loopingMovieStaysOpen();
+    void notAMovie();
+
+private:
+    QString writeMovie(const QString &name, const SwfSpec &spec);
+    static bool near(QRgb c, QRgb want) {
+        return qAbs(qRed(c) - qRed(want)) < 40 && qAbs(qGreen(c) - qGreen(want)) < 40
+            && qAbs(qBlue(c) - qBlue(want)) < 40;
+    }
+    QTemporaryDir m_dir;
+};
+
+void TestFlashPlayer::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY2(!rufflepage::findRuffleFolder().isEmpty(), "Ruffle is not installed (run scripts/setup)");
+}
+
+QString TestFlashPlayer::writeMovie(const QString &name, const SwfSpec &spec)
+{
+    const QString path = m_dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(buildSwf(spec)) < 0)
+        return QString();
+    return path;
+}
+
+void TestFlashPlayer::rendersTheMovie()
+{
+    SwfSpec spec;   // blue stage 200 x 150, red square (50, 25, 100, 100)
+    spec.frames = 3;
+    spec.compressed = true;
+    const QString movie = writeMovie("square.swf", spec);
+    QVERIFY(!movie.isEmpty());
+
+    FlashPlayerWidget player;
+    QCOMPARE(player.windowMode(), QStringLiteral("Window"));
+    QCOMPARE(player.quality(), QStringLiteral("High"));
+    QCOMPARE(player.scale(), QStringLiteral("ShowAll"));
+    player.resize(400, 300);   // same proportions: scaled by 2 exactly
+    player.show();
+    QSignalSpy started(&player, &FlashPlayerWidget::movieStarted);
+    QSignalSpy progress(&player, &FlashPlayerWidget::progress);
+    player.setMovie(movie);
+    QCOMPARE(player.percentLoaded(), 0);
+    QVERIFY2(started.wait(30000), qPrintable(player.errorText()));
+    QCOMPARE(player.percentLoaded(), 100);
+    QCOMPARE(progress.count(), 1);
+    QCOMPARE(progress.at(0).at(0).toInt(), 100);
+
+    // Pixels of the page: the square in the middle, the stage around it.
+    bool drawn = false;
+    QImage shot;
+    QElapsedTimer t;
+    t.start();
+    while (!drawn && t.elapsed() < 15000) {
+        QTest::qWait(250);
+        shot = player.view()->grab().toImage();
+        drawn = near(shot.pixel(200, 150), qRgb(255, 0, 0)) && near(shot.pixel(20, 20), qRgb(0, 0, 255))
+            && near(shot.pixel(380, 280), qRgb(0, 0, 255)) && near(shot.pixel(110, 60), qRgb(255, 0, 0))
+            && near(shot.pixel(90, 60), qRgb(0, 0, 255));
+    }
+    if (!drawn)
+        shot.save(m_dir.filePath("failed.png"));
+    QVERIFY2(drawn, qPrintable(QStringLiteral("centre %1, corner %2")
+                                   .arg(shot.pixel(200, 150), 0, 16).arg(shot.pixel(20, 20), 0, 16)));
+    QVERIFY(player.errorText().isEmpty());
+}
+
+void TestFlashPlayer::finishesAfterTheLastFrame()
+{
+    SwfSpec spec;
+    spec.frames = 12;
+    spec.frameRate = 12;   // one second of frames
+    spec.stopFrames = {12};
+    const QString movie = writeMovie("once.swf", spec);
+    FlashPlayerWidget player;
+    player.setLastFrameHold(300);
+    player.resize(200, 150);
+    player.show();
+    QSignalSpy started(&player, &FlashPlayerWidget::movieStarted);
+    QSignalSpy finished(&player, &FlashPlayerWidget::movieFinished);
+    player.setMovie(movie);
+    QVERIFY(player.movieInfo().stopsOnLastFrame);
+    QVERIFY(started.wait(30000));
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    // Not at once (the mended rule): only after its frames and the hold.
+    QVERIFY(finished.wait(10000));
+    QVERIFY2(sinceStart.elapsed() >= 1200, qPrintable(QString::number(sinceStart.elapsed())));
+    QVERIFY(player.isFinished());
+    QCOMPARE(finished.count(), 1);
+
+    // A new movie starts over.
+    player.setMovie(movie);
+    QVERIFY(!player.isFinished());
+    QCOMPARE(player.percentLoaded(), 0);
+    QVERIFY(finished.wait(15000));
+    QCOMPARE(finished.count(), 2);
+}
+
+void TestFlashPlayer::loopingMovieStaysOpen()
+{
+    SwfSpec spec;
+    spec.frames = 6;
+    spec.frameRate = 24;   // a quarter second a round
+    const QString movie = writeMovie("loop.swf", spec);
+    FlashPlayerWidget player;
+    player.setLastFrameHold(0);
+    player.resize(200, 150);
+    player.show();
+    QSignalSpy started(&player, &FlashPlayerWidget::movieStarted);
+    QSignalSpy finished(&player, &FlashPlayerWidget::movieFinished);
+    player.setMovie(movie);
+    QVERIFY(!player.movieInfo().stopsOnLastFrame);
+    QVERIFY(started.wait(30000));
+    QCOMPARE(player.percentLoaded(), 100);
+    QTest::qWait(2000);
+    QCOMPARE(finished.count(), 0);
+
+    // Unloading the movie stops everything.
+    player.setMovie(QString());
+    QCOMPARE(player.percentLoaded(), 0);
+}
+
+void TestFlashPlayer::notAMovie()
+{
+    const QString junk = m_dir.filePath("junk.swf");
+    QFile f(junk);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("GIF89a and then nothing useful");
+    f.close();
+    FlashPlayerWidget player;
+    player.resize(300, 200);
+    player.show();
+    QSignalSpy failed(&player, &FlashPlayerWidget::errorOccurred);
+    QSignalSpy started(&player, &FlashPlayerWidget::movieStarted);
+    player.setMovie(junk);
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(player.errorText().contains("junk.swf"));
+    auto *line = player.findChild<QLabel *>();
+    QVERIFY(line && line->isVisible());
+    QCOMPARE(line->text(), player.errorText());
+    player.setMovie(m_dir.filePath("absent.swf"));
+    QCOMPARE(failed.count(), 2);
+    QTest::qWait(500);
+    QCOMPARE(started.count(), 0);
+}
+
+GW_PLAYER_TEST_MAIN(TestFlashPlayer)
+#include "tst_flashplayer.moc"

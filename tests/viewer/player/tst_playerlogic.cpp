@@ -1,0 +1,257 @@
+// The player's pure rules: display sizes, seek steps, the time display, the
+// Ruffle page and what a movie's bytes tell about its end.
+#include "DisplaySize.h"
+#include "PlayerStepping.h"
+#include "RufflePage.h"
+#include "SwfInfo.h"
+#include "SwfWriter.h"
+#include "TimingText.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QJsonArray>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(SwfSpec)
+
+class TestPlayerLogic : public QObject {
+    Q_OBJECT
+private slots:
+    void displaySizes_data();
+    void displaySizes();
+    void seekSteps_data();
+    void seekSteps();
+    void timing_data();
+    void timing();
+    void ruffleSettings();
+    void rufflePageEscapesMovie();
+    void swfEnd_data();
+    void swfEnd();
+    void swfHeader();
+    void swfDamaged();
+};
+
+void TestPlayerLogic::displaySizes_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QSize>("clip");
+    QTest::addColumn<QSize>("expected");
+    const QSize clip(160, 120);
+    QTest::newRow("original") << 0 << clip << QSize(160, 120);
+    QTest::newRow("half") << 1 << clip << QSize(80, 60);
+    QTest::newRow("half of a 1x1 clip stays visible") << 1 << QSize(1, 1) << QSize(1, 1);
+    QTest::newRow("double") << 2 << clip << QSize(320, 240);
+    QTest::newRow("original, clip unknown") << 0 << QSize() << QSize();
+    QTest::newRow("double, clip unknown") << 2 << QSize() << QSize();
+    QTest::newRow("full screen ignores the clip") << 3 << clip << QSize(1280, 1024);
+    QTest::newRow("1/9 screen: a third each side") << 4 << QSize() << QSize(427, 341);
+    QTest::newRow("1/16 screen") << 5 << clip << QSize(320, 256);
+    QTest::newRow("1/4 screen") << 6 << clip << QSize(640, 512);
+    QTest::newRow("1/2 screen: half the area") << 7 << clip << QSize(905, 724);
+    QTest::newRow("out of range shows the original") << 8 << clip << QSize(160, 120);
+    QTest::newRow("negative shows the original") << -1 << clip << QSize(160, 120);
+}
+
+void TestPlayerLogic::displaySizes()
+{
+    QFETCH(int, mode);
+    QFETCH(QSize, clip);
+    QFETCH(QSize, expected);
+    QCOMPARE(displaysize::videoArea(mode, clip, QSize(1280, 1024)), expected);
+    QCOMPARE(displaysize::names().size(), displaysize::Count);
+    QCOMPARE(displaysize::names().at(4), QStringLiteral("1/9 Screen"));
+}
+
+void TestPlayerLogic::seekSteps_data()
+{
+    QTest::addColumn<double>("position");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<int>("shift");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("> plain") << 3.0 << true << 0 << 4.0;
+    QTest::newRow("> Shift") << 3.0 << true << 1 << 8.0;
+    QTest::newRow("> Ctrl") << 3.0 << true << 2 << 13.0;
+    QTest::newRow("> Alt, no upper bound") << 3.0 << true << 4 << 33.0;
+    QTest::newRow("> Shift+Ctrl does nothing") << 3.0 << true << 3 << 3.0;
+    QTest::newRow("< plain") << 10.5 << false << 0 << 9.5;
+    QTest::newRow("< Ctrl at 4 floors at 0") << 4.0 << false << 2 << 0.0;
+    QTest::newRow("< Alt near the start") << 12.0 << false << 4 << 0.0;
+    QTest::newRow("< Alt+Ctrl does nothing") << 12.0 << false << 6 << 12.0;
+    QTest::newRow("< exactly to 0") << 5.0 << false << 1 << 0.0;
+}
+
+void TestPlayerLogic::seekSteps()
+{
+    QFETCH(double, position);
+    QFETCH(bool, forward);
+    QFETCH(int, shift);
+    QFETCH(double, expected);
+    QCOMPARE(playerstep::steppedPosition(position, forward, shift), expected);
+}
+
+void TestPlayerLogic::timing_data()
+{
+    QTest::addColumn<qint64>("position");
+    QTest::addColumn<qint64>("duration");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("unknown duration") << qint64(0) << qint64(0) << "0:00";
+    QTest::newRow("seconds") << qint64(5400) << qint64(12000) << "0:05 / 0:12";
+    QTest::newRow("minutes") << qint64(61000) << qint64(3599999) << "1:01 / 59:59";
+    QTest::newRow("an hour-long clip shows hours in both") << qint64(5000) << qint64(3600000)
+                                                           << "0:00:05 / 1:00:00";
+    QTest::newRow("negative position") << qint64(-20) << qint64(1000) << "0:00 / 0:01";
+}
+
+void TestPlayerLogic::timing()
+{
+    QFETCH(qint64, position);
+    QFETCH(qint64, duration);
+    QFETCH(QString, expected);
+    QCOMPARE(timingText(position, duration), expected);
+}
+
+void TestPlayerLogic::ruffleSettings()
+{
+    using namespace rufflepage;
+    QCOMPARE(windowModeOption("Window"), QStringLiteral("window"));
+    QCOMPARE(windowModeOption("transparent"), QStringLiteral("transparent"));
+    QCOMPARE(windowModeOption("Bogus"), QStringLiteral("window"));
+    QCOMPARE(qualityOption("High"), QStringLiteral("high"));
+    QCOMPARE(qualityOption("AutoLow"), QStringLiteral("low"));
+    QCOMPARE(qualityOption(""), QStringLiteral("high"));
+    QCOMPARE(scaleOption("ShowAll"), QStringLiteral("showAll"));
+    QCOMPARE(scaleOption("exactfit"), QStringLiteral("exactFit"));
+    QCOMPARE(scaleOption("Stretch"), QStringLiteral("showAll"));
+}
+
+void TestPlayerLogic::rufflePageEscapesMovie()
+{
+    // A file name may hold quotes and even "</script>": the page must keep
+    // its structure and carry the exact path to Ruffle.
+    const QString path = QStringLiteral("/tmp/we\"ird</script><b>/mo vie's.swf");
+    rufflepage::Settings settings;
+    settings.quality = QStringLiteral("Low");
+    const QString page = rufflepage::html(QUrl::fromLocalFile("/opt/ruffle/"), QUrl::fromLocalFile(path), settings);
+
+    QCOMPARE(page.count(QStringLiteral("</script>")), 3);
+    QVERIFY(!page.contains(QStringLiteral("<b>")));
+
+    const QRegularExpression configRe(QStringLiteral("RufflePlayer\\.config = (\\{.*\\});"));
+    const auto cm = configRe.match(page);
+    QVERIFY(cm.hasMatch());
+    const QJsonObject config = QJsonDocument::fromJson(cm.captured(1).replace("<\\/", "</").toUtf8()).object();
+    QCOMPARE(config.value("publicPath").toString(), QStringLiteral("file:///opt/ruffle/"));
+    QCOMPARE(config.value("quality").toString(), QStringLiteral("low"));
+    QCOMPARE(config.value("scale").toString(), QStringLiteral("showAll"));
+    QCOMPARE(config.value("wmode").toString(), QStringLiteral("window"));
+    QCOMPARE(config.value("autoplay").toString(), QStringLiteral("on"));
+
+    const QRegularExpression urlRe(QStringLiteral("player\\.load\\(\\{url: (\"[^\"]*\")\\}\\)"));
+    const auto um = urlRe.match(page);
+    QVERIFY(um.hasMatch());
+    const QString url = QJsonDocument::fromJson("[" + um.captured(1).replace("<\\/", "</").toUtf8() + "]")
+                            .array().at(0).toString();
+    QCOMPARE(QUrl(url).toLocalFile(), path);
+}
+
+void TestPlayerLogic::swfEnd_data()
+{
+    QTest::addColumn<SwfSpec>("spec");
+    QTest::addColumn<bool>("stops");
+    SwfSpec s;
+    s.frames = 5;
+    s.stopFrames = {5};
+    QTest::newRow("stop on the last frame") << s << true;
+    SwfSpec c = s;
+    c.compressed = true;
+    QTest::newRow("compressed, stop on the last frame") << c << true;
+    SwfSpec one = s;
+    one.frames = 1;
+    one.stopFrames = {1};
+    QTest::newRow("one frame with a stop") << one << true;
+    SwfSpec loop = s;
+    loop.stopFrames.clear();
+    QTest::newRow("no stop: loops") << loop << false;
+    SwfSpec early = s;
+    early.stopFrames = {2};
+    QTest::newRow("stop on frame 2 waits there") << early << false;
+    SwfSpec both = s;
+    both.stopFrames = {2, 5};
+    QTest::newRow("two stops") << both << false;
+    SwfSpec jump = s;
+    jump.gotoFirstFrames = {3};
+    QTest::newRow("a jump back before the end") << jump << false;
+    SwfSpec jumpLast = s;
+    jumpLast.stopFrames.clear();
+    jumpLast.gotoFirstFrames = {5};
+    QTest::newRow("a jump on the last frame loops") << jumpLast << false;
+    SwfSpec as3 = s;
+    as3.version = 9;
+    as3.actionScript3 = true;
+    QTest::newRow("ActionScript 3") << as3 << false;
+    SwfSpec v8 = s;
+    v8.version = 8;
+    QTest::newRow("version 8 with file attributes") << v8 << true;
+}
+
+void TestPlayerLogic::swfEnd()
+{
+    QFETCH(SwfSpec, spec);
+    QFETCH(bool, stops);
+    const SwfInfo info = readSwfInfo(buildSwf(spec));
+    QVERIFY2(info.valid, qPrintable(info.problem));
+    QCOMPARE(info.frameCount, spec.frames);
+    QCOMPARE(info.stopsOnLastFrame, stops);
+}
+
+void TestPlayerLogic::swfHeader()
+{
+    SwfSpec s;
+    s.stage = QSize(550, 400);
+    s.frameRate = 24.5;
+    s.frames = 49;
+    s.compressed = true;
+    const SwfInfo info = readSwfInfo(buildSwf(s));
+    QVERIFY(info.valid);
+    QVERIFY(info.compressed);
+    QCOMPARE(info.stageSize, QSize(550, 400));
+    QCOMPARE(info.frameRate, 24.5);
+    QCOMPARE(info.playingSeconds(), 2.0);
+}
+
+void TestPlayerLogic::swfDamaged()
+{
+    QVERIFY(!readSwfInfo(QByteArray("GIF89a not a movie")).valid);
+    QVERIFY(!readSwfInfo(QByteArray("FWS")).valid);
+    QVERIFY(!readSwfInfoFile(QStringLiteral("/nonexistent/movie.swf")).valid);
+
+    // Compressed data that is not a zlib stream, and an absurd declared size.
+    QByteArray bad("CWS\x06\x40\0\0\0garbagegarbage", 22);
+    QVERIFY(!readSwfInfo(bad).valid);
+    // A movie too big to unpack here is still handed to the player, but
+    // its end is not vouched for.
+    QByteArray huge("CWS\x06\xff\xff\xff\x7f", 8);
+    const SwfInfo big = readSwfInfo(huge + qCompress(QByteArray(100, 'x')).mid(4));
+    QVERIFY(big.valid);
+    QVERIFY(!big.stopsOnLastFrame);
+
+    // Every cut of a movie is read without a crash; a cut inside the tag list
+    // never vouches for an end it did not see.
+    SwfSpec s;
+    s.frames = 4;
+    s.stopFrames = {4};
+    const QByteArray whole = buildSwf(s);
+    int cutsVouching = 0;
+    for (int n = 0; n < whole.size(); ++n) {
+        const SwfInfo info = readSwfInfo(whole.left(n));
+        if (info.stopsOnLastFrame)
+            ++cutsVouching;
+    }
+    // Only cuts inside the closing End tag may still see all four frames.
+    QVERIFY(cutsVouching <= 2);
+    QVERIFY(readSwfInfo(whole).stopsOnLastFrame);
+}
+
+QTEST_GUILESS_MAIN(TestPlayerLogic)
+#include "tst_playerlogic.moc"
