@@ -149,6 +149,11 @@ void frmMain::createControls()
         tbsMedia->addTab(caption);
     tbsMedia->setExpanding(false);
     tbsMedia->setUsesScrollButtons(false);
+    // Four tabs in the design's 121 pixels need a tight tab.
+    QFont tabFont = font();
+    tabFont.setPixelSize(10);
+    tbsMedia->setFont(tabFont);
+    tbsMedia->setStyleSheet("QTabBar::tab { padding: 3px 3px; margin: 0px; }");
     place(tbsMedia, 320, 23, 121, 24);
 
     // Each page holds its boxes one under the other (twips inside the page).
@@ -235,6 +240,7 @@ void frmMain::createMenus()
     mnuView->addAction("&Refresh", this, &frmMain::mnuRefresh_Click)->setObjectName("mnuRefresh");
     mnuHelp = menuBar()->addMenu("&Help");
     mnuHelp->setObjectName("mnuHelp");
+    wireMenus();
 }
 
 SettingsContext frmMain::settingsContext() const

@@ -1,6 +1,7 @@
 #pragma once
 #include "AddressHistory.h"
 #include "FileListing.h"
+#include "MediaTypes.h"
 #include "StoredOptions.h"
 #include "TypeFilters.h"
 
@@ -25,6 +26,8 @@ class QTableView;
 class QToolButton;
 class SettingsStore;
 class frmFileRead;
+class frmThumbwait;
+class ThumbnailBuilder;
 
 // The main window: folder column on the left, the file list in the centre,
 // the type filters and buttons on the right, the address box on top.
@@ -121,6 +124,8 @@ protected:
 private:
     void createControls();
     void createMenus();
+    void wireMenus();
+    void mnuSnatch_Click();
     void layoutControls();
     void lstDir_Change();
     void fillFolderList();
@@ -129,6 +134,7 @@ private:
     void cboDrive_Change(int index);
     void grdPics_MouseDown(int button, const QPoint &pos, bool onHeader);
     void listAndDetailedBuild();
+    void showPlayerMedia(MediaKind kind, const QString &path);
     void thumbnailBuild();
     void setPatternFromBoxes(bool withCustom);
     void applyWindowSettings(const WindowSettings &w);
@@ -144,6 +150,8 @@ private:
     FileListModel *m_listModel = nullptr;
     DetailModel *m_detailModel = nullptr;
     frmFileRead *m_fileRead = nullptr;
+    frmThumbwait *m_thumbWait = nullptr;
+    ThumbnailBuilder *m_thumbs = nullptr;
     bool m_unloaded = false;
     bool m_optionsOnly = false;
 };

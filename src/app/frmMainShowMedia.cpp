@@ -3,17 +3,96 @@
 
 #include "AppState.h"
 #include "FileListModel.h"
+#include "MediaTypes.h"
 #include "OptionSet.h"
+#include "PageBrowser.h"
+#include "ThumbnailBuilder.h"
+#include "frmFileRead.h"
+#include "frmMedia.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 
 void frmMain::ShowMedia()
 {
-    // Filled in when the viewer lands.
+    // The file: the command line's, else the current entry of the active view.
+    QString path;
+    if (!appState().CommandLine.isEmpty()) {
+        path = appState().CommandLine;
+    } else if (listModel()->rowCount() > 0) {
+        const QString name = entryName(currentEntry());
+        if (name.isEmpty())
+            return; // nothing selected: nothing to open
+        path = (m_folder.endsWith('/') ? m_folder : m_folder + "/") + name;
+    }
+    if (path.isEmpty())
+        return;
+    const MediaKind kind = mediaKindOf(ExtensionKey(path));
+    const QFileInfo file(path);
+    if (!file.isFile() || !file.isReadable()) {
+        QMessageBox::critical(this, "Disk error", "Unable to read file from disk");
+        return;
+    }
+    switch (kind) {
+    case MediaKind::Picture:
+        frmMedia::viewer()->showPicture(path);
+        break;
+    case MediaKind::WebPage:
+        appState().BrowseTarget = path;
+        showPageBrowser();
+        break;
+    case MediaKind::Video:
+    case MediaKind::Audio:
+    case MediaKind::Flash:
+        showPlayerMedia(kind, path);
+        break;
+    case MediaKind::Text:
+        frmMedia::viewer()->showText(path);
+        break;
+    case MediaKind::Other:
+        if (options().UnknownAsText == 1)
+            frmMedia::viewer()->showText(path);
+        break;
+    }
 }
 
 void frmMain::thumbnailBuild()
 {
-    listModel()->setNames(lstPics.names());
+    if (!m_thumbs) {
+        m_thumbs = new ThumbnailBuilder(this);
+        m_thumbWait = new frmThumbwait(this);
+        connect(this, &frmMain::buildStarted, m_thumbs, [this] {
+            m_thumbs->cancel();
+            m_thumbWait->hide();
+        });
+        connect(m_thumbs, &ThumbnailBuilder::itemReady, this,
+                [this](int, const QString &name, const QImage &picture) {
+                    listModel()->append(name, QPixmap::fromImage(picture));
+                });
+        connect(m_thumbs, &ThumbnailBuilder::progress, this, [this](int index, int count) {
+            m_thumbWait->barThumbs->setValue(index);
+            m_thumbWait->lblThumbwait->setText(frmThumbwait::caption(index, count));
+        });
+        connect(m_thumbs, &ThumbnailBuilder::finished, m_thumbWait, &QWidget::hide);
+    }
+    listModel()->clear();
+    const QStringList &names = lstPics.names();
+    QList<ThumbnailEntry> entries;
+    entries.reserve(names.size());
+    for (const QString &name : names)
+        entries.append({name, thumbnailSourceOf(ExtensionKey(name))});
+    m_thumbWait->barThumbs->setRange(0, frmThumbwait::barMaximum(names.size()));
+    m_thumbWait->barThumbs->setValue(0);
+    m_thumbWait->lblThumbwait->setText(frmThumbwait::caption(0, names.size()));
+    if (!names.isEmpty())
+        m_thumbWait->show();
+    m_thumbs->start(m_folder, entries, options().thumbSizeValue());
+}
+
+void frmMain::showPlayerMedia(MediaKind, const QString &)
+{
+    // Audio, video and Flash movies open in the viewer's players once they
+    // are wired in; until then these kinds open nothing.
 }

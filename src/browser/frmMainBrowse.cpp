@@ -278,6 +278,14 @@ void frmMain::listAndDetailedBuild()
         m_fileRead->repaint();
     }
     m_listModel->setNames(names);
+    if (options().viewModeValue() != 1) {
+        // Uniform items keep a huge list fast; the widest name sets their width.
+        const QFontMetrics metrics(lvPics->font());
+        int widest = 40;
+        for (const QString &n : names)
+            widest = std::max(widest, metrics.horizontalAdvance(n));
+        lvPics->setGridSize(QSize(std::min(widest, 480) + 28, metrics.height() + 4));
+    }
     if (options().viewModeValue() == 1)
         m_detailModel->setRows(readDetails(m_folder, names));
     m_fileRead->barFileRead->setValue(m_fileRead->barFileRead->maximum());

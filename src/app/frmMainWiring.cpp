@@ -1,0 +1,70 @@
+// The main window's menu bar and CD button: each opens another subsystem's window.
+#include "frmMain.h"
+
+#include "AppState.h"
+#include "CdPlayer.h"
+#include "DetailModel.h"
+#include "FileListModel.h"
+#include "OptionSet.h"
+#include "PageBrowser.h"
+#include "ProgramFolder.h"
+#include "SnatchCommand.h"
+#include "frmAbout.h"
+#include "frmHTML.h"
+#include "frmKeyDoc.h"
+#include "frmOptions.h"
+
+#include <QListView>
+#include <QMenu>
+#include <QTableView>
+#include <QToolButton>
+
+void frmMain::wireMenus()
+{
+    auto named = [](QAction *a, const char *name) { a->setObjectName(name); };
+    named(mnuFile->addAction("Snatch", this, &frmMain::mnuSnatch_Click), "mnuSnatch");
+    named(mnuFile->addSeparator(), "mnudsha");
+    named(mnuFile->addAction("&Setup", this, [this] { showSetupDialog(this, m_drives); }),
+          "mnuSetup");
+    named(mnuFile->addSeparator(), "mnudshb");
+    named(mnuFile->addAction("&Build HTML Page", this,
+                             [this] {
+                                 showHtmlBuilder(
+                                     this, [this] { return currentFolder(); },
+                                     [this] { return lstPics.names(); });
+                             }),
+          "mnuHTML");
+    named(mnuFile->addSeparator(), "mnudsh");
+    named(mnuFile->addAction("E&xit", this, &QWidget::close), "mnuExit");
+
+    named(mnuHelp->addAction("&Help", this, [] { showHelpPage(); }), "mnuReadme");
+    named(mnuHelp->addAction("&Keys", this, [this] { showKeyReference(this); }), "mnuKeyDoc");
+    named(mnuHelp->addAction("&About", this,
+                             [this] {
+                                 showAbout(this, [](const QString &address) {
+                                     appState().BrowseTarget = address;
+                                     showPageBrowser();
+                                 });
+                             }),
+          "mnuAbout");
+
+    connect(picCD, &QToolButton::clicked, this, [this] { showCdPlayer(this); });
+}
+
+void frmMain::mnuSnatch_Click()
+{
+    if (listModel()->rowCount() == 0)
+        return; // nothing listed: nothing to do
+    QString name;
+    if (options().viewModeValue() == 1) {
+        const QModelIndex current = grdPics->currentIndex();
+        if (current.isValid() && current.row() < detailModel()->dataRowCount())
+            name = detailModel()->rows()[current.row()].name;
+    } else {
+        const QModelIndexList selected = lvPics->selectionModel()->selectedIndexes();
+        if (!selected.isEmpty())
+            name = selected.first().data().toString();
+    }
+    // An empty name (nothing selected) is reported as a failed copy.
+    runSnatch(this, currentFolder(), name, programFolder());
+}
