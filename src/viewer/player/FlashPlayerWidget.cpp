@@ -1,0 +1,158 @@
+#include "FlashPlayerWidget.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QSaveFile>
+#include <QStackedLayout>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <functional>
+
+// Hands the page's console reports to the widget.
+class RuffleHostPage : public QWebEnginePage {
+public:
+    RuffleHostPage(QWebEngineProfile *profile, QObject *parent) : QWebEnginePage(profile, parent) {}
+    std::function<void(const QString &, const QByteArray &)> onReport;
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int,
+                                  const QString &) override
+    {
+        const QLatin1String prefix(rufflepage::MessagePrefix);
+        if (!message.startsWith(prefix) || !onReport)
+            return;
+        const QString rest = message.mid(prefix.size());
+        const int colon = rest.indexOf(QLatin1Char(':'));
+        if (colon > 0)
+            onReport(rest.left(colon), rest.mid(colon + 1).toUtf8());
+    }
+};
+
+FlashPlayerWidget::FlashPlayerWidget(QWidget *parent)
+    : QWidget(parent), m_view(new QWebEngineView(this)), m_message(new QLabel(this))
+{
+    setFocusPolicy(Qt::NoFocus);
+    // Off the record: the page keeps nothing between runs.
+    m_page = new RuffleHostPage(new QWebEngineProfile(this), m_view);
+    m_page->onReport = [this](const QString &kind, const QByteArray &json) { onPageMessage(kind, json); };
+    m_view->setPage(m_page);
+    m_page->setBackgroundColor(Qt::black);
+    QWebEngineSettings *s = m_page->settings();
+    s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    s->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    // The viewer's key handler must keep every key.
+    m_view->setFocusPolicy(Qt::NoFocus);
+    m_view->setContextMenuPolicy(Qt::NoContextMenu);
+
+    m_message->setWordWrap(true);
+    m_message->setAlignment(Qt::AlignCenter);
+    m_message->setAutoFillBackground(true);
+    QPalette pal = m_message->palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    pal.setColor(QPalette::WindowText, Qt::white);
+    m_message->setPalette(pal);
+
+    auto *stack = new QStackedLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(m_view);
+    stack->addWidget(m_message);
+
+    m_finishTimer.setSingleShot(true);
+    connect(&m_finishTimer, &QTimer::timeout, this, [this] {
+        m_finished = true;
+        emit movieFinished();
+    });
+}
+
+FlashPlayerWidget::~FlashPlayerWidget()
+{
+    m_finishTimer.stop();
+    m_page->onReport = nullptr;
+}
+
+void FlashPlayerWidget::setMovie(const QString &path)
+{
+    m_finishTimer.stop();
+    m_movie = path;
+    m_percent = 0;
+    m_finished = false;
+    m_errorText.clear();
+    m_info = SwfInfo();
+    static_cast<QStackedLayout *>(layout())->setCurrentWidget(m_view);
+    if (path.isEmpty()) {
+        m_view->setUrl(QUrl(QStringLiteral("about:blank")));
+        return;
+    }
+
+    const QFileInfo file(path);
+    const QString name = file.fileName();
+    m_info = readSwfInfoFile(path);
+    if (!m_info.valid) {
+        fail(tr("Cannot play \"%1\": %2.").arg(name, m_info.problem));
+        return;
+    }
+    const QString ruffle = rufflepage::findRuffleFolder();
+    if (ruffle.isEmpty()) {
+        fail(tr("Cannot play \"%1\": the Flash player (Ruffle) is not installed.").arg(name));
+        return;
+    }
+    if (!m_pageDir.isValid()) {
+        fail(tr("Cannot play \"%1\": no room for the player's page.").arg(name));
+        return;
+    }
+
+    const QString pagePath = m_pageDir.filePath(QStringLiteral("movie.html"));
+    QSaveFile page(pagePath);
+    if (!page.open(QIODevice::WriteOnly)
+        || page.write(rufflepage::html(QUrl::fromLocalFile(ruffle + QLatin1Char('/')),
+                                       QUrl::fromLocalFile(file.absoluteFilePath()), m_settings)
+                          .toUtf8()) < 0
+        || !page.commit()) {
+        fail(tr("Cannot play \"%1\": the player's page cannot be written.").arg(name));
+        return;
+    }
+    m_view->setUrl(QUrl::fromLocalFile(pagePath));
+}
+
+void FlashPlayerWidget::onPageMessage(const QString &kind, const QByteArray &json)
+{
+    const QJsonObject data = QJsonDocument::fromJson(json).object();
+    if (kind == QLatin1String("metadata")) {
+        if (m_percent == 100)
+            return;
+        m_percent = 100;
+        emit progress(100);
+        emit movieStarted();
+        if (m_info.stopsOnLastFrame) {
+            // Ruffle's own reading of the rate wins if it has one.
+            double rate = data.value(QStringLiteral("frameRate")).toDouble(m_info.frameRate);
+            if (!(rate > 0))
+                rate = m_info.frameRate;
+            if (rate > 0)
+                m_finishTimer.start(int(m_info.frameCount / rate * 1000.0) + m_holdMs);
+        }
+    } else if (kind == QLatin1String("error")) {
+        fail(tr("Cannot play \"%1\": %2").arg(QFileInfo(m_movie).fileName(),
+                                              data.value(QStringLiteral("message")).toString()));
+    }
+}
+
+void FlashPlayerWidget::fail(const QString &message)
+{
+    if (!m_errorText.isEmpty())
+        return;
+    m_finishTimer.stop();
+    m_errorText = message;
+    m_message->setText(message);
+    static_cast<QStackedLayout *>(layout())->setCurrentWidget(m_message);
+    emit errorOccurred(message);
+}

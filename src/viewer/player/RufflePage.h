@@ -1,0 +1,33 @@
+#pragma once
+#include <QString>
+#include <QUrl>
+
+// The local page that hosts Ruffle for one movie.
+namespace rufflepage {
+
+// The player settings as the viewer names them ("Window", "High", "ShowAll").
+struct Settings {
+    QString windowMode = QStringLiteral("Window");
+    QString quality = QStringLiteral("High");
+    QString scale = QStringLiteral("ShowAll");
+};
+
+// The same settings in Ruffle's words; unknown names fall back to the
+// defaults above rather than letting Ruffle guess.
+QString windowModeOption(const QString &windowMode);
+QString qualityOption(const QString &quality);
+QString scaleOption(const QString &scale);
+
+// Console lines the page writes start with this, followed by "kind:json".
+inline constexpr char MessagePrefix[] = "glintwave:";
+
+// The whole page: loads ruffle.js from `ruffleFolder` and plays `movie`.
+QString html(const QUrl &ruffleFolder, const QUrl &movie, const Settings &settings);
+
+// Where Ruffle is installed: the override if set, else next to the program
+// (<bin>/../ruffle/node_modules/@ruffle-rs/ruffle, <bin>/../share/glintwave/ruffle),
+// else the build's copy. Empty when none holds ruffle.js.
+QString findRuffleFolder();
+void setRuffleFolderOverride(const QString &folder);
+
+}
