@@ -1,1 +1,82 @@
-int main() { return 0; }
+// Takes the documentation screenshots of the two players (run under Xvfb):
+//   player_screenshots <output folder>
+// writes player-video.png and player-flash.png there.
+#include "FlashPlayerWidget.h"
+#include "MediaPlayerWidget.h"
+#include "PlayerTestMedia.h"
+#include "SwfWriter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+static bool grabTo(QWidget *w, const QString &path)
+{
+    const QRect g(w->mapToGlobal(QPoint(0, 0)), w->size());
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, g.x(), g.y(), g.width(), g.height());
+    return !shot.isNull() && shot.save(path);
+}
+
+int main(int argc, char **argv)
+{
+    testmedia::prepareEnvironment();
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        fprintf(stderr, "usage: player_screenshots <folder>\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QTemporaryDir tmp;
+    QString error;
+    const QString clip = tmp.filePath("clip.avi");
+    if (!testmedia::run("ffmpeg", {"-y", "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+                                   "testsrc=size=320x240:rate=25:duration=8", "-f", "lavfi", "-i",
+                                   "sine=frequency=440:duration=8", "-c:v", "mpeg4", "-c:a", "pcm_s16le", clip},
+                        &error)) {
+        fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+
+    // A video at its original size with the time display, as the viewer shows it.
+    QWidget stage;
+    stage.setStyleSheet("background: #300030;");
+    stage.setGeometry(0, 0, 480, 360);
+    MediaPlayerWidget player(&stage);
+    player.setShowTiming(true);
+    player.setDisplaySize(0);
+    player.setAutoSize(true);
+    player.setGeometry(80, 100, 320, player.stripHeight());
+    stage.show();
+    QTest::qWaitForWindowExposed(&stage);
+    player.setFileName(clip);
+    player.play();
+    QTest::qWait(2500);
+    if (!grabTo(&stage, out.filePath("player-video.png")))
+        return 1;
+    player.stop();
+
+    // A movie we build, rendered by Ruffle.
+    SwfSpec spec;
+    spec.stage = QSize(320, 240);
+    spec.background = QColor(20, 60, 160);
+    spec.square = QColor(250, 200, 30);
+    spec.squareRect = QRect(100, 60, 120, 120);
+    const QString movie = tmp.filePath("movie.swf");
+    QFile f(movie);
+    if (!f.open(QIODevice::WriteOnly) || f.write(buildSwf(spec)) < 0)
+        return 1;
+    f.close();
+    FlashPlayerWidget flash;
+    flash.setGeometry(0, 0, 480, 360);
+    flash.show();
+    QSignalSpy started(&flash, &FlashPlayerWidget::movieStarted);
+    flash.setMovie(movie);
+    if (!started.wait(30000))
+        return 1;
+    QTest::qWait(1500);
+    return grabTo(&flash, out.filePath("player-flash.png")) ? 0 : 1;
+}
