@@ -153,7 +153,7 @@ void frmMain::createControls()
     QFont tabFont = font();
     tabFont.setPixelSize(10);
     tbsMedia->setFont(tabFont);
-    tbsMedia->setStyleSheet("QTabBar::tab { padding: 3px 3px; margin: 0px; }");
+    tbsMedia->setStyleSheet("QTabBar::tab { padding: 3px 1px; margin: 0px; }");
     place(tbsMedia, 320, 23, 121, 24);
 
     // Each page holds its boxes one under the other (twips inside the page).
