@@ -1,6 +1,7 @@
 #include "ColourEffects.h"
 
 #include "ParallelRows.h"
+#include "PictureBuffers.h"
 
 #include <algorithm>
 #include <array>
@@ -18,14 +19,19 @@ template <typename Op>
 QImage mapPixels(const QImage &picture, Op op)
 {
     const QImage src = asRgb32(picture);
-    QImage dst(src.size(), QImage::Format_RGB32);
+    QImage dst = newPicture(src.width(), src.height());
     if (dst.isNull())
         return QImage();
+    // Row pointers taken here, once: scanLine() on a writable image is not for
+    // several threads at a time.
+    uchar *const dstBits = dst.bits();
+    const qsizetype dstLine = dst.bytesPerLine();
+    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
     const int w = src.width();
     parallelBands(src.height(), w, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y));
-            QRgb *d = reinterpret_cast<QRgb *>(dst.scanLine(y));
+            QRgb *d = reinterpret_cast<QRgb *>(dstRow(y));
             for (int x = 0; x < w; ++x)
                 d[x] = op(s[x]);
         }

@@ -3,22 +3,56 @@
 #include "ColourEffects.h"
 #include "Colour.h"
 #include "ParallelRows.h"
+#include "PictureBuffers.h"
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 QImage flipLeftRight(const QImage &picture)
 {
     if (picture.isNull())
         return picture;
-    return asRgb32(picture).mirrored(true, false);
+    const QImage src = asRgb32(picture);
+    const int w = src.width(), h = src.height();
+    QImage dst = newPicture(w, h);
+    if (dst.isNull())
+        return QImage();
+    // Row pointers taken here, once: scanLine() on a writable image is not for
+    // several threads at a time.
+    uchar *const dstBits = dst.bits();
+    const qsizetype dstLine = dst.bytesPerLine();
+    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
+    parallelBands(h, w, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y));
+            QRgb *d = reinterpret_cast<QRgb *>(dstRow(y)) + (w - 1);
+            for (int x = 0; x < w; ++x)
+                *(d - x) = s[x];
+        }
+    });
+    return dst;
 }
 
 QImage flipTopBottom(const QImage &picture)
 {
     if (picture.isNull())
         return picture;
-    return asRgb32(picture).mirrored(false, true);
+    const QImage src = asRgb32(picture);
+    const int w = src.width(), h = src.height();
+    QImage dst = newPicture(w, h);
+    if (dst.isNull())
+        return QImage();
+    // Row pointers taken here, once: scanLine() on a writable image is not for
+    // several threads at a time.
+    uchar *const dstBits = dst.bits();
+    const qsizetype dstLine = dst.bytesPerLine();
+    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
+    parallelBands(h, w, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y)
+            std::memcpy(dstRow(h - 1 - y), src.constScanLine(y), size_t(w) * 4);
+    });
+    return dst;
 }
 
 namespace {
@@ -29,26 +63,29 @@ constexpr int Tile = 64;
 QImage quarterTurn(const QImage &src, bool clockwise)
 {
     const int w = src.width(), h = src.height();
-    QImage dst(h, w, QImage::Format_RGB32);
+    QImage dst = newPicture(h, w);
     if (dst.isNull())
         return QImage();
+    const uchar *sBits = src.constBits();
+    const qsizetype sLine = src.bytesPerLine();
+    uchar *dBits = dst.bits(); // once: scanLine() on a writable image checks for sharing every call
+    const qsizetype dLine = dst.bytesPerLine();
     const int tileRows = (h + Tile - 1) / Tile;
     parallelBands(tileRows, qint64(w) * Tile, [&](int t0, int t1) {
         for (int ty = t0 * Tile; ty < std::min(h, t1 * Tile); ty += Tile) {
             const int yEnd = std::min(h, ty + Tile);
             for (int tx = 0; tx < w; tx += Tile) {
                 const int xEnd = std::min(w, tx + Tile);
-                for (int y = ty; y < yEnd; ++y) {
-                    const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y));
+                for (int x = tx; x < xEnd; ++x) {
+                    // Source column x becomes destination row x (clockwise) or w - 1 - x.
+                    QRgb *d = reinterpret_cast<QRgb *>(dBits + (clockwise ? x : w - 1 - x) * dLine);
+                    const uchar *s = sBits + qsizetype(x) * 4;
                     if (clockwise) {
-                        // (x, y) -> (h - 1 - y, x)
-                        const int dx = h - 1 - y;
-                        for (int x = tx; x < xEnd; ++x)
-                            reinterpret_cast<QRgb *>(dst.scanLine(x))[dx] = s[x];
+                        for (int y = ty; y < yEnd; ++y) // (x, y) -> (h - 1 - y, x)
+                            d[h - 1 - y] = *reinterpret_cast<const QRgb *>(s + y * sLine);
                     } else {
-                        // (x, y) -> (y, w - 1 - x)
-                        for (int x = tx; x < xEnd; ++x)
-                            reinterpret_cast<QRgb *>(dst.scanLine(w - 1 - x))[y] = s[x];
+                        for (int y = ty; y < yEnd; ++y) // (x, y) -> (y, w - 1 - x)
+                            d[y] = *reinterpret_cast<const QRgb *>(s + y * sLine);
                     }
                 }
             }
@@ -60,13 +97,18 @@ QImage quarterTurn(const QImage &src, bool clockwise)
 QImage halfTurn(const QImage &src)
 {
     const int w = src.width(), h = src.height();
-    QImage dst(w, h, QImage::Format_RGB32);
+    QImage dst = newPicture(w, h);
     if (dst.isNull())
         return QImage();
+    // Row pointers taken here, once: scanLine() on a writable image is not for
+    // several threads at a time.
+    uchar *const dstBits = dst.bits();
+    const qsizetype dstLine = dst.bytesPerLine();
+    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
     parallelBands(h, w, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y));
-            QRgb *d = reinterpret_cast<QRgb *>(dst.scanLine(h - 1 - y)) + (w - 1);
+            QRgb *d = reinterpret_cast<QRgb *>(dstRow(h - 1 - y)) + (w - 1);
             for (int x = 0; x < w; ++x)
                 *(d - x) = s[x];
         }
@@ -98,9 +140,14 @@ QImage waveimage(const QImage &picture, int amp, int wavelength, int32_t backgro
         return picture;
     const QImage src = asRgb32(picture);
     const int w = src.width(), h = src.height();
-    QImage dst(w, h, QImage::Format_RGB32);
+    QImage dst = newPicture(w, h);
     if (dst.isNull())
         return QImage();
+    // Row pointers taken here, once: scanLine() on a writable image is not for
+    // several threads at a time.
+    uchar *const dstBits = dst.bits();
+    const qsizetype dstLine = dst.bytesPerLine();
+    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
     dst.fill(gwcolour::toPixel(background));
 
     // Each column's offset. Rounding amp*s + y can differ from y + round(amp*s)
@@ -125,7 +172,7 @@ QImage waveimage(const QImage &picture, int amp, int wavelength, int32_t backgro
     const qsizetype srcLine = src.bytesPerLine();
     parallelBands(h, w, [&](int y0, int y1) {
         for (int t = y0; t < y1; ++t) {
-            QRgb *d = reinterpret_cast<QRgb *>(dst.scanLine(t));
+            QRgb *d = reinterpret_cast<QRgb *>(dstRow(t));
             for (int x = 0; x < w; ++x) {
                 const int s = shift[x];
                 if (s == INT32_MIN)
@@ -144,7 +191,7 @@ QImage waveimage(const QImage &picture, int amp, int wavelength, int32_t backgro
         for (int y = 0; y < h; ++y) {
             const int t = int(gwcolour::roundHalfEven(offset[x] + double(y)));
             if (t >= 0 && t < h)
-                reinterpret_cast<QRgb *>(dst.scanLine(t))[x] = reinterpret_cast<const QRgb *>(src.constScanLine(y))[x];
+                reinterpret_cast<QRgb *>(dstRow(t))[x] = reinterpret_cast<const QRgb *>(src.constScanLine(y))[x];
         }
     }
     return dst;

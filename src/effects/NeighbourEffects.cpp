@@ -3,6 +3,7 @@
 #include "ColourEffects.h"
 #include "Colour.h"
 #include "ParallelRows.h"
+#include "PictureBuffers.h"
 #include "Rnd.h"
 
 #include <algorithm>
@@ -32,9 +33,14 @@ QImage blockEffect(const QImage &picture, Shade shade)
         return picture;
     const QImage src = asRgb32(picture);
     const int w = src.width(), h = src.height();
-    QImage dst(w, h, QImage::Format_RGB32);
+    QImage dst = newPicture(w, h);
     if (dst.isNull())
         return QImage();
+    // Row pointers taken here, once: scanLine() on a writable image is not for
+    // several threads at a time.
+    uchar *const dstBits = dst.bits();
+    const qsizetype dstLine = dst.bytesPerLine();
+    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
     const gwcolour::Channels invalid = gwcolour::split(gwcolour::Invalid);
     const int blockRows = (h + 1) / 2;
     parallelBands(blockRows, 2LL * w, [&](int b0, int b1) {
@@ -43,8 +49,8 @@ QImage blockEffect(const QImage &picture, Shade shade)
             const bool hasBelow = y + 1 < h;
             const QRgb *s0 = reinterpret_cast<const QRgb *>(src.constScanLine(y));
             const QRgb *s1 = hasBelow ? reinterpret_cast<const QRgb *>(src.constScanLine(y + 1)) : nullptr;
-            QRgb *d0 = reinterpret_cast<QRgb *>(dst.scanLine(y));
-            QRgb *d1 = hasBelow ? reinterpret_cast<QRgb *>(dst.scanLine(y + 1)) : nullptr;
+            QRgb *d0 = reinterpret_cast<QRgb *>(dstRow(y));
+            QRgb *d1 = hasBelow ? reinterpret_cast<QRgb *>(dstRow(y + 1)) : nullptr;
             for (int x = 0; x < w; x += 2) {
                 const bool hasRight = x + 1 < w;
                 const gwcolour::Channels c0 = gwcolour::splitPixel(s0[x]);
@@ -87,9 +93,14 @@ QImage addnoise(const QImage &picture)
         return picture;
     const QImage src = asRgb32(picture);
     const int w = src.width(), h = src.height();
-    QImage dst(w, h, QImage::Format_RGB32);
+    QImage dst = newPicture(w, h);
     if (dst.isNull())
         return QImage();
+    // Row pointers taken here, once: scanLine() on a writable image is not for
+    // several threads at a time.
+    uchar *const dstBits = dst.bits();
+    const qsizetype dstLine = dst.bytesPerLine();
+    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
 
     // The numbers must be drawn column by column (x = 0..w, y = 0..h, both
     // inclusive, as the rule reads one step past each edge) to stay repeatable
@@ -115,7 +126,7 @@ QImage addnoise(const QImage &picture)
             continue;
         parallelBands(h, xw - x0, [&](int t0, int t1) {
             for (int t = t0; t < t1; ++t) {
-                QRgb *d = reinterpret_cast<QRgb *>(dst.scanLine(t));
+                QRgb *d = reinterpret_cast<QRgb *>(dstRow(t));
                 const QRgb *here = reinterpret_cast<const QRgb *>(srcBits + t * srcLine);
                 const QRgb *above = t > 0 ? reinterpret_cast<const QRgb *>(srcBits + (t - 1) * srcLine) : nullptr;
                 for (int x = x0; x < xw; ++x) {

@@ -3,6 +3,7 @@
 #include "ColourEffects.h"
 #include "Colour.h"
 #include "ParallelRows.h"
+#include "PictureBuffers.h"
 
 #include <QCoreApplication>
 #include <cmath>
@@ -20,12 +21,18 @@ QImage allocate(qint64 w, qint64 h)
 {
     if (w <= 0 || h <= 0 || w > INT32_MAX / 4 || h > INT32_MAX || w * h > MaxPicturePixels)
         return QImage();
-    try {
-        return QImage(int(w), int(h), QImage::Format_RGB32);
-    } catch (const std::bad_alloc &) {
-        return QImage();
-    }
+    return newPicture(int(w), int(h));
 }
+} // namespace
+
+namespace {
+// Row pointers taken once: scanLine() on a writable image is not for several
+// threads at a time.
+struct Rows {
+    uchar *bits;
+    qsizetype line;
+    uchar *operator()(qsizetype y) const { return bits + y * line; }
+};
 } // namespace
 
 ZoomResult zoomImage(const QImage &picture, int factor)
@@ -45,16 +52,17 @@ ZoomResult zoomImage(const QImage &picture, int factor)
             return result;
         }
         const int dw = dst.width();
+        const Rows dstRow{dst.bits(), dst.bytesPerLine()};
         parallelBands(h, qint64(dw) * n, [&](int y0, int y1) {
             for (int y = y0; y < y1; ++y) {
                 const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y));
-                QRgb *first = reinterpret_cast<QRgb *>(dst.scanLine(y * n));
+                QRgb *first = reinterpret_cast<QRgb *>(dstRow(y * n));
                 QRgb *d = first;
                 for (int x = 0; x < w; ++x)
                     for (int k = 0; k < n; ++k)
                         *d++ = s[x];
                 for (int k = 1; k < n; ++k)
-                    std::memcpy(dst.scanLine(y * n + k), first, size_t(dw) * 4);
+                    std::memcpy(dstRow(y * n + k), first, size_t(dw) * 4);
             }
         });
         result.image = dst;
@@ -67,10 +75,11 @@ ZoomResult zoomImage(const QImage &picture, int factor)
         return result;
     }
     const int dw = dst.width();
+    const Rows dstRow{dst.bits(), dst.bytesPerLine()};
     parallelBands(dst.height(), dw, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y * n));
-            QRgb *d = reinterpret_cast<QRgb *>(dst.scanLine(y));
+            QRgb *d = reinterpret_cast<QRgb *>(dstRow(y));
             for (int x = 0; x < dw; ++x)
                 d[x] = s[x * n];
         }

@@ -4,6 +4,7 @@
 #include "ColourEffects.h"
 #include "GeometricEffects.h"
 #include "NeighbourEffects.h"
+#include "PictureBuffers.h"
 #include "ReferenceEffects.h"
 #include "Rnd.h"
 
@@ -71,6 +72,7 @@ private slots:
     void edgeReadsOutsideAsInvalidColour();
     void thresholdExtremes();
     void noiseMovesDownOnlyAndRepeatsUnderSeed();
+    void recycledBuffersAreNeverShared();
     void matchReferenceOnRandomPictures_data();
     void matchReferenceOnRandomPictures();
 };
@@ -257,6 +259,37 @@ void TestEffectsPixels::noiseMovesDownOnlyAndRepeatsUnderSeed()
     const QImage c = addnoise(img);
     for (int y = 1; y < img.height(); ++y)
         QCOMPARE(px(c, 0, y), px(img, 0, down ? y - 1 : y));
+}
+
+void TestEffectsPixels::recycledBuffersAreNeverShared()
+{
+    releasePictureBuffers();
+    QImage a = newPicture(1500, 1000); // large enough to come from the pool
+    QVERIFY(!a.isNull());
+    a.fill(0xff112233u);
+    QImage b = a;             // shares a's buffer
+    a = QImage();             // b still holds it
+    QImage c = newPicture(1500, 1000);
+    QVERIFY(c.constBits() != b.constBits());
+    c.fill(0xff445566u);
+    QCOMPARE(b.pixel(10, 10), 0xff112233u);
+    const uchar *old = b.constBits();
+    b = QImage();             // now it is free and comes back
+    QImage d = newPicture(1400, 1000);
+    QCOMPARE(d.constBits(), old);
+    QImage e = d;
+    e.setPixel(0, 0, 0xff000000u); // writing a copy detaches it, as with any picture
+    QVERIFY(e.constBits() != d.constBits());
+    QVERIFY(newPicture(0, 5).isNull());
+    // Effects on pooled pictures give the same as on ordinary ones.
+    QImage plain(1500, 1000, QImage::Format_RGB32);
+    plain.fill(0xff808080u);
+    plain.setPixel(700, 500, 0xffffffffu);
+    QImage pooled = newPicture(1500, 1000);
+    pooled.fill(0xff808080u);
+    pooled.setPixel(700, 500, 0xffffffffu);
+    QCOMPARE(edge(pooled, 40), edge(plain, 40));
+    releasePictureBuffers();
 }
 
 void TestEffectsPixels::matchReferenceOnRandomPictures_data()
