@@ -77,6 +77,8 @@ FlashPlayerWidget::~FlashPlayerWidget()
 {
     m_finishTimer.stop();
     m_page->onReport = nullptr;
+    // The page (a child of the view) must go before its profile.
+    delete m_view;
 }
 
 void FlashPlayerWidget::setMovie(const QString &path)

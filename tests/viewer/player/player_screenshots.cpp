@@ -43,13 +43,17 @@ int main(int argc, char **argv)
 
     // A video at its original size with the time display, as the viewer shows it.
     QWidget stage;
-    stage.setStyleSheet("background: #300030;");
+    QPalette pal = stage.palette();
+    pal.setColor(QPalette::Window, QColor(0x30, 0x00, 0x30));
+    stage.setPalette(pal);
+    stage.setAutoFillBackground(true);
     stage.setGeometry(0, 0, 480, 360);
     MediaPlayerWidget player(&stage);
     player.setShowTiming(true);
     player.setDisplaySize(0);
     player.setAutoSize(true);
-    player.setGeometry(80, 100, 320, player.stripHeight());
+    // Centred in the stage; auto-size keeps that centre when the clip's size arrives.
+    player.setGeometry(80, 180 - player.stripHeight() / 2, 320, player.stripHeight());
     stage.show();
     QTest::qWaitForWindowExposed(&stage);
     player.setFileName(clip);
