@@ -1,0 +1,287 @@
+// Thumbnail build and viewer opening speed; see README.md.
+#include "AppState.h"
+#include "OptionSet.h"
+#include "PictureBox.h"
+#include "PictureLoader.h"
+#include "ThumbnailBuilder.h"
+#include "frmMedia.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QListWidget>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QtConcurrent>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+QTextStream out(stdout);
+
+// A photo-like picture: smooth gradients with some texture, so that the JPEG
+// is of ordinary size and cost to decode.
+QImage photo(int w, int h, int seed)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int noise = ((x * 7919 + y * 104729 + seed * 31) >> 3) & 31;
+            line[x] = qRgb((x * 255 / w + noise + seed * 40) & 255, (y * 255 / h + noise) & 255,
+                           ((x + y) * 255 / (w + h) + seed * 17) & 255);
+        }
+    }
+    return image;
+}
+
+qint64 peakKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+qint64 currentKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// Restarts the peak-memory count (Linux: writing 5 to clear_refs).
+void resetPeak()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+double median(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.isEmpty() ? 0 : v.at(v.size() / 2);
+}
+
+QStringList makeFolder(const QString &dir, int count, int distinct)
+{
+    QList<int> seeds;
+    for (int i = 0; i < distinct; ++i)
+        seeds << i;
+    QtConcurrent::blockingMap(seeds, [&](int seed) {
+        photo(4000, 3000, seed).save(QStringLiteral("%1/src%2.jpg").arg(dir).arg(seed), "JPG", 85);
+    });
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("photo%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
+        QFile::copy(QStringLiteral("%1/src%2.jpg").arg(dir).arg(i % distinct), dir + "/" + name);
+        names << name;
+    }
+    for (int i = 0; i < distinct; ++i)
+        QFile::remove(QStringLiteral("%1/src%2.jpg").arg(dir).arg(i));
+    return names;
+}
+
+struct BuildResult {
+    double seconds = 0;
+    double worstStallMs = 0;
+    int items = 0;
+};
+
+// The build as the main window runs it: items go into a list view with
+// icons while a 10 ms timer measures how long the event loop is held up.
+BuildResult runBuild(const QString &dir, const QStringList &names)
+{
+    QListWidget view;
+    view.setViewMode(QListView::IconMode);
+    view.setIconSize(QSize(100, 100));
+    view.resize(800, 600);
+    view.show();
+    QApplication::processEvents();
+
+    QList<ThumbnailEntry> entries;
+    for (const QString &n : names)
+        entries << ThumbnailEntry{n, 0};
+
+    BuildResult result;
+    QElapsedTimer gap;
+    QTimer probe;
+    probe.setInterval(10);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        result.worstStallMs = std::max(result.worstStallMs, gap.nsecsElapsed() / 1e6 - 10.0);
+        gap.restart();
+    });
+
+    ThumbnailBuilder builder;
+    QEventLoop loop;
+    QObject::connect(&builder, &ThumbnailBuilder::itemReady, [&](int, const QString &name, const QImage &image) {
+        view.addItem(new QListWidgetItem(QIcon(QPixmap::fromImage(image)), name));
+        ++result.items;
+    });
+    QObject::connect(&builder, &ThumbnailBuilder::finished, &loop, &QEventLoop::quit);
+
+    QElapsedTimer wall;
+    wall.start();
+    gap.start();
+    probe.start();
+    builder.start(dir, entries, 100);
+    loop.exec();
+    result.seconds = wall.nsecsElapsed() / 1e9;
+    return result;
+}
+
+double runVips(const QString &vips, const QString &dir, const QStringList &names, const QString &outDir)
+{
+    QStringList args = {QStringLiteral("--size"), QStringLiteral("100"), QStringLiteral("-o"),
+                        outDir + QStringLiteral("/%s.jpg")};
+    for (const QString &n : names)
+        args << dir + "/" + n;
+    QElapsedTimer wall;
+    wall.start();
+    QProcess p;
+    p.start(vips, args);
+    p.waitForFinished(-1);
+    const double seconds = wall.nsecsElapsed() / 1e9;
+    if (p.exitCode() != 0)
+        out << "vipsthumbnail failed: " << p.readAllStandardError() << Qt::endl;
+    return seconds;
+}
+
+struct Opening {
+    double ms = 0;
+    qint64 peakKb = 0;
+    qint64 shownKb = 0;
+    QSize size;
+};
+
+Opening openInViewer(const QString &file, int scaleBig)
+{
+    options().ScaleBig = int16_t(scaleBig);
+    delete frmMedia::viewer(false);
+    QApplication::processEvents();
+    resetPeak();
+    const qint64 base = currentKb();
+    QElapsedTimer t;
+    t.start();
+    frmMedia *v = frmMedia::viewer();
+    v->showPicture(file);
+    v->repaint();   // shown means painted
+    Opening o;
+    o.ms = t.nsecsElapsed() / 1e6;
+    o.peakKb = peakKb() - base;
+    o.shownKb = currentKb() - base;
+    o.size = v->picMedia->size();
+    return o;
+}
+
+void viewerOpening(const QString &dir)
+{
+    const QString file = dir + "/photo24mp.jpg";
+    photo(6000, 4000, 7).save(file, "JPG", 90);
+    constexpr int Runs = 9;
+    out << "\n24-megapixel JPEG (6000 x 4000), median of " << Runs << " interleaved runs:" << Qt::endl;
+
+    // Interleaved, so that load from the other developers' work on the
+    // machine falls on all of them alike.
+    QList<double> bare, loads;
+    QList<Opening> viewer[2];
+    for (int i = 0; i < Runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        QImageReader reader(file);
+        const QImage image = reader.read();
+        bare << t.nsecsElapsed() / 1e6;
+        if (image.isNull())
+            out << "bare decode failed" << Qt::endl;
+
+        t.start();
+        const LoadedPicture p = PictureLoader::load(file);
+        loads << t.nsecsElapsed() / 1e6;
+
+        for (int scaleBig : {0, 1})
+            viewer[scaleBig] << openInViewer(file, scaleBig);
+    }
+    const double bareMs = median(bare);
+    out << "  bare QImageReader decode:  " << QString::number(bareMs, 'f', 1) << " ms" << Qt::endl;
+    out << "  PictureLoader::load alone: " << QString::number(median(loads), 'f', 1) << " ms" << Qt::endl;
+    for (int scaleBig : {0, 1}) {
+        QList<double> ms;
+        qint64 peak = 0, shown = 0;
+        for (const Opening &o : viewer[scaleBig]) {
+            ms << o.ms;
+            peak = std::max(peak, o.peakKb);
+            shown = std::max(shown, o.shownKb);
+        }
+        const QSize size = viewer[scaleBig].first().size;
+        out << "  viewer open, ScaleBig " << scaleBig << " (shown " << size.width() << " x " << size.height()
+            << "): " << QString::number(median(ms), 'f', 1) << " ms, ratio "
+            << QString::number(median(ms) / bareMs, 'f', 2) << " (goal <= 1.2); memory while shown +"
+            << shown / 1024 << " MB, peak +" << peak / 1024 << " MB" << Qt::endl;
+    }
+    delete frmMedia::viewer(false);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::max(1, QString(argv[1]).toInt()) : 200;
+
+    QTemporaryDir work;
+    const QString dir = work.path() + "/photos";
+    const QString vipsOut = work.path() + "/vips";
+    QDir().mkpath(dir);
+    QDir().mkpath(vipsOut);
+    out << "Generating " << count << " JPEGs of 4000 x 3000..." << Qt::endl;
+    const QStringList names = makeFolder(dir, count, std::min(count, 10));
+
+    // Both readers start from a warm file cache.
+    for (const QString &n : names) {
+        QFile f(dir + "/" + n);
+        f.open(QIODevice::ReadOnly);
+        f.readAll();
+    }
+
+    const QString vips = QStandardPaths::findExecutable(QStringLiteral("vipsthumbnail"));
+    double vipsSeconds = 0;
+    if (vips.isEmpty())
+        out << "vipsthumbnail not found (Debian package libvips-tools): no reference" << Qt::endl;
+    else
+        vipsSeconds = runVips(vips, dir, names, vipsOut);
+
+    const BuildResult build = runBuild(dir, names);
+    out << "\nThumbnail build, " << count << " files, ThumbSize 100, "
+        << QThread::idealThreadCount() << " threads:" << Qt::endl;
+    out << "  Glintwave:      " << QString::number(build.seconds, 'f', 2) << " s (" << build.items
+        << " items)" << Qt::endl;
+    if (vipsSeconds > 0) {
+        out << "  vipsthumbnail:  " << QString::number(vipsSeconds, 'f', 2) << " s" << Qt::endl;
+        out << "  ratio Glintwave / vipsthumbnail: " << QString::number(build.seconds / vipsSeconds, 'f', 2)
+            << " (goal <= 1.00)" << Qt::endl;
+    }
+    out << "  worst user-interface stall: " << QString::number(build.worstStallMs, 'f', 1)
+        << " ms (goal <= 50)" << Qt::endl;
+
+    viewerOpening(work.path());
+    return 0;
+}
