@@ -6,6 +6,7 @@
 #include "KeyCommand.h"
 #include "KeyDispatcher.h"
 #include "PictureCommands.h"
+#include "ViewerKeyFilter.h"
 #include "VirtualKey.h"
 #include "ZoomView.h"
 
@@ -13,6 +14,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QMenu>
 #include <QSet>
 #include <QtTest>
@@ -52,6 +55,7 @@ private slots:
     void menuTreeMatchesKeyTable();
     void menuLeavesSendTheirKeys();
     void qtKeysBecomeVirtualKeys();
+    void everyKeyOfTheViewerReachesTheHandler();
 };
 
 void TestEffectsCommands::keyTable_data()
@@ -438,6 +442,34 @@ void TestEffectsCommands::qtKeysBecomeVirtualKeys()
         const VirtualKey v = toVirtualKey(e);
         QCOMPARE((QPair<int, int>(v.keyCode, v.shift)), (QPair<int, int>(c.code, c.shift)));
     }
+}
+
+void TestEffectsCommands::everyKeyOfTheViewerReachesTheHandler()
+{
+    QWidget viewer;
+    auto *layout = new QVBoxLayout(&viewer);
+    auto *text = new QLineEdit;
+    layout->addWidget(text);
+    QList<QPair<int, int>> keys;
+    new ViewerKeyFilter(&viewer, [&](int16_t k, int16_t s) { keys << qMakePair(int(k), int(s)); });
+    viewer.show();
+    viewer.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&viewer));
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_Z, Qt::ShiftModifier);
+    QTest::keyClick(text, Qt::Key_Space);
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier); // not the line edit's select-all
+    // The modifier keys come first, as key presses of their own (16 Shift, 17 Ctrl).
+    QCOMPARE(keys, (QList<QPair<int, int>>{{16, 1}, {90, 1}, {32, 0}, {17, 2}, {65, 2}}));
+    QVERIFY(text->text().isEmpty());
+    // Another window's keys are its own.
+    QLineEdit other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QTest::keyClick(&other, Qt::Key_Z);
+    QCOMPARE(keys.size(), 5);
+    QCOMPARE(other.text(), QStringLiteral("z"));
 }
 
 QTEST_MAIN(TestEffectsCommands)

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -211,6 +212,14 @@ void TestEffectsOutput::printWithoutPrinter()
     d.Form_KeyDown(81, 0);
     QVERIFY(!d.busy());
     QCOMPARE(messages, QStringList{"no printer here"});
+    // The system's default printer when none is installed: a clear message.
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        QSKIP("this machine has a printer");
+    d.hooks().makePrinter = nullptr;
+    d.Form_KeyDown(81, 1);
+    QVERIFY(!d.busy());
+    QCOMPARE(messages.size(), 2);
+    QVERIFY(messages.last().contains("no printer"));
 }
 
 void TestEffectsOutput::wallpaperPlans()
