@@ -241,6 +241,7 @@ void frmMain::createMenus()
     mnuHelp = menuBar()->addMenu("&Help");
     mnuHelp->setObjectName("mnuHelp");
     wireMenus();
+    wireViewer();
 }
 
 SettingsContext frmMain::settingsContext() const

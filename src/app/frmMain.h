@@ -27,6 +27,8 @@ class QToolButton;
 class SettingsStore;
 class frmFileRead;
 class frmThumbwait;
+class KeyDispatcher;
+struct ViewerHooks;
 class ThumbnailBuilder;
 
 // The main window: folder column on the left, the file list in the centre,
@@ -125,6 +127,10 @@ private:
     void createControls();
     void createMenus();
     void wireMenus();
+    void wireViewer();
+    void wirePlayerHooks(ViewerHooks &hooks);
+    void takeViewerPicture();
+    void showDispatcherPicture();
     void mnuSnatch_Click();
     void layoutControls();
     void lstDir_Change();
@@ -152,6 +158,7 @@ private:
     frmFileRead *m_fileRead = nullptr;
     frmThumbwait *m_thumbWait = nullptr;
     ThumbnailBuilder *m_thumbs = nullptr;
+    KeyDispatcher *m_keys = nullptr;
     bool m_unloaded = false;
     bool m_optionsOnly = false;
 };

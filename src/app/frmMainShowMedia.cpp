@@ -96,3 +96,8 @@ void frmMain::showPlayerMedia(MediaKind, const QString &)
     // Audio, video and Flash movies open in the viewer's players once they
     // are wired in; until then these kinds open nothing.
 }
+
+void frmMain::wirePlayerHooks(ViewerHooks &)
+{
+    // The players' pause and stepping arrive with the players.
+}

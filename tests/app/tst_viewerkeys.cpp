@@ -1,0 +1,153 @@
+// The viewer's keys and its Effects menu, end to end through the main window.
+#include "AppState.h"
+#include "FileListModel.h"
+#include "OptionSet.h"
+#include "PictureBox.h"
+#include "SettingsStore.h"
+#include "frmMain.h"
+#include "frmMedia.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QImage gradient(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 4 % 256, y * 4 % 256, (x + y) % 256));
+    return image;
+}
+
+QAction *findLeaf(QMenu *menu, const QStringList &path)
+{
+    QAction *found = nullptr;
+    for (QAction *a : menu->actions()) {
+        if (a->text() != path.first())
+            continue;
+        if (path.size() == 1)
+            return a;
+        if (a->menu())
+            found = findLeaf(a->menu(), path.mid(1));
+    }
+    return found;
+}
+} // namespace
+
+class TestViewerKeys : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    std::unique_ptr<frmMain> w;
+
+    frmMedia *open(int entry)
+    {
+        w->selectEntry(entry);
+        w->ShowMedia();
+        return frmMedia::viewer(false);
+    }
+    QImage shown() { return frmMedia::viewer(false)->picMedia->picture(); }
+    void settle()
+    {
+        QTest::qWait(20);
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(gradient(40, 30).save(dir.filePath("a.bmp")));
+        QVERIFY(gradient(50, 20).save(dir.filePath("b.bmp")));
+        QVERIFY(gradient(60, 10).save(dir.filePath("c.bmp")));
+        options() = OptionSet();
+        w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
+        w->Form_Load();
+        w->show();
+        w->goToFolder(dir.path());
+        QCOMPARE(w->listModel()->rowCount(), 3);
+    }
+
+    void keysChangeTheShownPicture()
+    {
+        frmMedia *v = open(1);
+        QVERIFY(v);
+        const QImage before = shown();
+        QTest::keyClick(v, Qt::Key_N); // invert
+        QTRY_VERIFY(shown() != before);
+        QCOMPARE(shown().pixel(3, 4) & 0xFFFFFF, ~before.pixel(3, 4) & 0xFFFFFF);
+        QTest::keyClick(v, Qt::Key_N);
+        QTRY_COMPARE(shown(), before);
+        QTest::keyClick(v, Qt::Key_T); // a quarter turn: 40 x 30 becomes 30 x 40
+        QTRY_COMPARE(shown().size(), QSize(30, 40));
+        QTest::keyClick(v, Qt::Key_Equal); // zoom in by 2, centred on the screen
+        QTRY_COMPARE(shown().size(), QSize(60, 80));
+        const QSize screen = v->screenSize();
+        QCOMPARE(v->picMedia->x(), (screen.width() - 60) / 2);
+        // Keys reach the handler even with the focus on a child.
+        v->picMedia->setFocus();
+        QTest::keyClick(v->picMedia, Qt::Key_Minus);
+        QTRY_COMPARE(shown().size(), QSize(30, 40));
+        QTest::keyClick(v, Qt::Key_Home);
+        QTRY_COMPARE(v->picMedia->y(), 0);
+    }
+
+    void effectsMenuRunsTheSameCommands()
+    {
+        QVERIFY(w->mnuEffects);
+        // The menu bar never shows it.
+        for (QAction *a : w->menuBar()->actions())
+            QVERIFY(a->menu() != w->mnuEffects);
+        QAction *flip = findLeaf(w->mnuEffects, {"&Shifting", "Horizontal Flip"});
+        QVERIFY(flip);
+        const QImage before = shown();
+        flip->trigger();
+        QTRY_COMPARE(shown(), before.mirrored(true, false));
+        QAction *close = findLeaf(w->mnuEffects, {"&File", "Close"});
+        QVERIFY(close);
+        close->trigger();
+        QTRY_VERIFY(!frmMedia::viewer(false));
+    }
+
+    void spaceAndBackspaceStepWithoutWrapping()
+    {
+        frmMedia *v = open(3);
+        QVERIFY(v);
+        QTest::keyClick(v, Qt::Key_Space); // the last entry: nothing happens
+        settle();
+        QCOMPARE(w->currentEntry(), 3);
+        QTest::keyClick(v, Qt::Key_Backspace);
+        QTRY_COMPARE(w->currentEntry(), 2);
+        QTRY_COMPARE(shown().size(), QSize(50, 20));
+        QTest::keyClick(v, Qt::Key_Backspace);
+        QTRY_COMPARE(w->currentEntry(), 1);
+        QTest::keyClick(v, Qt::Key_Backspace);
+        settle();
+        QCOMPARE(w->currentEntry(), 1);
+        QTest::keyClick(v, Qt::Key_Escape);
+        QTRY_VERIFY(!frmMedia::viewer(false));
+    }
+
+    void saveWritesTheNextFreeNumber()
+    {
+        frmMedia *v = open(1);
+        QTest::keyClick(v, Qt::Key_X);
+        QTRY_VERIFY(QFileInfo::exists(dir.filePath("gw001.bmp")));
+        QTest::keyClick(v, Qt::Key_X); // pressed while the first save may still run
+        QTest::keyClick(v, Qt::Key_X);
+        QTRY_VERIFY(QFileInfo::exists(dir.filePath("gw002.bmp")));
+        QImage saved(dir.filePath("gw001.bmp"));
+        QCOMPARE(saved.size(), QSize(40, 30));
+        QTest::keyClick(v, Qt::Key_Escape);
+        QTRY_VERIFY(!frmMedia::viewer(false));
+    }
+
+    void cleanupTestCase() { w.reset(); }
+};
+
+QTEST_MAIN(TestViewerKeys)
+#include "tst_viewerkeys.moc"
