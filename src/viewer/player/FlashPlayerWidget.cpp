@@ -69,7 +69,7 @@ FlashPlayerWidget::FlashPlayerWidget(QWidget *parent)
     m_finishTimer.setSingleShot(true);
     connect(&m_finishTimer, &QTimer::timeout, this, [this] {
         m_finished = true;
-        emit movieFinished();
+        QMetaObject::invokeMethod(this, [this] { emit movieFinished(); }, Qt::QueuedConnection);
     });
 }
 
@@ -132,8 +132,10 @@ void FlashPlayerWidget::onPageMessage(const QString &kind, const QByteArray &jso
         if (m_percent == 100)
             return;
         m_percent = 100;
-        emit progress(100);
-        emit movieStarted();
+        QMetaObject::invokeMethod(this, [this] {
+            emit progress(100);
+            emit movieStarted();
+        }, Qt::QueuedConnection);
         if (m_info.stopsOnLastFrame) {
             // Ruffle's own reading of the rate wins if it has one.
             double rate = data.value(QStringLiteral("frameRate")).toDouble(m_info.frameRate);
@@ -156,5 +158,5 @@ void FlashPlayerWidget::fail(const QString &message)
     m_errorText = message;
     m_message->setText(message);
     static_cast<QStackedLayout *>(layout())->setCurrentWidget(m_message);
-    emit errorOccurred(message);
+    QMetaObject::invokeMethod(this, [this, message] { emit errorOccurred(message); }, Qt::QueuedConnection);
 }

@@ -18,6 +18,7 @@ class RuffleHostPage;
 // its frames have played at the movie's rate, plus a short hold so that the
 // last picture is seen. A movie that loops or runs scripts never finishes
 // by itself; the user closes it.
+// Notifications come from the event loop, so a listener may delete the player.
 class FlashPlayerWidget : public QWidget {
     Q_OBJECT
 public:

@@ -268,7 +268,7 @@ void MediaPlayerWidget::setFileName(const QString &path)
         m_errorText = tr("\"%1\" is a track of an audio CD: tracks are played in the CD player.")
                           .arg(info.fileName());
         showMessage(m_errorText);
-        emit errorOccurred(m_errorText);
+        notify([this, text = m_errorText] { emit errorOccurred(text); });
         return;
     }
     if (!info.isFile() || !info.isReadable()) {
@@ -292,7 +292,7 @@ void MediaPlayerWidget::onStatusChanged(QMediaPlayer::MediaStatus status)
         m_loadWatchdog.stop();
         if (!m_endReported && m_errorText.isEmpty()) {
             m_endReported = true;
-            emit endOfStream(0);
+            notify([this] { emit endOfStream(0); });
         }
         break;
     case QMediaPlayer::InvalidMedia:
@@ -321,7 +321,7 @@ void MediaPlayerWidget::fail(const QString &message)
     m_errorText = message;
     m_player->stop();
     showMessage(message);
-    emit errorOccurred(message);
+    notify([this, message] { emit errorOccurred(message); });
 }
 
 void MediaPlayerWidget::showMessage(const QString &text)
@@ -387,14 +387,24 @@ QRectF MediaPlayerWidget::geometryTwips() const
                   twips::fromPixels(g.width()), twips::fromPixels(g.height()));
 }
 
+void MediaPlayerWidget::notify(std::function<void()> signal)
+{
+    // Listeners may close the viewer and delete us: never from inside the
+    // backend's or the mouse event's own call, and not at all once deleted.
+    QMetaObject::invokeMethod(this, std::move(signal), Qt::QueuedConnection);
+}
+
 bool MediaPlayerWidget::handlePress(QMouseEvent *event, QWidget *from)
 {
     const QPoint p = from->mapTo(this, event->position().toPoint());
     m_pressedButton = event->button();
     const int b = buttonCode(event->button());
-    emit mouseDown(b, shiftCode(event->modifiers()), p.x(), p.y());
-    if (b == 1)
-        emit leftButtonPressed();
+    const int shift = shiftCode(event->modifiers());
+    notify([this, b, shift, p] {
+        emit mouseDown(b, shift, p.x(), p.y());
+        if (b == 1)
+            emit leftButtonPressed();
+    });
     return true;
 }
 
@@ -404,7 +414,7 @@ bool MediaPlayerWidget::handleRelease(QMouseEvent *event, QWidget *from)
     const bool click = event->button() == m_pressedButton && rect().contains(p);
     m_pressedButton = Qt::NoButton;
     if (click)
-        emit clicked(buttonCode(event->button()));
+        notify([this, b = buttonCode(event->button())] { emit clicked(b); });
     return true;
 }
 

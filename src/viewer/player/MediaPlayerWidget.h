@@ -4,6 +4,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
+
 class QAudioOutput;
 class QLabel;
 class QSlider;
@@ -23,6 +25,8 @@ class QVideoWidget;
 // "Switch 1112" is our control bar switch: on, the play/pause button and the
 // seek slider are shown; off (full-screen video), only the picture and, if
 // asked for, the time display.
+// Every notification is delivered from the event loop, never from inside
+// the call that caused it, so a listener may delete the player.
 class MediaPlayerWidget : public QWidget {
     Q_OBJECT
 public:
@@ -92,6 +96,7 @@ private:
     void onStatusChanged(QMediaPlayer::MediaStatus status);
     void onClipSizeKnown();
     void fail(const QString &message);
+    void notify(std::function<void()> signal);
     void showMessage(const QString &text);
     void applyDisplaySize(bool keepCentre);
     void layoutChildren();

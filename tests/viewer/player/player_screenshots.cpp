@@ -55,7 +55,8 @@ int main(int argc, char **argv)
     // Centred in the stage; auto-size keeps that centre when the clip's size arrives.
     player.setGeometry(80, 180 - player.stripHeight() / 2, 320, player.stripHeight());
     stage.show();
-    QTest::qWaitForWindowExposed(&stage);
+    if (!QTest::qWaitForWindowExposed(&stage))
+        return 1;
     player.setFileName(clip);
     player.play();
     QTest::qWait(2500);
