@@ -88,12 +88,11 @@ WallpaperPlan wallpaperPlan(const QProcessEnvironment &env, const QString &pictu
         if (hasProgram("swaymsg"))
             plan.steps.push_back({"swaymsg", {"output", "*", "bg", picturePath, "fill"}});
     } else if (!env.value("DISPLAY").isEmpty() && env.value("WAYLAND_DISPLAY").isEmpty()) {
-        // Plain X11: these tools load the file each time and paint the root window.
+        // Plain X11: these tools load the file each time and paint the root
+        // window. (xwallpaper cannot read bitmaps.)
         plan.desktop = "X11";
         if (hasProgram("feh"))
             plan.steps.push_back({"feh", {"--no-fehbg", "--bg-fill", picturePath}});
-        else if (hasProgram("xwallpaper"))
-            plan.steps.push_back({"xwallpaper", {"--zoom", picturePath}});
         else if (hasProgram("hsetroot"))
             plan.steps.push_back({"hsetroot", {"-fill", picturePath}});
         else if (hasProgram("nitrogen"))

@@ -257,8 +257,8 @@ void TestEffectsOutput::wallpaperPlans()
     p = wallpaperPlan(env({{"SWAYSOCK", "/run/sway"}, {"WAYLAND_DISPLAY", "wayland-1"}}), path, all);
     QCOMPARE(p.steps[0].arguments, (QStringList{"output", "*", "bg", path, "fill"}));
     QVERIFY(!p.needsFreshName);
-    p = wallpaperPlan(env({{"DISPLAY", ":0"}}), path, [](const QString &n) { return n == "xwallpaper"; });
-    QCOMPARE(p.steps[0].program, QStringLiteral("xwallpaper"));
+    p = wallpaperPlan(env({{"DISPLAY", ":0"}}), path, [](const QString &n) { return n == "hsetroot"; });
+    QCOMPARE(p.steps[0].program, QStringLiteral("hsetroot"));
     QVERIFY(wallpaperPlan(env({{"DISPLAY", ":0"}}), path, none).steps.empty());
     QVERIFY(wallpaperPlan(env({}), path, all).steps.empty());
     QVERIFY(wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "GNOME"}}), path, none).steps.empty());
