@@ -7,11 +7,30 @@
 #include <QMetaObject>
 #include <QRunnable>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // The user-interface thread hands over items for at most this long in one
 // go, so that a folder of thousands of non-pictures cannot stall it.
 constexpr qint64 DeliverySliceMs = 10;
+
+// Decoding threads yield to the user-interface thread: on a machine with few
+// cores the window would otherwise wait behind them.
+void lowerThisThread()
+{
+#ifdef Q_OS_LINUX
+    thread_local bool lowered = false;
+    if (!lowered) {
+        setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
+        lowered = true;
+    }
+#endif
+}
 
 } // namespace
 
@@ -60,6 +79,7 @@ void ThumbnailBuilder::start(const QString &folder, const QList<ThumbnailEntry> 
         m_pool.start(QRunnable::create([this, build, generation, i, path, edge] {
             if (build->cancelled)
                 return;
+            lowerThisThread();
             QImage square;
             const LoadedPicture picture = PictureLoader::loadThumbnail(path, edge);
             if (picture.ok())
