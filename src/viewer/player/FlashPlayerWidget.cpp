@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QSaveFile>
 #include <QStackedLayout>
@@ -49,8 +51,10 @@ FlashPlayerWidget::FlashPlayerWidget(QWidget *parent)
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     s->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    // The viewer's key handler must keep every key.
+    // The viewer's key handler must keep every key: the page's keys are
+    // handed on to us and from us to the viewer.
     m_view->setFocusPolicy(Qt::NoFocus);
+    m_view->installEventFilter(this);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
 
     m_message->setWordWrap(true);
@@ -123,6 +127,34 @@ void FlashPlayerWidget::setMovie(const QString &path)
         return;
     }
     m_view->setUrl(QUrl::fromLocalFile(pagePath));
+}
+
+bool FlashPlayerWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ChildAdded: {
+        // The view's render widget appears once a page loads.
+        QObject *child = static_cast<QChildEvent *>(event)->child();
+        if (child->isWidgetType())
+            child->installEventFilter(this);
+        break;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (watched != this) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(),
+                           key->nativeVirtualKey(), key->nativeModifiers(), key->text(),
+                           key->isAutoRepeat(), ushort(key->count()));
+            copy.ignore();
+            QCoreApplication::sendEvent(this, &copy);   // ignored here: goes on to the viewer
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FlashPlayerWidget::onPageMessage(const QString &kind, const QByteArray &json)

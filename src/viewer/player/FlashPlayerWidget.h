@@ -49,6 +49,9 @@ public:
 
     QWebEngineView *view() const { return m_view; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     void progress(int percent);
     void movieStarted();

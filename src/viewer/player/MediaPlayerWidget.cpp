@@ -134,6 +134,7 @@ void MediaPlayerWidget::watchChildren(QObject *root)
     // a window of its own; the bar's button and slider handle their own.
     for (QObject *o : root->children()) {
         if (o->isWidgetType() && o != m_playButton && o != m_seek) {
+            static_cast<QWidget *>(o)->setFocusPolicy(Qt::NoFocus);
             o->installEventFilter(this);
             watchChildren(o);
         }

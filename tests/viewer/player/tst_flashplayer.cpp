@@ -22,6 +22,7 @@ private slots:
     void finishesAfterTheLastFrame();
     void loopingMovieStaysOpen();
     void notAMovie();
+    void keysReachTheViewer();
 
 private:
     QString writeMovie(const QString &name, const SwfSpec &spec);
@@ -167,6 +168,37 @@ void TestFlashPlayer::notAMovie()
     QTRY_COMPARE(failed.count(), 2);
     QTest::qWait(500);
     QCOMPARE(started.count(), 0);
+}
+
+namespace {
+// Stands for the viewer window: it must see every key.
+class KeyWindow : public QWidget {
+public:
+    QList<int> keys;
+protected:
+    void keyPressEvent(QKeyEvent *e) override { keys << e->key(); }
+};
+}
+
+void TestFlashPlayer::keysReachTheViewer()
+{
+    SwfSpec spec;
+    const QString movie = writeMovie("keys.swf", spec);
+    KeyWindow window;
+    window.resize(300, 200);
+    auto *player = new FlashPlayerWidget(&window);
+    player->setGeometry(5, 5, 290, 190);
+    window.show();
+    QSignalSpy started(player, &FlashPlayerWidget::movieStarted);
+    player->setMovie(movie);
+    QVERIFY(started.wait(30000));
+    // Clicking the movie hands the focus to the page's own widget.
+    QWidget *page = player->view()->focusProxy();
+    QVERIFY(page);
+    QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::keyClick(page, Qt::Key_P);
+    QTest::keyClick(page, Qt::Key_Escape);
+    QCOMPARE(window.keys, (QList<int>{Qt::Key_P, Qt::Key_Escape}));
 }
 
 GW_PLAYER_TEST_MAIN(TestFlashPlayer)
