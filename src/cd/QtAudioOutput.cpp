@@ -27,6 +27,10 @@ bool QtAudioOutput::start(QIODevice *source, QString &error)
         return false;
     }
     m_sink = std::make_unique<QAudioSink>(device, format);
+    // A short buffer keeps the handed-over count close to what is heard,
+    // and asks the server for a matching latency (a null sink otherwise
+    // takes its audio in two-second gulps).
+    m_sink->setBufferSize(format.bytesForDuration(200000));
     m_source = source;
     // When the source has given its last byte the sink falls idle: the
     // music has been played out, so let go of the device.
