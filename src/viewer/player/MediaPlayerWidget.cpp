@@ -330,16 +330,20 @@ void MediaPlayerWidget::showMessage(const QString &text)
     m_video->hide();
     m_message->setText(text);
     m_message->show();
-    // A strip-only player (audio) may be too low for a line of text.
-    if (height() < m_message->sizeHint().height())
-        resize(width(), m_message->sizeHint().height());
+    // A strip-only player (audio) may be too low for a line of text; it
+    // grows upwards, since the audio player sits on the screen's bottom.
+    const int need = m_message->sizeHint().height();
+    if (height() < need)
+        setGeometry(x(), y() - (need - height()), width(), need);
     layoutChildren();
 }
 
 void MediaPlayerWidget::play()
 {
-    if (m_errorText.isEmpty() && !m_fileName.isEmpty())
+    if (m_errorText.isEmpty() && !m_fileName.isEmpty()) {
+        m_endReported = false;   // playing again after the end is a new run
         m_player->play();
+    }
 }
 
 void MediaPlayerWidget::pause()

@@ -118,6 +118,12 @@ void TestMediaPlayer::positionPauseAndResume()
     player.setCurrentPosition(34.0);
     QVERIFY(ended.wait(2500));   // well before the 4 s the clip would take
     QCOMPARE(ended.count(), 1);
+
+    // Played again after its end, it ends again.
+    player.play();
+    player.setCurrentPosition(3.5);
+    QVERIFY(ended.wait(5000));
+    QCOMPARE(ended.count(), 2);
 }
 
 void TestMediaPlayer::unplayableFiles_data()
@@ -184,6 +190,8 @@ void TestMediaPlayer::cdTrackStub()
     f.close();
     MediaPlayerWidget player;
     player.setDisplaySize(0);   // an audio player: the strip only
+    player.move(0, 500);
+    const int bottom = player.geometry().bottom();
     QSignalSpy failed(&player, &MediaPlayerWidget::errorOccurred);
     player.setFileName(path);
     player.play();
@@ -191,9 +199,10 @@ void TestMediaPlayer::cdTrackStub()
     QVERIFY(player.errorText().contains("CD player"));
     QVERIFY(player.mediaPlayer()->source().isEmpty());
     QVERIFY(!player.isPlaying());
-    // A strip-only player grows to hold the line.
+    // A strip-only player grows upwards to hold the line.
     auto *line = player.findChild<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
     QVERIFY(player.height() >= line->sizeHint().height());
+    QCOMPARE(player.geometry().bottom(), bottom);
 }
 
 void TestMediaPlayer::displaySizeAndAutoSize()
