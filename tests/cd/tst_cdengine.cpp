@@ -29,6 +29,7 @@ private slots:
     void playToTheEndStops();
     void doorAndDiscChange();
     void errors();
+    void noSoundServer();
 
 private:
     // An interpreter whose device "cd" holds the disc image, in TMSF.
@@ -392,6 +393,17 @@ void TestCdEngine::errors()
     QCOMPARE(status(mci, "position"), QString("02:00:00:00"));
     QCOMPARE(mci.sendString("close all"), 0u);
     QCOMPARE(mci.device("cd"), nullptr);
+}
+
+void TestCdEngine::noSoundServer()
+{
+    // The real output, pointed at a sound server that is not there.
+    qputenv("PULSE_SERVER", QFile::encodeName(m_dir.filePath("no-server")));
+    MciInterpreter mci;
+    QVERIFY(mci.useImageDrive().insert(m_cue));
+    QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
+    QCOMPARE(mci.sendString("play cd"), uint32_t(mci::NoAudioOutput));
+    QCOMPARE(status(mci, "mode"), QString("stopped"));
 }
 
 QTEST_GUILESS_MAIN(TestCdEngine)
