@@ -36,6 +36,14 @@ struct ViewerHooks {
 // the wallpaper run on a worker thread on a copy of the picture, so the
 // window stays responsive; until the result is back no other command starts
 // (keys are ignored, except Esc).
+//
+// In the viewer window:
+//     m_keys = new KeyDispatcher(this);
+//     m_keys->hooks().pictureChanged = [this] { placePicture(m_keys->view()); };
+//     ... the other hooks ...
+//     new ViewerKeyFilter(this, [this](int16_t k, int16_t s) { m_keys->Form_KeyDown(k, s); });
+//     m_effectsMenu = buildEffectsMenu(this, [this](int16_t k, int16_t s) { m_keys->Form_KeyDown(k, s); });
+// and setView() with each picture shown.
 class KeyDispatcher : public QObject {
     Q_OBJECT
 public:
