@@ -20,7 +20,7 @@
 class RuffleHostPage : public QWebEnginePage {
 public:
     RuffleHostPage(QWebEngineProfile *profile, QObject *parent) : QWebEnginePage(profile, parent) {}
-    std::function<void(const QString &, const QByteArray &)> onReport;
+    std::function<void(int, const QString &, const QByteArray &)> onReport;
 
 protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int,
@@ -29,10 +29,14 @@ protected:
         const QLatin1String prefix(rufflepage::MessagePrefix);
         if (!message.startsWith(prefix) || !onReport)
             return;
+        // <page number>:<kind>:<json>
         const QString rest = message.mid(prefix.size());
-        const int colon = rest.indexOf(QLatin1Char(':'));
-        if (colon > 0)
-            onReport(rest.left(colon), rest.mid(colon + 1).toUtf8());
+        const int first = rest.indexOf(QLatin1Char(':'));
+        const int second = first < 0 ? -1 : rest.indexOf(QLatin1Char(':'), first + 1);
+        bool ok = false;
+        const int number = rest.left(first).toInt(&ok);
+        if (ok && second > first + 1)
+            onReport(number, rest.mid(first + 1, second - first - 1), rest.mid(second + 1).toUtf8());
     }
 };
 
@@ -42,7 +46,10 @@ FlashPlayerWidget::FlashPlayerWidget(QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
     // Off the record: the page keeps nothing between runs.
     m_page = new RuffleHostPage(new QWebEngineProfile(this), m_view);
-    m_page->onReport = [this](const QString &kind, const QByteArray &json) { onPageMessage(kind, json); };
+    m_page->onReport = [this](int number, const QString &kind, const QByteArray &json) {
+        if (number == m_pageNumber)   // not a late word from the movie before
+            onPageMessage(kind, json);
+    };
     m_view->setPage(m_page);
     m_page->setBackgroundColor(Qt::black);
     QWebEngineSettings *s = m_page->settings();
@@ -88,6 +95,7 @@ FlashPlayerWidget::~FlashPlayerWidget()
 void FlashPlayerWidget::setMovie(const QString &path)
 {
     m_finishTimer.stop();
+    ++m_pageNumber;
     m_movie = path;
     m_percent = 0;
     m_finished = false;
@@ -120,7 +128,8 @@ void FlashPlayerWidget::setMovie(const QString &path)
     QSaveFile page(pagePath);
     if (!page.open(QIODevice::WriteOnly)
         || page.write(rufflepage::html(QUrl::fromLocalFile(ruffle + QLatin1Char('/')),
-                                       QUrl::fromLocalFile(file.absoluteFilePath()), m_settings)
+                                       QUrl::fromLocalFile(file.absoluteFilePath()), m_settings,
+                                       m_pageNumber)
                           .toUtf8()) < 0
         || !page.commit()) {
         fail(tr("Cannot play \"%1\": the player's page cannot be written.").arg(name));

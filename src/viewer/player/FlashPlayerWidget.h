@@ -73,5 +73,6 @@ private:
     QString m_errorText;
     int m_percent = 0;
     int m_holdMs = 1000;
+    int m_pageNumber = 0;
     bool m_finished = false;
 };

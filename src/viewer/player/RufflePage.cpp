@@ -48,7 +48,7 @@ static QString scriptJson(const QJsonValue &v)
     return s.replace(QLatin1String("</"), QLatin1String("<\\/"));
 }
 
-QString html(const QUrl &ruffleFolder, const QUrl &movie, const Settings &settings)
+QString html(const QUrl &ruffleFolder, const QUrl &movie, const Settings &settings, int pageNumber)
 {
     QString folder = ruffleFolder.toString(QUrl::FullyEncoded);
     if (!folder.endsWith(QLatin1Char('/')))
@@ -97,7 +97,7 @@ window.addEventListener("load", function () {
 });
 </script></body></html>
 )PAGE");
-    return page.arg(QLatin1String(MessagePrefix),
+    return page.arg(QLatin1String(MessagePrefix) + QString::number(pageNumber) + QLatin1Char(':'),
                     QString::fromUtf8(QJsonDocument(config).toJson(QJsonDocument::Compact))
                         .replace(QLatin1String("</"), QLatin1String("<\\/")),
                     script, scriptJson(movie.toString(QUrl::FullyEncoded)));

@@ -18,11 +18,14 @@ QString windowModeOption(const QString &windowMode);
 QString qualityOption(const QString &quality);
 QString scaleOption(const QString &scale);
 
-// Console lines the page writes start with this, followed by "kind:json".
+// Console lines the page writes start with this, followed by
+// "<page number>:<kind>:<json>".
 inline constexpr char MessagePrefix[] = "glintwave:";
 
 // The whole page: loads ruffle.js from `ruffleFolder` and plays `movie`.
-QString html(const QUrl &ruffleFolder, const QUrl &movie, const Settings &settings);
+// Its reports carry `pageNumber`, so that a late report of a page already
+// replaced by the next movie can be told apart.
+QString html(const QUrl &ruffleFolder, const QUrl &movie, const Settings &settings, int pageNumber = 0);
 
 // Where Ruffle is installed: the override if set, else next to the program
 // (<bin>/../ruffle/node_modules/@ruffle-rs/ruffle, <bin>/../share/glintwave/ruffle),
