@@ -65,6 +65,10 @@ frmMedia::frmMedia(QWidget *parent)
 
     lblWave = new QLabel(this);
     lblWave->setObjectName(QStringLiteral("lblWave"));
+    lblWave->setStyleSheet(QStringLiteral("color: white;"));   // on the dark gradient
+    QFont waveFont = lblWave->font();
+    waveFont.setPointSize(14);
+    lblWave->setFont(waveFont);
     lblWave->hide();
 
     tmrSlideshow = new QTimer(this);
@@ -244,6 +248,15 @@ void frmMedia::closeEvent(QCloseEvent *event)
 
 bool frmMedia::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Shortcuts of other windows must not take the viewer's keys.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            event->accept();
+            return true;
+        }
+        return false;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto *widget = qobject_cast<QWidget *>(watched);
         if (widget && widget->window() == this) {

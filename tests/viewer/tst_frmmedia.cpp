@@ -5,6 +5,7 @@
 #include "TestMedia.h"
 #include "frmMedia.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QListView>
 #include <QScreen>
@@ -196,6 +197,19 @@ void TestFrmMedia::otherKeysGoToTheKeyHandler()
     other.show();
     QTest::keyClick(&other, Qt::Key_H);
     QCOMPARE(keys.size(), 4);
+
+    // An application-wide shortcut does not swallow the viewer's key.
+    QAction save;
+    save.setShortcut(QKeySequence(Qt::Key_X));
+    save.setShortcutContext(Qt::ApplicationShortcut);
+    other.addAction(&save);
+    int triggered = 0;
+    connect(&save, &QAction::triggered, this, [&] { ++triggered; });
+    QApplication::setActiveWindow(v);
+    QVERIFY(QTest::qWaitForWindowActive(v));
+    QTest::keyClick(v->lstMedia, Qt::Key_X);
+    QCOMPARE(triggered, 0);
+    QCOMPARE(keys.last(), qMakePair(88, 0));
 }
 
 void TestFrmMedia::mouseClosesDragsAndPopsUp()

@@ -127,7 +127,7 @@ void TestWmf::loaderOpensWmfByExtensionAndContent()
 {
     QTemporaryDir dir;
     const QByteArray bytes = drawing().data(true, 0, 0, 1000, 1000, 500);
-    for (const QString name : {QStringLiteral("clip.WMF"), QStringLiteral("clip-without-extension")}) {
+    for (const QString &name : {QStringLiteral("clip.WMF"), QStringLiteral("clip-without-extension")}) {
         QFile f(dir.filePath(name));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);

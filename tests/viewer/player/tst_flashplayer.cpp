@@ -168,6 +168,15 @@ void TestFlashPlayer::notAMovie()
     QTRY_COMPARE(failed.count(), 2);
     QTest::qWait(500);
     QCOMPARE(started.count(), 0);
+
+    // A player closed while its movie loads leaves nothing behind.
+    SwfSpec spec;
+    auto *closing = new FlashPlayerWidget;
+    closing->show();
+    closing->setMovie(writeMovie("closing.swf", spec));
+    QTest::qWait(100);
+    delete closing;
+    QTest::qWait(500);
 }
 
 namespace {

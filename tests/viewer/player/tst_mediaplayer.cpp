@@ -27,6 +27,7 @@ private slots:
     void stripFollowsSwitches();
     void mouseOnThePlayer();
     void placementInTwips();
+    void switchingAndClosingMidClip();
 
 private:
     QString clip(const QString &kind);
@@ -331,6 +332,33 @@ void TestMediaPlayer::placementInTwips()
     QCOMPARE(player.geometryTwips(), QRectF(150, 300, 4800, 3600));
     player.setGeometryTwips(7, 0, -30, 20);
     QCOMPARE(player.geometry(), QRect(0, 0, 0, 1));
+}
+
+void TestMediaPlayer::switchingAndClosingMidClip()
+{
+    // The keys step through clips faster than they load, and the viewer
+    // closes while a clip plays: only the last clip may report its end.
+    auto *player = new MediaPlayerWidget;
+    QSignalSpy ended(player, &MediaPlayerWidget::endOfStream);
+    QSignalSpy failed(player, &MediaPlayerWidget::errorOccurred);
+    for (const char *kind : {"avi", "mid", "asf", "mp3", "mpg"}) {
+        player->setFileName(clip(kind));
+        player->play();
+        QTest::qWait(30);
+    }
+    player->setFileName(clip("wav"));
+    player->play();
+    QVERIFY(ended.wait(10000));
+    QTest::qWait(500);
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(failed.count(), 0);
+    QCOMPARE(player->fileName(), clip("wav"));
+
+    player->setFileName(clip("avi"));
+    player->play();
+    QTest::qWait(200);
+    delete player;
+    QTest::qWait(300);   // nothing left behind fires into the deleted player
 }
 
 GW_PLAYER_TEST_MAIN(TestMediaPlayer)
