@@ -1,6 +1,6 @@
 // Takes the documentation screenshots of the two players (run under Xvfb):
 //   player_screenshots <output folder>
-// writes player-video.png and player-flash.png there.
+// writes player-video.png, player-video-quarter.png and player-flash.png there.
 #include "FlashPlayerWidget.h"
 #include "MediaPlayerWidget.h"
 #include "PlayerTestMedia.h"
@@ -63,6 +63,29 @@ int main(int argc, char **argv)
     if (!grabTo(&stage, out.filePath("player-video.png")))
         return 1;
     player.stop();
+
+    // "1/4 Screen", centred on a whole screen; shown at half scale.
+    QWidget screen;
+    screen.setPalette(pal);
+    screen.setAutoFillBackground(true);
+    screen.setGeometry(QGuiApplication::primaryScreen()->geometry());
+    MediaPlayerWidget quarter(&screen);
+    quarter.setShowTiming(true);
+    quarter.setDisplaySize(6);
+    quarter.move((screen.width() - quarter.width()) / 2, (screen.height() - quarter.height()) / 2);
+    screen.show();
+    if (!QTest::qWaitForWindowExposed(&screen))
+        return 1;
+    quarter.setFileName(clip);
+    quarter.play();
+    QTest::qWait(2500);
+    const QPixmap whole = QGuiApplication::primaryScreen()->grabWindow(0);
+    if (whole.isNull()
+        || !whole.scaled(whole.size() / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                .save(out.filePath("player-video-quarter.png")))
+        return 1;
+    quarter.stop();
+    screen.hide();
 
     // A movie we build, rendered by Ruffle.
     SwfSpec spec;
