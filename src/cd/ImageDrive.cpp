@@ -25,24 +25,29 @@ void ImageDrive::closeHandles()
 
 bool ImageDrive::insert(const QString &cuePath)
 {
-    remove();
-    m_path = cuePath;
-    m_doorOpen = false;
+    // Everything is checked before the disc in the drive is let go, so
+    // that an unusable image leaves the drive as it was.
+    CueSheet sheet;
     QString why;
-    if (!parseCueSheet(cuePath, m_sheet, why)) {
+    if (!parseCueSheet(cuePath, sheet, why)) {
         m_error = QStringLiteral("%1: %2").arg(QFileInfo(cuePath).fileName(), why);
-        m_sheet = CueSheet();
         return false;
     }
-    for (const QString &name : m_sheet.files) {
+    std::vector<std::unique_ptr<QFile>> files;
+    for (const QString &name : sheet.files) {
         auto f = std::make_unique<QFile>(name);
         if (!f->open(QIODevice::ReadOnly)) {
             m_error = QStringLiteral("cannot read %1").arg(QFileInfo(name).fileName());
-            closeHandles();
             return false;
         }
-        m_files.push_back(std::move(f));
+        files.push_back(std::move(f));
     }
+
+    remove();
+    m_path = cuePath;
+    m_doorOpen = false;
+    m_sheet = sheet;
+    m_files = std::move(files);
 
     // libcdio opens "<cue name>.bin" whatever the FILE line says, and maps
     // sector n to byte n * 2352: use it only where that is this image.
@@ -57,7 +62,6 @@ bool ImageDrive::insert(const QString &cuePath)
         m_cdio = cdio_open(QFile::encodeName(cuePath).constData(), DRIVER_BINCUE);
     }
 
-    m_toc = Toc();
     for (const CueTrack &t : m_sheet.tracks)
         m_toc.tracks.append(TocEntry{t.number, t.discStart, t.sectors, t.audio});
     m_loaded = true;

@@ -21,7 +21,7 @@ public:
     ~ImageDrive() override;
 
     // Puts the image in (closing the door). False, with lastError(), when
-    // the image cannot be used; the drive is then empty.
+    // the image cannot be used; the drive then keeps the disc it had.
     bool insert(const QString &cuePath);
     // Takes the disc out without touching the door.
     void remove();

@@ -4,6 +4,7 @@
 #include "ImageDrive.h"
 #include "MciError.h"
 #include "MciInterpreter.h"
+#include "OptionSet.h"
 #include "TestDisc.h"
 #include "frmCD.h"
 
@@ -65,6 +66,7 @@ private slots:
     void noDevice();
     void noSoundOutput();
     void closingClosesTheDevice();
+    void openDiscImageAndOnTop();
 
 private:
     frmCD *openPlayer();
@@ -369,6 +371,34 @@ void TestFrmCD::closingClosesTheDevice()
     w->close();
     QVERIFY(!m_mci->device("cd"));
     QVERIFY(!w->tmrCD->isActive());
+}
+
+void TestFrmCD::openDiscImageAndOnTop()
+{
+    options().CDonTop = 1;
+    frmCD *w = openPlayer();
+    options().CDonTop = 0;
+    QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
+    w->tmrCD_Timer();
+    QCOMPARE(w->cboTracks->count(), 3);
+
+    // The menu's choice reopens the device on the new image and reads it at once.
+    QVERIFY(w->openDiscImage(m_nine));
+    QCOMPARE(w->cboTracks->count(), 9);
+    QCOMPARE(w->lblDTime->text(), QString("Disc Time : 00:09:00"));
+    QVERIFY(m_mci->device("cd"));
+
+    // An image that cannot be used is refused with its reason; the disc
+    // that was playing stays.
+    QVERIFY(!w->openDiscImage(m_dir.filePath("missing.cue")));
+    QCOMPARE(m_boxes->texts.size(), 1);
+    QVERIFY(m_boxes->texts[0].contains("missing.cue"));
+    m_boxes->texts.clear();
+    w->tmrCD_Timer();
+    QCOMPARE(w->cboTracks->count(), 9);
+
+    openPlayer();
+    QVERIFY(!(m_window->windowFlags() & Qt::WindowStaysOnTopHint));
 }
 
 QTEST_MAIN(TestFrmCD)
