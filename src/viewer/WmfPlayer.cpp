@@ -147,11 +147,12 @@ void arcCommon(wmfAPI *api, wmfDrawArc_t *a, wmfdraw::ArcKind kind)
     if (!toDraw(a->dc) && (open || !toFill(a->dc)))
         return;
     // The player gives start and end relative to the centre, in device units
-    // (y down); the canvas wants anticlockwise degrees as seen on screen.
+    // (y down), already turned for its y-down space: seen on screen the arc
+    // runs anticlockwise from its end point to its start point.
     const double a0 = std::atan2(-double(a->start.y) * d->sy, double(a->start.x) * d->sx);
     const double a1 = std::atan2(-double(a->end.y) * d->sy, double(a->end.x) * d->sx);
-    double start = a0 * 180.0 / M_PI;
-    double span = (a1 - a0) * 180.0 / M_PI;
+    double start = a1 * 180.0 / M_PI;
+    double span = (a0 - a1) * 180.0 / M_PI;
     if (span <= 0)
         span += 360;
     applyPen(api, a->dc);

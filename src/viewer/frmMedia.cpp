@@ -154,9 +154,11 @@ bool frmMedia::showPicture(const QString &path)
     const int16_t big = options().ScaleBig, small = options().ScaleSmall;
     // Decoding straight to the size scaleIt would give saves a full-size
     // decode of large photos.
+    QApplication::setOverrideCursor(Qt::WaitCursor);   // a huge picture takes seconds
     const LoadedPicture loaded = PictureLoader::loadFitted(
         path, [screen, big, small](const QSize &s) { return ScaleRule::scaledSize(s, screen, big, small); },
         QColor(Surface::fromBgr(options().BgColour)));
+    QApplication::restoreOverrideCursor();
     if (loaded.ok()) {
         picMedia->setPicture(loaded.image);
         picSpare = QImage();

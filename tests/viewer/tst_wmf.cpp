@@ -68,6 +68,7 @@ class TestWmf : public QObject {
 private slots:
     void drawsEveryKindOfRecord_data();
     void drawsEveryKindOfRecord();
+    void pieRunsAnticlockwiseFromStartToEnd();
     void placeableFileGivesItsPhysicalSize();
     void loaderOpensWmfByExtensionAndContent();
     void damagedFilesFailCleanly();
@@ -109,6 +110,26 @@ void TestWmf::drawsEveryKindOfRecord()
     QVERIFY(darkPixels(image, QRect(20, 140, 80, 30)) > 60);
     QCOMPARE(darkPixels(image, QRect(20, 125, 80, 10)), 0);
     QCOMPARE(darkPixels(image, QRect(100, 140, 18, 30)), 0);
+}
+
+void TestWmf::pieRunsAnticlockwiseFromStartToEnd()
+{
+    WmfWriter w;
+    w.setWindow(0, 0, 1000, 1000);
+    w.select(w.pen(5, 0, 0));
+    w.select(w.brush(0, White));
+    w.rectangle(0, 0, 1000, 1000);
+    w.select(w.brush(0, Blue));
+    // Ellipse filling the frame, from 3 o'clock (start) to 12 o'clock (end):
+    // the top right quarter.
+    w.raw(0x081A, {0, 500, 500, 1000, 1000, 1000, 0, 0});
+    QString error;
+    const QImage image = WmfRender::render(w.data(false), [](const QSize &) { return QSize(200, 200); }, &error);
+    QVERIFY2(!image.isNull(), qPrintable(error));
+    QVERIFY(near(image.pixel(150, 50), qRgb(0, 0, 255)));
+    QVERIFY(near(image.pixel(50, 50), qRgb(255, 255, 255)));
+    QVERIFY(near(image.pixel(50, 150), qRgb(255, 255, 255)));
+    QVERIFY(near(image.pixel(150, 150), qRgb(255, 255, 255)));
 }
 
 void TestWmf::placeableFileGivesItsPhysicalSize()
