@@ -99,8 +99,9 @@ bool parseCueSheet(const QString &path, CueSheet &sheet, QString &error)
             const int number = w[1].toInt(&numOk);
             if (!numOk || number < 1 || number > 99)
                 return fail(QStringLiteral("bad track number"));
-            if (!pending.isEmpty() && number <= pending.last().track.number)
-                return fail(QStringLiteral("track numbers must rise"));
+            // As on a pressed disc, tracks count 1, 2, 3, ... with no gaps.
+            if (number != pending.size() + 1)
+                return fail(QStringLiteral("track %1 where %2 was due").arg(number).arg(pending.size() + 1));
             Pending p;
             p.track.number = number;
             p.track.sectorSize = sectorSizeOf(w[2].toUpper(), p.track.audio);

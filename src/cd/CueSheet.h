@@ -26,6 +26,6 @@ struct CueSheet {
 
 // Reads the cue sheet at path and checks it against its data files.
 // Returns false with a one-line reason in error for anything it cannot use
-// (missing file, unknown file or track type, bad time, no tracks, a track
-// that starts beyond the end of its file).
+// (missing file, unknown file or track type, bad time, no tracks, tracks
+// not numbered 1, 2, 3, ..., a track that starts beyond the end of its file).
 bool parseCueSheet(const QString &path, CueSheet &sheet, QString &error);

@@ -7,6 +7,7 @@
 #include "QtAudioOutput.h"
 
 #include <QStringList>
+#include <algorithm>
 
 MciInterpreter::MciInterpreter()
     : m_imageDrive(std::make_shared<ImageDrive>()),
@@ -186,10 +187,12 @@ uint32_t MciInterpreter::status(CdAudioDevice &dev, const QStringList &args, QSt
             return mci::OutOfRange;
         reply = dev.positionText(dev.trackStart(track));
     } else if (args[0] == QLatin1String("type") && readTrack(args, 1, track)) {
-        if (dev.trackStart(track) < 0)
+        const auto &tracks = dev.toc().tracks;
+        const auto it = std::find_if(tracks.begin(), tracks.end(),
+                                     [track](const TocEntry &e) { return e.number == track; });
+        if (it == tracks.end())
             return mci::OutOfRange;
-        const bool audio = dev.toc().tracks[track - dev.toc().tracks.first().number].audio;
-        reply = audio ? QStringLiteral("audio") : QStringLiteral("other");
+        reply = it->audio ? QStringLiteral("audio") : QStringLiteral("other");
     } else {
         return mci::BadArgument;
     }

@@ -119,6 +119,14 @@ void TestCdEngine::cueSheets()
     QCOMPARE(sheet.tracks[3].fileOffset, qint64(50) * 2352);
     QCOMPARE(sheet.totalSectors(), 350L);
 
+    // The device answers for this disc, by track number.
+    MciInterpreter mci;
+    QVERIFY(mci.useImageDrive().insert(cue.fileName()));
+    QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
+    QCOMPARE(status(mci, "type track 2"), QString("other"));
+    QCOMPARE(status(mci, "type track 4"), QString("audio"));
+    QCOMPARE(status(mci, "type track 5"), QString("error %1").arg(mci::OutOfRange));
+
     // The image drive reads across the file boundary and gives silence
     // for the data track.
     ImageDrive drive;
@@ -142,6 +150,8 @@ void TestCdEngine::cueSheetsRefused_data()
     QTest::newRow("wave file") << QByteArray("FILE \"d.bin\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
     QTest::newRow("no index 01") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n");
     QTest::newRow("start past data") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:09:00\n");
+    QTest::newRow("skipped number") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 03 AUDIO\nINDEX 01 00:01:00\n");
+    QTest::newRow("first not 1") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n");
     QTest::newRow("falling numbers") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n");
     QTest::newRow("index order") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:02:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n");
     QTest::newRow("bad time") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:61:00\n");
