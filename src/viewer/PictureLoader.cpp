@@ -33,10 +33,10 @@ QImage finish(QImage image, const QSize &want, Output output, const QColor &back
     return flat;
 }
 
+// By content: a metafile with another extension still opens, and a JPEG
+// named .wmf goes to the image reader.
 bool isWmf(const QString &path)
 {
-    if (path.endsWith(QLatin1String(".wmf"), Qt::CaseInsensitive))
-        return true;
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && WmfRender::looksLikeWmf(file.read(32));
 }

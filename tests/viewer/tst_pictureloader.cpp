@@ -56,9 +56,10 @@ void TestPictureLoader::loadsEachFormatAsRgb32()
     QVERIFY(source.save(path("a.jpg"), "JPG", 95));
     QVERIFY(source.save(path("b.bmp"), "BMP"));
     QVERIFY(source.save(path("c.png"), "PNG"));
-    // A JPEG named .bmp is still read by its content.
+    // Files are read by their content, whatever their extension says.
     QVERIFY(source.save(path("wrong-extension.bmp"), "JPG", 95));
-    for (const char *name : {"a.jpg", "b.bmp", "c.png", "wrong-extension.bmp"}) {
+    QVERIFY(source.save(path("jpeg-named.wmf"), "JPG", 95));
+    for (const char *name : {"a.jpg", "b.bmp", "c.png", "wrong-extension.bmp", "jpeg-named.wmf"}) {
         const LoadedPicture p = PictureLoader::load(path(name));
         QVERIFY2(p.ok(), qPrintable(QString(name) + ": " + p.error));
         QCOMPARE(p.image.format(), QImage::Format_RGB32);
