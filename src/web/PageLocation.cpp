@@ -28,21 +28,30 @@ QString addressOf(const QUrl &url)
 
 QString locationName(const QString &title, const QUrl &url)
 {
+    if (title.isEmpty())
+        return addressOf(url);
     auto withoutScheme = [&url](QUrl::FormattingOptions extra) {
-        QString text = url.toString(QUrl::RemoveScheme | extra);
+        QString text = url.toString(QUrl::RemoveScheme | QUrl::FullyDecoded | extra);
         if (text.startsWith(QLatin1String("//")))
             text.remove(0, 2);
         if (extra & QUrl::StripTrailingSlash && text.endsWith('/'))
             text.chop(1);
         return text;
     };
-    const bool standIn = title.isEmpty()
-                         || title == url.toString()
-                         || title == url.toDisplayString()
-                         || title == withoutScheme({})
-                         || title == withoutScheme(QUrl::StripTrailingSlash)
-                         || (url.isLocalFile() && title == url.fileName());
-    return standIn ? addressOf(url) : title;
+    // The stand-ins escape some characters of the address and not others:
+    // compare them unescaped.
+    const QString plain = QUrl::fromPercentEncoding(title.toUtf8());
+    const QStringList standIns = {
+        url.toString(QUrl::FullyDecoded),
+        withoutScheme({}),
+        withoutScheme(QUrl::StripTrailingSlash),
+        url.isLocalFile() ? url.fileName(QUrl::FullyDecoded) : QString(),
+    };
+    for (const QString &standIn : standIns) {
+        if (!standIn.isEmpty() && (title == standIn || plain == standIn))
+            return addressOf(url);
+    }
+    return title;
 }
 
 QRect browserArea(const QSize &clientSize)

@@ -5,19 +5,9 @@
 
 #include <QResizeEvent>
 #include <QTimer>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEnginePage>
 #include <QWebEngineView>
-
-namespace {
-// Links that ask for a new window open in this one: the browser has one view.
-class SingleWindowView : public QWebEngineView
-{
-public:
-    using QWebEngineView::QWebEngineView;
-
-protected:
-    QWebEngineView *createWindow(QWebEnginePage::WebWindowType) override { return this; }
-};
-}
 
 frmBrowser::frmBrowser(const QString &target, QWidget *parent) : QWidget(parent, Qt::Window)
 {
@@ -25,7 +15,7 @@ frmBrowser::frmBrowser(const QString &target, QWidget *parent) : QWidget(parent,
     setObjectName(QStringLiteral("frmBrowser"));
     resize(twips::toPixels(6540), twips::toPixels(5130));
 
-    brwWebBrowser = new SingleWindowView(this);
+    brwWebBrowser = new QWebEngineView(this);
     brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
     brwWebBrowser->setGeometry(browserArea(size()));
 
@@ -39,6 +29,9 @@ frmBrowser::frmBrowser(const QString &target, QWidget *parent) : QWidget(parent,
         m_busy = false;
         brwWebBrowser_DownloadComplete();
     });
+    // Links that ask for a new window open in this one: the browser has one view.
+    connect(brwWebBrowser->page(), &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest &request) { brwWebBrowser->setUrl(request.requestedUrl()); });
     // A title that arrives or changes after the page has loaded (set by a
     // script) is still the page's title.
     connect(brwWebBrowser, &QWebEngineView::titleChanged, this, [this] {

@@ -22,6 +22,9 @@ void TestPageBrowserLogic::captionIsTitleOrAddress()
     QCOMPARE(locationName("", file), QString("/home/u/pages/index.htm"));
     QCOMPARE(locationName("index.htm", file), QString("/home/u/pages/index.htm"));
     QCOMPARE(locationName("file:///home/u/pages/index.htm", file), QString("/home/u/pages/index.htm"));
+    // The view escapes "#" in its stand-in but leaves blanks alone.
+    QCOMPARE(locationName("untitled %231.htm", QUrl::fromLocalFile("/p/untitled #1.htm")),
+             QString("/p/untitled #1.htm"));
     const QUrl web("http://127.0.0.1:8765/t2.htm");
     QCOMPARE(locationName("127.0.0.1:8765/t2.htm", web), web.toString());
     QCOMPARE(locationName("example.com", QUrl("https://example.com/")), QString("https://example.com/"));
