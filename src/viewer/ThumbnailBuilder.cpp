@@ -1,5 +1,6 @@
 #include "ThumbnailBuilder.h"
 
+#include "PictureLimits.h"
 #include "PictureLoader.h"
 #include "StockIcons.h"
 
@@ -54,6 +55,7 @@ void ThumbnailBuilder::setMaxThreads(int threads)
 void ThumbnailBuilder::start(const QString &folder, const QList<ThumbnailEntry> &entries, int thumbSize)
 {
     cancel();
+    PictureLimits::applyToImageReader();   // before any decoder thread reads it
     ++m_generation;
     m_build = std::make_shared<Build>();
     m_entries = entries;

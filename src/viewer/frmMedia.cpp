@@ -197,6 +197,7 @@ bool frmMedia::showText(const QString &path)
     QStringList lines;
     const bool read = readTextLines(path, &lines);
     lstMediaModel->setStringList(textViewEntries(path, lines));
+    lstMedia->setCurrentIndex(QModelIndex());   // no line stands out
     lstMedia->scrollToTop();
     showViewer();
     return read;
