@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <algorithm>
 #include <vector>
 
 QImage flipLeftRight(const QImage &picture)
@@ -148,11 +149,13 @@ QImage waveimage(const QImage &picture, int amp, int wavelength, int32_t backgro
     uchar *const dstBits = dst.bits();
     const qsizetype dstLine = dst.bytesPerLine();
     auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
-    dst.fill(gwcolour::toPixel(background));
+    const QRgb bg = gwcolour::toPixel(background);
 
     // Each column's offset. Rounding amp*s + y can differ from y + round(amp*s)
     // only when amp*s lies within a few rounding steps of a half; such columns
-    // take the exact pixel-by-pixel rule, all others a plain shift.
+    // take the exact pixel-by-pixel rule, all others a plain shift. The margin
+    // is far wider than needed (1/64) so that the exact path runs often enough
+    // to be tested; it costs little.
     std::vector<int> shift(w);
     std::vector<double> offset(w);
     std::vector<int> exactColumns;
@@ -162,10 +165,22 @@ QImage waveimage(const QImage &picture, int amp, int wavelength, int32_t backgro
         offset[x] = f;
         const double r = gwcolour::roundHalfEven(f);
         shift[x] = int(r);
-        if (0.5 - std::fabs(f - r) <= 8 * ulpAtH) {
+        if (0.5 - std::fabs(f - r) <= std::max(8 * ulpAtH, 1.0 / 64)) {
             exactColumns.push_back(x);
             shift[x] = INT32_MIN; // handled below
         }
+    }
+
+    // Neighbouring columns mostly share a shift: copy such runs whole.
+    struct Run {
+        int x0, x1, shift;
+    };
+    std::vector<Run> runs;
+    for (int x = 0; x < w; ++x) {
+        if (!runs.empty() && runs.back().shift == shift[x])
+            runs.back().x1 = x + 1;
+        else
+            runs.push_back({x, x + 1, shift[x]});
     }
 
     const uchar *srcBits = src.constBits();
@@ -173,13 +188,14 @@ QImage waveimage(const QImage &picture, int amp, int wavelength, int32_t backgro
     parallelBands(h, w, [&](int y0, int y1) {
         for (int t = y0; t < y1; ++t) {
             QRgb *d = reinterpret_cast<QRgb *>(dstRow(t));
-            for (int x = 0; x < w; ++x) {
-                const int s = shift[x];
-                if (s == INT32_MIN)
-                    continue;
-                const int y = t - s;
-                if (unsigned(y) < unsigned(h))
-                    d[x] = reinterpret_cast<const QRgb *>(srcBits + y * srcLine)[x];
+            for (const Run &r : runs) {
+                const int y = r.shift == INT32_MIN ? -1 : t - r.shift;
+                if (unsigned(y) < unsigned(h)) {
+                    std::memcpy(d + r.x0, srcBits + y * srcLine + qsizetype(r.x0) * 4, size_t(r.x1 - r.x0) * 4);
+                } else {
+                    // Nothing reaches here (yet: near-half columns come below).
+                    std::fill(d + r.x0, d + r.x1, bg);
+                }
             }
         }
     });

@@ -84,9 +84,11 @@ QImage edge(const QImage &picture, int threshold)
 QImage emboss(const QImage &picture, int threshold)
 {
     return blockEffect(picture, [threshold](Diff d) {
-        if (d.distance <= threshold)
-            return Grey;
-        return d.sum < 0 ? White : Black; // a darker neighbour lights the edge
+        // Grey below the threshold, else white where the neighbour is darker
+        // and black where it is not; masks, as edges come in no useful order.
+        const QRgb edge = 0u - QRgb(d.distance > threshold);
+        const QRgb darker = 0u - QRgb(d.sum < 0);
+        return (Grey & ~edge) | (edge & ((White & darker) | (Black & ~darker)));
     });
 }
 
