@@ -7,62 +7,99 @@
 #include <cstring>
 
 namespace {
-// A fifth of a second per disc read keeps reads short and calls few.
+// A fifth of a second per disc read keeps reads short; two seconds ahead
+// rides over a drive's short stalls.
 constexpr int SectorsPerRead = 15;
+constexpr qsizetype MaxAhead = 150 * tmsf::BytesPerSector;
 }
 
 CdAudioStream::CdAudioStream(DiscSource *source, long from, long to, QObject *parent)
-    : QIODevice(parent), m_source(source), m_from(from), m_to(to), m_next(from)
+    : QIODevice(parent), m_source(source), m_from(from), m_to(to), m_readTo(from)
 {
     // Unbuffered: a buffering QIODevice would read ahead of the output and
     // the handed-over count would run ahead of the music.
     open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    m_reader = std::thread([this] { readAhead(); });
+}
+
+CdAudioStream::~CdAudioStream()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+    }
+    m_wake.notify_all();
+    m_reader.join();
+}
+
+void CdAudioStream::readAhead()
+{
+    QByteArray piece;
+    for (;;) {
+        long next = 0;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] {
+                return m_quit || m_failed || (m_readTo < m_to && m_ready.size() < MaxAhead);
+            });
+            if (m_quit || m_failed)
+                return;
+            next = m_readTo;
+        }
+        const int n = int(std::min<long>(SectorsPerRead, m_to - next));
+        piece.resize(qsizetype(n) * tmsf::BytesPerSector);
+        const bool ok = m_source->readAudio(next, n, piece.data());
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!ok) {
+            m_failed = true;
+            return;
+        }
+        m_ready.append(piece);
+        m_readTo = next + n;
+    }
+}
+
+bool CdAudioStream::atEndLocked() const
+{
+    return m_ready.isEmpty() && (m_failed || m_readTo >= m_to);
 }
 
 bool CdAudioStream::atEnd() const
 {
-    return m_failed || (m_next >= m_to && m_pending.isEmpty());
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return atEndLocked();
+}
+
+bool CdAudioStream::failed() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_failed;
 }
 
 qint64 CdAudioStream::bytesAvailable() const
 {
-    if (m_failed)
-        return 0;
-    return m_pending.size() + qint64(m_to - m_next) * tmsf::BytesPerSector;
-}
-
-void CdAudioStream::finish()
-{
-    if (m_finishSent)
-        return;
-    m_finishSent = true;
-    // Queued, so that whoever reacts may stop the output that is calling us.
-    QMetaObject::invokeMethod(this, &CdAudioStream::finished, Qt::QueuedConnection);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_ready.size();
 }
 
 qint64 CdAudioStream::readData(char *data, qint64 maxSize)
 {
     qint64 given = 0;
-    while (given < maxSize && !m_failed) {
-        if (m_pending.isEmpty()) {
-            if (m_next >= m_to)
-                break;
-            const int n = int(std::min<long>(SectorsPerRead, m_to - m_next));
-            m_pending.resize(qsizetype(n) * tmsf::BytesPerSector);
-            if (!m_source->readAudio(m_next, n, m_pending.data())) {
-                m_pending.clear();
-                m_failed = true;
-                break;
-            }
-            m_next += n;
-        }
-        const qint64 take = std::min<qint64>(maxSize - given, m_pending.size());
-        std::memcpy(data + given, m_pending.constData(), size_t(take));
-        m_pending.remove(0, qsizetype(take));
-        given += take;
+    bool ended = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        given = std::min<qint64>(maxSize, m_ready.size());
+        std::memcpy(data, m_ready.constData(), size_t(given));
+        m_ready.remove(0, qsizetype(given));
+        ended = atEndLocked();
     }
+    if (given > 0)
+        m_wake.notify_one();
     m_handed += given;
-    if (atEnd())
-        finish();
+    if (ended && !m_finishSent) {
+        m_finishSent = true;
+        // Queued, so that whoever reacts may stop the output that is calling us.
+        QMetaObject::invokeMethod(this, &CdAudioStream::finished, Qt::QueuedConnection);
+    }
     return given;
 }

@@ -85,10 +85,23 @@ static bool sameToc(const Toc &a, const Toc &b)
     return true;
 }
 
+QString CdioDrive::lastError() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_error;
+}
+
 bool CdioDrive::mediaPresent()
 {
     if (m_device.isEmpty())
         return false;
+    // While a read holds the drive (it may be spinning up) the disc is
+    // taken to be the one being read, rather than waiting for it.
+    std::unique_lock<std::mutex> lock(m_lock, std::defer_lock);
+    if (m_hasDisc && !lock.try_lock())
+        return true;
+    if (!lock.owns_lock())
+        lock.lock();
     if (m_cdio && m_hasDisc && cdio_get_media_changed(m_cdio) == 0)
         return true;
     // No disc before, or the drive reports a change (some report one right
@@ -131,6 +144,7 @@ bool CdioDrive::startParanoia()
 
 bool CdioDrive::readAudio(long sector, int count, char *out)
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     if (!m_cdio || !m_hasDisc) {
         m_error = QStringLiteral("no disc");
         return false;
@@ -162,6 +176,7 @@ bool CdioDrive::readAudio(long sector, int count, char *out)
 
 bool CdioDrive::openDoor()
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     closeHandle();
     m_hasDisc = false;
     const bool ok = cdio_eject_media_drive(m_device.constData()) == DRIVER_OP_SUCCESS;
@@ -175,6 +190,7 @@ bool CdioDrive::openDoor()
 
 bool CdioDrive::closeDoor()
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     driver_id_t driver = DRIVER_DEVICE;
     const bool ok = cdio_close_tray(m_device.constData(), &driver) == DRIVER_OP_SUCCESS;
     if (ok)

@@ -2,6 +2,7 @@
 #include "DiscSource.h"
 
 #include <QByteArray>
+#include <mutex>
 
 typedef struct _CdIo CdIo_t;
 struct cdrom_drive_s;
@@ -29,7 +30,7 @@ public:
     bool openDoor() override;
     bool closeDoor() override;
     bool doorOpen() const override { return m_doorOpen; }
-    QString lastError() const override { return m_error; }
+    QString lastError() const override;
 
 private:
     bool openHandle();
@@ -37,6 +38,7 @@ private:
     bool readToc();
     bool startParanoia();
 
+    mutable std::mutex m_lock;   // reads against reopening and the door
     QByteArray m_device;
     CdIo_t *m_cdio = nullptr;
     cdrom_drive_s *m_cdda = nullptr;

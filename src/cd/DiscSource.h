@@ -19,7 +19,8 @@ struct Toc {
 };
 
 // What the CD audio device plays from: a drive, or a disc image standing in
-// for one. All calls run on the thread that owns the device.
+// for one. readAudio() may run on a stream's reader thread while the
+// device's thread makes the other calls; each source guards its own state.
 class DiscSource
 {
 public:

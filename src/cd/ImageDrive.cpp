@@ -30,20 +30,21 @@ bool ImageDrive::insert(const QString &cuePath)
     CueSheet sheet;
     QString why;
     if (!parseCueSheet(cuePath, sheet, why)) {
-        m_error = QStringLiteral("%1: %2").arg(QFileInfo(cuePath).fileName(), why);
+        setError(QStringLiteral("%1: %2").arg(QFileInfo(cuePath).fileName(), why));
         return false;
     }
     std::vector<std::unique_ptr<QFile>> files;
     for (const QString &name : sheet.files) {
         auto f = std::make_unique<QFile>(name);
         if (!f->open(QIODevice::ReadOnly)) {
-            m_error = QStringLiteral("cannot read %1").arg(QFileInfo(name).fileName());
+            setError(QStringLiteral("cannot read %1").arg(QFileInfo(name).fileName()));
             return false;
         }
         files.push_back(std::move(f));
     }
 
-    remove();
+    std::lock_guard<std::mutex> lock(m_lock);
+    removeLocked();
     m_path = cuePath;
     m_doorOpen = false;
     m_sheet = sheet;
@@ -70,7 +71,25 @@ bool ImageDrive::insert(const QString &cuePath)
     return true;
 }
 
+void ImageDrive::setError(const QString &text)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_error = text;
+}
+
+QString ImageDrive::lastError() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_error;
+}
+
 void ImageDrive::remove()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    removeLocked();
+}
+
+void ImageDrive::removeLocked()
 {
     closeHandles();
     m_loaded = false;
@@ -111,6 +130,7 @@ bool ImageDrive::readSectorsOf(const CueTrack &t, long first, int count, char *o
 
 bool ImageDrive::readAudio(long sector, int count, char *out)
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     if (!mediaPresent()) {
         m_error = QStringLiteral("no disc");
         return false;
@@ -137,6 +157,7 @@ bool ImageDrive::readAudio(long sector, int count, char *out)
 
 bool ImageDrive::openDoor()
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     m_doorOpen = true;
     closeHandles();
     m_loaded = false;
@@ -146,10 +167,13 @@ bool ImageDrive::openDoor()
 
 bool ImageDrive::closeDoor()
 {
-    if (!m_doorOpen)
-        return true;
-    m_doorOpen = false;
-    if (m_path.isEmpty())
-        return true;
-    return insert(m_path);
+    QString path;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (!m_doorOpen)
+            return true;
+        m_doorOpen = false;
+        path = m_path;
+    }
+    return path.isEmpty() || insert(path);
 }

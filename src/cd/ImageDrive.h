@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <memory>
+#include <mutex>
 
 typedef struct _CdIo CdIo_t;
 
@@ -35,11 +36,15 @@ public:
     bool openDoor() override;
     bool closeDoor() override;
     bool doorOpen() const override { return m_doorOpen; }
-    QString lastError() const override { return m_error; }
+    QString lastError() const override;
 
 private:
     bool readSectorsOf(const CueTrack &t, long first, int count, char *out);
     void closeHandles();
+    void removeLocked();
+    void setError(const QString &text);
+
+    mutable std::mutex m_lock;   // reads against disc changes
 
     QString m_path;        // the image in the drive, or the one taken out by the door
     bool m_loaded = false;

@@ -7,7 +7,16 @@
 #include <QAudioSink>
 #include <QMediaDevices>
 
-QtAudioOutput::QtAudioOutput(QObject *parent) : AudioOutput(parent) {}
+namespace {
+constexpr int FeedMs = 20;
+constexpr int BufferUs = 200000;
+}
+
+QtAudioOutput::QtAudioOutput(QObject *parent) : AudioOutput(parent)
+{
+    m_feed.setInterval(FeedMs);
+    connect(&m_feed, &QTimer::timeout, this, &QtAudioOutput::feed);
+}
 
 QtAudioOutput::~QtAudioOutput()
 {
@@ -28,24 +37,45 @@ bool QtAudioOutput::start(QIODevice *source, QString &error)
     }
     m_sink = std::make_unique<QAudioSink>(device, format);
     // A short buffer keeps the handed-over count close to what is heard,
-    // and asks the server for a matching latency (a null sink otherwise
-    // takes its audio in two-second gulps).
-    m_sink->setBufferSize(format.bytesForDuration(200000));
-    m_source = source;
-    // When the source has given its last byte the sink falls idle: the
-    // music has been played out, so let go of the device.
-    connect(m_sink.get(), &QAudioSink::stateChanged, this, [this](QAudio::State s) {
-        if (s == QAudio::IdleState && m_source && m_source->atEnd())
-            m_sink->stop();
-    });
-    m_sink->start(source);
-    if (m_sink->error() == QAudio::OpenError || m_sink->state() == QAudio::StoppedState) {
+    // and asks the server for a matching latency.
+    m_sink->setBufferSize(format.bytesForDuration(BufferUs));
+    m_device = m_sink->start();
+    if (!m_device || m_sink->error() == QAudio::OpenError || m_sink->state() == QAudio::StoppedState) {
         error = QStringLiteral("the sound output could not be opened");
         m_sink.reset();
-        m_source = nullptr;
+        m_device = nullptr;
         return false;
     }
+    m_source = source;
+    m_drain.invalidate();
+    m_feed.start();
+    feed();
     return true;
+}
+
+void QtAudioOutput::feed()
+{
+    if (!m_sink || m_sink->state() == QAudio::SuspendedState)
+        return;
+    qint64 room = m_sink->bytesFree() & ~qint64(3);   // whole stereo frames only
+    if (!m_unwritten.isEmpty() && room > 0) {
+        const qint64 n = m_device->write(m_unwritten.left(qsizetype(room)));
+        m_unwritten.remove(0, qsizetype(std::max<qint64>(n, 0)));
+        room -= std::max<qint64>(n, 0);
+    }
+    if (m_unwritten.isEmpty() && room > 0) {
+        const QByteArray chunk = m_source->read(room);
+        const qint64 n = chunk.isEmpty() ? 0 : m_device->write(chunk);
+        if (n < chunk.size())
+            m_unwritten = chunk.mid(qsizetype(std::max<qint64>(n, 0)));
+    }
+    // Once all is handed over, let the buffer play out, then let go.
+    if (m_unwritten.isEmpty() && m_source->atEnd()) {
+        if (!m_drain.isValid())
+            m_drain.start();
+        else if (m_drain.elapsed() > BufferUs / 1000 + 300)
+            stop();
+    }
 }
 
 void QtAudioOutput::suspend()
@@ -62,10 +92,12 @@ void QtAudioOutput::resume()
 
 void QtAudioOutput::stop()
 {
+    m_feed.stop();
     if (m_sink) {
-        m_sink->disconnect(this);
         m_sink->stop();
         m_sink.reset();
     }
+    m_device = nullptr;
     m_source = nullptr;
+    m_unwritten.clear();
 }

@@ -1,6 +1,7 @@
 // The CD command interpreter on a generated disc image: timing text, cue
 // sheets, status replies, playing and the error codes.
 #include "CdAudioDevice.h"
+#include "CdAudioStream.h"
 #include "CueSheet.h"
 #include "ImageDrive.h"
 #include "MciError.h"
@@ -30,6 +31,7 @@ private slots:
     void doorAndDiscChange();
     void errors();
     void noSoundServer();
+    void slowDriveDoesNotHoldUpTheCaller();
 
 private:
     // An interpreter whose device "cd" holds the disc image, in TMSF.
@@ -414,6 +416,47 @@ void TestCdEngine::noSoundServer()
     QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
     QCOMPARE(mci.sendString("play cd"), uint32_t(mci::NoAudioOutput));
     QCOMPARE(status(mci, "mode"), QString("stopped"));
+}
+
+namespace {
+// A drive that takes its time over every read, as one spinning up does.
+class SlowDrive : public ImageDrive
+{
+public:
+    bool readAudio(long sector, int count, char *out) override
+    {
+        QThread::msleep(300);
+        return ImageDrive::readAudio(sector, count, out);
+    }
+};
+}
+
+void TestCdEngine::slowDriveDoesNotHoldUpTheCaller()
+{
+    SlowDrive drive;
+    QVERIFY(drive.insert(m_cue));
+    QByteArray got;
+    {
+        CdAudioStream stream(&drive, 10, 40);
+        QElapsedTimer clock;
+        clock.start();
+        got = stream.read(30 * 2352);
+        QVERIFY2(clock.elapsed() < 100, "the first read waited for the drive");
+        QDeadlineTimer patience(5000);
+        while (!stream.atEnd() && !patience.hasExpired()) {
+            const qint64 before = clock.elapsed();
+            got += stream.read(30 * 2352);
+            QVERIFY(clock.elapsed() - before < 50);
+            QThread::msleep(5);
+        }
+        QVERIFY(stream.atEnd());
+    }
+    QCOMPARE(got, binSectors(m_cue, 10, 30));
+
+    // Going away in the middle of a read waits for it and no more.
+    auto stream = std::make_unique<CdAudioStream>(&drive, 0, 1000);
+    QThread::msleep(50);
+    stream.reset();
 }
 
 QTEST_GUILESS_MAIN(TestCdEngine)
