@@ -16,7 +16,9 @@ QUrl browseTargetUrl(const QString &target)
     const QFileInfo relative(text);
     if (!text.isEmpty() && relative.exists())
         return QUrl::fromLocalFile(relative.absoluteFilePath());
-    return QUrl::fromUserInput(text);
+    const QUrl url = QUrl::fromUserInput(text);
+    // Nothing usable: an empty page, so that the browser still finishes loading.
+    return url.isValid() && !url.isEmpty() ? url : QUrl(QStringLiteral("about:blank"));
 }
 
 namespace {

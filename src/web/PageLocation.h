@@ -7,7 +7,8 @@
 // Plain logic of the page browser window.
 
 // The address to open for what an opener put into BrowseTarget: a file path
-// (absolute, or relative to the current folder) or a web address.
+// (absolute, or relative to the current folder) or a web address; an empty
+// page when the text is neither.
 QUrl browseTargetUrl(const QString &target);
 
 // What the window's caption shows for a loaded page: its title, or its

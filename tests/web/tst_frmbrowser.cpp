@@ -151,6 +151,12 @@ void TestFrmBrowser::missingPageStillOpensTheWindow()
     QTRY_VERIFY_WITH_TIMEOUT(!w->isBusy(), LoadTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), missing, LoadTimeout);
     QVERIFY(w->isVisible());
+    closeBrowser();
+
+    // No target at all: an empty page, and the busy poll stops.
+    w = openPage(QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!w->timTimer->isActive(), LoadTimeout);
+    QCOMPARE(w->windowTitle(), QString("about:blank"));
 }
 
 void TestFrmBrowser::helpPageIsFoundBesideTheProgram()

@@ -41,6 +41,8 @@ void TestPageBrowserLogic::targetsBecomeAddresses()
     QCOMPARE(browseTargetUrl("https://example.com/x?y=1").toString(), QString("https://example.com/x?y=1"));
     QCOMPARE(browseTargetUrl("www.example.com").scheme(), QString("http"));
     QVERIFY(browseTargetUrl("  /tmp/p.htm ").isLocalFile());
+    QCOMPARE(browseTargetUrl(""), QUrl("about:blank"));
+    QCOMPARE(browseTargetUrl("   "), QUrl("about:blank"));
 }
 
 void TestPageBrowserLogic::viewKeepsItsMarginsAndNeverGoesNegative()
