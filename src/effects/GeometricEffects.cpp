@@ -154,8 +154,8 @@ QImage waveimage(const QImage &picture, int amp, int wavelength, int32_t backgro
     // Each column's offset. Rounding amp*s + y can differ from y + round(amp*s)
     // only when amp*s lies within a few rounding steps of a half; such columns
     // take the exact pixel-by-pixel rule, all others a plain shift. The margin
-    // is far wider than needed (1/64) so that the exact path runs often enough
-    // to be tested; it costs little.
+    // is far wider than needed (1/4096) so that the exact path is easy to
+    // reach in tests; that many columns cost little.
     std::vector<int> shift(w);
     std::vector<double> offset(w);
     std::vector<int> exactColumns;
@@ -165,13 +165,14 @@ QImage waveimage(const QImage &picture, int amp, int wavelength, int32_t backgro
         offset[x] = f;
         const double r = gwcolour::roundHalfEven(f);
         shift[x] = int(r);
-        if (0.5 - std::fabs(f - r) <= std::max(8 * ulpAtH, 1.0 / 64)) {
+        if (0.5 - std::fabs(f - r) <= std::max(8 * ulpAtH, 1.0 / 4096)) {
             exactColumns.push_back(x);
             shift[x] = INT32_MIN; // handled below
         }
     }
 
-    // Neighbouring columns mostly share a shift: copy such runs whole.
+    // The rows near the top and bottom, where some columns find nothing, go
+    // by runs of columns that share a shift.
     struct Run {
         int x0, x1, shift;
     };
@@ -183,31 +184,57 @@ QImage waveimage(const QImage &picture, int amp, int wavelength, int32_t backgro
             runs.push_back({x, x + 1, shift[x]});
     }
 
+    // Rows whose every column finds its source inside the picture are copied
+    // by a gather through per-column offsets, without a test per pixel; near-
+    // half columns take their own pixel there and are redone below.
     const uchar *srcBits = src.constBits();
     const qsizetype srcLine = src.bytesPerLine();
+    int minShift = 0, maxShift = 0;
+    std::vector<qsizetype> colOffset(w);
+    for (int x = 0; x < w; ++x) {
+        const int sh = shift[x] == INT32_MIN ? 0 : shift[x];
+        minShift = std::min(minShift, sh);
+        maxShift = std::max(maxShift, sh);
+        colOffset[x] = qsizetype(x) * 4 - qsizetype(sh) * srcLine;
+    }
+    const int inner0 = std::min(h, maxShift), inner1 = std::max(inner0, h + minShift);
+
     parallelBands(h, w, [&](int y0, int y1) {
         for (int t = y0; t < y1; ++t) {
             QRgb *d = reinterpret_cast<QRgb *>(dstRow(t));
+            if (t >= inner0 && t < inner1) {
+                const uchar *base = srcBits + t * srcLine;
+                for (int x = 0; x < w; ++x)
+                    d[x] = *reinterpret_cast<const QRgb *>(base + colOffset[x]);
+                continue;
+            }
             for (const Run &r : runs) {
                 const int y = r.shift == INT32_MIN ? -1 : t - r.shift;
                 if (unsigned(y) < unsigned(h)) {
-                    std::memcpy(d + r.x0, srcBits + y * srcLine + qsizetype(r.x0) * 4, size_t(r.x1 - r.x0) * 4);
+                    const QRgb *from = reinterpret_cast<const QRgb *>(srcBits + y * srcLine);
+                    for (int x = r.x0; x < r.x1; ++x)
+                        d[x] = from[x];
                 } else {
-                    // Nothing reaches here (yet: near-half columns come below).
-                    std::fill(d + r.x0, d + r.x1, bg);
+                    std::fill(d + r.x0, d + r.x1, bg); // nothing reaches here
                 }
             }
         }
     });
 
-    // Near-half columns: rows in order, so that a later source row that lands on
-    // the same place wins, as with single pixel writes. Reads below the last row
-    // give the invalid colour, whose write draws nothing.
-    for (int x : exactColumns) {
-        for (int y = 0; y < h; ++y) {
+    // Near-half columns: rows in order, so that a later source row that lands
+    // on the same place wins, as with single pixel writes. Reads below the last
+    // row give the invalid colour, whose write draws nothing.
+    for (int t = 0; t < h && !exactColumns.empty(); ++t) {
+        QRgb *d = reinterpret_cast<QRgb *>(dstRow(t));
+        for (int x : exactColumns)
+            d[x] = bg; // nothing may reach some places
+    }
+    for (int y = 0; y < h && !exactColumns.empty(); ++y) {
+        const QRgb *from = reinterpret_cast<const QRgb *>(srcBits + y * srcLine);
+        for (int x : exactColumns) {
             const int t = int(gwcolour::roundHalfEven(offset[x] + double(y)));
             if (t >= 0 && t < h)
-                reinterpret_cast<QRgb *>(dstRow(t))[x] = reinterpret_cast<const QRgb *>(src.constScanLine(y))[x];
+                reinterpret_cast<QRgb *>(dstRow(t))[x] = from[x];
         }
     }
     return dst;

@@ -161,6 +161,11 @@ void TestEffectsPixels::waveShiftsWholeColumns()
     QCOMPARE(px(w4, 6, 3), 0u);
     QCOMPARE(px(w4, 0, 0), qRgb(0, 0, 9) & 0xffffffu);
     COMPARE_IMAGES(waveimage(tall, 4, 0, 0), tall); // no wavelength: unchanged, no division by zero
+    // A long gentle wave whose offset passes slowly through one half: the
+    // columns around x = 10472 (sin = 0.5) round row by row, halves to even.
+    QRandomGenerator rng(8);
+    const QImage wide = randomPicture(rng, 12000, 4);
+    COMPARE_IMAGES(waveimage(wide, 1, 20000, 0x123456), ref::toImage(ref::wave(ref::fromImage(wide), 1, 20000, 0x123456)));
 }
 
 void TestEffectsPixels::edgeAndEmbossOnBlocks()
