@@ -10,7 +10,6 @@ class TestPageBrowserLogic : public QObject
 private slots:
     void captionIsTitleOrAddress();
     void targetsBecomeAddresses();
-    void viewKeepsItsMarginsAndNeverGoesNegative();
     void webEngineFlagsOnlyWhereNeeded();
 };
 
@@ -19,9 +18,8 @@ void TestPageBrowserLogic::captionIsTitleOrAddress()
     const QUrl file = QUrl::fromLocalFile("/home/u/pages/index.htm");
     QCOMPARE(locationName("Holiday 2026", file), QString("Holiday 2026"));
     // No title: the web view's stand-ins all give the address.
-    QCOMPARE(locationName("", file), QString("/home/u/pages/index.htm"));
-    QCOMPARE(locationName("index.htm", file), QString("/home/u/pages/index.htm"));
-    QCOMPARE(locationName("file:///home/u/pages/index.htm", file), QString("/home/u/pages/index.htm"));
+    for (const char *standIn : {"", "index.htm", "file:///home/u/pages/index.htm"})
+        QCOMPARE(locationName(standIn, file), QString("/home/u/pages/index.htm"));
     // The view escapes "#" in its stand-in but leaves blanks alone.
     QCOMPARE(locationName("untitled %231.htm", QUrl::fromLocalFile("/p/untitled #1.htm")),
              QString("/p/untitled #1.htm"));
@@ -43,16 +41,6 @@ void TestPageBrowserLogic::targetsBecomeAddresses()
     QVERIFY(browseTargetUrl("  /tmp/p.htm ").isLocalFile());
     QCOMPARE(browseTargetUrl(""), QUrl("about:blank"));
     QCOMPARE(browseTargetUrl("   "), QUrl("about:blank"));
-}
-
-void TestPageBrowserLogic::viewKeepsItsMarginsAndNeverGoesNegative()
-{
-    // The window's first client area, 6540 x 5130 twips.
-    QCOMPARE(browserArea(QSize(436, 342)), QRect(3, 3, 429, 335));
-    QCOMPARE(browserArea(QSize(1000, 700)), QRect(3, 3, 993, 693));
-    // 100 twips is about 7 pixels: a smaller window keeps a zero-sized view.
-    QCOMPARE(browserArea(QSize(6, 200)), QRect(3, 3, 0, 193));
-    QCOMPARE(browserArea(QSize(0, 0)), QRect(3, 3, 0, 0));
 }
 
 void TestPageBrowserLogic::webEngineFlagsOnlyWhereNeeded()
