@@ -13,6 +13,7 @@
 #include <QPrinterInfo>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
+#include <QtConcurrent/qtconcurrenttask.h>
 
 struct WorkResult {
     KeyCommand command;
@@ -25,18 +26,6 @@ struct WorkResult {
 Q_DECLARE_METATYPE(WorkResult)
 
 namespace {
-// One command at a time runs here; the effects spread their rows over the
-// global pool, which this one leaves free.
-QThreadPool *commandPool()
-{
-    static QThreadPool *pool = [] {
-        auto *p = new QThreadPool;
-        p->setMaxThreadCount(1);
-        return p;
-    }();
-    return pool;
-}
-
 using Job = std::function<WorkResult()>;
 } // namespace
 
@@ -194,7 +183,9 @@ void KeyDispatcher::start(const KeyCommand &k)
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
         m_cursorSet = true;
     }
-    m_watcher->setFuture(QtConcurrent::run(commandPool(), job));
+    // The global pool, which the program waits for when it ends; ahead of
+    // other queued work, since the user is waiting for this.
+    m_watcher->setFuture(QtConcurrent::task(std::move(job)).withPriority(1).spawn());
 }
 
 void KeyDispatcher::finish(const WorkResult &r)
