@@ -200,21 +200,34 @@ bool frmCD::loadDisc()
     return true;
 }
 
+void frmCD::unreadable()
+{
+    // No device, or one whose answers make no sense: no disc, and nothing
+    // to press until a disc has been read.
+    noDisc();
+    for (QToolButton *b : {cmdPlay, cmdPause, cmdNext, cmdPrev, cmdStop})
+        b->setEnabled(false);
+}
+
 void frmCD::RefreshStatus()
 {
-    // A reply that cannot be read counts as no disc.
-    if (!query(QStringLiteral("status cd media present")) || m_reply != QLatin1String("true")) {
+    if (!query(QStringLiteral("status cd media present"))
+        || (m_reply != QLatin1String("true") && m_reply != QLatin1String("false"))) {
+        unreadable();
+        return;
+    }
+    if (m_reply == QLatin1String("false")) {
         noDisc();
         return;
     }
     if (!m_loaded && !loadDisc()) {
-        noDisc();
+        unreadable();
         return;
     }
     int16_t track = 0, minute = 0, second = 0;
     if (!query(QStringLiteral("status cd position")) || !field(m_reply, 0, track)
         || !field(m_reply, 3, minute) || !field(m_reply, 6, second)) {
-        noDisc();
+        unreadable();
         return;
     }
     m_curTrack = track;

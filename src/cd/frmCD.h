@@ -66,6 +66,7 @@ private:
     void send(const QString &command);
     bool query(const QString &command);
     void noDisc();
+    void unreadable();
     bool loadDisc();
     void goToTrack(int track);
     void reopen();
