@@ -60,6 +60,8 @@ public:
     // new picture: a command still running then drops its result.
     PictureView &view() { return m_view; }
     void setView(const PictureView &view);
+    // The viewer shows another picture: a command still running drops its result.
+    void pictureReplaced() { ++m_generation; }
 
     void Form_KeyDown(int16_t keyCode, int16_t shift);
 

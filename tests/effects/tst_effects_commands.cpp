@@ -315,6 +315,15 @@ void TestEffectsCommands::dispatcherDropsResultForNewPicture()
     d.setView(next); // the viewer showed another file meanwhile
     QVERIFY(d.waitForIdle(10000));
     QCOMPARE(d.view().image.size(), QSize(10, 20));
+    // The same when the viewer only says so (it keeps the picture itself).
+    int changes = 0;
+    d.hooks().pictureChanged = [&] { ++changes; };
+    d.setView(viewOf(3000, 2000));
+    press(d, 84);
+    d.pictureReplaced();
+    QVERIFY(d.waitForIdle(10000));
+    QCOMPARE(changes, 0);
+    QCOMPARE(d.view().image.size(), QSize(3000, 2000));
 }
 
 void TestEffectsCommands::menuTreeMatchesKeyTable()
