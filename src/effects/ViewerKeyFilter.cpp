@@ -1,6 +1,6 @@
 #include "ViewerKeyFilter.h"
 
-#include "VirtualKey.h"
+#include "QtKeyCodes.h"
 
 #include <QApplication>
 #include <QKeyEvent>

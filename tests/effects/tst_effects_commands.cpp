@@ -7,7 +7,7 @@
 #include "KeyDispatcher.h"
 #include "PictureCommands.h"
 #include "ViewerKeyFilter.h"
-#include "VirtualKey.h"
+#include "QtKeyCodes.h"
 #include "ZoomView.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "VirtualKey.h"
+#include "QtKeyCodes.h"
 
 #include "KeyCommand.h"
 
