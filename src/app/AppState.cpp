@@ -1,6 +1,7 @@
 #include "AppState.h"
 #include "OptionSet.h"
 
+#include <algorithm>
 #include <cmath>
 
 AppState &appState()
@@ -24,5 +25,10 @@ int OptionSet::thumbSizeValue() const
     return v >= 1 ? v : 100;
 }
 double OptionSet::slideDelayValue() const { return leadingNumber(SlideDelay); }
+int OptionSet::slideIntervalMs() const
+{
+    const double seconds = std::clamp(slideDelayValue(), 0.5, 3600.0);
+    return static_cast<int>(std::lround(seconds * 1000.0));
+}
 int OptionSet::sortColValue() const { return static_cast<int>(leadingNumber(SortCol)); }
 int OptionSet::sortDirValue() const { return static_cast<int>(leadingNumber(SortDir)); }

@@ -31,6 +31,9 @@ struct OptionSet {
     int viewModeValue() const;
     int thumbSizeValue() const;
     double slideDelayValue() const;
+    // The slide timer's interval: the delay kept between half a second and
+    // an hour, so the timer neither fires continuously nor stalls.
+    int slideIntervalMs() const;
     int sortColValue() const;
     int sortDirValue() const;
 };

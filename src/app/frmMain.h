@@ -81,6 +81,8 @@ public:
     // The main window's buttons.
     void cmdRandom_Click();
     void cmdSlideshow_MouseDown(int button);
+    // One tick of the slide show timer.
+    void slideTick();
 
     // Hooks the other subsystems fill in (see frmMainWiring.cpp).
     QMenu *mnuEffects = nullptr;

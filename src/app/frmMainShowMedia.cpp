@@ -9,6 +9,10 @@
 #include "ThumbnailBuilder.h"
 #include "frmFileRead.h"
 #include "frmMedia.h"
+#include "KeyDispatcher.h"
+#include "MediaPlayerWidget.h"
+
+#include <QApplication>
 
 #include <QFileInfo>
 #include <QLabel>
@@ -91,13 +95,55 @@ void frmMain::thumbnailBuild()
     m_thumbs->start(m_folder, entries, options().thumbSizeValue());
 }
 
-void frmMain::showPlayerMedia(MediaKind, const QString &)
+void frmMain::showPlayerMedia(MediaKind kind, const QString &path)
 {
-    // Audio, video and Flash movies open in the viewer's players once they
-    // are wired in; until then these kinds open nothing.
+    frmMedia *viewer = frmMedia::viewer();
+    if (kind == MediaKind::Video)
+        viewer->showVideo(path);
+    else if (kind == MediaKind::Audio)
+        viewer->showAudio(path);
+    else
+        viewer->showFlash(path);
 }
 
-void frmMain::wirePlayerHooks(ViewerHooks &)
+void frmMain::wirePlayerHooks(ViewerHooks &h)
 {
-    // The players' pause and stepping arrive with the players.
+    auto player = []() -> MediaPlayerWidget * {
+        frmMedia *v = frmMedia::viewer(false);
+        return v ? v->mdpMedia : nullptr;
+    };
+    h.playerVisible = [player] { return player() && player()->isVisible(); };
+    h.playerPause = [player] {
+        if (player())
+            player()->pause();
+    };
+    h.playerPlay = [player] {
+        if (player())
+            player()->play();
+    };
+    h.playerPosition = [player] { return player() ? player()->currentPosition() : 0.0; };
+    h.setPlayerPosition = [player](double seconds) {
+        if (player())
+            player()->setCurrentPosition(seconds);
+    };
+    frmMedia::setSlideTickHandler([this] { slideTick(); });
+}
+
+void frmMain::slideTick()
+{
+    // A message box of an earlier tick is still open: wait for the user.
+    if (QApplication::activeModalWidget())
+        return;
+    const int current = currentEntry();
+    const int count = entryCount();
+    if (current < count) {
+        selectEntry(current + 1);
+    } else if (options().LoopSlide != 1 || count < 1) {
+        if (frmMedia *v = frmMedia::viewer(false))
+            v->close(); // the end of the list ends the slide show
+        return;
+    } else {
+        selectEntry(1);
+    }
+    ShowMedia();
 }

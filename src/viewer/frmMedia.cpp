@@ -1,6 +1,10 @@
 #include "frmMedia.h"
 
 #include "AppState.h"
+#include "FlashPlayerWidget.h"
+#include "MediaPlayerWidget.h"
+#include "PlayerPlacement.h"
+#include "Twips.h"
 #include "Module1.h"
 #include "OptionSet.h"
 #include "PictureBox.h"
@@ -123,6 +127,126 @@ void frmMedia::hideAllControls()
     picMedia->hide();
     lstMedia->hide();
     lblWave->hide();
+    hidePlayers();
+}
+
+void frmMedia::hidePlayers()
+{
+    if (mdpMedia)
+        mdpMedia->hide();
+    if (swfMedia)
+        swfMedia->hide();
+}
+
+MediaPlayerWidget *frmMedia::mediaPlayer()
+{
+    if (!mdpMedia) {
+        mdpMedia = new MediaPlayerWidget(this);
+        mdpMedia->setObjectName(QStringLiteral("mdpMedia"));
+        mdpMedia->hide();
+        connect(mdpMedia, &MediaPlayerWidget::endOfStream, this, &frmMedia::clipEnded);
+        connect(mdpMedia, &MediaPlayerWidget::leftButtonPressed, this, &QWidget::close);
+    }
+    return mdpMedia;
+}
+
+FlashPlayerWidget *frmMedia::flashPlayer()
+{
+    if (!swfMedia) {
+        swfMedia = new FlashPlayerWidget(this);
+        swfMedia->setObjectName(QStringLiteral("swfMedia"));
+        swfMedia->hide();
+        // Closes when a movie that stops has played its last frame.
+        connect(swfMedia, &FlashPlayerWidget::movieFinished, this, &QWidget::close);
+    }
+    return swfMedia;
+}
+
+QSizeF frmMedia::screenTwips() const
+{
+    const QSize s = screenSize();
+    return QSizeF(twips::fromPixels(s.width()), twips::fromPixels(s.height()));
+}
+
+void frmMedia::showVideo(const QString &path)
+{
+    picMedia->hide();
+    lblWave->hide();
+    lstMedia->hide();
+    MediaPlayerWidget *player = mediaPlayer();
+    player->show();
+    tmrSlideshow->stop();
+    if (swfMedia)
+        swfMedia->hide();
+    const int size = options().VideoSize;
+    player->setShowTiming(options().TimingInfo != 0);
+    player->setDisplaySize(size);
+    const QRectF place = playerplacement::videoTwips(player->geometryTwips().size(), screenTwips(), size);
+    player->setGeometryTwips(place.x(), place.y(), place.width(), place.height());
+    player->setSwitch1112(size != 3);
+    player->setAutoSize(size != 3);
+    showViewer();
+    player->setFileName(path);
+    player->play();
+}
+
+void frmMedia::showAudio(const QString &path)
+{
+    picMedia->hide();
+    lblWave->show();
+    lstMedia->hide();
+    MediaPlayerWidget *player = mediaPlayer();
+    player->show();
+    if (swfMedia)
+        swfMedia->hide();
+    tmrSlideshow->stop();
+    player->setFileName(path);
+    lblWave->setText(QStringLiteral("Now playing ") + path);
+    lblWave->adjustSize();
+    const QSize screen = screenSize();
+    lblWave->move((screen.width() - lblWave->width()) / 2, (screen.height() - lblWave->height()) / 2);
+    player->setDisplaySize(0);
+    player->setShowTiming(options().TimingInfo != 0);
+    const QRectF dock = playerplacement::audioTwips(player->geometryTwips().height(), screenTwips());
+    player->setGeometryTwips(dock.x(), dock.y(), dock.width(), dock.height());
+    showViewer();
+    player->play();
+}
+
+void frmMedia::showFlash(const QString &path)
+{
+    picMedia->hide();
+    lblWave->hide();
+    lstMedia->hide();
+    if (mdpMedia)
+        mdpMedia->hide();
+    FlashPlayerWidget *flash = flashPlayer();
+    flash->show();
+    tmrSlideshow->stop();
+    flash->setGeometry(playerplacement::flashPixels(screenTwips()));
+    flash->setMovie(path);
+    showViewer();
+}
+
+void frmMedia::clipEnded()
+{
+    AppState &state = appState();
+    if (state.PlaybackPaused)
+        return;
+    if (state.SlideShowRunning) {
+        startSlideTimer();
+        if (s_tickHandler)
+            s_tickHandler(); // the next file opens at once
+        return;
+    }
+    int16_t code = 27, shift = 0;
+    Form_KeyDown(code, shift);
+}
+
+void frmMedia::startSlideTimer()
+{
+    tmrSlideshow->setInterval(options().slideIntervalMs());
+    tmrSlideshow->start();
 }
 
 void frmMedia::centrePicture()
@@ -149,6 +273,7 @@ bool frmMedia::showPicture(const QString &path)
     picMedia->show();
     lblWave->hide();
     lstMedia->hide();
+    hidePlayers();
 
     const QSize screen = screenSize();
     const int16_t big = options().ScaleBig, small = options().ScaleSmall;
@@ -165,13 +290,8 @@ bool frmMedia::showPicture(const QString &path)
     }
     centrePicture();
 
-    if (appState().SlideShowRunning) {
-        const double ms = 1000.0 * options().slideDelayValue();
-        if (ms >= 1) {
-            tmrSlideshow->setInterval(int(std::min(ms, double(INT_MAX))));
-            tmrSlideshow->start();
-        }
-    }
+    if (appState().SlideShowRunning)
+        startSlideTimer();
     showViewer();
     return loaded.ok();
 }
@@ -181,6 +301,7 @@ bool frmMedia::showText(const QString &path)
     picMedia->hide();
     lblWave->hide();
     lstMedia->show();
+    hidePlayers();
 
     QFont font = lstMedia->font();
     if (!options().TextFontName.isEmpty())

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+class FlashPlayerWidget;
+class MediaPlayerWidget;
 class PictureBox;
 class QLabel;
 class QListView;
@@ -31,6 +33,12 @@ public:
     QStringListModel *lstMediaModel = nullptr;
     QLabel *lblWave = nullptr;
     QTimer *tmrSlideshow = nullptr;
+    // The players exist from their first use on; they are hidden, not
+    // stopped, when a picture or text is shown.
+    MediaPlayerWidget *mdpMedia = nullptr;
+    FlashPlayerWidget *swfMedia = nullptr;
+    MediaPlayerWidget *mediaPlayer();
+    FlashPlayerWidget *flashPlayer();
 
     // Loads the picture scaled to the screen as the ScaleBig / ScaleSmall
     // options say, centres it, starts the slide timer while a slide show
@@ -44,7 +52,16 @@ public:
     // still shown).
     bool showText(const QString &path);
 
-    // Hides the picture, the text list and the label.
+    // A video in the media player: timing display, display size and place
+    // from the options, then plays.
+    void showVideo(const QString &path);
+    // Audio: "Now playing" and the path in the middle, the player docked
+    // along the bottom of the screen.
+    void showAudio(const QString &path);
+    // A Flash movie on the whole screen less a 5-pixel margin.
+    void showFlash(const QString &path);
+
+    // Hides the picture, the text list, the label and the players.
     void hideAllControls();
 
     // Fits picMedia's picture to the screen (ScaleBig / ScaleSmall) through
@@ -77,6 +94,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void clipEnded();
+    void startSlideTimer();
+    void hidePlayers();
+    QSizeF screenTwips() const;
     void coverScreen();
     void showViewer();
     void popup(const QPoint &globalPos);

@@ -1,0 +1,170 @@
+// The slide show, the end of clips, pause and stepping keys, and the picture
+// drag, through the main window and the viewer.
+#include "AppState.h"
+#include "FileListModel.h"
+#include "MediaPlayerWidget.h"
+#include "OptionSet.h"
+#include "PictureBox.h"
+#include "SettingsStore.h"
+#include "frmMain.h"
+#include "frmMedia.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QImage plain(int w, int h, QColor c)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(c);
+    return image;
+}
+
+bool makeClip(const QString &path, double seconds)
+{
+    return QProcess::execute("sox", {"-n", "-r", "22050", "-c", "1", path, "synth",
+                                     QString::number(seconds), "sine", "440"}) == 0;
+}
+
+frmMedia *viewer() { return frmMedia::viewer(false); }
+} // namespace
+
+class TestSlideShow : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    std::unique_ptr<frmMain> w;
+
+    void closeViewer()
+    {
+        if (viewer())
+            viewer()->close();
+        QTRY_VERIFY(!viewer());
+    }
+    void onlyPictures(bool on)
+    {
+        w->txtFilter->clear();
+        w->chkFilter[6]->setChecked(true);  // *.BMP
+        w->chkFilter[7]->setChecked(!on);   // *.WAV
+        w->chkFilter_Click(6);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (int i = 1; i <= 5; ++i)
+            QVERIFY(plain(20 + i, 10 + i, QColor(i * 40, 0, 0)).save(dir.filePath(QString("p%1.bmp").arg(i))));
+        QVERIFY(makeClip(dir.filePath("p3b.wav"), 0.6));   // sorts between p3 and p4
+        options() = OptionSet();
+        w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
+        w->Form_Load();
+        w->show();
+        w->goToFolder(dir.path());
+        options().SlideDelay = "0.5";
+    }
+
+    void slideShowEndsAfterTheLastWithoutLooping()
+    {
+        onlyPictures(true);
+        QCOMPARE(w->entryCount(), 5);
+        options().LoopSlide = 0;
+        w->cmdSlideshow_MouseDown(1);
+        QVERIFY(appState().SlideShowRunning);
+        QCOMPARE(w->currentEntry(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(w->currentEntry(), 5, 5000);
+        QCOMPARE(viewer()->picMedia->picture().size(), QSize(25, 15));
+        QTRY_VERIFY_WITH_TIMEOUT(!viewer(), 3000);
+        QVERIFY(!appState().SlideShowRunning);
+    }
+
+    void loopingStartsAgainAtTheFirst()
+    {
+        options().LoopSlide = 1;
+        w->selectEntry(4);
+        w->cmdSlideshow_MouseDown(2); // right button: from the current entry
+        QCOMPARE(w->currentEntry(), 4);
+        QTRY_COMPARE_WITH_TIMEOUT(w->currentEntry(), 5, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->currentEntry(), 1, 3000);
+        QVERIFY(viewer() && viewer()->isVisible());
+        closeViewer();
+        QVERIFY(!appState().SlideShowRunning);
+        options().LoopSlide = 0;
+    }
+
+    void audioInASlideShowContinuesWhenItEnds()
+    {
+        onlyPictures(false);
+        QCOMPARE(w->listModel()->names().at(3), QString("p3b.wav"));
+        w->selectEntry(3);
+        w->cmdSlideshow_MouseDown(2);
+        QTRY_COMPARE_WITH_TIMEOUT(w->currentEntry(), 4, 3000);
+        QVERIFY(viewer()->mdpMedia && viewer()->mdpMedia->isVisible());
+        QVERIFY(viewer()->lblWave->text().startsWith("Now playing " + dir.path()));
+        QVERIFY(!viewer()->tmrSlideshow->isActive()); // the clip, not the timer, moves on
+        QTRY_COMPARE_WITH_TIMEOUT(w->currentEntry(), 5, 8000);
+        QVERIFY(viewer()->picMedia->isVisible());
+        closeViewer();
+    }
+
+    void pausedClipLetsNothingFollow()
+    {
+        w->selectEntry(4);
+        w->cmdSlideshow_MouseDown(2);
+        QVERIFY(viewer()->mdpMedia->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(viewer()->mdpMedia->isPlaying(), 5000);
+        QTest::keyClick(viewer(), Qt::Key_P);
+        QVERIFY(appState().PlaybackPaused);
+        QTest::qWait(1500); // longer than the clip
+        QCOMPARE(w->currentEntry(), 4);
+        // Stepping: forward 1 second, back with Ctrl 10 seconds stops at 0.
+        QTest::keyClick(viewer(), Qt::Key_Period);
+        QTRY_VERIFY(viewer()->mdpMedia->currentPosition() > 0.5);
+        QTest::keyClick(viewer(), Qt::Key_Comma, Qt::ControlModifier);
+        QTRY_COMPARE(viewer()->mdpMedia->currentPosition(), 0.0);
+        closeViewer();
+        QVERIFY(!appState().PlaybackPaused);
+    }
+
+    void clipOutsideASlideShowClosesTheViewer()
+    {
+        w->selectEntry(4);
+        w->ShowMedia();
+        QVERIFY(viewer());
+        QTRY_VERIFY_WITH_TIMEOUT(!viewer(), 8000);
+    }
+
+    void dragKeepsTheGrabbedPointUnderThePointer()
+    {
+        w->selectEntry(1);
+        w->ShowMedia();
+        PictureBox *pic = viewer()->picMedia;
+        const QPoint start = pic->pos();
+        QTest::mousePress(pic, Qt::LeftButton, {}, QPoint(5, 4));
+        QCOMPARE(appState().DragOffsetX, 5);
+        QCOMPARE(appState().DragOffsetY, 4);
+        QMouseEvent move(QEvent::MouseMove, QPointF(25, 19), pic->mapToGlobal(QPointF(25, 19)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pic, &move);
+        QCOMPARE(pic->pos(), start + QPoint(20, 15));
+        QTest::mouseRelease(pic, Qt::LeftButton, {}, QPoint(25, 19));
+        closeViewer();
+    }
+
+    void cleanupTestCase() { w.reset(); }
+};
+
+int main(int argc, char **argv)
+{
+    // No sound card here: GStreamer plays into its real-time fake sink.
+    qputenv("GST_PLUGIN_FEATURE_RANK", "pulsesink:NONE,alsasink:NONE,jackaudiosink:NONE,"
+                                       "openalsink:NONE,oss4sink:NONE,osssink:NONE");
+    QApplication app(argc, argv);
+    TestSlideShow test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_slideshow.moc"
