@@ -129,17 +129,28 @@ int main(int argc, char **argv)
         out << "ImageMagick convert not found: batch comparison skipped\n";
         return 0;
     }
+    const int at = args.indexOf("--glintwave");
+    const QString program = at > 0 && at + 1 < args.size() ? args.at(at + 1) : QString();
     QTemporaryDir dir;
     const QString jpeg = dir.filePath("photo.jpg");
     pic.save(jpeg, "JPEG", 90);
-    out << QString("Batch mode end to end on a %1 x %2 JPEG, written as BMP (median of %3)\n").arg(w).arg(h).arg(runs);
+    out << QString("Batch mode end to end on a %1 x %2 JPEG, written as BMP (median of %3; %4)\n")
+               .arg(w).arg(h).arg(runs).arg(program.isEmpty() ? "in this process" : program);
     out << QString("%1 %2 %3 %4\n").arg("keys / convert op", -26).arg("glintwave ms", 13).arg("convert ms", 11).arg("ratio", 7);
     const std::pair<const char *, const char *> pairs[] = {{"N", "-negate"}, {"H", "-flop"}, {"T", "-rotate 90"}, {"Z", "-edge 1"}};
     for (const auto &p : pairs) {
         QString sink, err;
         QTextStream so(&sink), se(&err);
+        // The program itself when given (--glintwave PATH), else the batch
+        // function in this process.
         const double ours = medianMs([&] {
-            runBatch({"--apply", p.first, "--out", dir.path(), jpeg}, BatchSettings{}, so, se);
+            if (program.isEmpty()) {
+                runBatch({"--apply", p.first, "--out", dir.path(), jpeg}, BatchSettings{}, so, se);
+            } else {
+                QProcess proc;
+                proc.start(program, {"--apply", p.first, "--out", dir.path(), jpeg});
+                proc.waitForFinished(-1);
+            }
             QDir(dir.path()).remove("gw001.bmp");
         });
         const double theirs = medianMs([&] {
