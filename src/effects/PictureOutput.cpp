@@ -16,10 +16,12 @@ QString saveName(int n)
 }
 
 namespace {
-// BMP as the viewer's pictures are: 24 bits a pixel, no alpha.
+// BMP as the viewer's pictures are: 24 bits a pixel, no alpha. Qt writes
+// RGB32 as 24-bit lines by itself, faster than from a converted copy.
 bool writeBmp(const QImage &picture, QIODevice *device, QString *error)
 {
-    QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    const QImage rgb = picture.format() == QImage::Format_RGB32 ? picture
+                                                                : picture.convertToFormat(QImage::Format_RGB32);
     QImageWriter writer(device, "BMP");
     if (!writer.write(rgb)) {
         *error = writer.errorString();
