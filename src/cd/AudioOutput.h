@@ -19,4 +19,9 @@ public:
     virtual void resume() = 0;
     // Stops at once and lets go of the source.
     virtual void stop() = 0;
+
+signals:
+    // The output died while playing (the sound server went away); it has
+    // let go of the source.
+    void lost();
 };

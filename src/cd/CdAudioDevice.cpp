@@ -10,6 +10,7 @@ CdAudioDevice::CdAudioDevice(std::shared_ptr<DiscSource> source,
 {
     if (m_source->mediaPresent())
         m_serial = m_source->discSerial();
+    connect(m_output.get(), &AudioOutput::lost, this, &CdAudioDevice::endPlay);
 }
 
 CdAudioDevice::~CdAudioDevice()

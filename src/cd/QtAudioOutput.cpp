@@ -57,6 +57,11 @@ void QtAudioOutput::feed()
 {
     if (!m_sink || m_sink->state() == QAudio::SuspendedState)
         return;
+    if (m_sink->state() == QAudio::StoppedState && m_sink->error() != QAudio::NoError) {
+        stop();
+        emit lost();
+        return;
+    }
     qint64 room = m_sink->bytesFree() & ~qint64(3);   // whole stereo frames only
     if (!m_unwritten.isEmpty() && room > 0) {
         const qint64 n = m_device->write(m_unwritten.left(qsizetype(room)));

@@ -13,7 +13,7 @@ set-default-sink nullsink
 PA
 XDG_RUNTIME_DIR="$dir/runtime" HOME="$dir/home" \
   pulseaudio -n -F "$dir/server.pa" --exit-idle-time=-1 --daemonize=no \
-  --use-pid-file=no --disallow-exit </dev/null >"$dir/server.log" 2>&1 &
+  --use-pid-file=no </dev/null >"$dir/server.log" 2>&1 &
 server=$!
 export PULSE_SERVER="unix:$dir/native"
 ready=0

@@ -274,6 +274,13 @@ void TestCdEngine::playPauseStopSeek()
     QCOMPARE(mci.sendString("play cd from 2:00:03 to 3"), 0u);
     QCOMPARE(outs.latest->pull(2000).size(), (462 - 225) * 2352);
     QCOMPARE(mci.sendString("play cd from 3 to 2"), uint32_t(mci::OutOfRange));
+
+    // The sound server going away stops the disc where it got to.
+    QCOMPARE(mci.sendString("play cd from 2"), 0u);
+    outs.latest->pull(75);
+    emit outs.latest->lost();
+    QCOMPARE(status(mci, "mode"), QString("stopped"));
+    QCOMPARE(status(mci, "position"), QString("02:00:01:00"));
 }
 
 void TestCdEngine::playReadsTheRightSectors_data()

@@ -25,6 +25,7 @@ private slots:
     void playsTrackTwoAtItsPitch();
     void pauseHoldsAndPlayEndsAtTheDiscEnd();
     void screenshot();
+    void serverGoingAwayStopsTheDisc();   // last: it ends the sound server
 
 private:
     QString status(const QString &what);
@@ -139,6 +140,17 @@ void TestCdPlayback::screenshot()
     const QRect frame = w.frameGeometry().adjusted(-8, -8, 8, 8);
     const QPixmap shot = w.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     QVERIFY(shot.save(path, "PNG"));
+}
+
+void TestCdPlayback::serverGoingAwayStopsTheDisc()
+{
+    QCOMPARE(m_mci->sendString("play cd from 2"), 0u);
+    QTest::qWait(500);
+    QCOMPARE(status("mode"), QString("playing"));
+    QCOMPARE(QProcess::execute("pactl", {"exit"}), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(status("mode"), QString("stopped"), 5000);
+    const QString pos = status("position");
+    QVERIFY2(pos > QString("02:00:00:00") && pos < QString("02:00:03:00"), qPrintable(pos));
 }
 
 QTEST_MAIN(TestCdPlayback)
