@@ -1,5 +1,7 @@
 #include "MediaPlayerWidget.h"
 
+#include <QMediaMetaData>
+
 #include "DisplaySize.h"
 #include "TimingText.h"
 #include "Twips.h"
@@ -116,6 +118,11 @@ MediaPlayerWidget::MediaPlayerWidget(QWidget *parent)
     // Queued: Qt 6.4 emits this with the sink's lock held, and reading the
     // size back at once would deadlock.
     connect(m_video->videoSink(), &QVideoSink::videoSizeChanged, this, &MediaPlayerWidget::onClipSizeKnown,
+            Qt::QueuedConnection);
+    // A player too small to show a frame learns the size from the stream.
+    connect(m_player, &QMediaPlayer::metaDataChanged, this, &MediaPlayerWidget::onClipSizeKnown,
+            Qt::QueuedConnection);
+    connect(m_player, &QMediaPlayer::tracksChanged, this, &MediaPlayerWidget::onClipSizeKnown,
             Qt::QueuedConnection);
 
     watchChildren(this);
@@ -306,7 +313,14 @@ void MediaPlayerWidget::onStatusChanged(QMediaPlayer::MediaStatus status)
 
 void MediaPlayerWidget::onClipSizeKnown()
 {
-    const QSize s = m_video->videoSink()->videoSize();
+    QSize s = m_video->videoSink()->videoSize();
+    if (!s.isValid() || s.isEmpty())
+        s = m_player->metaData().value(QMediaMetaData::Resolution).toSize();
+    if (!s.isValid() || s.isEmpty()) {
+        const QList<QMediaMetaData> tracks = m_player->videoTracks();
+        if (!tracks.isEmpty())
+            s = tracks.first().value(QMediaMetaData::Resolution).toSize();
+    }
     if (!s.isValid() || s.isEmpty() || s == m_clipSize)
         return;
     m_clipSize = s;

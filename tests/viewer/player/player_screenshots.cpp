@@ -98,6 +98,7 @@ int main(int argc, char **argv)
     if (!f.open(QIODevice::WriteOnly) || f.write(buildSwf(spec)) < 0)
         return 1;
     f.close();
+    QFile::copy(movie, out.filePath("movie.swf")); // for shots of the whole viewer
     FlashPlayerWidget flash;
     flash.setGeometry(0, 0, 480, 360);
     flash.show();
