@@ -100,7 +100,7 @@ ZoomResult scaleImage(const QImage &picture, int width, int height)
         return result;
     }
     try {
-        result.image = asRgb32(picture).scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        result.image = asRgb32(asRgb32(picture).scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     } catch (const std::bad_alloc &) {
         result.image = QImage();
     }

@@ -198,6 +198,7 @@ void TestEffectsCommands::fitStretchAndAlignment()
     QCOMPARE(v.image.size(), QSize(640, 480));
     QCOMPARE(QPoint(v.left, v.top), QPoint(0, 0));
     QCOMPARE(v.image.pixel(320, 240), qRgb(255, 0, 0));
+    QCOMPARE(v.image.format(), QImage::Format_RGB32); // what every effect expects
     // End on a picture taller than the window: negative top; Home: 0.
     v = viewOf(100, 900, {640, 480});
     applyPictureCommand(v, decodeKey(35, 0));
