@@ -138,6 +138,36 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!viewer(), 8000);
     }
 
+    void videoTakesItsSizeAndPlace()
+    {
+        const QString avi = dir.filePath("clip.avi");
+        QCOMPARE(QProcess::execute("ffmpeg", {"-loglevel", "error", "-f", "lavfi", "-i",
+                                              "testsrc=duration=3:size=160x120:rate=10", "-y", avi}),
+                 0);
+        options().TimingInfo = 1;
+        for (int size : {0, 4}) {
+            options().VideoSize = int16_t(size);
+            appState().CommandLine = avi;
+            w->ShowMedia();
+            appState().CommandLine.clear();
+            MediaPlayerWidget *player = viewer()->mdpMedia;
+            QVERIFY(player && player->isVisible());
+            const QSize screen = viewer()->screenSize();
+            const int strip = player->stripHeight();
+            if (size == 0) {
+                // Original: the clip's own size, centred on the screen.
+                QTRY_COMPARE_WITH_TIMEOUT(player->size(), QSize(160, 120 + strip), 8000);
+                QVERIFY((player->geometry().center() - QRect(QPoint(), screen).center())
+                            .manhattanLength() <= 2);
+            } else {
+                // 1/9 Screen: a third of the screen each way.
+                QCOMPARE(player->width(), qRound(screen.width() / 3.0));
+            }
+            closeViewer();
+        }
+        options().VideoSize = 0;
+    }
+
     void dragKeepsTheGrabbedPointUnderThePointer()
     {
         w->selectEntry(1);
