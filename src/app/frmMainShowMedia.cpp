@@ -34,6 +34,8 @@ void frmMain::ShowMedia()
     if (path.isEmpty())
         return;
     const MediaKind kind = mediaKindOf(ExtensionKey(path));
+    // An effect still running on the picture shown before must not land on this one.
+    m_keys->pictureReplaced();
     const QFileInfo file(path);
     if (!file.isFile() || !file.isReadable()) {
         QMessageBox::critical(this, "Disk error", "Unable to read file from disk");

@@ -24,6 +24,7 @@ void frmMain::wireViewer()
     h.showMedia = [this] { ShowMedia(); };
     h.saveFolder = [this] { return currentFolder(); };
     h.pictureChanged = [this] { showDispatcherPicture(); };
+    h.refreshView = [this] { takeViewerPicture(); };
     h.showMessage = [](const QString &text) {
         QMessageBox::information(frmMedia::viewer(false), "Glintwave", text);
     };

@@ -75,8 +75,14 @@ void KeyDispatcher::Form_KeyDown(int16_t keyCode, int16_t shift)
 {
     const KeyCommand k = decodeKey(keyCode, shift);
     if (m_busy) {
-        if (k.action == KeyAction::CloseViewer && m_hooks.closeViewer)
-            m_hooks.closeViewer();
+        // Esc closes at once and drops what waits; other keys wait their turn.
+        if (k.action == KeyAction::CloseViewer) {
+            m_waiting.clear();
+            if (m_hooks.closeViewer)
+                m_hooks.closeViewer();
+        } else if (k.action != KeyAction::None && m_waiting.size() < 64) {
+            m_waiting.append({keyCode, shift});
+        }
         return;
     }
     switch (k.action) {
@@ -216,6 +222,12 @@ void KeyDispatcher::finish(const WorkResult &r)
         message(r.wall.message);
     }
     emit commandFinished();
+    if (!m_waiting.isEmpty() && !m_busy) {
+        const auto [code, shift] = m_waiting.takeFirst();
+        if (m_hooks.refreshView)
+            m_hooks.refreshView();
+        Form_KeyDown(code, shift);
+    }
 }
 
 bool KeyDispatcher::waitForIdle(int timeoutMs)

@@ -2,7 +2,9 @@
 #include "KeyCommand.h"
 #include "PictureView.h"
 
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -27,6 +29,7 @@ struct ViewerHooks {
     std::function<void()> pictureChanged;            // the picture or its place changed
     std::function<void(const QString &)> showMessage;
     std::function<void(const QString &)> saved;      // a picture was saved there
+    std::function<void()> refreshView;               // before a waiting key runs: take the shown picture
     // The printer to print on, or null with a reason; empty: the system's default printer.
     std::function<std::unique_ptr<QPrinter>(QString *why)> makePrinter;
 };
@@ -34,16 +37,9 @@ struct ViewerHooks {
 // The viewer's key handler: decodes a key with its shift state through the
 // command table and carries it out. Work on the pixels, saving, printing and
 // the wallpaper run on a worker thread on a copy of the picture, so the
-// window stays responsive; until the result is back no other command starts
-// (keys are ignored, except Esc).
-//
-// In the viewer window:
-//     m_keys = new KeyDispatcher(this);
-//     m_keys->hooks().pictureChanged = [this] { placePicture(m_keys->view()); };
-//     ... the other hooks ...
-//     new ViewerKeyFilter(this, [this](int16_t k, int16_t s) { m_keys->Form_KeyDown(k, s); });
-//     m_effectsMenu = buildEffectsMenu(this, [this](int16_t k, int16_t s) { m_keys->Form_KeyDown(k, s); });
-// and setView() with each picture shown.
+// window stays responsive; until the result is back no other command starts:
+// keys pressed meanwhile wait and run in order afterwards (Esc closes at once).
+// The main window wires it to the viewer (frmMainViewer.cpp).
 class KeyDispatcher : public QObject {
     Q_OBJECT
 public:
@@ -84,5 +80,7 @@ private:
     bool m_busy = false;
     bool m_cursorSet = false;
     quint64 m_generation = 0;
+    // Keys pressed while a command runs wait here and run in order after it.
+    QList<QPair<int16_t, int16_t>> m_waiting;
     QFutureWatcher<WorkResult> *m_watcher = nullptr;
 };
