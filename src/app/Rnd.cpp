@@ -32,3 +32,9 @@ double Rnd()
 }
 
 double RndRepeat() { return last; }
+
+std::unique_lock<std::mutex> lockRnd()
+{
+    static std::mutex mutex;
+    return std::unique_lock<std::mutex>(mutex);
+}

@@ -397,7 +397,12 @@ void frmMain::cmdRandom_Click()
     const int n = entryCount();
     if (n < 1)
         return;
-    selectEntry(int(Rnd() * n) + 1);
+    double u;
+    {
+        const auto lock = lockRnd();
+        u = Rnd();
+    }
+    selectEntry(int(u * n) + 1);
     ShowMedia();
 }
 

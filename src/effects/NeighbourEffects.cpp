@@ -160,6 +160,7 @@ QImage addnoise(const QImage &picture)
         }
     };
 
+    const auto rndLock = lockRnd(); // one sequence, drawn here on this thread only
     const bool overlap = qint64(w) * h >= 256 * 1024 && QThread::idealThreadCount() > 1;
     QFuture<void> writing;
     int current = 0;
