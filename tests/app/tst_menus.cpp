@@ -1,0 +1,186 @@
+// The menu bar: its tree, every item's window, Snatch, and Exit closing every
+// open window after writing the options, which the next start restores.
+#include "AppState.h"
+#include "FileListModel.h"
+#include "OptionSet.h"
+#include "ProgramFolder.h"
+#include "SettingsStore.h"
+#include "WebEngineSetup.h"
+#include "frmAbout.h"
+#include "frmBrowser.h"
+#include "frmCD.h"
+#include "frmHTML.h"
+#include "frmKeyDoc.h"
+#include "frmMain.h"
+#include "frmMedia.h"
+#include "frmOptions.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+QStringList captions(QMenu *menu)
+{
+    QStringList out;
+    for (QAction *a : menu->actions())
+        out << (a->isSeparator() ? QString("-") : a->text());
+    return out;
+}
+
+QAction *item(QMenu *menu, const QString &text)
+{
+    for (QAction *a : menu->actions())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
+
+template <typename T> T *openWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+            return t;
+    return nullptr;
+}
+
+// Runs an action that opens a modal window; returns that window's class
+// name and closes it.
+QString modalOpenedBy(QAction *action)
+{
+    QString opened;
+    QTimer::singleShot(100, [&] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            opened = modal->metaObject()->className();
+            modal->close();
+        }
+    });
+    action->trigger();
+    return opened;
+}
+} // namespace
+
+class TestMenus : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QTemporaryDir programDir;
+    std::unique_ptr<frmMain> w;
+    QTimer boxCloser; // the CD player finds no drive here and says so
+
+    std::unique_ptr<frmMain> start()
+    {
+        options() = OptionSet();
+        auto m = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
+        m->Form_Load();
+        m->show();
+        m->goToFolder(dir.filePath("media"));
+        return m;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(QDir().mkpath(dir.filePath("media")));
+        QImage image(30, 20, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        QVERIFY(image.save(dir.filePath("media/a.bmp")));
+        QVERIFY(image.save(dir.filePath("media/b.jpg")));
+        setProgramFolderOverride(programDir.path());
+        connect(&boxCloser, &QTimer::timeout, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        boxCloser.start(50);
+        w = start();
+    }
+
+    void menuBarTree()
+    {
+        QStringList bar;
+        for (QAction *a : w->menuBar()->actions())
+            bar << a->text();
+        QCOMPARE(bar, QStringList({"&File", "&View", "&Help"}));
+        QCOMPARE(captions(w->mnuFile), QStringList({"Snatch", "-", "&Setup", "-",
+                                                    "&Build HTML Page", "-", "E&xit"}));
+        QCOMPARE(captions(w->mnuView),
+                 QStringList({"&List", "&Detailed", "&Thumbnails", "-", "&Refresh"}));
+        QCOMPARE(captions(w->mnuHelp), QStringList({"&Help", "&Keys", "&About"}));
+        for (QMenu *m : {w->mnuFile, w->mnuView, w->mnuHelp})
+            for (QAction *a : m->actions())
+                QVERIFY2(a->shortcut().isEmpty(), qPrintable(a->text()));
+        // One view carries the check mark.
+        item(w->mnuView, "&Thumbnails")->trigger();
+        int checked = 0;
+        for (QAction *a : w->mnuView->actions())
+            checked += a->isChecked();
+        QCOMPARE(checked, 1);
+        item(w->mnuView, "&List")->trigger();
+    }
+
+    void modalItems()
+    {
+        QCOMPARE(modalOpenedBy(item(w->mnuFile, "&Setup")), QString("frmOptions"));
+        QCOMPARE(modalOpenedBy(item(w->mnuHelp, "&Keys")), QString("frmKeyDoc"));
+    }
+
+    void snatchCopiesTheSelectedFile()
+    {
+        w->selectEntry(1);
+        item(w->mnuFile, "Snatch")->trigger();
+        QTRY_VERIFY(QFileInfo::exists(programDir.filePath("a.bmp")));
+    }
+
+    void exitClosesEveryWindowAfterWritingTheOptions()
+    {
+        // Every kind of window open at once.
+        w->selectEntry(1);
+        w->ShowMedia();
+        QVERIFY(frmMedia::viewer(false));
+        item(w->mnuFile, "&Build HTML Page")->trigger();
+        QVERIFY(openWindow<frmHTML>());
+        item(w->mnuHelp, "&About")->trigger();
+        QVERIFY(openWindow<frmAbout>());
+        item(w->mnuHelp, "&Help")->trigger();
+        QVERIFY(openWindow<frmBrowser>());
+        w->picCD->click();
+        QTRY_VERIFY(openWindow<frmCD>());
+        // An option changed in this run must reach the store.
+        options().EdgeTuning = 77;
+        w->mnuDetail_Click();
+
+        item(w->mnuFile, "E&xit")->trigger();
+        QTRY_VERIFY(!frmMedia::viewer(false));
+        QTRY_VERIFY(!openWindow<frmHTML>());
+        QTRY_VERIFY(!openWindow<frmAbout>());
+        QTRY_VERIFY(!openWindow<frmBrowser>());
+        QTRY_VERIFY(!openWindow<frmCD>());
+        QVERIFY(!w->isVisible());
+        w.reset();
+
+        w = start();
+        QCOMPARE(options().EdgeTuning, int16_t(77));
+        QVERIFY(w->mnuDetailAction->isChecked());
+        QCOMPARE(w->currentFolder(), dir.filePath("media"));
+    }
+
+    void cleanupTestCase()
+    {
+        boxCloser.stop();
+        w.reset();
+    }
+};
+
+int main(int argc, char **argv)
+{
+    prepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    TestMenus test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_menus.moc"
