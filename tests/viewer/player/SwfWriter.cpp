@@ -71,7 +71,7 @@ QByteArray rgb(const QColor &c)
     return a;
 }
 
-QByteArray squareShape(const SwfSpec &s)
+QByteArray squareShape(const SwfMovieShape &s)
 {
     const QRect r = s.squareRect;
     const qint32 x = r.x() * 20, y = r.y() * 20, w = r.width() * 20, h = r.height() * 20;
@@ -105,7 +105,7 @@ QByteArray squareShape(const SwfSpec &s)
 
 }
 
-QByteArray buildSwf(const SwfSpec &s)
+QByteArray buildSwf(const SwfMovieShape &s)
 {
     QByteArray body = rect(0, s.stage.width() * 20, 0, s.stage.height() * 20);
     le16(body, quint16(qRound(s.frameRate * 256)));

@@ -7,7 +7,7 @@
 
 // Builds small SWF movies for the tests: a background, one filled square
 // placed on the first frame, a number of frames, and optional actions.
-struct SwfSpec {
+struct SwfMovieShape {
     int version = 6;
     QSize stage{200, 150};       // pixels
     double frameRate = 12;
@@ -21,4 +21,4 @@ struct SwfSpec {
     bool compressed = false;      // CWS instead of FWS
 };
 
-QByteArray buildSwf(const SwfSpec &spec);
+QByteArray buildSwf(const SwfMovieShape &shape);

@@ -88,14 +88,14 @@ int main(int argc, char **argv)
     screen.hide();
 
     // A movie we build, rendered by Ruffle.
-    SwfSpec spec;
-    spec.stage = QSize(320, 240);
-    spec.background = QColor(20, 60, 160);
-    spec.square = QColor(250, 200, 30);
-    spec.squareRect = QRect(100, 60, 120, 120);
+    SwfMovieShape shape;
+    shape.stage = QSize(320, 240);
+    shape.background = QColor(20, 60, 160);
+    shape.square = QColor(250, 200, 30);
+    shape.squareRect = QRect(100, 60, 120, 120);
     const QString movie = tmp.filePath("movie.swf");
     QFile f(movie);
-    if (!f.open(QIODevice::WriteOnly) || f.write(buildSwf(spec)) < 0)
+    if (!f.open(QIODevice::WriteOnly) || f.write(buildSwf(shape)) < 0)
         return 1;
     f.close();
     QFile::copy(movie, out.filePath("movie.swf")); // for shots of the whole viewer

@@ -25,7 +25,7 @@ private slots:
     void keysReachTheViewer();
 
 private:
-    QString writeMovie(const QString &name, const SwfSpec &spec);
+    QString writeMovie(const QString &name, const SwfMovieShape &shape);
     static bool near(QRgb c, QRgb want) {
         return qAbs(qRed(c) - qRed(want)) < 40 && qAbs(qGreen(c) - qGreen(want)) < 40
             && qAbs(qBlue(c) - qBlue(want)) < 40;
@@ -39,21 +39,21 @@ void TestFlashPlayer::initTestCase()
     QVERIFY2(!rufflepage::findRuffleFolder().isEmpty(), "Ruffle is not installed (run scripts/setup)");
 }
 
-QString TestFlashPlayer::writeMovie(const QString &name, const SwfSpec &spec)
+QString TestFlashPlayer::writeMovie(const QString &name, const SwfMovieShape &shape)
 {
     const QString path = m_dir.filePath(name);
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(buildSwf(spec)) < 0)
+    if (!f.open(QIODevice::WriteOnly) || f.write(buildSwf(shape)) < 0)
         return QString();
     return path;
 }
 
 void TestFlashPlayer::rendersTheMovie()
 {
-    SwfSpec spec;   // blue stage 200 x 150, red square (50, 25, 100, 100)
-    spec.frames = 3;
-    spec.compressed = true;
-    const QString movie = writeMovie("square.swf", spec);
+    SwfMovieShape shape;   // blue stage 200 x 150, red square (50, 25, 100, 100)
+    shape.frames = 3;
+    shape.compressed = true;
+    const QString movie = writeMovie("square.swf", shape);
     QVERIFY(!movie.isEmpty());
 
     FlashPlayerWidget player;
@@ -92,11 +92,11 @@ void TestFlashPlayer::rendersTheMovie()
 
 void TestFlashPlayer::finishesAfterTheLastFrame()
 {
-    SwfSpec spec;
-    spec.frames = 12;
-    spec.frameRate = 12;   // one second of frames
-    spec.stopFrames = {12};
-    const QString movie = writeMovie("once.swf", spec);
+    SwfMovieShape shape;
+    shape.frames = 12;
+    shape.frameRate = 12;   // one second of frames
+    shape.stopFrames = {12};
+    const QString movie = writeMovie("once.swf", shape);
     FlashPlayerWidget player;
     player.setLastFrameHold(300);
     player.resize(200, 150);
@@ -124,10 +124,10 @@ void TestFlashPlayer::finishesAfterTheLastFrame()
 
 void TestFlashPlayer::loopingMovieStaysOpen()
 {
-    SwfSpec spec;
-    spec.frames = 6;
-    spec.frameRate = 24;   // a quarter second a round
-    const QString movie = writeMovie("loop.swf", spec);
+    SwfMovieShape shape;
+    shape.frames = 6;
+    shape.frameRate = 24;   // a quarter second a round
+    const QString movie = writeMovie("loop.swf", shape);
     FlashPlayerWidget player;
     player.setLastFrameHold(0);
     player.resize(200, 150);
@@ -170,10 +170,10 @@ void TestFlashPlayer::notAMovie()
     QCOMPARE(started.count(), 0);
 
     // A player closed while its movie loads leaves nothing behind.
-    SwfSpec spec;
+    SwfMovieShape shape;
     auto *closing = new FlashPlayerWidget;
     closing->show();
-    closing->setMovie(writeMovie("closing.swf", spec));
+    closing->setMovie(writeMovie("closing.swf", shape));
     QTest::qWait(100);
     delete closing;
     QTest::qWait(500);
@@ -191,8 +191,8 @@ protected:
 
 void TestFlashPlayer::keysReachTheViewer()
 {
-    SwfSpec spec;
-    const QString movie = writeMovie("keys.swf", spec);
+    SwfMovieShape shape;
+    const QString movie = writeMovie("keys.swf", shape);
     KeyWindow window;
     window.resize(300, 200);
     auto *player = new FlashPlayerWidget(&window);

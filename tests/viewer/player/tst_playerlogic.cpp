@@ -14,7 +14,7 @@
 #include <QJsonArray>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(SwfSpec)
+Q_DECLARE_METATYPE(SwfMovieShape)
 
 class TestPlayerLogic : public QObject {
     Q_OBJECT
@@ -150,57 +150,57 @@ void TestPlayerLogic::rufflePageEscapesMovie()
 
 void TestPlayerLogic::swfEnd_data()
 {
-    QTest::addColumn<SwfSpec>("spec");
+    QTest::addColumn<SwfMovieShape>("shape");
     QTest::addColumn<bool>("stops");
-    SwfSpec s;
+    SwfMovieShape s;
     s.frames = 5;
     s.stopFrames = {5};
     QTest::newRow("stop on the last frame") << s << true;
-    SwfSpec c = s;
+    SwfMovieShape c = s;
     c.compressed = true;
     QTest::newRow("compressed, stop on the last frame") << c << true;
-    SwfSpec one = s;
+    SwfMovieShape one = s;
     one.frames = 1;
     one.stopFrames = {1};
     QTest::newRow("one frame with a stop") << one << true;
-    SwfSpec loop = s;
+    SwfMovieShape loop = s;
     loop.stopFrames.clear();
     QTest::newRow("no stop: loops") << loop << false;
-    SwfSpec early = s;
+    SwfMovieShape early = s;
     early.stopFrames = {2};
     QTest::newRow("stop on frame 2 waits there") << early << false;
-    SwfSpec both = s;
+    SwfMovieShape both = s;
     both.stopFrames = {2, 5};
     QTest::newRow("two stops") << both << false;
-    SwfSpec jump = s;
+    SwfMovieShape jump = s;
     jump.gotoFirstFrames = {3};
     QTest::newRow("a jump back before the end") << jump << false;
-    SwfSpec jumpLast = s;
+    SwfMovieShape jumpLast = s;
     jumpLast.stopFrames.clear();
     jumpLast.gotoFirstFrames = {5};
     QTest::newRow("a jump on the last frame loops") << jumpLast << false;
-    SwfSpec as3 = s;
+    SwfMovieShape as3 = s;
     as3.version = 9;
     as3.actionScript3 = true;
     QTest::newRow("ActionScript 3") << as3 << false;
-    SwfSpec v8 = s;
+    SwfMovieShape v8 = s;
     v8.version = 8;
     QTest::newRow("version 8 with file attributes") << v8 << true;
 }
 
 void TestPlayerLogic::swfEnd()
 {
-    QFETCH(SwfSpec, spec);
+    QFETCH(SwfMovieShape, shape);
     QFETCH(bool, stops);
-    const SwfInfo info = readSwfInfo(buildSwf(spec));
+    const SwfInfo info = readSwfInfo(buildSwf(shape));
     QVERIFY2(info.valid, qPrintable(info.problem));
-    QCOMPARE(info.frameCount, spec.frames);
+    QCOMPARE(info.frameCount, shape.frames);
     QCOMPARE(info.stopsOnLastFrame, stops);
 }
 
 void TestPlayerLogic::swfHeader()
 {
-    SwfSpec s;
+    SwfMovieShape s;
     s.stage = QSize(550, 400);
     s.frameRate = 24.5;
     s.frames = 49;
@@ -231,7 +231,7 @@ void TestPlayerLogic::swfDamaged()
 
     // Every cut of a movie is read without a crash; a cut inside the tag list
     // never vouches for an end it did not see.
-    SwfSpec s;
+    SwfMovieShape s;
     s.frames = 4;
     s.stopFrames = {4};
     const QByteArray whole = buildSwf(s);
