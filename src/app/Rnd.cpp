@@ -3,16 +3,18 @@
 #include <QTime>
 
 namespace {
-// xorshift64*: fast, uniform enough for picking entries and pixel noise.
-uint64_t state = 0x9E3779B97F4A7C15ull;
+uint64_t key = 0x2545F4914F6CDD1Dull;
+uint64_t counter = 0;
 double last = 0.0;
 }
 
 void Randomize(uint32_t seed)
 {
-    state = 0x9E3779B97F4A7C15ull ^ (uint64_t(seed) * 0xD1B54A32D192ED03ull);
-    if (state == 0)
-        state = 1;
+    uint64_t z = uint64_t(seed) * 0x9E3779B97F4A7C15ull + 0x6A09E667F3BCC909ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    key = z ^ (z >> 31);
+    counter = 0;
     last = 0.0;
 }
 
@@ -23,15 +25,20 @@ void RandomizeFromClock()
 
 double Rnd()
 {
-    state ^= state >> 12;
-    state ^= state << 25;
-    state ^= state >> 27;
-    const uint64_t r = state * 0x2545F4914F6CDD1Dull;
-    last = double(r >> 11) * (1.0 / 9007199254740992.0); // 53 bits -> [0, 1)
+    last = rnd_detail::draw(key, counter++);
     return last;
 }
 
 double RndRepeat() { return last; }
+
+RndRun reserveRnd(uint64_t count)
+{
+    RndRun run{key, counter};
+    counter += count;
+    if (count > 0)
+        last = run.at(count - 1);
+    return run;
+}
 
 std::unique_lock<std::mutex> lockRnd()
 {

@@ -5,12 +5,35 @@
 // The program's uniform pseudo-random generator in [0, 1). Rnd() draws a new
 // number; RndRepeat() returns the number drawn last (the noise effect's first
 // column relies on that). Seeded once at start from seconds since midnight.
+//
+// The sequence is counter-based: draw n is a hash of the seed and n. So a
+// caller can reserve a run of draws and compute them in any order, on any
+// thread, and still get exactly what the same number of Rnd() calls gives.
 void Randomize(uint32_t seed);
 void RandomizeFromClock();
 double Rnd();
 double RndRepeat();
 
-// The generator is one sequence for the whole program, and the noise effect
-// draws from it on a worker thread: every caller holds this lock while it
-// draws (taking it per number would slow the effect several times over).
+namespace rnd_detail {
+inline double draw(uint64_t key, uint64_t n)
+{
+    uint64_t z = key + (n + 1) * 0x9E3779B97F4A7C15ull; // splitmix64
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return double(z >> 11) * (1.0 / 9007199254740992.0); // 53 bits -> [0, 1)
+}
+} // namespace rnd_detail
+
+struct RndRun {
+    uint64_t key = 0;
+    uint64_t first = 0;
+    // Draw i of the run: what the i-th of the reserved Rnd() calls returns.
+    double at(uint64_t i) const { return rnd_detail::draw(key, first + i); }
+};
+// Reserves the next count draws; afterwards RndRepeat() returns the run's last.
+RndRun reserveRnd(uint64_t count);
+
+// The noise effect draws on a worker thread while the window may pick a
+// random entry: every caller holds this lock while it draws or reserves.
 std::unique_lock<std::mutex> lockRnd();

@@ -6,8 +6,6 @@
 #include "PictureBuffers.h"
 #include "Rnd.h"
 
-#include <QThread>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cstdlib>
@@ -115,69 +113,48 @@ QImage addnoise(const QImage &picture)
     // several threads at a time.
     uchar *const dstBits = dst.bits();
     const qsizetype dstLine = dst.bytesPerLine();
-    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
-
-    // The numbers must be drawn column by column (x = 0..w, y = 0..h, both
-    // inclusive, as the rule reads one step past each edge) on one thread, to
-    // stay repeatable under a seed. They are drawn for a strip of columns at a
-    // time while another thread writes the previous strip row by row.
-    // A strip's decisions are kept row by row, so that writing a row reads
-    // them in one run.
-    constexpr int Strip = 128;
-    const int rows = h + 1;
-    std::vector<uint8_t> buffers[2] = {std::vector<uint8_t>(size_t(Strip) * rows),
-                                       std::vector<uint8_t>(size_t(Strip) * rows)};
     const uchar *srcBits = src.constBits();
     const qsizetype srcLine = src.bytesPerLine();
 
-    auto draw = [&](int x0, std::vector<uint8_t> &down) {
-        const int x1 = std::min(w + 1, x0 + Strip);
-        for (int x = x0; x < x1; ++x) {
-            uint8_t *col = &down[size_t(x - x0)];
-            for (int y = 0; y < rows; ++y) {
-                const double u = x > 0 ? Rnd() : RndRepeat();
-                col[size_t(y) * Strip] = movesDown(u, y);
-            }
-        }
+    // The rule draws column by column (x = 0..w, y = 0..h, both inclusive, as
+    // it reads one step past each edge), the first column repeating the number
+    // drawn last. The draws are reserved as one run, so that any row can work
+    // out its own numbers and the rows can go to both cores.
+    const int rows = h + 1;
+    double before;
+    RndRun run;
+    {
+        const auto lock = lockRnd();
+        before = RndRepeat();
+        run = reserveRnd(uint64_t(w) * uint64_t(rows));
+    }
+    auto decide = [&](int x, int y) -> uint8_t {
+        const double u = x > 0 ? run.at(uint64_t(x - 1) * rows + y) : before;
+        return movesDown(u, y);
     };
-    auto write = [&](int x0, const std::vector<uint8_t> &down) {
-        const int xw = std::min(w, x0 + Strip); // column w lies outside: drawn for, never written
-        const std::vector<uint8_t> none(Strip, 0); // above the first row nothing moves in
-        for (int t = 0; t < h; ++t) {
-            QRgb *d = reinterpret_cast<QRgb *>(dstRow(t));
-            const QRgb *here = reinterpret_cast<const QRgb *>(srcBits + t * srcLine);
-            const QRgb *above = reinterpret_cast<const QRgb *>(srcBits + (t > 0 ? t - 1 : 0) * srcLine);
-            const uint8_t *moves = &down[size_t(t) * Strip] - x0;
-            const uint8_t *movedIn = (t > 0 ? &down[size_t(t - 1) * Strip] : none.data()) - x0;
-            for (int x = x0; x < xw; ++x) {
+
+    parallelBands(h, 2LL * w, [&](int first, int last) {
+        std::vector<uint8_t> above(static_cast<size_t>(w), 0);
+        std::vector<uint8_t> here(static_cast<size_t>(w), 0);
+        if (first > 0) // the row above this band: what moves down into it
+            for (int x = 0; x < w; ++x)
+                above[size_t(x)] = decide(x, first - 1);
+        for (int t = first; t < last; ++t) {
+            for (int x = 0; x < w; ++x)
+                here[size_t(x)] = decide(x, t);
+            QRgb *d = reinterpret_cast<QRgb *>(dstBits + t * dstLine);
+            const QRgb *cur = reinterpret_cast<const QRgb *>(srcBits + t * srcLine);
+            const QRgb *up = reinterpret_cast<const QRgb *>(srcBits + (t > 0 ? t - 1 : 0) * srcLine);
+            for (int x = 0; x < w; ++x) {
                 // Rows are written top to bottom: the pixel that stays wins over
                 // the one moving down from above. The choice is random, so it is
                 // made with masks rather than branches.
-                const uint32_t stays = uint32_t(moves[x]) - 1u;   // all ones when it stays
-                const uint32_t comes = 0u - uint32_t(movedIn[x]); // all ones when the one above moves
-                d[x] = (here[x] & stays) | (~stays & ((above[x] & comes) | (Black & ~comes)));
+                const uint32_t stays = uint32_t(here[size_t(x)]) - 1u;  // all ones when it stays
+                const uint32_t comes = 0u - uint32_t(above[size_t(x)]); // all ones when the one above moves
+                d[x] = (cur[x] & stays) | (~stays & ((up[x] & comes) | (Black & ~comes)));
             }
+            above.swap(here);
         }
-    };
-
-    const auto rndLock = lockRnd(); // one sequence, drawn here on this thread only
-    const bool overlap = qint64(w) * h >= 256 * 1024 && QThread::idealThreadCount() > 1;
-    QFuture<void> writing;
-    int current = 0;
-    draw(0, buffers[current]);
-    for (int x0 = 0; x0 < w; x0 += Strip) {
-        const int next = x0 + Strip;
-        if (!overlap) {
-            write(x0, buffers[current]);
-            if (next <= w)
-                draw(next, buffers[current]);
-            continue;
-        }
-        writing = QtConcurrent::run([&write, x0, &buf = buffers[current]] { write(x0, buf); });
-        if (next <= w)
-            draw(next, buffers[1 - current]);
-        writing.waitForFinished();
-        current = 1 - current;
-    }
+    });
     return dst;
 }

@@ -1,4 +1,5 @@
 #include "NumberText.h"
+#include "Rnd.h"
 #include "SettingsStore.h"
 #include "SettingsText.h"
 #include "StoredOptions.h"
@@ -226,6 +227,34 @@ private slots:
         QFile kept(dir.filePath(aside.first()));
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), garbage);
+    }
+
+    void randomRunsAreTheSameSequence()
+    {
+        // A reserved run gives exactly the numbers single draws would, so an
+        // effect may compute them on several threads and stay repeatable.
+        Randomize(7);
+        std::vector<double> single;
+        for (int i = 0; i < 6; ++i)
+            single.push_back(Rnd());
+        Randomize(7);
+        QCOMPARE(Rnd(), single[0]);
+        const RndRun run = reserveRnd(4);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(run.at(i), single[i + 1]);
+        QCOMPARE(RndRepeat(), single[4]);
+        QCOMPARE(Rnd(), single[5]);
+        // Uniform in [0, 1): every tenth of the range gets its share.
+        std::array<int, 10> bins{};
+        for (int i = 0; i < 100000; ++i) {
+            const double u = Rnd();
+            QVERIFY(u >= 0.0 && u < 1.0);
+            ++bins[size_t(u * 10)];
+        }
+        for (int b : bins)
+            QVERIFY2(b > 9500 && b < 10500, qPrintable(QString::number(b)));
+        Randomize(8);
+        QVERIFY(Rnd() != single[0]);
     }
 
     void storeThatIsAFolderIsNotUsable()
