@@ -28,7 +28,10 @@
 #include <QTabBar>
 #include <QTableView>
 
+#include <algorithm>
 #include <dirent.h>
+#include <numeric>
+#include <vector>
 
 namespace {
 // Sub-folders of a folder, sorted as the folder list shows them; hidden ones left out.
@@ -280,10 +283,17 @@ void frmMain::listAndDetailedBuild()
     m_listModel->setNames(names);
     if (options().viewModeValue() != 1) {
         // Uniform items keep a huge list fast; the widest name sets their width.
+        // Measuring every name of a huge folder costs more than listing it:
+        // measure the longest few, where the widest one is.
         const QFontMetrics metrics(lvPics->font());
+        std::vector<int> order(names.size());
+        std::iota(order.begin(), order.end(), 0);
+        const size_t measured = std::min<size_t>(order.size(), 64);
+        std::partial_sort(order.begin(), order.begin() + measured, order.end(),
+                          [&](int a, int b) { return names[a].size() > names[b].size(); });
         int widest = 40;
-        for (const QString &n : names)
-            widest = std::max(widest, metrics.horizontalAdvance(n));
+        for (size_t i = 0; i < measured; ++i)
+            widest = std::max(widest, metrics.horizontalAdvance(names[order[i]]));
         lvPics->setGridSize(QSize(std::min(widest, 480) + 28, metrics.height() + 4));
     }
     if (options().viewModeValue() == 1)
