@@ -128,20 +128,23 @@ QImage addnoise(const QImage &picture)
         before = RndRepeat();
         run = reserveRnd(uint64_t(w) * uint64_t(rows));
     }
-    auto decide = [&](int x, int y) -> uint8_t {
-        const double u = x > 0 ? run.at(uint64_t(x - 1) * rows + y) : before;
-        return movesDown(u, y);
+    // Draw (x, y), x > 0, is number (x - 1) * rows + y of the run: along a row
+    // the state steps by rows draws.
+    const uint64_t step = uint64_t(rows) * rnd_detail::Golden;
+    auto decideRow = [&](int y, uint8_t *out) {
+        out[0] = movesDown(before, y);
+        uint64_t state = run.stateOf(uint64_t(y));
+        for (int x = 1; x < w; ++x, state += step)
+            out[x] = movesDown(rnd_detail::fromState(state), y);
     };
 
     parallelBands(h, 2LL * w, [&](int first, int last) {
         std::vector<uint8_t> above(static_cast<size_t>(w), 0);
         std::vector<uint8_t> here(static_cast<size_t>(w), 0);
         if (first > 0) // the row above this band: what moves down into it
-            for (int x = 0; x < w; ++x)
-                above[size_t(x)] = decide(x, first - 1);
+            decideRow(first - 1, above.data());
         for (int t = first; t < last; ++t) {
-            for (int x = 0; x < w; ++x)
-                here[size_t(x)] = decide(x, t);
+            decideRow(t, here.data());
             QRgb *d = reinterpret_cast<QRgb *>(dstBits + t * dstLine);
             const QRgb *cur = reinterpret_cast<const QRgb *>(srcBits + t * srcLine);
             const QRgb *up = reinterpret_cast<const QRgb *>(srcBits + (t > 0 ? t - 1 : 0) * srcLine);
