@@ -22,11 +22,7 @@ QImage mapPixels(const QImage &picture, Op op)
     QImage dst = newPicture(src.width(), src.height());
     if (dst.isNull())
         return QImage();
-    // Row pointers taken here, once: scanLine() on a writable image is not for
-    // several threads at a time.
-    uchar *const dstBits = dst.bits();
-    const qsizetype dstLine = dst.bytesPerLine();
-    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
+    const PictureRows dstRow(dst);
     const int w = src.width();
     parallelBands(src.height(), w, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {

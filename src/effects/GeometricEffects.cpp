@@ -19,11 +19,7 @@ QImage flipLeftRight(const QImage &picture)
     QImage dst = newPicture(w, h);
     if (dst.isNull())
         return QImage();
-    // Row pointers taken here, once: scanLine() on a writable image is not for
-    // several threads at a time.
-    uchar *const dstBits = dst.bits();
-    const qsizetype dstLine = dst.bytesPerLine();
-    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
+    const PictureRows dstRow(dst);
     parallelBands(h, w, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y));
@@ -44,11 +40,7 @@ QImage flipTopBottom(const QImage &picture)
     QImage dst = newPicture(w, h);
     if (dst.isNull())
         return QImage();
-    // Row pointers taken here, once: scanLine() on a writable image is not for
-    // several threads at a time.
-    uchar *const dstBits = dst.bits();
-    const qsizetype dstLine = dst.bytesPerLine();
-    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
+    const PictureRows dstRow(dst);
     parallelBands(h, w, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y)
             std::memcpy(dstRow(h - 1 - y), src.constScanLine(y), size_t(w) * 4);
@@ -69,8 +61,7 @@ QImage quarterTurn(const QImage &src, bool clockwise)
         return QImage();
     const uchar *sBits = src.constBits();
     const qsizetype sLine = src.bytesPerLine();
-    uchar *dBits = dst.bits(); // once: scanLine() on a writable image checks for sharing every call
-    const qsizetype dLine = dst.bytesPerLine();
+    const PictureRows dstRow(dst);
     const int tileRows = (h + Tile - 1) / Tile;
     parallelBands(tileRows, qint64(w) * Tile, [&](int t0, int t1) {
         for (int ty = t0 * Tile; ty < std::min(h, t1 * Tile); ty += Tile) {
@@ -79,7 +70,7 @@ QImage quarterTurn(const QImage &src, bool clockwise)
                 const int xEnd = std::min(w, tx + Tile);
                 for (int x = tx; x < xEnd; ++x) {
                     // Source column x becomes destination row x (clockwise) or w - 1 - x.
-                    QRgb *d = reinterpret_cast<QRgb *>(dBits + (clockwise ? x : w - 1 - x) * dLine);
+                    QRgb *d = reinterpret_cast<QRgb *>(dstRow(clockwise ? x : w - 1 - x));
                     const uchar *s = sBits + qsizetype(x) * 4;
                     if (clockwise) {
                         for (int y = ty; y < yEnd; ++y) // (x, y) -> (h - 1 - y, x)
@@ -101,11 +92,7 @@ QImage halfTurn(const QImage &src)
     QImage dst = newPicture(w, h);
     if (dst.isNull())
         return QImage();
-    // Row pointers taken here, once: scanLine() on a writable image is not for
-    // several threads at a time.
-    uchar *const dstBits = dst.bits();
-    const qsizetype dstLine = dst.bytesPerLine();
-    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
+    const PictureRows dstRow(dst);
     parallelBands(h, w, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y));
@@ -144,11 +131,7 @@ QImage waveimage(const QImage &picture, int amp, int wavelength, int32_t backgro
     QImage dst = newPicture(w, h);
     if (dst.isNull())
         return QImage();
-    // Row pointers taken here, once: scanLine() on a writable image is not for
-    // several threads at a time.
-    uchar *const dstBits = dst.bits();
-    const qsizetype dstLine = dst.bytesPerLine();
-    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
+    const PictureRows dstRow(dst);
     const QRgb bg = gwcolour::toPixel(background);
 
     // Each column's offset. Rounding amp*s + y can differ from y + round(amp*s)

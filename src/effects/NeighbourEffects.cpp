@@ -37,11 +37,7 @@ QImage blockEffect(const QImage &picture, Shade shade)
     QImage dst = newPicture(w, h);
     if (dst.isNull())
         return QImage();
-    // Row pointers taken here, once: scanLine() on a writable image is not for
-    // several threads at a time.
-    uchar *const dstBits = dst.bits();
-    const qsizetype dstLine = dst.bytesPerLine();
-    auto dstRow = [dstBits, dstLine](qsizetype y) { return dstBits + y * dstLine; };
+    const PictureRows dstRow(dst);
     const gwcolour::Channels invalid = gwcolour::split(gwcolour::Invalid);
     const int blockRows = (h + 1) / 2;
     parallelBands(blockRows, 2LL * w, [&](int b0, int b1) {
@@ -109,10 +105,7 @@ QImage addnoise(const QImage &picture)
     QImage dst = newPicture(w, h);
     if (dst.isNull())
         return QImage();
-    // Row pointers taken here, once: scanLine() on a writable image is not for
-    // several threads at a time.
-    uchar *const dstBits = dst.bits();
-    const qsizetype dstLine = dst.bytesPerLine();
+    const PictureRows dstRow(dst);
     const uchar *srcBits = src.constBits();
     const qsizetype srcLine = src.bytesPerLine();
 
@@ -145,7 +138,7 @@ QImage addnoise(const QImage &picture)
             decideRow(first - 1, above.data());
         for (int t = first; t < last; ++t) {
             decideRow(t, here.data());
-            QRgb *d = reinterpret_cast<QRgb *>(dstBits + t * dstLine);
+            QRgb *d = reinterpret_cast<QRgb *>(dstRow(t));
             const QRgb *cur = reinterpret_cast<const QRgb *>(srcBits + t * srcLine);
             const QRgb *up = reinterpret_cast<const QRgb *>(srcBits + (t > 0 ? t - 1 : 0) * srcLine);
             for (int x = 0; x < w; ++x) {

@@ -7,5 +7,17 @@
 // and touching fresh memory page by page costs several times the effect.
 QImage newPicture(int width, int height);
 
+// Rows of a picture that several threads write: the pointers are taken once,
+// since scanLine() on a writable image is not for several threads at a time.
+class PictureRows {
+public:
+    explicit PictureRows(QImage &image) : m_bits(image.bits()), m_line(image.bytesPerLine()) {}
+    uchar *operator()(qsizetype y) const { return m_bits + y * m_line; }
+
+private:
+    uchar *m_bits;
+    qsizetype m_line;
+};
+
 // Gives the pooled buffers back to the system (tests, low memory).
 void releasePictureBuffers();

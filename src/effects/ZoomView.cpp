@@ -25,16 +25,6 @@ QImage allocate(qint64 w, qint64 h)
 }
 } // namespace
 
-namespace {
-// Row pointers taken once: scanLine() on a writable image is not for several
-// threads at a time.
-struct Rows {
-    uchar *bits;
-    qsizetype line;
-    uchar *operator()(qsizetype y) const { return bits + y * line; }
-};
-} // namespace
-
 ZoomResult zoomImage(const QImage &picture, int factor)
 {
     ZoomResult result;
@@ -52,7 +42,7 @@ ZoomResult zoomImage(const QImage &picture, int factor)
             return result;
         }
         const int dw = dst.width();
-        const Rows dstRow{dst.bits(), dst.bytesPerLine()};
+        const PictureRows dstRow(dst);
         parallelBands(h, qint64(dw) * n, [&](int y0, int y1) {
             for (int y = y0; y < y1; ++y) {
                 const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y));
@@ -75,7 +65,7 @@ ZoomResult zoomImage(const QImage &picture, int factor)
         return result;
     }
     const int dw = dst.width();
-    const Rows dstRow{dst.bits(), dst.bytesPerLine()};
+    const PictureRows dstRow(dst);
     parallelBands(dst.height(), dw, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y * n));
