@@ -27,7 +27,7 @@ int OptionSet::thumbSizeValue() const
 double OptionSet::slideDelayValue() const { return leadingNumber(SlideDelay); }
 int OptionSet::slideIntervalMs() const
 {
-    const double seconds = std::clamp(slideDelayValue(), 0.5, 3600.0);
+    const double seconds = std::clamp(slideDelayValue(), SlideDelayMin, SlideDelayMax);
     return static_cast<int>(std::lround(seconds * 1000.0));
 }
 int OptionSet::sortColValue() const { return static_cast<int>(leadingNumber(SortCol)); }

@@ -31,8 +31,11 @@ struct OptionSet {
     int viewModeValue() const;
     int thumbSizeValue() const;
     double slideDelayValue() const;
-    // The slide timer's interval: the delay kept between half a second and
-    // an hour, so the timer neither fires continuously nor stalls.
+    // The slide timer runs 1000 x delay ms: 0 would fire without pause, and a
+    // delay beyond an hour looks like a stalled show. The setup dialog keeps
+    // the delay in this range, and the timer too.
+    static constexpr double SlideDelayMin = 0.5;
+    static constexpr double SlideDelayMax = 3600;
     int slideIntervalMs() const;
     int sortColValue() const;
     int sortDirValue() const;

@@ -1,4 +1,5 @@
 #pragma once
+#include "OptionSet.h"
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -38,10 +39,9 @@ constexpr int VideoSizeCount = 8;
 // Thumbnails of 0 pixels show nothing and huge ones exhaust memory.
 constexpr double ThumbMin = 8;
 constexpr double ThumbMax = 1024;
-// The slide timer runs 1000 x delay ms: 0 would fire without pause, and a
-// delay beyond an hour looks like a stalled show.
-constexpr double SlideDelayMin = 0.5;
-constexpr double SlideDelayMax = 3600;
+// The slide delay's range is the timer's own (OptionSet).
+constexpr double SlideDelayMin = OptionSet::SlideDelayMin;
+constexpr double SlideDelayMax = OptionSet::SlideDelayMax;
 
 // The largest font size the font button shows and offers.
 constexpr int FontSizeMax = 96;
