@@ -46,27 +46,21 @@ QImage photo(int w, int h, int seed)
     return image;
 }
 
-qint64 peakKb()
+// A memory figure of this process in kB from /proc/self/status ("VmHWM:"
+// the peak, "VmRSS:" the present).
+qint64 statusKb(const QByteArray &field)
 {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
     return -1;
 }
 
-qint64 currentKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
+qint64 peakKb() { return statusKb("VmHWM:"); }
+qint64 currentKb() { return statusKb("VmRSS:"); }
 
 // Restarts the peak-memory count (Linux: writing 5 to clear_refs).
 void resetPeak()
