@@ -3,7 +3,6 @@
 
 #include "AppState.h"
 #include "CdPlayer.h"
-#include "DetailModel.h"
 #include "FileListModel.h"
 #include "OptionSet.h"
 #include "PageBrowser.h"
@@ -14,9 +13,7 @@
 #include "frmKeyDoc.h"
 #include "frmOptions.h"
 
-#include <QListView>
 #include <QMenu>
-#include <QTableView>
 #include <QToolButton>
 
 void frmMain::wireMenus()
@@ -55,16 +52,7 @@ void frmMain::mnuSnatch_Click()
 {
     if (listModel()->rowCount() == 0)
         return; // nothing listed: nothing to do
-    QString name;
-    if (options().viewModeValue() == 1) {
-        const QModelIndex current = grdPics->currentIndex();
-        if (current.isValid() && current.row() < detailModel()->dataRowCount())
-            name = detailModel()->rows()[current.row()].name;
-    } else {
-        const QModelIndexList selected = lvPics->selectionModel()->selectedIndexes();
-        if (!selected.isEmpty())
-            name = selected.first().data().toString();
-    }
+    const QString name = entryName(currentEntry());
     // An empty name (nothing selected) is reported as a failed copy.
     runSnatch(this, currentFolder(), name, programFolder());
 }

@@ -86,11 +86,10 @@ void frmMain::cboDrive_Change(int index)
 
 void frmMain::setFolder(const QString &folder)
 {
-    DIR *dir = opendir(QFile::encodeName(folder).constData());
-    if (!dir)
+    const QString listable = folderForAddress(folder);
+    if (listable.isEmpty())
         return; // a folder that cannot be opened: nothing changes
-    closedir(dir);
-    m_folder = canonicalFolder(folder);
+    m_folder = listable;
     fillFolderList();
     lstDir_Change();
 }
