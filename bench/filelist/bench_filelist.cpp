@@ -86,7 +86,7 @@ int main(int argc, char **argv)
         detailed.push_back(t.nsecsElapsed() / 1e6);
     }
     const double l = median(ls), li = median(list), de = median(detailed);
-    printf("listed: %d entries (FileCount %d)\n", window.entryCount(), appState().FileCount);
+    printf("listed: %d entries (FileCount %d)\n", window.entryCount(), window.state().FileCount);
     printf("ls -l:    %8.1f ms\n", l);
     printf("List:     %8.1f ms  ratio %.2f (goal <= 2)\n", li, li / l);
     printf("Detailed: %8.1f ms  ratio %.2f (goal <= 4)\n", de, de / l);

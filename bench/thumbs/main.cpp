@@ -187,17 +187,19 @@ struct Opening {
     QSize size;
 };
 
+OptionSet benchOptions;
+AppState benchState;
+
 Opening openInViewer(const QString &file, int scaleBig)
 {
-    options().ScaleBig = int16_t(scaleBig);
-    delete frmMedia::viewer(false);
+    benchOptions.ScaleBig = scaleBig != 0;
     QApplication::processEvents();
     resetPeak();
     const qint64 base = currentKb();
     QElapsedTimer t;
     t.start();
     const double cpu = threadCpuMs();
-    frmMedia *v = frmMedia::viewer();
+    auto *v = new frmMedia(benchOptions, benchState);
     v->showPicture(file);
     v->repaint();   // shown means painted
     Opening o;
@@ -206,6 +208,7 @@ Opening openInViewer(const QString &file, int scaleBig)
     o.peakKb = peakKb() - base;
     o.shownKb = currentKb() - base;
     o.size = v->picMedia->size();
+    delete v;
     return o;
 }
 
@@ -260,7 +263,6 @@ void viewerOpening(const QString &dir)
             << "; memory while shown +"
             << shown / 1024 << " MB, peak +" << peak / 1024 << " MB" << Qt::endl;
     }
-    delete frmMedia::viewer(false);
 }
 
 } // namespace

@@ -1,16 +1,12 @@
 #pragma once
 #include <QString>
 
-// Shared run-time state of the main window and the viewer (not persisted).
+// Run-time state the main window shares with the viewer (never stored).
 struct AppState {
-    bool Loading = false;
-    QString BrowseTarget;       // what the page browser opens when it loads
-    int FileCount = 0;          // names in the last built list
+    bool Loading = false;        // the main window's load arranges without building
+    QString BrowseTarget;        // what the page browser opens when it loads
+    int FileCount = 0;           // names in the last built list
     bool SlideShowRunning = false;
     bool PlaybackPaused = false;
-    int DragOffsetX = 0;
-    int DragOffsetY = 0;
-    QString CommandLine;        // the file named on the command line, or empty
+    QString CommandLine;         // the file named on the command line, or empty
 };
-
-AppState &appState();

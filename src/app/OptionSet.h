@@ -1,45 +1,36 @@
 #pragma once
+#include <QColor>
 #include <QString>
-#include <cstdint>
 
-// The options held in memory for the whole run. Keys that are applied
-// straight to the main window (geometry, filter boxes, folder, custom
-// pattern, column widths) live on that window, not here.
+// The options held in memory for the whole run, as the program uses them.
+// Their stored texts and conversions live in OptionTable; keys that belong to
+// the main window (geometry, filter boxes, folder, custom pattern, column
+// widths) are in WindowSettings.
 struct OptionSet {
-    QString ViewMode;          // key "View": 0 list, 1 detailed, 2 thumbnails (a number in text)
-    QString ThumbSize;         // pixels, a number in text
-    QString SlideDelay;        // seconds, a number in text
-    int16_t ScaleBig = 0;
-    int16_t ScaleSmall = 0;
-    int16_t TimingInfo = 0;
-    int16_t VideoSize = 0;
-    int32_t BgColour = 0;      // 0x00BBGGRR
-    int16_t UnknownAsText = 0;
+    int ViewMode = 0;            // 0 list, 1 detailed, 2 thumbnails (others show the list)
+    int ThumbSize = 100;         // thumbnail edge in pixels, at least 1
+    double SlideDelay = 5;       // seconds between slides, above 0
+    bool ScaleBig = false;       // shrink pictures larger than the screen
+    bool ScaleSmall = false;     // enlarge pictures smaller than the screen
+    bool TimingInfo = true;      // the media player shows its timing display
+    int VideoSize = 0;           // index into the setup dialog's video sizes
+    QColor BgColour = Qt::white; // behind the viewer's pictures
+    bool UnknownAsText = true;   // files of no known kind open as text
     QString CDPlaybackDrive;
     QString TextFontName;
-    int16_t TextFontSize = 0;
+    int TextFontSize = 0;        // points; 0 keeps the list's own size
     bool TextFontBold = false;
     bool TextFontItalic = false;
-    QString SortCol;
-    QString SortDir;
-    int16_t EdgeTuning = 0;
-    int16_t LoopSlide = 0;
-    int16_t CDonTop = 0;
+    int SortCol = 0;             // the detailed grid's sort column, 0 to 3
+    int SortDir = 0;             // 1 ascending, anything else descending
+    int EdgeTuning = 40;         // threshold of the edge and emboss effects
+    bool LoopSlide = false;      // the slide show starts again after the last file
+    bool CDonTop = false;        // the CD player stays above other windows
 
-    // Numeric readings of the options kept as text ("every user takes the
-    // numeric value of the text").
-    int viewModeValue() const;
-    int thumbSizeValue() const;
-    double slideDelayValue() const;
     // The slide timer runs 1000 x delay ms: 0 would fire without pause, and a
     // delay beyond an hour looks like a stalled show. The setup dialog keeps
     // the delay in this range, and the timer too.
     static constexpr double SlideDelayMin = 0.5;
     static constexpr double SlideDelayMax = 3600;
     int slideIntervalMs() const;
-    int sortColValue() const;
-    int sortDirValue() const;
 };
-
-// The single option set of the run.
-OptionSet &options();

@@ -1,12 +1,10 @@
 // The main window's construction, layout, load and unload.
 #include "frmMain.h"
 
-#include "AppState.h"
 #include "DetailModel.h"
 #include "DriveList.h"
 #include "FileListModel.h"
 #include "Module1.h"
-#include "OptionSet.h"
 #include "Rnd.h"
 #include "SettingsStore.h"
 #include "Twips.h"
@@ -31,9 +29,7 @@
 #include <QToolButton>
 
 namespace {
-frmMain *theMainWindow = nullptr;
-
-// The design's minimum outer size, 6800 x 5600 twips.
+// The smallest outer size at which every control still fits.
 constexpr int MinWidthPx = 6800 / twips::PerPixel;
 constexpr int MinHeightPx = 5600 / twips::PerPixel;
 
@@ -64,18 +60,15 @@ void place(QWidget *w, int left, int top, int width, int height)
 }
 } // namespace
 
-frmMain *mainWindow() { return theMainWindow; }
-
 static void initResources() { Q_INIT_RESOURCE(glintwave); }
 
 frmMain::frmMain(std::shared_ptr<SettingsStore> store) : m_store(std::move(store))
 {
-    theMainWindow = this;
     initResources();
     setWindowTitle("Glintwave");
     setWindowIcon(QIcon(":/glintwave.svg"));
     setMinimumSize(MinWidthPx, MinHeightPx);
-    // The design's pixel layout assumes a compact font.
+    // The fixed pixel layout assumes a compact font.
     QFont compact = font();
     compact.setPixelSize(11);
     setFont(compact);
@@ -85,11 +78,7 @@ frmMain::frmMain(std::shared_ptr<SettingsStore> store) : m_store(std::move(store
     m_fileRead->hide();
 }
 
-frmMain::~frmMain()
-{
-    if (theMainWindow == this)
-        theMainWindow = nullptr;
-}
+frmMain::~frmMain() = default;
 
 void frmMain::createControls()
 {
@@ -149,7 +138,7 @@ void frmMain::createControls()
         tbsMedia->addTab(caption);
     tbsMedia->setExpanding(false);
     tbsMedia->setUsesScrollButtons(false);
-    // Four tabs in the design's 121 pixels need a tight tab.
+    // Four tabs in 121 pixels need a tight tab.
     QFont tabFont = font();
     tabFont.setPixelSize(10);
     tbsMedia->setFont(tabFont);
@@ -222,7 +211,7 @@ void frmMain::createControls()
 
 void frmMain::createMenus()
 {
-    // Captions as the design gives them; no item has a shortcut of its own.
+    // No item has a shortcut of its own: the viewer owns the single keys.
     mnuFile = menuBar()->addMenu("&File");
     mnuFile->setObjectName("mnuFile");
     mnuView = menuBar()->addMenu("&View");
@@ -254,7 +243,7 @@ SettingsContext frmMain::settingsContext() const
     c.startFolder = canonicalFolder(QDir::currentPath());
     const QFont f = lblFilter->font();
     c.fontName = f.family();
-    c.fontSize = static_cast<int16_t>(qRound(f.pointSizeF() > 0 ? f.pointSizeF() : 9.0));
+    c.fontSize = qRound(f.pointSizeF() > 0 ? f.pointSizeF() : 9.0);
     return c;
 }
 
@@ -262,53 +251,47 @@ void frmMain::loadOptionsOnly()
 {
     RandomizeFromClock();
     m_optionsOnly = true;
-    WindowSettings w;
-    readAllSettings(*m_store, settingsContext(), w, options());
+    StoredSettings stored;
+    readAllSettings(*m_store, settingsContext(), stored);
+    m_options = stored.options;
 }
 
 void frmMain::Form_Load()
 {
-    AppState &state = appState();
-    // 1. Seed the generator.
     RandomizeFromClock();
-    // 3. Loading: the handlers below arrange but do not build.
-    state.Loading = true;
+    // While loading, the handlers below arrange the window but build nothing;
+    // the list is built once at the end.
+    m_state.Loading = true;
     chkFilter[0]->setChecked(true);
 
-    WindowSettings w;
-    readAllSettings(*m_store, settingsContext(), w, options());
-    // 4.-6. Window geometry, view, state.
+    StoredSettings stored;
+    readAllSettings(*m_store, settingsContext(), stored);
+    m_options = stored.options;
+    const WindowSettings &w = stored.window;
     applyWindowSettings(w);
-    // 7. Type boxes from the stored filter text.
     const TypeFilters::Ticks t = TypeFilters::fromFilterText(w.Filter);
     for (int i = 15; i >= 0; --i)
         chkFilter[i]->setChecked(t[i]);
-    // 8. Drive and folder; a folder that no longer exists leaves the start folder.
+    // A stored folder that no longer exists leaves the start folder.
     m_drives = driveEntries();
     cboDrive->clear();
     cboDrive->addItems(m_drives);
     const QString startFolder = canonicalFolder(QDir::currentPath());
-    const QString stored = folderForAddress(w.Path);
-    const QString folder = stored.isEmpty() ? startFolder : stored;
+    const QString storedFolder = folderForAddress(w.Path);
+    const QString folder = storedFolder.isEmpty() ? startFolder : storedFolder;
     setDrive(driveEntryFor(folder, m_drives));
     setFolder(folder);
-    // 9. View.
-    const int view = options().viewModeValue();
-    if (view == 2)
+    if (m_options.ViewMode == 2)
         mnuThumbs_Click();
-    else if (view == 1)
+    else if (m_options.ViewMode == 1)
         mnuDetail_Click();
     else
         mnuList_Click();
-    // 11. Custom pattern.
     txtFilter->setText(w.CustomFilter);
-    // 13. Detailed grid columns.
     for (int c = 0; c < 4; ++c)
         grdPics->setColumnWidth(c, std::max(0, twips::toPixels(w.DetailedCol[c])));
-    // 15. The folder list's change once more, still without building.
     lstDir_Change();
-    // 16. Build.
-    state.Loading = false;
+    m_state.Loading = false;
     chkFilter_Click(-1);
 }
 
@@ -387,7 +370,7 @@ void frmMain::closeEvent(QCloseEvent *event)
     // Unload: every option written, then every other window closed.
     m_unloaded = true;
     emit buildStarted(); // stops a running thumbnail build
-    writeAllSettings(*m_store, collectWindowSettings(), options());
+    writeAllSettings(*m_store, StoredSettings{collectWindowSettings(), m_options});
     m_store->sync();
     event->accept();
     Module1::UnloadAllForms();

@@ -1,11 +1,14 @@
 #pragma once
 #include "AddressHistory.h"
+#include "AppState.h"
 #include "FileListing.h"
 #include "MediaTypes.h"
+#include "OptionSet.h"
 #include "StoredOptions.h"
 #include "TypeFilters.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <memory>
 
@@ -30,6 +33,7 @@ class frmThumbwait;
 class KeyDispatcher;
 struct ViewerHooks;
 class ThumbnailBuilder;
+class frmMedia;
 
 // The main window: folder column on the left, the file list in the centre,
 // the type filters and buttons on the right, the address box on top.
@@ -84,10 +88,20 @@ public:
     // One tick of the slide show timer.
     void slideTick();
 
-    // Hooks the other subsystems fill in (see frmMainWiring.cpp).
+    // The options of the run and the state shared with the viewer: read at
+    // load, changed by the setup dialog and the view commands, written at unload.
+    OptionSet &options() { return m_options; }
+    const OptionSet &options() const { return m_options; }
+    AppState &state() { return m_state; }
+
+    // The viewer window, created on first use (create) and wired to this
+    // window's key handler, Effects menu and slide show; null when closed.
+    frmMedia *viewer(bool create = true);
+
+    // The hidden Effects menu the viewer pops up.
     QMenu *mnuEffects = nullptr;
 
-    // Controls, named as the design names them.
+    // Controls.
     QComboBox *cboDrive = nullptr;
     QListView *lstDir = nullptr;
     QComboBox *cboAddress = nullptr;
@@ -150,7 +164,12 @@ private:
     SettingsContext settingsContext() const;
     TypeFilters::Ticks ticks() const;
 
+    void showPageBrowserFor(const QString &target);
+
     std::shared_ptr<SettingsStore> m_store;
+    OptionSet m_options;
+    AppState m_state;
+    QPointer<frmMedia> m_viewer;
     AddressHistory m_history;
     QString m_folder;
     QStringList m_drives;
@@ -164,6 +183,3 @@ private:
     bool m_unloaded = false;
     bool m_optionsOnly = false;
 };
-
-// The one main window of the run, or null before it exists.
-frmMain *mainWindow();

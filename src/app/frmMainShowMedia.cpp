@@ -1,10 +1,8 @@
 // Opening the current entry, and the thumbnail build.
 #include "frmMain.h"
 
-#include "AppState.h"
 #include "FileListModel.h"
 #include "MediaTypes.h"
-#include "OptionSet.h"
 #include "PageBrowser.h"
 #include "ThumbnailBuilder.h"
 #include "frmFileRead.h"
@@ -23,8 +21,8 @@ void frmMain::ShowMedia()
 {
     // The file: the command line's, else the current entry of the active view.
     QString path;
-    if (!appState().CommandLine.isEmpty()) {
-        path = appState().CommandLine;
+    if (!m_state.CommandLine.isEmpty()) {
+        path = m_state.CommandLine;
     } else if (listModel()->rowCount() > 0) {
         const QString name = entryName(currentEntry());
         if (name.isEmpty())
@@ -43,11 +41,10 @@ void frmMain::ShowMedia()
     }
     switch (kind) {
     case MediaKind::Picture:
-        frmMedia::viewer()->showPicture(path);
+        viewer()->showPicture(path);
         break;
     case MediaKind::WebPage:
-        appState().BrowseTarget = path;
-        showPageBrowser();
+        showPageBrowserFor(path);
         break;
     case MediaKind::Video:
     case MediaKind::Audio:
@@ -55,11 +52,11 @@ void frmMain::ShowMedia()
         showPlayerMedia(kind, path);
         break;
     case MediaKind::Text:
-        frmMedia::viewer()->showText(path);
+        viewer()->showText(path);
         break;
     case MediaKind::Other:
-        if (options().UnknownAsText == 1)
-            frmMedia::viewer()->showText(path);
+        if (m_options.UnknownAsText)
+            viewer()->showText(path);
         break;
     }
 }
@@ -94,24 +91,24 @@ void frmMain::thumbnailBuild()
     m_thumbWait->lblThumbwait->setText(frmThumbwait::caption(0, names.size()));
     if (!names.isEmpty())
         m_thumbWait->show();
-    m_thumbs->start(m_folder, entries, options().thumbSizeValue());
+    m_thumbs->start(m_folder, entries, m_options.ThumbSize);
 }
 
 void frmMain::showPlayerMedia(MediaKind kind, const QString &path)
 {
-    frmMedia *viewer = frmMedia::viewer();
+    frmMedia *v = viewer();
     if (kind == MediaKind::Video)
-        viewer->showVideo(path);
+        v->showVideo(path);
     else if (kind == MediaKind::Audio)
-        viewer->showAudio(path);
+        v->showAudio(path);
     else
-        viewer->showFlash(path);
+        v->showFlash(path);
 }
 
 void frmMain::wirePlayerHooks(ViewerHooks &h)
 {
-    auto player = []() -> MediaPlayerWidget * {
-        frmMedia *v = frmMedia::viewer(false);
+    auto player = [this]() -> MediaPlayerWidget * {
+        frmMedia *v = viewer(false);
         return v ? v->mdpMedia : nullptr;
     };
     h.playerVisible = [player] { return player() && player()->isVisible(); };
@@ -128,7 +125,6 @@ void frmMain::wirePlayerHooks(ViewerHooks &h)
         if (player())
             player()->setCurrentPosition(seconds);
     };
-    frmMedia::setSlideTickHandler([this] { slideTick(); });
 }
 
 void frmMain::slideTick()
@@ -140,8 +136,8 @@ void frmMain::slideTick()
     const int count = entryCount();
     if (current < count) {
         selectEntry(current + 1);
-    } else if (options().LoopSlide != 1 || count < 1) {
-        if (frmMedia *v = frmMedia::viewer(false))
+    } else if (!m_options.LoopSlide || count < 1) {
+        if (frmMedia *v = viewer(false))
             v->close(); // the end of the list ends the slide show
         return;
     } else {

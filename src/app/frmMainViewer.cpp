@@ -2,51 +2,85 @@
 // menu: every key and every menu leaf ends in the same handler.
 #include "frmMain.h"
 
+#include "DeskWall.h"
 #include "EffectsMenu.h"
 #include "KeyDispatcher.h"
-#include "OptionSet.h"
 #include "PictureBox.h"
+#include "PictureOutput.h"
+#include "PictureSurface.h"
 #include "frmMedia.h"
 
 #include <QMenu>
 #include <QMessageBox>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace {
+const QString NoPrinter = QStringLiteral("The picture cannot be printed: there is no printer.");
+}
+
+frmMedia *frmMain::viewer(bool create)
+{
+    if (!m_viewer && create) {
+        m_viewer = new frmMedia(m_options, m_state);
+        connect(m_viewer, &frmMedia::keyDown, this, [this](int16_t keyCode, int16_t shift) {
+            takeViewerPicture();
+            m_keys->Form_KeyDown(keyCode, shift);
+        });
+        connect(m_viewer, &frmMedia::popupRequested, mnuEffects,
+                [this](const QPoint &globalPos) { mnuEffects->popup(globalPos); });
+        connect(m_viewer, &frmMedia::slideTick, this, &frmMain::slideTick);
+    }
+    return m_viewer;
+}
 
 void frmMain::wireViewer()
 {
     m_keys = new KeyDispatcher(this);
     ViewerHooks &h = m_keys->hooks();
-    h.closeViewer = [] {
-        if (frmMedia *v = frmMedia::viewer(false))
+    h.closeViewer = [this] {
+        if (frmMedia *v = viewer(false))
             v->close();
     };
     h.currentEntry = [this] { return currentEntry(); };
+    h.entryCount = [this] { return entryCount(); };
     h.selectEntry = [this](int number) { selectEntry(number); };
     h.showMedia = [this] { ShowMedia(); };
+    h.togglePaused = [this] { return m_state.PlaybackPaused = !m_state.PlaybackPaused; };
     h.saveFolder = [this] { return currentFolder(); };
     h.pictureChanged = [this] { showDispatcherPicture(); };
     h.refreshView = [this] { takeViewerPicture(); };
-    h.showMessage = [](const QString &text) {
-        QMessageBox::information(frmMedia::viewer(false), "Glintwave", text);
+    h.showMessage = [this](const QString &text) {
+        QMessageBox::information(viewer(false), "Glintwave", text);
+    };
+    h.copyPicture = [](const QImage &picture) { copyToClipboard(picture); };
+    h.preparePrint = [](const QImage &picture, int16_t shift, QString *why) -> OutputJob {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (info.isNull()) {
+            *why = NoPrinter;
+            return {};
+        }
+        // Made here, on the window's thread; only the painting runs on the worker.
+        auto printer = std::make_shared<QPrinter>(info, QPrinter::HighResolution);
+        return [picture, shift, printer] { return PrintPic(picture, shift, *printer).error; };
+    };
+    h.prepareWallpaper = [](const QImage &picture, QString *) -> OutputJob {
+        return [picture] { return DeskWall(picture).message; };
     };
     wirePlayerHooks(h);
 
-    frmMedia::setKeyHandler([this](int16_t &keyCode, int16_t &shift) {
-        takeViewerPicture();
-        m_keys->Form_KeyDown(keyCode, shift);
-    });
     // The hidden Effects menu: never in the menu bar, popped up by the viewer.
-    mnuEffects = buildEffectsMenu(this, [](int16_t keyCode, int16_t shift) {
-        frmMedia::viewer(true)->Form_KeyDown(keyCode, shift);
+    mnuEffects = buildEffectsMenu(this, [this](int16_t keyCode, int16_t shift) {
+        viewer(true)->Form_KeyDown(keyCode, shift);
     });
     mnuEffects->setObjectName("mnuEffects");
-    frmMedia::setPopupHook([this](const QPoint &globalPos) { mnuEffects->popup(globalPos); });
 }
 
 void frmMain::takeViewerPicture()
 {
     // The viewer owns what is shown (a drag or a new file may have changed
     // it); the dispatcher works on a copy taken before each command.
-    frmMedia *v = frmMedia::viewer(false);
+    frmMedia *v = viewer(false);
     if (!v || m_keys->busy())
         return;
     PictureView view;
@@ -55,14 +89,14 @@ void frmMain::takeViewerPicture()
     view.top = v->picMedia->y();
     view.screen = v->screenSize();
     view.window = v->size();
-    view.bgColour = options().BgColour;
-    view.edgeTuning = options().EdgeTuning;
+    view.bgColour = Surface::toBgr(m_options.BgColour.rgb());
+    view.edgeTuning = m_options.EdgeTuning;
     m_keys->setView(view);
 }
 
 void frmMain::showDispatcherPicture()
 {
-    frmMedia *v = frmMedia::viewer(false);
+    frmMedia *v = viewer(false);
     if (!v)
         return;
     const PictureView &view = m_keys->view();

@@ -1,10 +1,8 @@
 // The main window's menu bar and CD button: each opens another subsystem's window.
 #include "frmMain.h"
 
-#include "AppState.h"
 #include "CdPlayer.h"
 #include "FileListModel.h"
-#include "OptionSet.h"
 #include "PageBrowser.h"
 #include "ProgramFolder.h"
 #include "SnatchCommand.h"
@@ -21,7 +19,7 @@ void frmMain::wireMenus()
     auto named = [](QAction *a, const char *name) { a->setObjectName(name); };
     named(mnuFile->addAction("Snatch", this, &frmMain::mnuSnatch_Click), "mnuSnatch");
     named(mnuFile->addSeparator(), "mnudsha");
-    named(mnuFile->addAction("&Setup", this, [this] { showSetupDialog(this, m_drives); }),
+    named(mnuFile->addAction("&Setup", this, [this] { showSetupDialog(this, m_options, m_drives); }),
           "mnuSetup");
     named(mnuFile->addSeparator(), "mnudshb");
     named(mnuFile->addAction("&Build HTML Page", this,
@@ -38,14 +36,19 @@ void frmMain::wireMenus()
     named(mnuHelp->addAction("&Keys", this, [this] { showKeyReference(this); }), "mnuKeyDoc");
     named(mnuHelp->addAction("&About", this,
                              [this] {
-                                 showAbout(this, [](const QString &address) {
-                                     appState().BrowseTarget = address;
-                                     showPageBrowser();
+                                 showAbout(this, [this](const QString &address) {
+                                     showPageBrowserFor(address);
                                  });
                              }),
           "mnuAbout");
 
-    connect(picCD, &QToolButton::clicked, this, [this] { showCdPlayer(this); });
+    connect(picCD, &QToolButton::clicked, this, [this] { showCdPlayer(this, m_options.CDonTop); });
+}
+
+void frmMain::showPageBrowserFor(const QString &target)
+{
+    m_state.BrowseTarget = target;
+    showPageBrowser(target);
 }
 
 void frmMain::mnuSnatch_Click()

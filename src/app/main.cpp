@@ -1,15 +1,17 @@
-#include "AppState.h"
 #include "BatchMode.h"
 #include "SettingsStore.h"
 #include "WebEngineSetup.h"
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 namespace {
 // The command line is the arguments after the program's name, joined with blanks.
@@ -20,16 +22,29 @@ QString commandLine(int argc, char **argv)
         parts << QString::fromLocal8Bit(argv[i]);
     return parts.join(' ');
 }
+
+// The batch mode lives in glintwave-apply beside this program, which loads no
+// window code at all; the arguments after "--apply" are passed on unchanged.
+void execBatchProgram(char **argv)
+{
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return;
+    self[n] = 0;
+    std::string program(self);
+    program = program.substr(0, program.rfind('/') + 1) + "glintwave-apply";
+    argv[1] = const_cast<char *>(program.c_str());
+    execv(program.c_str(), argv + 1);
+    argv[1] = const_cast<char *>("--apply");   // not there: run it here instead
+}
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--apply") == 0) {
-        // The batch mode runs without a display: choose the offscreen platform
-        // unless one was asked for.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        QApplication app(argc, argv);
+        execBatchProgram(argv);
+        QCoreApplication app(argc, argv);
         QStringList args;
         for (int i = 1; i < argc; ++i)
             args << QString::fromLocal8Bit(argv[i]);
@@ -47,7 +62,7 @@ int main(int argc, char **argv)
     if (!file.isEmpty()) {
         // A file named on the command line opens in the viewer with the user's
         // options; the main window never shows and nothing is written.
-        appState().CommandLine = file;
+        window.state().CommandLine = file;
         window.loadOptionsOnly();
         if (!QFileInfo(file).isFile()) {
             QMessageBox::critical(nullptr, "Disk error", "Unable to read file from disk");

@@ -4,11 +4,11 @@
 
 #include <QPointer>
 
-void showCdPlayer(QWidget *parent)
+void showCdPlayer(QWidget *parent, bool onTop)
 {
     static QPointer<frmCD> player;
     if (!player) {
-        player = new frmCD(parent);
+        player = new frmCD(parent, nullptr, onTop);
         player->setAttribute(Qt::WA_DeleteOnClose);
     }
     player->show();

@@ -4,7 +4,6 @@
 #include "ImageDrive.h"
 #include "MciInterpreter.h"
 #include "Module1.h"
-#include "OptionSet.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -37,8 +36,8 @@ bool field(const QString &reply, int from, int16_t &value)
 
 } // namespace
 
-frmCD::frmCD(QWidget *parent, MciInterpreter *mci)
-    : QWidget(parent, Qt::Window), m_mci(mci ? *mci : mciSystem())
+frmCD::frmCD(QWidget *parent, MciInterpreter *mci, bool onTop)
+    : QWidget(parent, Qt::Window), m_mci(mci ? *mci : mciSystem()), m_onTop(onTop)
 {
     setObjectName("frmCD");
     setWindowTitle("CD Player");
@@ -108,7 +107,7 @@ void frmCD::buildControls()
 
 void frmCD::Form_Load()
 {
-    Module1::SetTopmost(this, options().CDonTop == 1 ? -1 : 0);
+    Module1::SetTopmost(this, m_onTop ? -1 : 0);
     send(QStringLiteral("open cdaudio alias cd wait shareable"));
     send(QStringLiteral("set cd time format tmsf wait"));
 }

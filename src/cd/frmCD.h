@@ -16,7 +16,8 @@ class frmCD : public QWidget
     Q_OBJECT
 public:
     // mci: the interpreter to talk to; null means the program's own.
-    explicit frmCD(QWidget *parent = nullptr, MciInterpreter *mci = nullptr);
+    // onTop: the window stays above other windows.
+    explicit frmCD(QWidget *parent = nullptr, MciInterpreter *mci = nullptr, bool onTop = false);
     ~frmCD() override;
 
     QToolButton *cmdPlay;
@@ -83,5 +84,6 @@ private:
     QString m_reply;              // the 30-character reply buffer
     uint32_t m_lastResult = 0;
     bool m_unloaded = false;
+    bool m_onTop = false;
     int m_errorShown = 0;         // error boxes open; ticks wait meanwhile
 };

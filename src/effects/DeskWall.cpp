@@ -1,6 +1,6 @@
 #include "DeskWall.h"
 
-#include "PictureOutput.h"
+#include "PictureSave.h"
 #include "ProgramFolder.h"
 
 #include <QDateTime>

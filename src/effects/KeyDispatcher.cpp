@@ -1,16 +1,12 @@
 #include "KeyDispatcher.h"
 
-#include "AppState.h"
-#include "DeskWall.h"
 #include "PictureCommands.h"
-#include "PictureOutput.h"
+#include "PictureSave.h"
 
 #include <QDeadlineTimer>
 #include <QFutureWatcher>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QtConcurrent/qtconcurrenttask.h>
@@ -20,8 +16,8 @@ struct WorkResult {
     quint64 generation = 0;
     PictureView view;
     CommandOutcome outcome;
-    OutputResult output;
-    DeskWallResult wall;
+    OutputResult output;      // Save
+    QString outputMessage;    // Print and Wallpaper
 };
 Q_DECLARE_METATYPE(WorkResult)
 
@@ -58,11 +54,11 @@ void KeyDispatcher::message(const QString &text)
 
 void KeyDispatcher::nextFile(int delta)
 {
-    if (!m_hooks.currentEntry || !m_hooks.selectEntry || !m_hooks.showMedia)
+    if (!m_hooks.currentEntry || !m_hooks.entryCount || !m_hooks.selectEntry || !m_hooks.showMedia)
         return;
     const int pos = m_hooks.currentEntry();
     // The list does not wrap at either end.
-    if (delta > 0 && pos < appState().FileCount) {
+    if (delta > 0 && pos < m_hooks.entryCount()) {
         m_hooks.selectEntry(pos + 1);
         m_hooks.showMedia();
     } else if (delta < 0 && pos > 1) {
@@ -99,9 +95,8 @@ void KeyDispatcher::Form_KeyDown(int16_t keyCode, int16_t shift)
         nextFile(-1);
         return;
     case KeyAction::PauseResume:
-        if (m_hooks.playerVisible && m_hooks.playerVisible()) {
-            bool &paused = appState().PlaybackPaused;
-            paused = !paused;
+        if (m_hooks.playerVisible && m_hooks.playerVisible() && m_hooks.togglePaused) {
+            const bool paused = m_hooks.togglePaused();
             if (paused && m_hooks.playerPause)
                 m_hooks.playerPause();
             else if (!paused && m_hooks.playerPlay)
@@ -115,8 +110,8 @@ void KeyDispatcher::Form_KeyDown(int16_t keyCode, int16_t shift)
         }
         return;
     case KeyAction::Copy:
-        if (!m_view.image.isNull())
-            copyToClipboard(m_view.image);
+        if (!m_view.image.isNull() && m_hooks.copyPicture)
+            m_hooks.copyPicture(m_view.image);
         return;
     default:
         break;
@@ -149,31 +144,20 @@ void KeyDispatcher::start(const KeyCommand &k)
             r.output = SavePic(view.image, folder);
             return r;
         };
-    } else if (k.action == KeyAction::Print) {
+    } else if (k.action == KeyAction::Print || k.action == KeyAction::Wallpaper) {
         QString why;
-        std::shared_ptr<QPrinter> printer;
-        if (m_hooks.makePrinter) {
-            printer = m_hooks.makePrinter(&why);
-        } else {
-            const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-            if (info.isNull())
-                why = QStringLiteral("The picture cannot be printed: there is no printer.");
-            else
-                printer = std::make_shared<QPrinter>(info, QPrinter::HighResolution);
-        }
-        if (!printer) {
-            message(why.isEmpty() ? QStringLiteral("The picture cannot be printed: there is no printer.") : why);
+        OutputJob output;
+        if (k.action == KeyAction::Print && m_hooks.preparePrint)
+            output = m_hooks.preparePrint(view.image, int16_t(k.a), &why);
+        else if (k.action == KeyAction::Wallpaper && m_hooks.prepareWallpaper)
+            output = m_hooks.prepareWallpaper(view.image, &why);
+        if (!output) {
+            message(why);
             return;
         }
-        job = [k, view, generation, printer] {
+        job = [k, generation, output] {
             WorkResult r{k, generation, {}, {}, {}, {}};
-            r.output = PrintPic(view.image, int16_t(k.a), *printer);
-            return r;
-        };
-    } else if (k.action == KeyAction::Wallpaper) {
-        job = [k, view, generation] {
-            WorkResult r{k, generation, {}, {}, {}, {}};
-            r.wall = DeskWall(view.image);
+            r.outputMessage = output();
             return r;
         };
     } else {
@@ -216,10 +200,8 @@ void KeyDispatcher::finish(const WorkResult &r)
         if (r.output.ok && m_hooks.saved)
             m_hooks.saved(r.output.path);
         message(r.output.error);
-    } else if (a == KeyAction::Print) {
-        message(r.output.error);
-    } else if (a == KeyAction::Wallpaper) {
-        message(r.wall.message);
+    } else if (a == KeyAction::Print || a == KeyAction::Wallpaper) {
+        message(r.outputMessage);
     }
     emit commandFinished();
     if (!m_waiting.isEmpty() && !m_busy) {

@@ -9,18 +9,23 @@
 #include <functional>
 #include <memory>
 
-class QPrinter;
 template <typename T> class QFutureWatcher;
 struct WorkResult;
+
+// An output prepared on the window's thread that runs on a worker: returns
+// what to tell the user, or nothing when it went well.
+using OutputJob = std::function<QString()>;
 
 // What the viewer window supplies to the key handler. Any hook may be left
 // empty: the commands that need it then do nothing.
 struct ViewerHooks {
     std::function<void()> closeViewer;               // Esc
     std::function<int()> currentEntry;               // position in the active view, from 1 (0: none)
+    std::function<int()> entryCount;                 // entries the active view holds
     std::function<void(int)> selectEntry;            // make that entry current
     std::function<void()> showMedia;                 // the main window's ShowMedia
     std::function<bool()> playerVisible;
+    std::function<bool()> togglePaused;              // flips the pause flag, returns the new one
     std::function<void()> playerPause;
     std::function<void()> playerPlay;
     std::function<double()> playerPosition;          // seconds
@@ -30,8 +35,11 @@ struct ViewerHooks {
     std::function<void(const QString &)> showMessage;
     std::function<void(const QString &)> saved;      // a picture was saved there
     std::function<void()> refreshView;               // before a waiting key runs: take the shown picture
-    // The printer to print on, or null with a reason; empty: the system's default printer.
-    std::function<std::unique_ptr<QPrinter>(QString *why)> makePrinter;
+    std::function<void(const QImage &)> copyPicture; // to the clipboard
+    // Print (shift: the key's shift state) and wallpaper: empty job with *why
+    // set when it cannot be done.
+    std::function<OutputJob(const QImage &, int16_t shift, QString *why)> preparePrint;
+    std::function<OutputJob(const QImage &, QString *why)> prepareWallpaper;
 };
 
 // The viewer's key handler: decodes a key with its shift state through the

@@ -60,13 +60,8 @@ QImage newPicture(int width, int height)
         return QImage();
     const qsizetype line = qsizetype(width) * 4;
     const size_t bytes = size_t(line) * size_t(height);
-    if (bytes < PoolFrom) {
-        try {
-            return QImage(width, height, QImage::Format_RGB32);
-        } catch (const std::bad_alloc &) {
-            return QImage();
-        }
-    }
+    if (bytes < PoolFrom)
+        return QImage(width, height, QImage::Format_RGB32);   // null when memory runs out
     Buffer *b = take(bytes);
     if (!b) {
         const size_t capacity = (bytes + Huge - 1) / Huge * Huge;

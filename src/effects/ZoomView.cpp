@@ -89,11 +89,8 @@ ZoomResult scaleImage(const QImage &picture, int width, int height)
         result.image = asRgb32(picture);
         return result;
     }
-    try {
-        result.image = asRgb32(asRgb32(picture).scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    } catch (const std::bad_alloc &) {
-        result.image = QImage();
-    }
+    // Qt reports a failed allocation as a null picture, never by throwing.
+    result.image = asRgb32(asRgb32(picture).scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     result.tooLarge = result.image.isNull();
     return result;
 }

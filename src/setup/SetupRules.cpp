@@ -66,17 +66,14 @@ QString numberText(double value)
     return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
 }
 
-QString thumbSizeFromText(const QString &text)
+int thumbSizeFromText(const QString &text)
 {
-    return numberText(clampThumbSize(leadingNumber(text)));
+    return static_cast<int>(clampThumbSize(leadingNumber(text)));
 }
 
-QString slideDelayFromText(const QString &text)
+double slideDelayFromText(const QString &text)
 {
-    return numberText(clampSlideDelay(leadingNumber(text)));
+    return clampSlideDelay(leadingNumber(text));
 }
-
-bool tickedIfNonZero(int value) { return value != 0; }
-bool tickedIfOne(int value) { return value == 1; }
 
 } // namespace setup

@@ -55,14 +55,8 @@ double clampSlideDelay(double value);
 // The shortest decimal text of a number ("12", "2.5"), as the settings keep it.
 QString numberText(double value);
 
-// OK's reading of the two text boxes: the leading number, kept in range, as text.
-QString thumbSizeFromText(const QString &text);
-QString slideDelayFromText(const QString &text);
-
-// What a stored check-box option shows as: the flags tested for being
-// non-zero tick on any non-zero value, those tested for being exactly 1
-// tick only on 1, so the box shows what the program will actually do.
-bool tickedIfNonZero(int value);
-bool tickedIfOne(int value);
+// OK's reading of the two text boxes: the leading number, kept in range.
+int thumbSizeFromText(const QString &text);
+double slideDelayFromText(const QString &text);
 
 } // namespace setup

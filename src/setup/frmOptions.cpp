@@ -46,9 +46,10 @@ const char *const VideoSizes[setup::VideoSizeCount] = {
 
 } // namespace
 
-frmOptions::frmOptions(const QStringList &driveEntries, QWidget *parent)
+frmOptions::frmOptions(OptionSet &options, const QStringList &driveEntries, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_options(options)
 {
     setObjectName("frmOptions");
     setWindowTitle("Setup");
@@ -172,29 +173,29 @@ void frmOptions::buildControls()
 
 void frmOptions::Form_Load(const QStringList &driveEntries)
 {
-    const OptionSet &o = options();
+    const OptionSet &o = m_options;
 
-    txtThumbs->setText(o.ThumbSize);
+    txtThumbs->setText(setup::numberText(o.ThumbSize));
     showClampedNumber(txtThumbs, setup::clampThumbSize);
-    txtSlideDelay->setText(o.SlideDelay);
+    txtSlideDelay->setText(setup::numberText(o.SlideDelay));
     showClampedNumber(txtSlideDelay, setup::clampSlideDelay);
 
-    chkScaleBig->setChecked(setup::tickedIfNonZero(o.ScaleBig));
-    chkScaleSmall->setChecked(setup::tickedIfNonZero(o.ScaleSmall));
-    chkTiming->setChecked(setup::tickedIfNonZero(o.TimingInfo));
-    chkLoopSlide->setChecked(setup::tickedIfOne(o.LoopSlide));
+    chkScaleBig->setChecked(o.ScaleBig);
+    chkScaleSmall->setChecked(o.ScaleSmall);
+    chkTiming->setChecked(o.TimingInfo);
+    chkLoopSlide->setChecked(o.LoopSlide);
 
     for (const char *size : VideoSizes)
         cboVideoSize->addItem(QString::fromLatin1(size));
     cboVideoSize->setCurrentIndex(setup::videoSizeIndex(o.VideoSize));
 
-    const setup::Rgb rgb = setup::splitColour(o.BgColour);
-    setSwatch(setup::joinColour(rgb.red, rgb.green, rgb.blue));
-    vsbBlue->setValue(rgb.blue);
-    vsbGreen->setValue(rgb.green);
-    vsbRed->setValue(rgb.red);
+    const QColor bg = o.BgColour;
+    setSwatch(setup::joinColour(bg.red(), bg.green(), bg.blue()));
+    vsbBlue->setValue(bg.blue());
+    vsbGreen->setValue(bg.green());
+    vsbRed->setValue(bg.red());
 
-    chkNA->setChecked(setup::tickedIfOne(o.UnknownAsText));
+    chkNA->setChecked(o.UnknownAsText);
 
     const setup::CdChoice cd = setup::chooseCdDrives(driveEntries, o.CDPlaybackDrive,
                                                      [](QString &d) { return Module1::IsCDDrive(d); });
@@ -214,7 +215,7 @@ void frmOptions::Form_Load(const QStringList &driveEntries)
 
     hsbEdge->setValue(setup::clampEdge(o.EdgeTuning));
 
-    chkCDtop->setChecked(setup::tickedIfOne(o.CDonTop));
+    chkCDtop->setChecked(o.CDonTop);
 }
 
 void frmOptions::showClampedNumber(QLineEdit *box, double (*clamp)(double))
@@ -280,32 +281,33 @@ void frmOptions::cmdFont_Click()
     cmdFont->setFont(chosen);
     cmdFont->setText(chosen.family());
 
-    OptionSet &o = options();
+    OptionSet &o = m_options;
     o.TextFontName = chosen.family();
     double points = chosen.pointSizeF();
     if (points <= 0)
         points = QFontInfo(chosen).pointSizeF();
     // Halves go to the even neighbour, as the settings store rounds.
-    o.TextFontSize = static_cast<int16_t>(std::nearbyint(points));
+    o.TextFontSize = static_cast<int>(std::nearbyint(points));
     o.TextFontBold = chosen.bold();
     o.TextFontItalic = chosen.italic();
 }
 
 void frmOptions::OKButton_Click()
 {
-    OptionSet &o = options();
+    OptionSet &o = m_options;
     o.ThumbSize = setup::thumbSizeFromText(txtThumbs->text());
     o.SlideDelay = setup::slideDelayFromText(txtSlideDelay->text());
-    o.ScaleBig = chkScaleBig->isChecked() ? 1 : 0;
-    o.ScaleSmall = chkScaleSmall->isChecked() ? 1 : 0;
-    o.TimingInfo = chkTiming->isChecked() ? 1 : 0;
-    o.VideoSize = static_cast<int16_t>(setup::videoSizeIndex(cboVideoSize->currentIndex()));
-    o.BgColour = m_swatch;
-    o.UnknownAsText = chkNA->isChecked() ? 1 : 0;
+    o.ScaleBig = chkScaleBig->isChecked();
+    o.ScaleSmall = chkScaleSmall->isChecked();
+    o.TimingInfo = chkTiming->isChecked();
+    o.VideoSize = setup::videoSizeIndex(cboVideoSize->currentIndex());
+    const setup::Rgb swatch = setup::splitColour(m_swatch);
+    o.BgColour = QColor(swatch.red, swatch.green, swatch.blue);
+    o.UnknownAsText = chkNA->isChecked();
     o.CDPlaybackDrive = cboCD->currentIndex() >= 0 ? cboCD->currentText() : QString();
-    o.EdgeTuning = static_cast<int16_t>(hsbEdge->value());
-    o.LoopSlide = chkLoopSlide->isChecked() ? 1 : 0;
-    o.CDonTop = chkCDtop->isChecked() ? 1 : 0;
+    o.EdgeTuning = hsbEdge->value();
+    o.LoopSlide = chkLoopSlide->isChecked();
+    o.CDonTop = chkCDtop->isChecked();
     accept();
 }
 
@@ -314,8 +316,8 @@ void frmOptions::CancelButton_Click()
     reject();
 }
 
-int showSetupDialog(QWidget *parent, const QStringList &driveEntries)
+int showSetupDialog(QWidget *parent, OptionSet &options, const QStringList &driveEntries)
 {
-    frmOptions dialog(driveEntries, parent);
+    frmOptions dialog(options, driveEntries, parent);
     return dialog.exec();
 }

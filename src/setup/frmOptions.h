@@ -8,6 +8,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+struct OptionSet;
 class QScrollBar;
 
 // The setup dialog: changes the options that have no control of their own.
@@ -17,8 +18,9 @@ class frmOptions : public QDialog
 {
     Q_OBJECT
 public:
-    // driveEntries: the main window's drive list entries, as that list shows them.
-    explicit frmOptions(const QStringList &driveEntries, QWidget *parent = nullptr);
+    // options: what the dialog shows and OK changes. driveEntries: the main
+    // window's drive list entries, as that list shows them.
+    frmOptions(OptionSet &options, const QStringList &driveEntries, QWidget *parent = nullptr);
 
     QLabel *lblThumbs;
     QLineEdit *txtThumbs;
@@ -65,9 +67,10 @@ private:
     void setSwatch(int32_t bgr);
     void showClampedNumber(QLineEdit *box, double (*clamp)(double));
 
+    OptionSet &m_options;
     int32_t m_swatch = 0;
     int m_edgeAtPress = 0;
 };
 
 // Shows the setup dialog modally over parent; returns QDialog::Accepted after OK.
-int showSetupDialog(QWidget *parent, const QStringList &driveEntries);
+int showSetupDialog(QWidget *parent, OptionSet &options, const QStringList &driveEntries);

@@ -47,11 +47,6 @@ ThumbnailBuilder::~ThumbnailBuilder()
     m_pool.waitForDone();
 }
 
-void ThumbnailBuilder::setMaxThreads(int threads)
-{
-    m_pool.setMaxThreadCount(std::max(1, threads));
-}
-
 void ThumbnailBuilder::start(const QString &folder, const QList<ThumbnailEntry> &entries, int thumbSize)
 {
     cancel();

@@ -35,9 +35,6 @@ public:
 
     bool isRunning() const { return m_running; }
 
-    // Decoding threads (default: one per core).
-    void setMaxThreads(int threads);
-
 signals:
     // A thumbnail for entry index: a thumbSize x thumbSize square with the
     // picture centred, its aspect ratio kept, the rest transparent.

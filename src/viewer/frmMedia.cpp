@@ -19,35 +19,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
-#include <QPointer>
 #include <QScreen>
 #include <QStringListModel>
 #include <QTimer>
 
-#include <climits>
-
-namespace {
-
-QPointer<frmMedia> s_viewer;
-frmMedia::KeyHandler s_keyHandler;
-frmMedia::PopupHook s_popupHook;
-frmMedia::TickHandler s_tickHandler;
-
-} // namespace
-
-frmMedia *frmMedia::viewer(bool create)
-{
-    if (!s_viewer && create)
-        s_viewer = new frmMedia;
-    return s_viewer;
-}
-
-void frmMedia::setKeyHandler(KeyHandler handler) { s_keyHandler = std::move(handler); }
-void frmMedia::setPopupHook(PopupHook hook) { s_popupHook = std::move(hook); }
-void frmMedia::setSlideTickHandler(TickHandler handler) { s_tickHandler = std::move(handler); }
-
-frmMedia::frmMedia(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options), m_state(state)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmMedia"));
@@ -55,7 +32,7 @@ frmMedia::frmMedia(QWidget *parent)
 
     picMedia = new PictureBox(this);
     picMedia->setObjectName(QStringLiteral("picMedia"));
-    picMedia->setBackColor(options().BgColour);
+    picMedia->setBackColor(Surface::toBgr(m_options.BgColour.rgb()));
     picMedia->hide();
 
     lstMedia = new QListView(this);
@@ -77,21 +54,17 @@ frmMedia::frmMedia(QWidget *parent)
 
     tmrSlideshow = new QTimer(this);
     tmrSlideshow->setObjectName(QStringLiteral("tmrSlideshow"));
-    connect(tmrSlideshow, &QTimer::timeout, this, [] {
-        if (s_tickHandler)
-            s_tickHandler();
-    });
+    connect(tmrSlideshow, &QTimer::timeout, this, &frmMedia::slideTick);
 
     connect(picMedia, &PictureBox::leftPressed, this, [this](const QPoint &pos) {
-        appState().DragOffsetX = pos.x();
-        appState().DragOffsetY = pos.y();
+        m_dragOffset = pos;
         m_dragging = true;
     });
     connect(picMedia, &PictureBox::dragMoved, this, [this](const QPoint &pos) {
         if (!m_dragging)
             return;
         // The point first grabbed stays under the pointer.
-        picMedia->move(picMedia->pos() + pos - QPoint(appState().DragOffsetX, appState().DragOffsetY));
+        picMedia->move(picMedia->pos() + pos - m_dragOffset);
     });
     connect(picMedia, &PictureBox::released, this, [this] { m_dragging = false; });
     connect(picMedia, &PictureBox::rightPressed, this, &frmMedia::popup);
@@ -106,8 +79,8 @@ frmMedia::~frmMedia()
 {
     // Unloading ends the slide show and any pause (also when destroyed
     // without closing).
-    appState().SlideShowRunning = false;
-    appState().PlaybackPaused = false;
+    m_state.SlideShowRunning = false;
+    m_state.PlaybackPaused = false;
 }
 
 QSize frmMedia::screenSize() const
@@ -178,8 +151,8 @@ void frmMedia::showVideo(const QString &path)
     tmrSlideshow->stop();
     if (swfMedia)
         swfMedia->hide();
-    const int size = options().VideoSize;
-    player->setShowTiming(options().TimingInfo != 0);
+    const int size = m_options.VideoSize;
+    player->setShowTiming(m_options.TimingInfo);
     player->setDisplaySize(size);
     const QRectF place = playerplacement::videoTwips(player->geometryTwips().size(), screenTwips(), size);
     player->setGeometryTwips(place.x(), place.y(), place.width(), place.height());
@@ -206,7 +179,7 @@ void frmMedia::showAudio(const QString &path)
     const QSize screen = screenSize();
     lblWave->move((screen.width() - lblWave->width()) / 2, (screen.height() - lblWave->height()) / 2);
     player->setDisplaySize(0);
-    player->setShowTiming(options().TimingInfo != 0);
+    player->setShowTiming(m_options.TimingInfo);
     const QRectF dock = playerplacement::audioTwips(player->geometryTwips().height(), screenTwips());
     player->setGeometryTwips(dock.x(), dock.y(), dock.width(), dock.height());
     showViewer();
@@ -230,22 +203,19 @@ void frmMedia::showFlash(const QString &path)
 
 void frmMedia::clipEnded()
 {
-    AppState &state = appState();
-    if (state.PlaybackPaused)
+    if (m_state.PlaybackPaused)
         return;
-    if (state.SlideShowRunning) {
+    if (m_state.SlideShowRunning) {
         startSlideTimer();
-        if (s_tickHandler)
-            s_tickHandler(); // the next file opens at once
+        emit slideTick(); // the next file opens at once
         return;
     }
-    int16_t code = 27, shift = 0;
-    Form_KeyDown(code, shift);
+    close();
 }
 
 void frmMedia::startSlideTimer()
 {
-    tmrSlideshow->setInterval(options().slideIntervalMs());
+    tmrSlideshow->setInterval(m_options.slideIntervalMs());
     tmrSlideshow->start();
 }
 
@@ -258,8 +228,8 @@ void frmMedia::centrePicture()
 void frmMedia::scaleIt()
 {
     const QImage &current = picMedia->picture();
-    const QSize target = ScaleRule::scaledSize(current.size(), screenSize(), options().ScaleBig,
-                                               options().ScaleSmall);
+    const QSize target = ScaleRule::scaledSize(current.size(), screenSize(), m_options.ScaleBig,
+                                               m_options.ScaleSmall);
     if (current.isNull() || target == current.size())
         return;
     picSpare = ScaleRule::resample(current, target);
@@ -269,20 +239,20 @@ void frmMedia::scaleIt()
 
 bool frmMedia::showPicture(const QString &path)
 {
-    picMedia->setBackColor(options().BgColour);
+    picMedia->setBackColor(Surface::toBgr(m_options.BgColour.rgb()));
     picMedia->show();
     lblWave->hide();
     lstMedia->hide();
     hidePlayers();
 
     const QSize screen = screenSize();
-    const int16_t big = options().ScaleBig, small = options().ScaleSmall;
+    const bool big = m_options.ScaleBig, small = m_options.ScaleSmall;
     // Decoding straight to the size scaleIt would give saves a full-size
     // decode of large photos.
     QApplication::setOverrideCursor(Qt::WaitCursor);   // a huge picture takes seconds
     const LoadedPicture loaded = PictureLoader::loadFitted(
         path, [screen, big, small](const QSize &s) { return ScaleRule::scaledSize(s, screen, big, small); },
-        QColor(Surface::fromBgr(options().BgColour)));
+        m_options.BgColour);
     QApplication::restoreOverrideCursor();
     if (loaded.ok()) {
         picMedia->setPicture(loaded.image);
@@ -290,7 +260,7 @@ bool frmMedia::showPicture(const QString &path)
     }
     centrePicture();
 
-    if (appState().SlideShowRunning)
+    if (m_state.SlideShowRunning)
         startSlideTimer();
     showViewer();
     return loaded.ok();
@@ -304,12 +274,12 @@ bool frmMedia::showText(const QString &path)
     hidePlayers();
 
     QFont font = lstMedia->font();
-    if (!options().TextFontName.isEmpty())
-        font.setFamily(options().TextFontName);
-    if (options().TextFontSize > 0)
-        font.setPointSize(options().TextFontSize);
-    font.setBold(options().TextFontBold);
-    font.setItalic(options().TextFontItalic);
+    if (!m_options.TextFontName.isEmpty())
+        font.setFamily(m_options.TextFontName);
+    if (m_options.TextFontSize > 0)
+        font.setPointSize(m_options.TextFontSize);
+    font.setBold(m_options.TextFontBold);
+    font.setItalic(m_options.TextFontItalic);
     lstMedia->setFont(font);
 
     tmrSlideshow->stop();
@@ -333,20 +303,18 @@ void frmMedia::showViewer()
     update();
 }
 
-void frmMedia::Form_KeyDown(int16_t &KeyCode, int16_t &Shift)
+void frmMedia::Form_KeyDown(int16_t KeyCode, int16_t Shift)
 {
     if (KeyCode == 27) {
         close();
         return;
     }
-    if (s_keyHandler)
-        s_keyHandler(KeyCode, Shift);
+    emit keyDown(KeyCode, Shift);
 }
 
 void frmMedia::popup(const QPoint &globalPos)
 {
-    if (s_popupHook)
-        s_popupHook(globalPos);
+    emit popupRequested(globalPos);
 }
 
 void frmMedia::paintEvent(QPaintEvent *)
@@ -364,8 +332,8 @@ void frmMedia::mousePressEvent(QMouseEvent *event)
 
 void frmMedia::closeEvent(QCloseEvent *event)
 {
-    appState().PlaybackPaused = false;
-    appState().SlideShowRunning = false;
+    m_state.PlaybackPaused = false;
+    m_state.SlideShowRunning = false;
     tmrSlideshow->stop();
     event->accept();
 }
@@ -392,8 +360,7 @@ bool frmMedia::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
     if (event->type() == QEvent::MouseButtonDblClick && watched == lstMedia->viewport()) {
-        int16_t code = 27, shift = 0;
-        Form_KeyDown(code, shift);
+        close();
         return true;
     }
     return QWidget::eventFilter(watched, event);

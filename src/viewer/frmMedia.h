@@ -3,8 +3,8 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 
+struct AppState;
 class FlashPlayerWidget;
 class MediaPlayerWidget;
 class PictureBox;
@@ -12,18 +12,18 @@ class QLabel;
 class QListView;
 class QStringListModel;
 class QTimer;
+struct OptionSet;
 
 // The viewer window: covers the primary screen, magenta-to-black background,
 // the picture area picMedia, the work area picSpare, the text list lstMedia,
-// the "Now playing" label lblWave and the slide show timer. Created on first
-// use and destroyed when it closes.
+// the "Now playing" label lblWave and the slide show timer. Destroyed when it
+// closes. It reads the options and the slide show flags it is given; what the
+// keys, the pop-up menu and the slide timer do is up to whoever connects to
+// its signals.
 class frmMedia : public QWidget {
     Q_OBJECT
 public:
-    // The viewer window; created when create is true and none exists.
-    static frmMedia *viewer(bool create = true);
-
-    explicit frmMedia(QWidget *parent = nullptr);
+    frmMedia(const OptionSet &options, AppState &state, QWidget *parent = nullptr);
     ~frmMedia() override;
 
     // Controls.
@@ -76,16 +76,16 @@ public:
 
     // Every key pressed while the viewer is the active window arrives here,
     // whichever control has the focus. Escape closes the viewer; every other
-    // key goes to the installed key handler.
-    void Form_KeyDown(int16_t &KeyCode, int16_t &Shift);
+    // key is passed on as keyDown.
+    void Form_KeyDown(int16_t KeyCode, int16_t Shift);
 
-    // Hooks the main window installs once; they outlive the window.
-    using KeyHandler = std::function<void(int16_t &KeyCode, int16_t &Shift)>;
-    using PopupHook = std::function<void(const QPoint &globalPos)>;
-    using TickHandler = std::function<void()>;
-    static void setKeyHandler(KeyHandler handler);
-    static void setPopupHook(PopupHook hook);
-    static void setSlideTickHandler(TickHandler handler);
+signals:
+    // A key other than Escape, as a virtual-key code and shift mask.
+    void keyDown(int16_t keyCode, int16_t shift);
+    // The right button was pressed there: time for the Effects menu.
+    void popupRequested(const QPoint &globalPos);
+    // The slide show moves on: the timer fired, or a clip ended during a show.
+    void slideTick();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -102,5 +102,8 @@ private:
     void showViewer();
     void popup(const QPoint &globalPos);
 
+    const OptionSet &m_options;
+    AppState &m_state;
     bool m_dragging = false;
+    QPoint m_dragOffset;   // where the picture was grabbed
 };

@@ -1,6 +1,5 @@
 #include "PageBrowser.h"
 
-#include "AppState.h"
 #include "ProgramFolder.h"
 #include "frmBrowser.h"
 
@@ -16,11 +15,11 @@ QPointer<frmBrowser> &openBrowser()
 
 frmBrowser *pageBrowserWindow() { return openBrowser().data(); }
 
-frmBrowser *showPageBrowser()
+frmBrowser *showPageBrowser(const QString &target)
 {
     QPointer<frmBrowser> &window = openBrowser();
     if (!window)
-        window = new frmBrowser(appState().BrowseTarget);
+        window = new frmBrowser(target);
     if (window->isMinimized())
         window->showNormal();
     else
@@ -32,6 +31,5 @@ frmBrowser *showPageBrowser()
 
 frmBrowser *showHelpPage()
 {
-    appState().BrowseTarget = helpPagePath();
-    return showPageBrowser();
+    return showPageBrowser(helpPagePath());
 }

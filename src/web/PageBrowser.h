@@ -2,13 +2,15 @@
 
 class frmBrowser;
 
-// Shows the page browser. At most one is open: it reads appState().BrowseTarget
-// only when it is created; while it is open a further call brings it to the
-// front and leaves its page as it is. Returns the window.
-frmBrowser *showPageBrowser();
+class QString;
 
-// The "&Help" item: points BrowseTarget at the help page (beside the
-// executable or in the installed share folder) and shows the page browser.
+// Shows the page browser. At most one is open: target (a file path or a web
+// address) is opened only when the window is created; while it is open a
+// further call brings it to the front and leaves its page as it is.
+frmBrowser *showPageBrowser(const QString &target);
+
+// The "&Help" item: shows the help page (beside the executable or in the
+// installed share folder) in the page browser.
 frmBrowser *showHelpPage();
 
 // The open page browser, or null.

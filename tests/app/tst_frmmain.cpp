@@ -40,7 +40,6 @@ class TestFrmMain : public QObject {
 
     std::unique_ptr<frmMain> start()
     {
-        options() = OptionSet();
         auto w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(ini));
         w->Form_Load();
         w->show();
@@ -76,7 +75,7 @@ private slots:
         // WMF is not ticked by default, PNG matches no box.
         QCOMPARE(listed(*w), QStringList({"A.JPG", "b.jpg", "notes.txt", "song.mp3"}));
         QCOMPARE(w->lblFileCount->text(), QString(" 4 files in list"));
-        QCOMPARE(appState().FileCount, 4);
+        QCOMPARE(w->state().FileCount, 4);
         QCOMPARE(w->lstPics.pattern(),
                  QString("*.AVI;*.GIF;*.JPG;*.JPEG;*.MP3;*.MPG;*.MPEG;*.BMP;*.WAV;*.MID;*.MIDI;"
                          "*.TXT;*.HTM;*.HTML;*.ASF;*.AU;*.ICO;*.SWF"));
@@ -123,8 +122,8 @@ private slots:
         QHeaderView *h = w->grdPics->horizontalHeader();
         const int x = h->sectionSize(0) + h->sectionSize(1) / 2;
         QTest::mousePress(h->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
-        QCOMPARE(options().SortCol, QString("1"));
-        QCOMPARE(options().SortDir, QString("1"));
+        QCOMPARE(w->options().SortCol, 1);
+        QCOMPARE(w->options().SortDir, 1);
         QStringList sizes;
         for (const auto &r : m->rows())
             sizes << r.size;

@@ -75,7 +75,6 @@ class TestMenus : public QObject {
 
     std::unique_ptr<frmMain> start()
     {
-        options() = OptionSet();
         auto m = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
         m->Form_Load();
         m->show();
@@ -141,7 +140,7 @@ private slots:
         // Every kind of window open at once.
         w->selectEntry(1);
         w->ShowMedia();
-        QVERIFY(frmMedia::viewer(false));
+        QVERIFY(w->viewer(false));
         item(w->mnuFile, "&Build HTML Page")->trigger();
         QVERIFY(openWindow<frmHTML>());
         item(w->mnuHelp, "&About")->trigger();
@@ -151,11 +150,11 @@ private slots:
         w->picCD->click();
         QTRY_VERIFY(openWindow<frmCD>());
         // An option changed in this run must reach the store.
-        options().EdgeTuning = 77;
+        w->options().EdgeTuning = 77;
         w->mnuDetail_Click();
 
         item(w->mnuFile, "E&xit")->trigger();
-        QTRY_VERIFY(!frmMedia::viewer(false));
+        QTRY_VERIFY(!w->viewer(false));
         QTRY_VERIFY(!openWindow<frmHTML>());
         QTRY_VERIFY(!openWindow<frmAbout>());
         QTRY_VERIFY(!openWindow<frmBrowser>());
@@ -164,7 +163,7 @@ private slots:
         w.reset();
 
         w = start();
-        QCOMPARE(options().EdgeTuning, int16_t(77));
+        QCOMPARE(w->options().EdgeTuning, 77);
         QVERIFY(w->mnuDetailAction->isChecked());
         QCOMPARE(w->currentFolder(), dir.filePath("media"));
     }

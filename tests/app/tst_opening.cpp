@@ -43,9 +43,9 @@ struct MessageCatcher {
     }
 };
 
-void closeViewer()
+void closeViewer(frmMain *w)
 {
-    if (frmMedia *v = frmMedia::viewer(false))
+    if (frmMedia *v = w->viewer(false))
         v->close();
     QCoreApplication::processEvents();
 }
@@ -74,7 +74,6 @@ private slots:
         writeFile(dir.filePath("server.log"), "log line\n");
         writeFile(dir.filePath("broken.jpg"), QByteArray("\xff\xd8\xff\xe0garbage", 12));
         writeFile(dir.filePath("song.mp3"), "not really");
-        options() = OptionSet();
         w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
         w->Form_Load();
         w->show();
@@ -87,46 +86,46 @@ private slots:
     {
         w->lvPics->selectionModel()->clearSelection();
         w->ShowMedia();
-        QVERIFY(!frmMedia::viewer(false));
+        QVERIFY(!w->viewer(false));
     }
 
     void pictureOpensInTheViewer()
     {
         selectByName("green.bmp");
         w->ShowMedia();
-        frmMedia *v = frmMedia::viewer(false);
+        frmMedia *v = w->viewer(false);
         QVERIFY(v && v->isVisible());
         QCOMPARE(v->picMedia->picture().size(), QSize(64, 32));
         QVERIFY(v->picMedia->isVisible());
         QVERIFY(!v->lstMedia->isVisible());
-        closeViewer();
-        QVERIFY(!frmMedia::viewer(false));
+        closeViewer(w.get());
+        QVERIFY(!w->viewer(false));
     }
 
     void textOpensAsLines()
     {
         selectByName("notes.txt");
         w->ShowMedia();
-        frmMedia *v = frmMedia::viewer(false);
+        frmMedia *v = w->viewer(false);
         QVERIFY(v && v->lstMedia->isVisible());
         QCOMPARE(v->lstMediaModel->stringList(),
                  QStringList({dir.filePath("notes.txt"), "", "first line", "second line"}));
         // Another text file while the viewer is open replaces the lines.
         selectByName("server.log");
-        options().UnknownAsText = 1;
+        w->options().UnknownAsText = true;
         w->ShowMedia();
         QCOMPARE(v->lstMediaModel->stringList().first(), dir.filePath("server.log"));
         QCOMPARE(v->lstMediaModel->stringList().size(), 3);
-        closeViewer();
+        closeViewer(w.get());
     }
 
     void unknownKindFollowsTheOption()
     {
         selectByName("server.log");
-        options().UnknownAsText = 0;
+        w->options().UnknownAsText = false;
         w->ShowMedia();
-        QVERIFY(!frmMedia::viewer(false));
-        options().UnknownAsText = 1;
+        QVERIFY(!w->viewer(false));
+        w->options().UnknownAsText = true;
     }
 
     void missingFileGivesTheDiskError()
@@ -140,7 +139,7 @@ private slots:
         w->ShowMedia();
         QCOMPARE(catcher.title, QString("Disk error"));
         QCOMPARE(catcher.text, QString("Unable to read file from disk"));
-        QVERIFY(!frmMedia::viewer(false));
+        QVERIFY(!w->viewer(false));
         w->mnuRefresh_Click();
     }
 
@@ -148,13 +147,13 @@ private slots:
     {
         selectByName("green.jpg");
         w->ShowMedia();
-        frmMedia *v = frmMedia::viewer(false);
+        frmMedia *v = w->viewer(false);
         QVERIFY(v);
         const QSize before = v->picMedia->picture().size();
         selectByName("broken.jpg");
         w->ShowMedia();
         QCOMPARE(v->picMedia->picture().size(), before);
-        closeViewer();
+        closeViewer(w.get());
     }
 
     void thumbnailViewLeavesOutDamagedPictures()
@@ -162,7 +161,7 @@ private slots:
         w->mnuThumbs_Click();
         QTRY_COMPARE_WITH_TIMEOUT(w->listModel()->rowCount(), 5, 10000);
         // Six files listed; the damaged JPEG gets no item but still counts.
-        QCOMPARE(appState().FileCount, 6);
+        QCOMPARE(w->state().FileCount, 6);
         QCOMPARE(w->lblFileCount->text(), QString(" 6 files in list"));
         QVERIFY(!w->listModel()->names().contains("broken.jpg"));
         QCOMPARE(w->entryCount(), 5); // stepping stays inside what the view holds
@@ -187,13 +186,13 @@ private slots:
             w->cmdRandom_Click();
             QCOMPARE(w->currentEntry(), 1);
         }
-        QVERIFY(frmMedia::viewer(false));
-        closeViewer();
+        QVERIFY(w->viewer(false));
+        closeViewer(w.get());
     }
 
     void cleanupTestCase()
     {
-        closeViewer();
+        closeViewer(w.get());
         w.reset();
     }
 };

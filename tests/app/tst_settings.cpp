@@ -91,28 +91,29 @@ private slots:
     {
         QFile::remove(ini());
         SettingsStore store(ini());
-        WindowSettings w;
-        OptionSet o;
-        readAllSettings(store, context(), w, o);
+        StoredSettings s;
+        readAllSettings(store, context(), s);
+        const WindowSettings &w = s.window;
+        const OptionSet &o = s.options;
         QCOMPARE(w.MainWidth, 6795.0f);
         QCOMPARE(w.MainHeight, 5595.0f);
         QCOMPARE(w.MainLeft, float((1024 * 15 - 6795) / 2.0));
         QCOMPARE(w.MainTop, float((768 * 15 - 5595) / 2.0));
         QCOMPARE(w.Filter, QString("011111111111111"));
         QCOMPARE(w.Path, QString("/start"));
-        QCOMPARE(o.ViewMode, QString("0"));
-        QCOMPARE(o.ThumbSize, QString("100"));
-        QCOMPARE(o.SlideDelay, QString("5"));
-        QCOMPARE(o.TimingInfo, int16_t(1));
-        QCOMPARE(o.BgColour, 16777215);
-        QCOMPARE(o.UnknownAsText, int16_t(1));
+        QCOMPARE(o.ViewMode, 0);
+        QCOMPARE(o.ThumbSize, 100);
+        QCOMPARE(o.SlideDelay, 5.0);
+        QCOMPARE(o.TimingInfo, true);
+        QCOMPARE(o.BgColour, QColor(Qt::white));
+        QCOMPARE(o.UnknownAsText, true);
         QCOMPARE(o.CDPlaybackDrive, QString("D:"));
         QCOMPARE(o.TextFontName, QString("DejaVu Sans"));
-        QCOMPARE(o.TextFontSize, int16_t(9));
+        QCOMPARE(o.TextFontSize, 9);
         QCOMPARE(w.DetailedCol[0], 3000);
         QCOMPARE(w.DetailedCol[3], 4000);
-        QCOMPARE(o.EdgeTuning, int16_t(40));
-        QCOMPARE(o.SortDir, QString("0"));
+        QCOMPARE(o.EdgeTuning, 40);
+        QCOMPARE(o.SortDir, 0);
     }
 
     void damagedKeysTakeTheirDefaults()
@@ -121,29 +122,33 @@ private slots:
         // edge threshold, and must not disturb the keys around it.
         writeIni("[Settings]\nThumbSize=abc\nSlideDelay=\nEdgeTuning=x40\nTextFontSize=8.5\n"
                  "TextFontBold=-1\nWindowState=99999\nBgColour=12345\nMainWidth=wide\n"
-                 "MainHeight=7000\nView=2\n");
+                 "MainHeight=7000\nView=2\nLoopSlide=2\nScaleBig=2\nCDonTop=1\nTimingInfo=0\n");
         SettingsStore store(ini());
-        WindowSettings w;
-        OptionSet o;
-        readAllSettings(store, context(), w, o);
-        QCOMPARE(o.ThumbSize, QString("100"));
-        QCOMPARE(o.SlideDelay, QString("5"));
-        QCOMPARE(o.EdgeTuning, int16_t(40));
-        QCOMPARE(o.TextFontSize, int16_t(8));
+        StoredSettings s;
+        readAllSettings(store, context(), s);
+        const WindowSettings &w = s.window;
+        const OptionSet &o = s.options;
+        QCOMPARE(o.ThumbSize, 100);
+        QCOMPARE(o.SlideDelay, 5.0);
+        QCOMPARE(o.EdgeTuning, 40);
+        QCOMPARE(o.TextFontSize, 8);
         QCOMPARE(o.TextFontBold, true);
-        QCOMPARE(w.WindowState, int16_t(0));
-        QCOMPARE(o.BgColour, 12345);
+        QCOMPARE(w.WindowState, 0);
+        QCOMPARE(o.BgColour, QColor(0x39, 0x30, 0x00));   // 12345 is 0x003039 as 0x00BBGGRR
+        // Some flags are on for any non-zero value, others only for exactly 1.
+        QVERIFY(!o.LoopSlide && o.ScaleBig && o.CDonTop && !o.TimingInfo);
         QCOMPARE(w.MainWidth, 6795.0f);
         QCOMPARE(w.MainHeight, 7000.0f);
         QCOMPARE(w.MainTop, float((768 * 15 - 7000) / 2.0)); // default follows the restored height
-        QCOMPARE(o.viewModeValue(), 2);
+        QCOMPARE(o.ViewMode, 2);
     }
 
     void roundTripKeepsEveryValueAndForeignKeys()
     {
         writeIni("[Other]\nkeep=me\n[Settings]\nUnknownKey=stays\n");
-        WindowSettings w;
-        OptionSet o;
+        StoredSettings s;
+        WindowSettings &w = s.window;
+        OptionSet &o = s.options;
         w.MainLeft = 150.5f;
         w.MainTop = -30;
         w.MainWidth = 9000;
@@ -153,30 +158,33 @@ private slots:
         w.Path = "/tmp/a folder, with \"quotes\" & more";
         w.CustomFilter = "*.PNG;*.TIF,*.x";
         w.DetailedCol = {1234, 2345, 3456, 4567};
-        o.ViewMode = "1";
-        o.ThumbSize = "64";
-        o.SlideDelay = "2.5";
-        o.ScaleBig = 1;
+        o.ViewMode = 1;
+        o.ThumbSize = 64;
+        o.SlideDelay = 2.5;
+        o.ScaleBig = true;
+        o.TimingInfo = false;
+        o.UnknownAsText = false;
         o.VideoSize = 6;
-        o.BgColour = 0x00C08040;
+        o.BgColour = QColor(0x40, 0x80, 0xC0);
         o.CDPlaybackDrive = "/media/cdrom [AUDIO]";
         o.TextFontName = "Liberation Mono";
         o.TextFontSize = 14;
         o.TextFontItalic = true;
-        o.SortCol = "2";
-        o.SortDir = "1";
+        o.SortCol = 2;
+        o.SortDir = 1;
         o.EdgeTuning = 150;
-        o.LoopSlide = 1;
-        o.CDonTop = 1;
+        o.LoopSlide = true;
+        o.CDonTop = true;
         {
             SettingsStore store(ini());
-            writeAllSettings(store, w, o);
+            writeAllSettings(store, s);
             QVERIFY(store.sync());
         }
         SettingsStore store(ini());
-        WindowSettings w2;
-        OptionSet o2;
-        readAllSettings(store, context(), w2, o2);
+        StoredSettings s2;
+        readAllSettings(store, context(), s2);
+        const WindowSettings &w2 = s2.window;
+        const OptionSet &o2 = s2.options;
         QCOMPARE(w2.MainLeft, w.MainLeft);
         QCOMPARE(w2.MainTop, w.MainTop);
         QCOMPARE(w2.MainWidth, w.MainWidth);
@@ -189,6 +197,9 @@ private slots:
         QCOMPARE(o2.ThumbSize, o.ThumbSize);
         QCOMPARE(o2.SlideDelay, o.SlideDelay);
         QCOMPARE(o2.ScaleBig, o.ScaleBig);
+        QCOMPARE(o2.TimingInfo, o.TimingInfo);
+        QCOMPARE(o2.UnknownAsText, o.UnknownAsText);
+        QCOMPARE(o2.LoopSlide, o.LoopSlide);
         QCOMPARE(o2.VideoSize, o.VideoSize);
         QCOMPARE(o2.BgColour, o.BgColour);
         QCOMPARE(o2.CDPlaybackDrive, o.CDPlaybackDrive);
@@ -203,6 +214,10 @@ private slots:
         QSettings raw(ini(), QSettings::IniFormat);
         QCOMPARE(raw.value("Other/keep").toString(), QString("me"));
         QCOMPARE(raw.value("Settings/TextFontItalic").toString(), QString("True"));
+        // The stored texts keep their forms: colours as 0x00BBGGRR, flags as numbers.
+        QCOMPARE(raw.value("Settings/BgColour").toString(), QString::number(0x00C08040));
+        QCOMPARE(raw.value("Settings/LoopSlide").toString(), QString("1"));
+        QCOMPARE(raw.value("Settings/SlideDelay").toString(), QString("2.5"));
     }
 
     void unreadableStoreOpensWithDefaultsAndIsKept()
@@ -216,11 +231,10 @@ private slots:
         SettingsStore probe(ini());
         if (!probe.damaged())
             QSKIP("this Qt reads the damaged file; nothing to set aside");
-        WindowSettings w;
-        OptionSet o;
-        readAllSettings(probe, context(), w, o);
-        QCOMPARE(o.ThumbSize, QString("100"));
-        writeAllSettings(probe, w, o);
+        StoredSettings s;
+        readAllSettings(probe, context(), s);
+        QCOMPARE(s.options.ThumbSize, 100);
+        writeAllSettings(probe, s);
         QVERIFY(probe.sync());
         const QStringList aside = QDir(dir.path()).entryList({"Glintwave.ini.damaged-*"});
         QCOMPARE(aside.size(), 1);

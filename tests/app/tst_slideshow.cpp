@@ -32,7 +32,6 @@ bool makeClip(const QString &path, double seconds)
                                      QString::number(seconds), "sine", "440"}) == 0;
 }
 
-frmMedia *viewer() { return frmMedia::viewer(false); }
 } // namespace
 
 class TestSlideShow : public QObject {
@@ -40,6 +39,7 @@ class TestSlideShow : public QObject {
     QTemporaryDir dir;
     std::unique_ptr<frmMain> w;
 
+    frmMedia *viewer() { return w->viewer(false); }
     void closeViewer()
     {
         if (viewer())
@@ -60,31 +60,30 @@ private slots:
         for (int i = 1; i <= 5; ++i)
             QVERIFY(plain(20 + i, 10 + i, QColor(i * 40, 0, 0)).save(dir.filePath(QString("p%1.bmp").arg(i))));
         QVERIFY(makeClip(dir.filePath("p3b.wav"), 0.6));   // sorts between p3 and p4
-        options() = OptionSet();
         w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
         w->Form_Load();
         w->show();
         w->goToFolder(dir.path());
-        options().SlideDelay = "0.5";
+        w->options().SlideDelay = 0.5;
     }
 
     void slideShowEndsAfterTheLastWithoutLooping()
     {
         onlyPictures(true);
         QCOMPARE(w->entryCount(), 5);
-        options().LoopSlide = 0;
+        w->options().LoopSlide = false;
         w->cmdSlideshow_MouseDown(1);
-        QVERIFY(appState().SlideShowRunning);
+        QVERIFY(w->state().SlideShowRunning);
         QCOMPARE(w->currentEntry(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(w->currentEntry(), 5, 5000);
         QCOMPARE(viewer()->picMedia->picture().size(), QSize(25, 15));
         QTRY_VERIFY_WITH_TIMEOUT(!viewer(), 3000);
-        QVERIFY(!appState().SlideShowRunning);
+        QVERIFY(!w->state().SlideShowRunning);
     }
 
     void loopingStartsAgainAtTheFirst()
     {
-        options().LoopSlide = 1;
+        w->options().LoopSlide = true;
         w->selectEntry(4);
         w->cmdSlideshow_MouseDown(2); // right button: from the current entry
         QCOMPARE(w->currentEntry(), 4);
@@ -92,8 +91,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w->currentEntry(), 1, 3000);
         QVERIFY(viewer() && viewer()->isVisible());
         closeViewer();
-        QVERIFY(!appState().SlideShowRunning);
-        options().LoopSlide = 0;
+        QVERIFY(!w->state().SlideShowRunning);
+        w->options().LoopSlide = false;
     }
 
     void audioInASlideShowContinuesWhenItEnds()
@@ -118,7 +117,7 @@ private slots:
         QVERIFY(viewer()->mdpMedia->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(viewer()->mdpMedia->isPlaying(), 5000);
         QTest::keyClick(viewer(), Qt::Key_P);
-        QVERIFY(appState().PlaybackPaused);
+        QVERIFY(w->state().PlaybackPaused);
         QTest::qWait(1500); // longer than the clip
         QCOMPARE(w->currentEntry(), 4);
         // Stepping: forward 1 second, back with Ctrl 10 seconds stops at 0.
@@ -127,7 +126,7 @@ private slots:
         QTest::keyClick(viewer(), Qt::Key_Comma, Qt::ControlModifier);
         QTRY_COMPARE(viewer()->mdpMedia->currentPosition(), 0.0);
         closeViewer();
-        QVERIFY(!appState().PlaybackPaused);
+        QVERIFY(!w->state().PlaybackPaused);
     }
 
     void clipOutsideASlideShowClosesTheViewer()
@@ -144,12 +143,12 @@ private slots:
         QCOMPARE(QProcess::execute("ffmpeg", {"-loglevel", "error", "-f", "lavfi", "-i",
                                               "testsrc=duration=3:size=160x120:rate=10", "-y", avi}),
                  0);
-        options().TimingInfo = 1;
+        w->options().TimingInfo = true;
         for (int size : {0, 4}) {
-            options().VideoSize = int16_t(size);
-            appState().CommandLine = avi;
+            w->options().VideoSize = int16_t(size);
+            w->state().CommandLine = avi;
             w->ShowMedia();
-            appState().CommandLine.clear();
+            w->state().CommandLine.clear();
             MediaPlayerWidget *player = viewer()->mdpMedia;
             QVERIFY(player && player->isVisible());
             const QSize screen = viewer()->screenSize();
@@ -165,7 +164,7 @@ private slots:
             }
             closeViewer();
         }
-        options().VideoSize = 0;
+        w->options().VideoSize = 0;
     }
 
     void dragKeepsTheGrabbedPointUnderThePointer()
@@ -175,8 +174,6 @@ private slots:
         PictureBox *pic = viewer()->picMedia;
         const QPoint start = pic->pos();
         QTest::mousePress(pic, Qt::LeftButton, {}, QPoint(5, 4));
-        QCOMPARE(appState().DragOffsetX, 5);
-        QCOMPARE(appState().DragOffsetY, 4);
         QMouseEvent move(QEvent::MouseMove, QPointF(25, 19), pic->mapToGlobal(QPointF(25, 19)),
                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(pic, &move);

@@ -49,9 +49,9 @@ class TestViewerKeys : public QObject {
     {
         w->selectEntry(entry);
         w->ShowMedia();
-        return frmMedia::viewer(false);
+        return w->viewer(false);
     }
-    QImage shown() { return frmMedia::viewer(false)->picMedia->picture(); }
+    QImage shown() { return w->viewer(false)->picMedia->picture(); }
     void settle()
     {
         QTest::qWait(20);
@@ -64,7 +64,6 @@ private slots:
         QVERIFY(gradient(40, 30).save(dir.filePath("a.bmp")));
         QVERIFY(gradient(50, 20).save(dir.filePath("b.bmp")));
         QVERIFY(gradient(60, 10).save(dir.filePath("c.bmp")));
-        options() = OptionSet();
         w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
         w->Form_Load();
         w->show();
@@ -110,7 +109,7 @@ private slots:
         QAction *close = findLeaf(w->mnuEffects, {"&File", "Close"});
         QVERIFY(close);
         close->trigger();
-        QTRY_VERIFY(!frmMedia::viewer(false));
+        QTRY_VERIFY(!w->viewer(false));
     }
 
     void spaceAndBackspaceStepWithoutWrapping()
@@ -129,7 +128,7 @@ private slots:
         settle();
         QCOMPARE(w->currentEntry(), 1);
         QTest::keyClick(v, Qt::Key_Escape);
-        QTRY_VERIFY(!frmMedia::viewer(false));
+        QTRY_VERIFY(!w->viewer(false));
     }
 
     void saveWritesTheNextFreeNumber()
@@ -144,7 +143,7 @@ private slots:
         QImage saved(dir.filePath("gw001.bmp"));
         QCOMPARE(saved.size(), QSize(40, 30));
         QTest::keyClick(v, Qt::Key_Escape);
-        QTRY_VERIFY(!frmMedia::viewer(false));
+        QTRY_VERIFY(!w->viewer(false));
     }
 
     void cleanupTestCase() { w.reset(); }

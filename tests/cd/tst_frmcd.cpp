@@ -69,7 +69,7 @@ private slots:
     void openDiscImageAndOnTop();
 
 private:
-    frmCD *openPlayer();
+    frmCD *openPlayer(bool onTop = false);
     QString mode();
     // The test's stand-in for a second of play.
     void play(long sectors) { QVERIFY(m_outs.latest); m_outs.latest->pull(sectors); }
@@ -109,10 +109,10 @@ void TestFrmCD::cleanup()
     QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(" | ")));
 }
 
-frmCD *TestFrmCD::openPlayer()
+frmCD *TestFrmCD::openPlayer(bool onTop)
 {
     m_window.reset();   // its unload closes the alias the new one opens
-    m_window = std::make_unique<frmCD>(nullptr, m_mci.get());
+    m_window = std::make_unique<frmCD>(nullptr, m_mci.get(), onTop);
     m_window->tmrCD->stop();   // ticks come from the test
     return m_window.get();
 }
@@ -377,9 +377,7 @@ void TestFrmCD::closingClosesTheDevice()
 
 void TestFrmCD::openDiscImageAndOnTop()
 {
-    options().CDonTop = 1;
-    frmCD *w = openPlayer();
-    options().CDonTop = 0;
+    frmCD *w = openPlayer(true);
     QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
     w->tmrCD_Timer();
     QCOMPARE(w->cboTracks->count(), 3);

@@ -1,11 +1,11 @@
 // The key table, the picture commands on the view (zoom, fit, stretch,
 // alignment, panning), the key handler with its hooks, the pop-up menu and
 // the key event boundary.
-#include "AppState.h"
 #include "EffectsMenu.h"
 #include "KeyCommand.h"
 #include "KeyDispatcher.h"
 #include "PictureCommands.h"
+#include "PictureOutput.h"
 #include "VirtualKey.h"
 #include "ZoomView.h"
 
@@ -222,7 +222,7 @@ void TestEffectsCommands::dispatcherNextPreviousDoNotWrap()
     d.hooks().currentEntry = [&] { return current; };
     d.hooks().selectEntry = [&](int n) { current = n; };
     d.hooks().showMedia = [&] { shown << current; };
-    appState().FileCount = 4;
+    d.hooks().entryCount = [] { return 4; };
     press(d, 32);
     press(d, 32); // at the last: nothing
     press(d, 8);
@@ -248,14 +248,15 @@ void TestEffectsCommands::dispatcherPlayerKeys()
     d.hooks().playerPlay = [&] { calls << "play"; };
     d.hooks().playerPosition = [&] { return position; };
     d.hooks().setPlayerPosition = [&](double p) { position = p; };
-    appState().PlaybackPaused = false;
+    bool paused = false;
+    d.hooks().togglePaused = [&] { return paused = !paused; };
     press(d, 80);
     QVERIFY(calls.isEmpty()); // hidden player: P does nothing
     visible = true;
     press(d, 80);
     press(d, 80);
     QCOMPARE(calls, (QStringList{"pause", "play"}));
-    QVERIFY(!appState().PlaybackPaused);
+    QVERIFY(!paused);
     press(d, 188, 2); // Ctrl+comma at 4: not below 0
     QCOMPARE(position, 0.0);
     press(d, 190, 4);
@@ -271,6 +272,7 @@ void TestEffectsCommands::dispatcherCopyOnlyWithCtrl()
     PictureView v = viewOf(5, 4);
     v.image.setPixel(1, 1, qRgb(1, 2, 3));
     d.setView(v);
+    d.hooks().copyPicture = [](const QImage &picture) { copyToClipboard(picture); };
     QGuiApplication::clipboard()->clear();
     press(d, 67, 3);
     press(d, 67, 0);

@@ -205,21 +205,21 @@ void TestEffectsOutput::printWithoutPrinter()
     d.setView(v);
     QStringList messages;
     d.hooks().showMessage = [&](const QString &m) { messages << m; };
-    d.hooks().makePrinter = [](QString *why) {
+    d.hooks().preparePrint = [](const QImage &, int16_t, QString *why) -> OutputJob {
         *why = "no printer here";
-        return std::unique_ptr<QPrinter>();
+        return {};
     };
     d.Form_KeyDown(81, 0);
     QVERIFY(!d.busy());
     QCOMPARE(messages, QStringList{"no printer here"});
-    // The system's default printer when none is installed: a clear message.
-    if (!QPrinterInfo::defaultPrinter().isNull())
-        QSKIP("this machine has a printer");
-    d.hooks().makePrinter = nullptr;
+    // A print that fails on the worker reports what went wrong.
+    d.hooks().preparePrint = [](const QImage &, int16_t, QString *) -> OutputJob {
+        return [] { return QStringLiteral("jammed"); };
+    };
+    d.setSynchronous(true);
     d.Form_KeyDown(81, 1);
     QVERIFY(!d.busy());
-    QCOMPARE(messages.size(), 2);
-    QVERIFY(messages.last().contains("no printer"));
+    QCOMPARE(messages.last(), QString("jammed"));
 }
 
 void TestEffectsOutput::wallpaperPlans()

@@ -24,20 +24,15 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    OptionSet &o = options();
-    o.ThumbSize = "100";
-    o.SlideDelay = "5";
-    o.TimingInfo = 1;
-    o.UnknownAsText = 1;
-    o.ScaleBig = 1;
-    o.VideoSize = 0;
-    o.BgColour = 0x00C08040;
+    OptionSet o;
+    o.ScaleBig = true;
+    o.BgColour = QColor(0x40, 0x80, 0xC0);
     o.EdgeTuning = 40;
     o.TextFontName = "Liberation Serif";
     o.TextFontSize = 12;
     o.CDPlaybackDrive = "/";
 
-    frmOptions setup({"/"});
+    frmOptions setup(o, {"/"});
     frmKeyDoc keys;
     keys.lstKeyDoc->setCurrentRow(0);
     frmAbout about({});

@@ -15,12 +15,19 @@
 #include <QtTest>
 #include "../info/WhenModal.h"
 
+// The run's options, as the main window holds them.
+static OptionSet &options()
+{
+    static OptionSet set;
+    return set;
+}
+
 static void loadFromStore(const QString &ini)
 {
     SettingsStore store(ini);
-    WindowSettings window;
-    options() = OptionSet();
-    readAllSettings(store, SettingsContext(), window, options());
+    StoredSettings stored;
+    readAllSettings(store, SettingsContext(), stored);
+    options() = stored.options;
 }
 
 static QColor swatch(const frmOptions &d) { return d.lblColour->palette().color(QPalette::Window); }
@@ -50,7 +57,7 @@ void TestFrmOptions::roundTripThroughTheStore()
     }
     loadFromStore(ini);
     {
-        frmOptions d({"/"});
+        frmOptions d(options(), {"/"});
         QCOMPARE(d.txtThumbs->text(), QString("120"));
         QCOMPARE(d.txtSlideDelay->text(), QString("5"));
         QCOMPARE(QList<int>({d.vsbRed->value(), d.vsbGreen->value(), d.vsbBlue->value()}),
@@ -63,7 +70,7 @@ void TestFrmOptions::roundTripThroughTheStore()
         QCOMPARE(d.cboCD->count(), 0);   // no optical drive on this machine
         d.OKButton->click();
     }
-    QCOMPARE(options().BgColour, 0x00C08040);   // untouched, it comes back the same
+    QCOMPARE(options().BgColour, QColor(0x40, 0x80, 0xC0));   // untouched, it comes back the same
     QCOMPARE(options().CDPlaybackDrive, QString());   // "D:" matched no entry
 
     bool modal = false;
@@ -78,12 +85,11 @@ void TestFrmOptions::roundTripThroughTheStore()
         d->hsbEdge->setValue(100);
         d->OKButton->click();
     });
-    QCOMPARE(showSetupDialog(nullptr, {"/"}), int(QDialog::Accepted));
+    QCOMPARE(showSetupDialog(nullptr, options(), {"/"}), int(QDialog::Accepted));
     QVERIFY(modal);
     {
         SettingsStore store(ini);
-        WindowSettings window;
-        writeAllSettings(store, window, options());
+        writeAllSettings(store, StoredSettings{WindowSettings(), options()});
         QVERIFY(store.sync());
     }
     SettingsStore back(ini);
@@ -95,7 +101,7 @@ void TestFrmOptions::roundTripThroughTheStore()
     QCOMPARE(stored, QStringList({"12", "2.5", QString::number(0x00C00040), "6", "100", "0", "1", ""}));
 
     loadFromStore(ini);   // the next start shows what was kept
-    frmOptions again({"/"});
+    frmOptions again(options(), {"/"});
     QCOMPARE(again.txtSlideDelay->text(), QString("2.5"));
     QCOMPARE(swatch(again), QColor(64, 0, 192));
     QCOMPARE(again.lblEdge->text(), QString("Edge Tuning:100"));
@@ -104,14 +110,13 @@ void TestFrmOptions::roundTripThroughTheStore()
 void TestFrmOptions::handEditedValuesShowInRange()
 {
     OptionSet &o = options();
-    o.ThumbSize = "0";
-    o.SlideDelay = "0";
+    o.ThumbSize = 0;
+    o.SlideDelay = 0;
     o.VideoSize = 9;
     o.EdgeTuning = 500;
-    o.LoopSlide = 2;   // only 1 loops: shown unticked
-    o.ScaleBig = 2;    // any non-zero scales: shown ticked
+    o.ScaleBig = true;
     o.TextFontSize = 30000;
-    frmOptions d({});
+    frmOptions d(options(), {});
     QCOMPARE(d.cmdFont->font().pointSize(), 96);
     QCOMPARE(d.txtThumbs->text(), QString("8"));
     QCOMPARE(d.txtSlideDelay->text(), QString("0.5"));
@@ -124,14 +129,15 @@ void TestFrmOptions::handEditedValuesShowInRange()
     emit d.txtSlideDelay->editingFinished();
     QCOMPARE(d.txtSlideDelay->text(), QString("0.5"));
     d.OKButton->click();
-    QCOMPARE(o.SlideDelay, QString("0.5"));
-    QVERIFY(o.VideoSize == 0 && o.EdgeTuning == 150 && o.LoopSlide == 0 && o.ScaleBig == 1);
+    QCOMPARE(o.SlideDelay, 0.5);
+    QVERIFY(o.VideoSize == 0 && o.EdgeTuning == 150 && !o.LoopSlide && o.ScaleBig);
 }
 
 void TestFrmOptions::barsEdgeLabelAndSwatch()
 {
     options().EdgeTuning = 1;   // the bar's own start value: no change event
-    frmOptions d({});
+    options().BgColour = QColor(Qt::black);
+    frmOptions d(options(), {});
     QCOMPARE(d.lblEdge->text(), QString("Edge tuning"));
     d.hsbEdge->triggerAction(QAbstractSlider::SliderPageStepAdd);
     QCOMPARE(d.lblEdge->text(), QString("Edge Tuning:6"));
@@ -154,8 +160,8 @@ void TestFrmOptions::barsEdgeLabelAndSwatch()
 
 void TestFrmOptions::keyboard()
 {
-    options().ThumbSize = "100";
-    frmOptions d({});
+    options().ThumbSize = 100;
+    frmOptions d(options(), {});
     d.show();
     d.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&d));
@@ -180,16 +186,16 @@ void TestFrmOptions::keyboard()
     QCOMPARE(d.txtThumbs->text(), QString("12"));
     QTest::keyClick(d.txtThumbs, Qt::Key_Return);   // still reaches the default button
     QCOMPARE(d.result(), int(QDialog::Accepted));
-    QCOMPARE(options().ThumbSize, QString("12"));
+    QCOMPARE(options().ThumbSize, 12);
 }
 
 void TestFrmOptions::fontAppliesAtOnceAndSurvivesCancel()
 {
     OptionSet &o = options();
-    o.ThumbSize = "100";
+    o.ThumbSize = 100;
     o.TextFontName = "DejaVu Sans";
     o.TextFontSize = 10;
-    frmOptions d({});
+    frmOptions d(options(), {});
     QCOMPARE(d.cmdFont->text(), QString("DejaVu Sans"));
 
     whenModal<QFontDialog>([](QFontDialog *f) { f->reject(); });
@@ -212,7 +218,7 @@ void TestFrmOptions::fontAppliesAtOnceAndSurvivesCancel()
     d.txtThumbs->setText("300");
     QTest::keyClick(&d, Qt::Key_Escape);   // Cancel: the font stays, the rest is dropped
     QCOMPARE(d.result(), int(QDialog::Rejected));
-    QCOMPARE(o.ThumbSize, QString("100"));
+    QCOMPARE(o.ThumbSize, 100);
     QCOMPARE(o.TextFontName, QString("Liberation Serif"));
 }
 

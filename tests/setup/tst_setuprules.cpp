@@ -49,24 +49,25 @@ void TestSetupRules::cdSelection()
 void TestSetupRules::boxTexts_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("thumb");
-    QTest::addColumn<QString>("delay");
-    QTest::newRow("pasted letters") << "12ab" << "12" << "12";
-    QTest::newRow("fraction") << "2.5" << "8" << "2.5";
-    QTest::newRow("empty") << "" << "8" << "0.5";
-    QTest::newRow("negative") << "-3" << "8" << "0.5";
-    QTest::newRow("huge") << "99999999" << "1024" << "3600";
-    QTest::newRow("exponent is not read") << "1e3" << "8" << "1";
+    QTest::addColumn<int>("thumb");
+    QTest::addColumn<double>("delay");
+    QTest::newRow("pasted letters") << "12ab" << 12 << 12.0;
+    QTest::newRow("fraction") << "2.5" << 8 << 2.5;
+    QTest::newRow("empty") << "" << 8 << 0.5;
+    QTest::newRow("negative") << "-3" << 8 << 0.5;
+    QTest::newRow("huge") << "99999999" << 1024 << 3600.0;
+    QTest::newRow("exponent is not read") << "1e3" << 8 << 1.0;
 }
 
 void TestSetupRules::boxTexts()
 {
     QFETCH(QString, typed);
-    QFETCH(QString, thumb);
-    QFETCH(QString, delay);
-    // Stored with "." whatever language the desktop uses.
+    QFETCH(int, thumb);
+    QFETCH(double, delay);
+    // Typed with "." whatever language the desktop uses.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const QString t = thumbSizeFromText(typed), d = slideDelayFromText(typed);
+    const int t = thumbSizeFromText(typed);
+    const double d = slideDelayFromText(typed);
     QLocale::setDefault(QLocale::c());
     QCOMPARE(t, thumb);
     QCOMPARE(d, delay);

@@ -31,31 +31,38 @@ private slots:
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
+    OptionSet &options() { return m_options; }
+    AppState &appState() { return m_state; }
+    // A new viewer, or the open one: the window deletes itself when it closes.
+    frmMedia *viewer()
+    {
+        if (!m_viewer)
+            m_viewer = new frmMedia(m_options, m_state);
+        return m_viewer;
+    }
     QTemporaryDir m_dir;
+    OptionSet m_options;
+    AppState m_state;
+    QPointer<frmMedia> m_viewer;
 };
 
 void TestFrmMedia::init()
 {
-    options() = OptionSet();
-    options().BgColour = 0x00102030;
-    options().SlideDelay = "5";
-    appState() = AppState();
-    frmMedia::setKeyHandler({});
-    frmMedia::setPopupHook({});
+    m_options = OptionSet();
+    m_options.BgColour = QColor(0x30, 0x20, 0x10);
+    m_state = AppState();
 }
 
 void TestFrmMedia::cleanup()
 {
-    delete frmMedia::viewer(false);
+    delete m_viewer;
 }
 
 void TestFrmMedia::pictureIsScaledToTheScreenAndCentred()
 {
-    options().ScaleBig = 1;
+    options().ScaleBig = true;
     QVERIFY(halves(3000, 1000).save(path("wide.jpg"), "JPG", 90));
-    frmMedia *v = frmMedia::viewer();
-    QVERIFY(v);
-    QCOMPARE(frmMedia::viewer(), v);   // one window, created once
+    frmMedia *v = viewer();
     QVERIFY(v->showPicture(path("wide.jpg")));
     QVERIFY(v->isVisible());
 
@@ -71,13 +78,13 @@ void TestFrmMedia::pictureIsScaledToTheScreenAndCentred()
     QVERIFY(v->picMedia->isVisible() && !v->lstMedia->isVisible() && !v->lblWave->isVisible());
 
     // Without ScaleBig it keeps its own size, centred off the screen's edges.
-    options().ScaleBig = 0;
+    options().ScaleBig = false;
     QVERIFY(v->showPicture(path("wide.jpg")));
     QCOMPARE(v->picMedia->size(), QSize(3000, 1000));
     QCOMPARE(v->picMedia->x(), (screen.width() - 3000) / 2);
 
     // scaleIt on the shown picture gives the same rule.
-    options().ScaleBig = 1;
+    options().ScaleBig = true;
     v->scaleIt();
     QCOMPARE(v->picMedia->size(), expected);
     QVERIFY(v->picSpare.isNull());
@@ -87,7 +94,7 @@ void TestFrmMedia::pictureThatCannotBeLoadedKeepsWhatWasShown()
 {
     QVERIFY(halves(64, 32).save(path("small.bmp"), "BMP"));
     QVERIFY(writeFile(path("broken.jpg"), "\xFF\xD8garbage"));
-    frmMedia *v = frmMedia::viewer();
+    frmMedia *v = viewer();
 
     QVERIFY(!v->showPicture(path("broken.jpg")));   // fresh window: nothing, centred
     QVERIFY(v->picMedia->picture().isNull());
@@ -104,14 +111,13 @@ void TestFrmMedia::slideTimerRunsOnlyDuringASlideShow()
 {
     QVERIFY(halves(16, 16).save(path("s.bmp"), "BMP"));
     QVERIFY(writeFile(path("t.txt"), "line"));
-    frmMedia *v = frmMedia::viewer();
+    frmMedia *v = viewer();
     QVERIFY(v->showPicture(path("s.bmp")));
     QVERIFY(!v->tmrSlideshow->isActive());
 
     appState().SlideShowRunning = true;
-    options().SlideDelay = "3";
-    int ticks = 0;
-    frmMedia::setSlideTickHandler([&] { ++ticks; });
+    options().SlideDelay = 3;
+    QSignalSpy ticks(v, &frmMedia::slideTick);
     QVERIFY(v->showPicture(path("s.bmp")));
     QVERIFY(v->tmrSlideshow->isActive());
     QCOMPARE(v->tmrSlideshow->interval(), 3000);
@@ -120,11 +126,10 @@ void TestFrmMedia::slideTimerRunsOnlyDuringASlideShow()
     v->showText(path("t.txt"));
     QVERIFY(!v->tmrSlideshow->isActive());
 
-    // The installed handler runs on each tick.
-    options().SlideDelay = "0.05";
+    // Each tick is announced.
+    options().SlideDelay = 0.05;
     QVERIFY(v->showPicture(path("s.bmp")));
-    QTRY_VERIFY(ticks > 0);
-    frmMedia::setSlideTickHandler({});
+    QTRY_VERIFY(ticks.count() > 0);
 }
 
 void TestFrmMedia::textShowsPathEmptyLineThenLinesAndIsReplaced()
@@ -134,7 +139,7 @@ void TestFrmMedia::textShowsPathEmptyLineThenLinesAndIsReplaced()
     options().TextFontName = "DejaVu Sans Mono";
     options().TextFontSize = 14;
     options().TextFontBold = true;
-    frmMedia *v = frmMedia::viewer();
+    frmMedia *v = viewer();
     QVERIFY(v->showText(path("a.txt")));
     QCOMPARE(v->lstMediaModel->stringList(),
              (QStringList{path("a.txt"), "", "first", "second", "", "fourth"}));
@@ -157,7 +162,7 @@ void TestFrmMedia::textShowsPathEmptyLineThenLinesAndIsReplaced()
 void TestFrmMedia::escapeFromAnyControlClosesAndEndsTheSlideShow()
 {
     QVERIFY(writeFile(path("a.txt"), "x"));
-    frmMedia *v = frmMedia::viewer();
+    frmMedia *v = viewer();
     QVERIFY(v->showText(path("a.txt")));
     appState().SlideShowRunning = true;
     appState().PlaybackPaused = true;
@@ -168,10 +173,9 @@ void TestFrmMedia::escapeFromAnyControlClosesAndEndsTheSlideShow()
     QTRY_VERIFY(watch.isNull());                     // closed and destroyed
     QVERIFY(!appState().SlideShowRunning);
     QVERIFY(!appState().PlaybackPaused);
-    QVERIFY(frmMedia::viewer(false) == nullptr);
 
     // A double click on the text is the Escape command too.
-    v = frmMedia::viewer();
+    v = viewer();
     QVERIFY(v->showText(path("a.txt")));
     watch = v;
     QTest::mouseDClick(v->lstMedia->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
@@ -182,8 +186,8 @@ void TestFrmMedia::otherKeysGoToTheKeyHandler()
 {
     QVERIFY(halves(16, 16).save(path("s.bmp"), "BMP"));
     QList<QPair<int, int>> keys;
-    frmMedia::setKeyHandler([&](int16_t &code, int16_t &shift) { keys << qMakePair(int(code), int(shift)); });
-    frmMedia *v = frmMedia::viewer();
+    frmMedia *v = viewer();
+    connect(v, &frmMedia::keyDown, this, [&](int16_t code, int16_t shift) { keys << qMakePair(int(code), int(shift)); });
     QVERIFY(v->showPicture(path("s.bmp")));
     QTest::keyClick(v->picMedia, Qt::Key_H, Qt::ShiftModifier);
     QTest::keyClick(v->lstMedia, Qt::Key_Space);
@@ -215,16 +219,13 @@ void TestFrmMedia::otherKeysGoToTheKeyHandler()
 void TestFrmMedia::mouseClosesDragsAndPopsUp()
 {
     QVERIFY(halves(100, 80).save(path("p.bmp"), "BMP"));
-    QList<QPoint> popups;
-    frmMedia::setPopupHook([&](const QPoint &at) { popups << at; });
-    frmMedia *v = frmMedia::viewer();
+    frmMedia *v = viewer();
+    QSignalSpy popups(v, &frmMedia::popupRequested);
     QVERIFY(v->showPicture(path("p.bmp")));
     const QPoint start = v->picMedia->pos();
 
     // Drag: grab at (10, 20) inside the picture, move the pointer by (30, 15).
     QTest::mousePress(v->picMedia, Qt::LeftButton, {}, QPoint(10, 20));
-    QCOMPARE(appState().DragOffsetX, 10);
-    QCOMPARE(appState().DragOffsetY, 20);
     QMouseEvent move(QEvent::MouseMove, QPointF(40, 35), v->picMedia->mapToGlobal(QPointF(40, 35)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(v->picMedia, &move);
@@ -234,7 +235,7 @@ void TestFrmMedia::mouseClosesDragsAndPopsUp()
     // Right presses pop up the menu, on the picture and on the background.
     QTest::mousePress(v->picMedia, Qt::RightButton, {}, QPoint(5, 5));
     QTest::mousePress(v, Qt::RightButton, {}, QPoint(2, 2));
-    QCOMPARE(popups.size(), 2);
+    QCOMPARE(popups.count(), 2);
     QVERIFY(v->isVisible());
 
     // A double click on the picture closes the viewer.
@@ -243,7 +244,7 @@ void TestFrmMedia::mouseClosesDragsAndPopsUp()
     QTRY_VERIFY(watch.isNull());
 
     // So does a left press on the background.
-    v = frmMedia::viewer();
+    v = viewer();
     QVERIFY(v->showPicture(path("p.bmp")));
     watch = v;
     QTest::mousePress(v, Qt::LeftButton, {}, QPoint(2, 2));

@@ -1,13 +1,11 @@
 // The main window's browsing: folders, type filters, the views and sorting.
 #include "frmMain.h"
 
-#include "AppState.h"
 #include "DetailModel.h"
 #include "DriveList.h"
 #include "FileDetails.h"
 #include "FileListModel.h"
 #include "GridSort.h"
-#include "OptionSet.h"
 #include "Rnd.h"
 #include "Twips.h"
 #include "frmFileRead.h"
@@ -121,7 +119,7 @@ void frmMain::lstDir_Change()
         cboAddress->insertItem(0, m_folder);
     }
     cboAddress->setEditText(m_folder);
-    if (!appState().Loading)
+    if (!m_state.Loading)
         BuildFileList();
 }
 
@@ -158,7 +156,7 @@ void frmMain::setPatternFromBoxes(bool withCustom)
 
 void frmMain::chkFilter_Click(int index)
 {
-    if (appState().Loading)
+    if (m_state.Loading)
         return;
     if (index == 0) {
         const bool all = chkFilter[0]->isChecked();
@@ -210,8 +208,8 @@ void frmMain::mnuList_Click()
     lvPics->setGridSize(QSize());
     lvPics->setIconSize(QSize(16, 16));
     lvPics->setSpacing(0);
-    options().ViewMode = "0";
-    if (!appState().Loading)
+    m_options.ViewMode = 0;
+    if (!m_state.Loading)
         BuildFileList();
 }
 
@@ -222,8 +220,8 @@ void frmMain::mnuDetail_Click()
     mnuThumbsAction->setChecked(false);
     grdPics->show();
     lvPics->hide();
-    options().ViewMode = "1";
-    if (!appState().Loading)
+    m_options.ViewMode = 1;
+    if (!m_state.Loading)
         BuildFileList();
 }
 
@@ -234,7 +232,7 @@ void frmMain::mnuThumbs_Click()
     mnuThumbsAction->setChecked(true);
     grdPics->hide();
     lvPics->show();
-    const int size = options().thumbSizeValue();
+    const int size = m_options.ThumbSize;
     lvPics->setViewMode(QListView::IconMode);
     lvPics->setFlow(QListView::LeftToRight);
     lvPics->setWrapping(true);
@@ -243,8 +241,8 @@ void frmMain::mnuThumbs_Click()
     lvPics->setIconSize(QSize(size, size));
     lvPics->setGridSize(QSize(size + 24, size + 2 * fontMetrics().height() + 8));
     lvPics->setWordWrap(true);
-    options().ViewMode = "2";
-    if (!appState().Loading)
+    m_options.ViewMode = 2;
+    if (!m_state.Loading)
         BuildFileList();
 }
 
@@ -263,8 +261,8 @@ void frmMain::BuildFileList()
     else
         listAndDetailedBuild();
     m_fileRead->hide();
-    appState().FileCount = lstPics.ListCount();
-    lblFileCount->setText(" " + QString::number(appState().FileCount) + " files in list");
+    m_state.FileCount = lstPics.ListCount();
+    lblFileCount->setText(" " + QString::number(m_state.FileCount) + " files in list");
     SortGrid();
 }
 
@@ -280,7 +278,7 @@ void frmMain::listAndDetailedBuild()
         m_fileRead->repaint();
     }
     m_listModel->setNames(names);
-    if (options().viewModeValue() != 1) {
+    if (m_options.ViewMode != 1) {
         // Uniform items keep a huge list fast; the widest name sets their width.
         // Measuring every name of a huge folder costs more than listing it:
         // measure the longest few, where the widest one is.
@@ -295,14 +293,14 @@ void frmMain::listAndDetailedBuild()
             widest = std::max(widest, metrics.horizontalAdvance(names[order[i]]));
         lvPics->setGridSize(QSize(std::min(widest, 480) + 28, metrics.height() + 4));
     }
-    if (options().viewModeValue() == 1)
+    if (m_options.ViewMode == 1)
         m_detailModel->setRows(readDetails(m_folder, names));
     m_fileRead->barFileRead->setValue(m_fileRead->barFileRead->maximum());
 }
 
 void frmMain::SortGrid()
 {
-    m_detailModel->sortBy(options().sortColValue(), options().sortDirValue());
+    m_detailModel->sortBy(m_options.SortCol, m_options.SortDir);
 }
 
 void frmMain::grdPics_MouseDown(int button, const QPoint &pos, bool onHeader)
@@ -314,9 +312,9 @@ void frmMain::grdPics_MouseDown(int button, const QPoint &pos, bool onHeader)
                                               twips::fromPixels(h->sectionSize(2))};
         // Widths are summed from the grid's left edge, as the header shows them unscrolled.
         const int col = GridSort::headerColumnAt(twips::fromPixels(pos.x()), widths,
-                                                 options().sortColValue());
-        options().SortCol = QString::number(col);
-        options().SortDir = QString::number(button);
+                                                 m_options.SortCol);
+        m_options.SortCol = col;
+        m_options.SortDir = button;
         SortGrid();
         return;
     }
@@ -362,7 +360,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 
 int frmMain::currentEntry() const
 {
-    if (options().viewModeValue() == 1) {
+    if (m_options.ViewMode == 1) {
         const QModelIndex i = grdPics->currentIndex();
         return i.isValid() ? i.row() + 1 : 0;
     }
@@ -372,16 +370,16 @@ int frmMain::currentEntry() const
 
 int frmMain::entryCount() const
 {
-    const int held = options().viewModeValue() == 1 ? m_detailModel->dataRowCount()
+    const int held = m_options.ViewMode == 1 ? m_detailModel->dataRowCount()
                                                     : m_listModel->rowCount();
-    return std::min(appState().FileCount, held);
+    return std::min(m_state.FileCount, held);
 }
 
 void frmMain::selectEntry(int number)
 {
     if (number < 1 || number > entryCount())
         return;
-    if (options().viewModeValue() == 1) {
+    if (m_options.ViewMode == 1) {
         grdPics->setCurrentIndex(m_detailModel->index(number - 1, 0));
     } else {
         const QModelIndex i = m_listModel->index(number - 1);
@@ -394,7 +392,7 @@ QString frmMain::entryName(int number) const
 {
     if (number < 1)
         return QString();
-    if (options().viewModeValue() == 1)
+    if (m_options.ViewMode == 1)
         return number <= m_detailModel->dataRowCount() ? m_detailModel->rows()[number - 1].name
                                                        : QString();
     return number <= m_listModel->rowCount() ? m_listModel->names()[number - 1] : QString();
@@ -419,7 +417,7 @@ void frmMain::cmdSlideshow_MouseDown(int button)
 {
     if (entryCount() < 1)
         return; // nothing to show: no slide show starts
-    appState().SlideShowRunning = true;
+    m_state.SlideShowRunning = true;
     if (button != 2 || currentEntry() < 1)
         selectEntry(1);
     ShowMedia();

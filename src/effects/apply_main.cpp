@@ -1,0 +1,14 @@
+// glintwave-apply: the batch mode on its own, linked without any window code,
+// so that it runs where there is no display at all.
+#include "BatchMode.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args{QStringLiteral("--apply")};
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return runBatch(args);
+}
