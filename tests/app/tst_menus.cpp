@@ -1,4 +1,4 @@
-// The menu bar: its tree, every item's window, Snatch, and Exit closing every
+// The menu bar: every item's window, Snatch, and Exit closing every
 // open window after writing the options, which the next start restores.
 #include "AppState.h"
 #include "FileListModel.h"
@@ -26,14 +26,6 @@
 #include <QtTest>
 
 namespace {
-QStringList captions(QMenu *menu)
-{
-    QStringList out;
-    for (QAction *a : menu->actions())
-        out << (a->isSeparator() ? QString("-") : a->text());
-    return out;
-}
-
 QAction *item(QMenu *menu, const QString &text)
 {
     for (QAction *a : menu->actions())
@@ -98,29 +90,6 @@ private slots:
         });
         boxCloser.start(50);
         w = start();
-    }
-
-    void menuBarTree()
-    {
-        QStringList bar;
-        for (QAction *a : w->menuBar()->actions())
-            bar << a->text();
-        QCOMPARE(bar, QStringList({"&File", "&View", "&Help"}));
-        QCOMPARE(captions(w->mnuFile), QStringList({"Snatch", "-", "&Setup", "-",
-                                                    "&Build HTML Page", "-", "E&xit"}));
-        QCOMPARE(captions(w->mnuView),
-                 QStringList({"&List", "&Detailed", "&Thumbnails", "-", "&Refresh"}));
-        QCOMPARE(captions(w->mnuHelp), QStringList({"&Help", "&Keys", "&About"}));
-        for (QMenu *m : {w->mnuFile, w->mnuView, w->mnuHelp})
-            for (QAction *a : m->actions())
-                QVERIFY2(a->shortcut().isEmpty(), qPrintable(a->text()));
-        // One view carries the check mark.
-        item(w->mnuView, "&Thumbnails")->trigger();
-        int checked = 0;
-        for (QAction *a : w->mnuView->actions())
-            checked += a->isChecked();
-        QCOMPARE(checked, 1);
-        item(w->mnuView, "&List")->trigger();
     }
 
     void modalItems()

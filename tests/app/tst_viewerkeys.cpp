@@ -52,11 +52,6 @@ class TestViewerKeys : public QObject {
         return frmMedia::viewer(false);
     }
     QImage shown() { return frmMedia::viewer(false)->picMedia->picture(); }
-    void settle()
-    {
-        QTest::qWait(20);
-        QCoreApplication::processEvents();
-    }
 
 private slots:
     void initTestCase()
@@ -117,17 +112,17 @@ private slots:
     {
         frmMedia *v = open(3);
         QVERIFY(v);
-        QTest::keyClick(v, Qt::Key_Space); // the last entry: nothing happens
-        settle();
-        QCOMPARE(w->currentEntry(), 3);
+        // Each pair of keys ends on 2 only if the first key did nothing at
+        // the end of the list: had it wrapped, the second could not reach 2.
+        QTest::keyClick(v, Qt::Key_Space);
         QTest::keyClick(v, Qt::Key_Backspace);
         QTRY_COMPARE(w->currentEntry(), 2);
         QTRY_COMPARE(shown().size(), QSize(50, 20));
         QTest::keyClick(v, Qt::Key_Backspace);
         QTRY_COMPARE(w->currentEntry(), 1);
         QTest::keyClick(v, Qt::Key_Backspace);
-        settle();
-        QCOMPARE(w->currentEntry(), 1);
+        QTest::keyClick(v, Qt::Key_Space);
+        QTRY_COMPARE(w->currentEntry(), 2);
         QTest::keyClick(v, Qt::Key_Escape);
         QTRY_VERIFY(!frmMedia::viewer(false));
     }
