@@ -84,50 +84,6 @@ private slots:
         }
     }
 
-    void captionFollowsLaterPages()
-    {
-        writeText(dir.filePath("one.htm"),
-                  "<html><head><title>One</title></head><body><a id=next href='two.htm'>two</a></body></html>");
-        writeText(dir.filePath("two.htm"),
-                  "<html><head><title>Two</title></head><body>"
-                  "<a id=away href='three.htm' target='_blank'>three</a></body></html>");
-        writeText(dir.filePath("three.htm"), "<html><body>3</body></html>");
-        frmBrowser *w = openPage(dir.filePath("one.htm"));
-        QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QString("One"), LoadTimeout);
-
-        evaluate(w->brwWebBrowser, "document.getElementById('next').click(); true");
-        QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QString("Two"), LoadTimeout);
-
-        // A link that asks for a new window opens in this one.
-        evaluate(w->brwWebBrowser, "document.getElementById('away').click(); true");
-        QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), dir.filePath("three.htm"), LoadTimeout);
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        QCOMPARE(std::count_if(windows.begin(), windows.end(),
-                               [](QWidget *t) { return t->isVisible() && qobject_cast<frmBrowser *>(t); }),
-                 1);
-    }
-
-    void secondOpenerOnlyRaisesTheWindow()
-    {
-        writeText(dir.filePath("first.htm"), "<html><head><title>First</title></head></html>");
-        writeText(dir.filePath("second.htm"), "<html><head><title>Second</title></head></html>");
-        QPointer<frmBrowser> w = openPage(dir.filePath("first.htm"));
-        QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QString("First"), LoadTimeout);
-
-        frmBrowser *again = openPage(dir.filePath("second.htm"));
-        QCOMPARE(again, w.data());
-        QTest::qWait(300);   // time to start loading, which it must not
-        QCOMPARE(w->windowTitle(), QString("First"));
-        QCOMPARE(w->brwWebBrowser->url(), QUrl::fromLocalFile(dir.filePath("first.htm")));
-
-        // Closed and opened again, it reads the target afresh.
-        closeBrowser();
-        QVERIFY(w.isNull());
-        QVERIFY(!pageBrowserWindow());
-        frmBrowser *fresh = showPageBrowser();
-        QTRY_COMPARE_WITH_TIMEOUT(fresh->windowTitle(), QString("Second"), LoadTimeout);
-    }
-
     void helpPageIsFoundBesideTheProgram()
     {
         // The build copies the help page beside the executables.

@@ -107,31 +107,6 @@ private slots:
         QVERIFY(closedAndGone(dlg));
         QCOMPARE(entries(dir.path()), QStringList{"page.htm"});
     }
-
-    void thumbnailRunCanBeCancelled()
-    {
-        QTemporaryDir dir;
-        QImage pic(300, 150, QImage::Format_RGB32);
-        pic.fill(Qt::darkCyan);
-        QVERIFY(pic.save(dir.filePath("sea.jpg"), "JPEG"));
-        QPointer<frmHTML> dlg = new frmHTML([&] { return dir.path(); }, [] { return QStringList{"sea.jpg"}; });
-        dlg->show();
-        dlg->chkThumbs->setChecked(true);
-        dlg->txtWidth->setText("60");
-
-        // Cancel while the thumbnails are made: nothing is left, the dialog stays.
-        QSignalSpy finished(dlg.data(), &frmHTML::writeFinished);
-        QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
-        QVERIFY(dlg->isWriting() && !dlg->cmdOK->isEnabled());
-        QTest::mouseClick(dlg->cmdCancel, Qt::LeftButton);
-        QTRY_COMPARE(finished.size(), 1);
-        QVERIFY(dlg && dlg->isVisible() && dlg->cmdOK->isEnabled());
-        QCOMPARE(entries(dir.path()), QStringList{"sea.jpg"});
-
-        QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
-        QVERIFY(closedAndGone(dlg));
-        QCOMPARE(QImage(dir.filePath("Untitled_thumbs/sea.jpg.png")).size(), QSize(60, 30));
-    }
 };
 
 QTEST_MAIN(TestFrmHtml)
