@@ -1,19 +1,16 @@
-// The menu bar: its tree, every item's window, Snatch, and Exit closing every
-// open window after writing the options, which the next start restores.
+// Exit from the menu bar closes every open window after writing the
+// options, which the next start restores.
 #include "AppState.h"
 #include "FileListModel.h"
 #include "OptionSet.h"
-#include "ProgramFolder.h"
 #include "SettingsStore.h"
 #include "WebEngineSetup.h"
 #include "frmAbout.h"
 #include "frmBrowser.h"
 #include "frmCD.h"
 #include "frmHTML.h"
-#include "frmKeyDoc.h"
 #include "frmMain.h"
 #include "frmMedia.h"
-#include "frmOptions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,14 +23,6 @@
 #include <QtTest>
 
 namespace {
-QStringList captions(QMenu *menu)
-{
-    QStringList out;
-    for (QAction *a : menu->actions())
-        out << (a->isSeparator() ? QString("-") : a->text());
-    return out;
-}
-
 QAction *item(QMenu *menu, const QString &text)
 {
     for (QAction *a : menu->actions())
@@ -50,26 +39,11 @@ template <typename T> T *openWindow()
     return nullptr;
 }
 
-// Runs an action that opens a modal window; returns that window's class
-// name and closes it.
-QString modalOpenedBy(QAction *action)
-{
-    QString opened;
-    QTimer::singleShot(100, [&] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            opened = modal->metaObject()->className();
-            modal->close();
-        }
-    });
-    action->trigger();
-    return opened;
-}
 } // namespace
 
 class TestMenus : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
-    QTemporaryDir programDir;
     std::unique_ptr<frmMain> w;
     QTimer boxCloser; // the CD player finds no drive here and says so
 
@@ -90,49 +64,12 @@ private slots:
         image.fill(Qt::blue);
         QVERIFY(image.save(dir.filePath("media/a.bmp")));
         QVERIFY(image.save(dir.filePath("media/b.jpg")));
-        setProgramFolderOverride(programDir.path());
         connect(&boxCloser, &QTimer::timeout, [] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
                 box->accept();
         });
         boxCloser.start(50);
         w = start();
-    }
-
-    void menuBarTree()
-    {
-        QStringList bar;
-        for (QAction *a : w->menuBar()->actions())
-            bar << a->text();
-        QCOMPARE(bar, QStringList({"&File", "&View", "&Help"}));
-        QCOMPARE(captions(w->mnuFile), QStringList({"Snatch", "-", "&Setup", "-",
-                                                    "&Build HTML Page", "-", "E&xit"}));
-        QCOMPARE(captions(w->mnuView),
-                 QStringList({"&List", "&Detailed", "&Thumbnails", "-", "&Refresh"}));
-        QCOMPARE(captions(w->mnuHelp), QStringList({"&Help", "&Keys", "&About"}));
-        for (QMenu *m : {w->mnuFile, w->mnuView, w->mnuHelp})
-            for (QAction *a : m->actions())
-                QVERIFY2(a->shortcut().isEmpty(), qPrintable(a->text()));
-        // One view carries the check mark.
-        item(w->mnuView, "&Thumbnails")->trigger();
-        int checked = 0;
-        for (QAction *a : w->mnuView->actions())
-            checked += a->isChecked();
-        QCOMPARE(checked, 1);
-        item(w->mnuView, "&List")->trigger();
-    }
-
-    void modalItems()
-    {
-        QCOMPARE(modalOpenedBy(item(w->mnuFile, "&Setup")), QString("frmOptions"));
-        QCOMPARE(modalOpenedBy(item(w->mnuHelp, "&Keys")), QString("frmKeyDoc"));
-    }
-
-    void snatchCopiesTheSelectedFile()
-    {
-        w->selectEntry(1);
-        item(w->mnuFile, "Snatch")->trigger();
-        QTRY_VERIFY(QFileInfo::exists(programDir.filePath("a.bmp")));
     }
 
     void exitClosesEveryWindowAfterWritingTheOptions()

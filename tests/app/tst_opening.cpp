@@ -8,10 +8,8 @@
 #include "frmMain.h"
 #include "frmMedia.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
@@ -28,21 +26,6 @@ void writeFile(const QString &path, const QByteArray &content)
     f.write(content);
 }
 
-// Closes the next message box and reports its title and text.
-struct MessageCatcher {
-    QString title, text;
-    void arm()
-    {
-        QTimer::singleShot(50, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                title = box->windowTitle();
-                text = box->text();
-                box->accept();
-            }
-        });
-    }
-};
-
 void closeViewer(frmMain *w)
 {
     if (frmMedia *v = w->viewer(false))
@@ -56,11 +39,11 @@ class TestOpening : public QObject {
     QTemporaryDir dir;
     std::unique_ptr<frmMain> w;
 
-    void selectByName(const QString &name)
+    frmMedia *open(const QString &name)
     {
-        const int row = w->listModel()->names().indexOf(name);
-        QVERIFY(row >= 0);
-        w->selectEntry(row + 1);
+        w->selectEntry(w->listModel()->names().indexOf(name) + 1);
+        w->ShowMedia();
+        return w->viewer(false);
     }
 
 private slots:
@@ -82,49 +65,31 @@ private slots:
         w->goToFolder(dir.path());
     }
 
-    void nothingSelectedOpensNothing()
+    void eachKindOpensItsWay()
     {
-        w->lvPics->selectionModel()->clearSelection();
+        w->lvPics->selectionModel()->clearSelection();   // nothing selected: nothing opens
         w->ShowMedia();
         QVERIFY(!w->viewer(false));
-    }
 
-    void pictureOpensInTheViewer()
-    {
-        selectByName("green.bmp");
-        w->ShowMedia();
-        frmMedia *v = w->viewer(false);
-        QVERIFY(v && v->isVisible());
+        frmMedia *v = open("green.bmp");
+        QVERIFY(v && v->isVisible() && v->picMedia->isVisible() && !v->lstMedia->isVisible());
         QCOMPARE(v->picMedia->picture().size(), QSize(64, 32));
-        QVERIFY(v->picMedia->isVisible());
-        QVERIFY(!v->lstMedia->isVisible());
+        // A damaged picture keeps what was shown.
+        QCOMPARE(open("broken.jpg"), v);
+        QCOMPARE(v->picMedia->picture().size(), QSize(64, 32));
         closeViewer(w.get());
-        QVERIFY(!w->viewer(false));
-    }
 
-    void textOpensAsLines()
-    {
-        selectByName("notes.txt");
-        w->ShowMedia();
-        frmMedia *v = w->viewer(false);
+        v = open("notes.txt");
         QVERIFY(v && v->lstMedia->isVisible());
         QCOMPARE(v->lstMediaModel->stringList(),
                  QStringList({dir.filePath("notes.txt"), "", "first line", "second line"}));
-        // Another text file while the viewer is open replaces the lines.
-        selectByName("server.log");
+        // An unknown kind follows the option: as text, or not at all.
         w->options().UnknownAsText = true;
-        w->ShowMedia();
+        open("server.log");
         QCOMPARE(v->lstMediaModel->stringList().first(), dir.filePath("server.log"));
-        QCOMPARE(v->lstMediaModel->stringList().size(), 3);
         closeViewer(w.get());
-    }
-
-    void unknownKindFollowsTheOption()
-    {
-        selectByName("server.log");
         w->options().UnknownAsText = false;
-        w->ShowMedia();
-        QVERIFY(!w->viewer(false));
+        QVERIFY(!open("server.log"));
         w->options().UnknownAsText = true;
     }
 
@@ -132,28 +97,21 @@ private slots:
     {
         writeFile(dir.filePath("gone.jpg"), "x");
         w->mnuRefresh_Click();
-        selectByName("gone.jpg");
+        w->selectEntry(w->listModel()->names().indexOf("gone.jpg") + 1);
         QFile::remove(dir.filePath("gone.jpg"));
-        MessageCatcher catcher;
-        catcher.arm();
+        QString title, text;
+        QTimer::singleShot(50, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                title = box->windowTitle();
+                text = box->text();
+                box->accept();
+            }
+        });
         w->ShowMedia();
-        QCOMPARE(catcher.title, QString("Disk error"));
-        QCOMPARE(catcher.text, QString("Unable to read file from disk"));
+        QCOMPARE(title, QString("Disk error"));
+        QCOMPARE(text, QString("Unable to read file from disk"));
         QVERIFY(!w->viewer(false));
         w->mnuRefresh_Click();
-    }
-
-    void damagedPictureKeepsWhatWasShown()
-    {
-        selectByName("green.jpg");
-        w->ShowMedia();
-        frmMedia *v = w->viewer(false);
-        QVERIFY(v);
-        const QSize before = v->picMedia->picture().size();
-        selectByName("broken.jpg");
-        w->ShowMedia();
-        QCOMPARE(v->picMedia->picture().size(), before);
-        closeViewer(w.get());
     }
 
     void thumbnailViewLeavesOutDamagedPictures()
@@ -167,9 +125,8 @@ private slots:
         QCOMPARE(w->entryCount(), 5); // stepping stays inside what the view holds
         const QVariant picture = w->listModel()->data(w->listModel()->index(0), Qt::DecorationRole);
         QCOMPARE(picture.value<QPixmap>().size(), QSize(100, 100));
-        // Next-entry stepping from the last item goes nowhere.
         w->selectEntry(5);
-        w->selectEntry(6);
+        w->selectEntry(6);   // past the last item: goes nowhere
         QCOMPARE(w->currentEntry(), 5);
         w->mnuList_Click();
     }

@@ -13,419 +13,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class TestCdEngine : public QObject
-{
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void timeText();
-    void cueSheets();
-    void cueSheetsRefused_data();
-    void cueSheetsRefused();
-    void statusReplies();
-    void replyBuffer();
-    void playPauseStopSeek();
-    void playReadsTheRightSectors_data();
-    void playReadsTheRightSectors();
-    void playToTheEndStops();
-    void doorAndDiscChange();
-    void errors();
-    void noSoundServer();
-    void slowDriveDoesNotHoldUpTheCaller();
-
-private:
-    // An interpreter whose device "cd" holds the disc image, in TMSF.
-    void openImage(MciInterpreter &mci, PulledOutputs &outs, const QString &cue);
-    QString status(MciInterpreter &mci, const QString &what);
-
-    QTemporaryDir m_dir;
-    QString m_cue;   // 3 tracks: 337, 462 and 12380 sectors
-};
-
-void TestCdEngine::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    m_cue = buildTestDisc(m_dir.path(), "disc", {337, 462, 12380});
-    QVERIFY(!m_cue.isEmpty());
-}
-
-void TestCdEngine::openImage(MciInterpreter &mci, PulledOutputs &outs, const QString &cue)
-{
-    QVERIFY(mci.useImageDrive().insert(cue));
-    mci.setOutputFactory([&outs] { return outs.make(); });
-    QCOMPARE(mci.sendString("open cdaudio alias cd wait shareable"), 0u);
-    QCOMPARE(mci.sendString("set cd time format tmsf wait"), 0u);
-}
-
-QString TestCdEngine::status(MciInterpreter &mci, const QString &what)
-{
-    QString reply = "<none>";
-    const uint32_t code = mci.sendString("status cd " + what, &reply, 30);
-    return code == 0 ? reply : QStringLiteral("error %1").arg(code);
-}
-
-void TestCdEngine::timeText()
-{
-    QCOMPARE(tmsf::msfText(0), QString("00:00:00"));
-    QCOMPARE(tmsf::msfText(74), QString("00:00:74"));
-    QCOMPARE(tmsf::msfText(75 * 60 + 1), QString("01:00:01"));
-    QCOMPARE(tmsf::msfText(75 * 6000), QString("100:00:00"));
-    QCOMPARE(tmsf::tmsfText(3, tmsf::toSectors(2, 41, 7)), QString("03:02:41:07"));
-
-    const auto whole = tmsf::parseTmsf("3:02:41:07");
-    QVERIFY(whole);
-    QCOMPARE(whole->track, 3);
-    QCOMPARE(tmsf::toSectors(whole->minutes, whole->seconds, whole->frames), 12082L);
-    const auto trackOnly = tmsf::parseTmsf("12");
-    QVERIFY(trackOnly && trackOnly->track == 12 && trackOnly->minutes == 0);
-    QCOMPARE(*tmsf::parseMsf("01:02:03"), tmsf::toSectors(1, 2, 3));
-    for (const char *bad : {"", "1:00:60", "1:2:3:75", "1:2:3:4:5", "a", "1::2", "-1", "1 2", "١"})
-        QVERIFY2(!tmsf::parseTmsf(bad), bad);
-}
-
-void TestCdEngine::cueSheets()
-{
-    // Two files, a data track between audio tracks, quoted names with
-    // blanks, pregaps, lower-case keywords and INDEX 00 lines.
-    QTemporaryDir dir;
-    QFile a(dir.filePath("side a.bin")), b(dir.filePath("B.BIN"));
-    QVERIFY(a.open(QIODevice::WriteOnly) && b.open(QIODevice::WriteOnly));
-    a.write(QByteArray(2352 * 300, '\1'));
-    b.write(QByteArray(2352 * 100, '\2'));
-    a.close();
-    b.close();
-    QFile cue(dir.filePath("mixed.cue"));
-    QVERIFY(cue.open(QIODevice::WriteOnly));
-    cue.write("CATALOG 0000000000000\r\n"
-              "FILE \"side a.bin\" BINARY\r\n"
-              "  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
-              "  TRACK 02 MODE1/2352\r\n    PREGAP 00:02:00\r\n    INDEX 01 00:01:00\r\n"
-              "  track 03 audio\r\n    INDEX 00 00:03:00\r\n    index 01 00:03:10\r\n"
-              "FILE B.BIN BINARY\r\n"
-              "  TRACK 04 AUDIO\r\n    INDEX 00 00:00:00\r\n    INDEX 01 00:00:50\r\n");
-    cue.close();
-    CueSheet sheet;
-    QString error;
-    QVERIFY2(parseCueSheet(cue.fileName(), sheet, error), qPrintable(error));
-    QCOMPARE(sheet.files.size(), 2);
-    QCOMPARE(sheet.tracks.size(), 4);
-    const long expectedSectors[] = {75, 160, 65, 50};
-    const long expectedStart[] = {0, 75, 235, 300};
-    for (int i = 0; i < 4; ++i) {
-        QCOMPARE(sheet.tracks[i].number, i + 1);
-        QCOMPARE(sheet.tracks[i].sectors, expectedSectors[i]);
-        QCOMPARE(sheet.tracks[i].discStart, expectedStart[i]);
-    }
-    QVERIFY(!sheet.tracks[1].audio);
-    QCOMPARE(sheet.tracks[3].fileIndex, 1);
-    QCOMPARE(sheet.tracks[3].fileOffset, qint64(50) * 2352);
-    QCOMPARE(sheet.totalSectors(), 350L);
-
-    // The device answers for this disc, by track number.
-    MciInterpreter mci;
-    QVERIFY(mci.useImageDrive().insert(cue.fileName()));
-    QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
-    QCOMPARE(status(mci, "type track 2"), QString("other"));
-    QCOMPARE(status(mci, "type track 4"), QString("audio"));
-    QCOMPARE(status(mci, "type track 5"), QString("error %1").arg(mci::OutOfRange));
-
-    // The image drive reads across the file boundary and gives silence
-    // for the data track.
-    ImageDrive drive;
-    QVERIFY(drive.insert(cue.fileName()));
-    QVERIFY(!drive.readsThroughLibcdio());
-    QByteArray buf(2352 * 4, 'x');
-    QVERIFY(drive.readAudio(298, 4, buf.data()));
-    QCOMPARE(buf.mid(0, 2352 * 2), QByteArray(2352 * 2, '\1'));   // end of track 3
-    QCOMPARE(buf.mid(2352 * 2), QByteArray(2352 * 2, '\2'));      // track 4 from B.BIN
-    QVERIFY(drive.readAudio(233, 3, buf.data()));                  // the data track's end, then track 3
-    QCOMPARE(buf.left(2352 * 2), QByteArray(2352 * 2, '\0'));
-    QCOMPARE(buf.mid(2352 * 2, 2352), QByteArray(2352, '\1'));
-    QVERIFY(drive.readAudio(349, 2, buf.data()));            // past the end: silence, not garbage
-    QCOMPARE(buf.mid(2352, 2352), QByteArray(2352, '\0'));
-}
-
-void TestCdEngine::cueSheetsRefused_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::newRow("missing data file") << QByteArray("FILE \"gone.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
-    QTest::newRow("wave file") << QByteArray("FILE \"d.bin\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
-    QTest::newRow("no index 01") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 00 00:00:00\n");
-    QTest::newRow("start past data") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:09:00\n");
-    QTest::newRow("skipped number") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 03 AUDIO\nINDEX 01 00:01:00\n");
-    QTest::newRow("first not 1") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n");
-    QTest::newRow("falling numbers") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n");
-    QTest::newRow("index order") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:02:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n");
-    QTest::newRow("bad time") << QByteArray("FILE \"d.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:61:00\n");
-    QTest::newRow("no tracks") << QByteArray("FILE \"d.bin\" BINARY\n");
-    QTest::newRow("track first") << QByteArray("TRACK 01 AUDIO\nINDEX 01 00:00:00\n");
-    QTest::newRow("binary junk") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11);
-}
-
-void TestCdEngine::cueSheetsRefused()
-{
-    QFETCH(QByteArray, text);
-    QTemporaryDir dir;
-    QFile bin(dir.filePath("d.bin"));
-    QVERIFY(bin.open(QIODevice::WriteOnly));
-    bin.write(QByteArray(2352 * 300, '\0'));   // 4 seconds
-    bin.close();
-    QFile cue(dir.filePath("d.cue"));
-    QVERIFY(cue.open(QIODevice::WriteOnly));
-    cue.write(text);
-    cue.close();
-    CueSheet sheet;
-    QString error;
-    QVERIFY(!parseCueSheet(cue.fileName(), sheet, error));
-    QVERIFY(!error.isEmpty());
-    ImageDrive drive;
-    QVERIFY(!drive.insert(cue.fileName()));
-    QVERIFY(!drive.mediaPresent());
-}
-
-void TestCdEngine::statusReplies()
-{
-    MciInterpreter mci;
-    PulledOutputs outs;
-    openImage(mci, outs, m_cue);
-    QVERIFY(mci.imageDrive().readsThroughLibcdio());
-    QCOMPARE(status(mci, "media present"), QString("true"));
-    QCOMPARE(status(mci, "number of tracks wait"), QString("3"));
-    QCOMPARE(status(mci, "length wait"), QString("02:55:54"));
-    QCOMPARE(status(mci, "length track 1"), QString("00:04:37"));
-    QCOMPARE(status(mci, "length track 2"), QString("00:06:12"));
-    QCOMPARE(status(mci, "length track 3"), QString("02:45:05"));
-    QCOMPARE(status(mci, "position"), QString("01:00:00:00"));
-    QCOMPARE(status(mci, "mode"), QString("stopped"));
-    QCOMPARE(status(mci, "time format"), QString("tmsf"));
-    QCOMPARE(status(mci, "position track 3"), QString("03:00:00:00"));
-    QCOMPARE(status(mci, "type track 2"), QString("audio"));
-
-    QCOMPARE(mci.sendString("seek cd to 3:02:41:07"), 0u);
-    QCOMPARE(status(mci, "position"), QString("03:02:41:07"));
-    QCOMPARE(status(mci, "current track"), QString("3"));
-    QCOMPARE(mci.sendString("SEEK  CD  TO  2"), 0u);   // words in any case, any number of blanks
-    QCOMPARE(status(mci, "position"), QString("02:00:00:00"));
-
-    // The same places in the other time formats.
-    QCOMPARE(mci.sendString("set cd time format msf"), 0u);
-    QCOMPARE(status(mci, "position"), QString("00:04:37"));
-    QCOMPARE(status(mci, "length track 3"), QString("02:45:05"));
-    QCOMPARE(mci.sendString("seek cd to 00:10:00"), 0u);
-    QCOMPARE(mci.sendString("set cd time format milliseconds"), 0u);
-    QCOMPARE(status(mci, "position"), QString("10000"));
-    QCOMPARE(mci.sendString("seek cd to 4480"), 0u);   // 336 sectors: the last of track 1
-    QCOMPARE(mci.sendString("set cd time format tmsf"), 0u);
-    QCOMPARE(status(mci, "position"), QString("01:00:04:36"));
-}
-
-void TestCdEngine::replyBuffer()
-{
-    MciInterpreter mci;
-    PulledOutputs outs;
-    openImage(mci, outs, m_cue);
-    QString reply = "untouched";
-    QCOMPARE(mci.sendString("status cd position", &reply, 5), 0u);
-    QCOMPARE(reply, QString("01:00"));
-    reply = "untouched";
-    QVERIFY(mci.sendString("status cd length track 9", &reply, 30) != 0);
-    QCOMPARE(reply, QString("untouched"));
-    QCOMPARE(mci.sendString("status cd mode", nullptr, 30), 0u);   // no reply area: still fine
-}
-
-void TestCdEngine::playPauseStopSeek()
-{
-    MciInterpreter mci;
-    PulledOutputs outs;
-    openImage(mci, outs, m_cue);
-    QCOMPARE(mci.sendString("play cd"), 0u);
-    QVERIFY(outs.latest && outs.latest->source);
-    QCOMPARE(status(mci, "mode"), QString("playing"));
-    QCOMPARE(outs.latest->pull(75 + 40).size(), (75 + 40) * 2352);
-    QCOMPARE(status(mci, "position"), QString("01:00:01:40"));
-
-    QCOMPARE(mci.sendString("pause cd"), 0u);
-    QCOMPARE(status(mci, "mode"), QString("paused"));
-    QVERIFY(outs.latest->pull(75).isEmpty());
-    QCOMPARE(status(mci, "position"), QString("01:00:01:40"));
-    QCOMPARE(mci.sendString("play cd"), 0u);   // resumes where it paused
-    QCOMPARE(outs.latest->starts, 1);
-    QCOMPARE(outs.latest->pull(75), binSectors(m_cue, 115, 75));
-    QCOMPARE(status(mci, "position"), QString("01:00:02:40"));
-
-    // Playing on crosses into the next track.
-    QCOMPARE(outs.latest->pull(337 - 190 + 75).size(), (337 - 190 + 75) * 2352);
-    QCOMPARE(status(mci, "position"), QString("02:00:01:00"));
-
-    // Stop keeps the place; play goes on from there.
-    QCOMPARE(mci.sendString("stop cd wait"), 0u);
-    QCOMPARE(status(mci, "mode"), QString("stopped"));
-    QVERIFY(!outs.latest->source);
-    QCOMPARE(status(mci, "position"), QString("02:00:01:00"));
-    QCOMPARE(mci.sendString("play cd"), 0u);
-    QCOMPARE(outs.latest->pull(1), binSectors(m_cue, 337 + 75, 1));
-
-    // A seek while playing stops the disc there.
-    QCOMPARE(mci.sendString("seek cd to 3"), 0u);
-    QCOMPARE(status(mci, "mode"), QString("stopped"));
-    QCOMPARE(status(mci, "position"), QString("03:00:00:00"));
-
-    // play from / to
-    QCOMPARE(mci.sendString("play cd from 2:00:03 to 3"), 0u);
-    QCOMPARE(outs.latest->pull(2000).size(), (462 - 225) * 2352);
-    QCOMPARE(mci.sendString("play cd from 3 to 2"), uint32_t(mci::OutOfRange));
-
-    // The sound server going away stops the disc where it got to.
-    QCOMPARE(mci.sendString("play cd from 2"), 0u);
-    outs.latest->pull(75);
-    emit outs.latest->lost();
-    QCOMPARE(status(mci, "mode"), QString("stopped"));
-    QCOMPARE(status(mci, "position"), QString("02:00:01:00"));
-}
-
-void TestCdEngine::playReadsTheRightSectors_data()
-{
-    QTest::addColumn<bool>("throughLibcdio");
-    QTest::newRow("libcdio") << true;
-    QTest::newRow("own reader") << false;
-}
-
-void TestCdEngine::playReadsTheRightSectors()
-{
-    // The same disc, once named so that libcdio reads it and once with a
-    // bin of another name, which libcdio would not find.
-    QFETCH(bool, throughLibcdio);
-    QString cue = m_cue;
-    QTemporaryDir other;
-    if (!throughLibcdio) {
-        cue = other.filePath("renamed.cue");
-        QVERIFY(QFile::copy(m_cue.left(m_cue.size() - 4) + ".bin", other.filePath("Track Data.bin")));
-        QFile in(m_cue), out(cue);
-        QVERIFY(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
-        out.write(in.readAll().replace("disc.bin", "Track Data.bin"));
-    }
-    MciInterpreter mci;
-    PulledOutputs outs;
-    openImage(mci, outs, cue);
-    QCOMPARE(mci.imageDrive().readsThroughLibcdio(), throughLibcdio);
-    QCOMPARE(mci.sendString("play cd from 2"), 0u);
-    QCOMPARE(outs.latest->pull(462 + 2), binSectors(m_cue, 337, 462 + 2));
-    QCOMPARE(mci.sendString("play cd from 3:02:45"), 0u);
-    QCOMPARE(outs.latest->pull(99), binSectors(m_cue, 337 + 462 + 165 * 75, 5));
-}
-
-void TestCdEngine::playToTheEndStops()
-{
-    MciInterpreter mci;
-    PulledOutputs outs;
-    openImage(mci, outs, m_cue);
-    QCOMPARE(mci.sendString("play cd from 3:02:45"), 0u);
-    QCOMPARE(outs.latest->pull(10).size(), 5 * 2352);   // 02:45:05 long: 5 sectors left
-    QVERIFY(outs.latest->source->atEnd());
-    QTRY_COMPARE(status(mci, "mode"), QString("stopped"));
-    QCOMPARE(status(mci, "position"), QString("03:02:45:05"));
-    // Play at the very end does nothing and is no error; seek back and it plays.
-    QCOMPARE(mci.sendString("play cd"), 0u);
-    QCOMPARE(status(mci, "mode"), QString("stopped"));
-    QCOMPARE(mci.sendString("seek cd to start"), 0u);
-    QCOMPARE(mci.sendString("play cd"), 0u);
-    QCOMPARE(status(mci, "mode"), QString("playing"));
-}
-
-void TestCdEngine::doorAndDiscChange()
-{
-    MciInterpreter mci;
-    PulledOutputs outs;
-    openImage(mci, outs, m_cue);
-    QCOMPARE(mci.sendString("play cd from 2"), 0u);
-    QCOMPARE(mci.sendString("set cd door open"), 0u);
-    QCOMPARE(status(mci, "media present"), QString("false"));
-    QCOMPARE(status(mci, "mode"), QString("open"));
-    QCOMPARE(mci.sendString("play cd"), uint32_t(mci::NoDisc));
-    QCOMPARE(status(mci, "position"), QString("error %1").arg(mci::NoDisc));
-    QCOMPARE(mci.sendString("set cd door closed"), 0u);
-    QCOMPARE(status(mci, "media present"), QString("true"));
-    QCOMPARE(status(mci, "position"), QString("01:00:00:00"));
-
-    // Another disc put in behind the device's back while it plays: the
-    // device notices at its next look, stops and starts at track 1.
-    QTemporaryDir dir;
-    const QString nine = buildTestDisc(dir.path(), "nine", {75, 75, 75, 75, 75, 75, 75, 75, 76});
-    QVERIFY(!nine.isEmpty());
-    QCOMPARE(mci.sendString("play cd from 3"), 0u);
-    QVERIFY(mci.imageDrive().insert(nine));
-    QCOMPARE(status(mci, "mode"), QString("stopped"));
-    QCOMPARE(status(mci, "number of tracks"), QString("9"));
-    QCOMPARE(status(mci, "length"), QString("00:09:01"));
-    QCOMPARE(status(mci, "position"), QString("01:00:00:00"));
-    mci.imageDrive().remove();
-    QCOMPARE(status(mci, "mode"), QString("not ready"));
-}
-
-void TestCdEngine::errors()
-{
-    MciInterpreter mci;
-    PulledOutputs outs;
-    mci.setOutputFactory([&outs] { return outs.make(); });
-
-    // No drive at this path: the open fails, and so does everything after it.
-    mci.useDrive("/nonexistent/sr9");
-    QCOMPARE(mci.sendString("open cdaudio alias cd wait shareable"), uint32_t(mci::NoDrive));
-    QCOMPARE(mci.sendString("set cd time format tmsf wait"), uint32_t(mci::DeviceNotOpen));
-    QString reply = "kept";
-    QCOMPARE(mci.sendString("status cd media present", &reply, 30), uint32_t(mci::DeviceNotOpen));
-    QCOMPARE(reply, QString("kept"));
-    QVERIFY(mci.errorString(mci::NoDrive) != mci.errorString(mci::DeviceNotOpen));
-    QVERIFY(!mci.errorString(12345).isEmpty());
-    QCOMPARE(mci.sendString("close all"), 0u);
-
-    QVERIFY(mci.useImageDrive().insert(m_cue));
-    QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
-    QCOMPARE(mci.sendString("open cdaudio alias cd"), uint32_t(mci::AliasInUse));
-    QCOMPARE(mci.sendString("open waveaudio alias w"), uint32_t(mci::UnknownDeviceType));
-    QCOMPARE(mci.sendString("open cdaudio alias c2 exclusive"), uint32_t(mci::BadArgument));
-    QCOMPARE(mci.sendString("fly cd"), uint32_t(mci::UnknownCommand));
-    QCOMPARE(mci.sendString(""), uint32_t(mci::UnknownCommand));
-    QCOMPARE(mci.sendString("play"), uint32_t(mci::MissingArgument));
-    QCOMPARE(mci.sendString("play dvd"), uint32_t(mci::DeviceNotOpen));
-    QCOMPARE(mci.sendString("set cd time format tmsf"), 0u);
-    QCOMPARE(mci.sendString("set cd time format frames"), uint32_t(mci::BadArgument));
-    QCOMPARE(mci.sendString("seek cd to 4"), uint32_t(mci::OutOfRange));
-    QCOMPARE(mci.sendString("seek cd to 0"), uint32_t(mci::OutOfRange));
-    QCOMPARE(mci.sendString("seek cd to 1:04:38"), uint32_t(mci::OutOfRange));   // past track 1's end
-    QCOMPARE(mci.sendString("seek cd to 1:00:60"), uint32_t(mci::BadArgument));
-    QCOMPARE(mci.sendString("seek cd"), uint32_t(mci::MissingArgument));
-    QCOMPARE(mci.sendString("play cd from"), uint32_t(mci::MissingArgument));
-    QCOMPARE(mci.sendString("play cd at 2"), uint32_t(mci::BadArgument));
-    QCOMPARE(mci.sendString("stop cd now"), uint32_t(mci::BadArgument));
-    QCOMPARE(mci.sendString("status cd colour"), uint32_t(mci::BadArgument));
-    QCOMPARE(mci.sendString("close dvd"), uint32_t(mci::DeviceNotOpen));
-
-    // No sound output: play says so and the disc stays stopped where it was.
-    outs.refuseStart = true;
-    QCOMPARE(mci.sendString("close cd"), 0u);
-    QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
-    QCOMPARE(mci.sendString("set cd time format tmsf"), 0u);
-    QCOMPARE(mci.sendString("seek cd to 2"), 0u);
-    QCOMPARE(mci.sendString("play cd"), uint32_t(mci::NoAudioOutput));
-    QCOMPARE(status(mci, "mode"), QString("stopped"));
-    QCOMPARE(status(mci, "position"), QString("02:00:00:00"));
-    QCOMPARE(mci.sendString("close all"), 0u);
-    QCOMPARE(mci.device("cd"), nullptr);
-}
-
-void TestCdEngine::noSoundServer()
-{
-    // The real output, pointed at a sound server that is not there.
-    qputenv("PULSE_SERVER", QFile::encodeName(m_dir.filePath("no-server")));
-    MciInterpreter mci;
-    QVERIFY(mci.useImageDrive().insert(m_cue));
-    QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
-    QCOMPARE(mci.sendString("play cd"), uint32_t(mci::NoAudioOutput));
-    QCOMPARE(status(mci, "mode"), QString("stopped"));
-}
-
 namespace {
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 // A drive that takes its time over every read, as one spinning up does.
 class SlowDrive : public ImageDrive
 {
@@ -436,35 +30,385 @@ public:
         return ImageDrive::readAudio(sector, count, out);
     }
 };
-}
+} // namespace
 
-void TestCdEngine::slowDriveDoesNotHoldUpTheCaller()
+class TestCdEngine : public QObject
 {
-    SlowDrive drive;
-    QVERIFY(drive.insert(m_cue));
-    QByteArray got;
-    {
-        CdAudioStream stream(&drive, 10, 40);
-        QElapsedTimer clock;
-        clock.start();
-        got = stream.read(30 * 2352);
-        QVERIFY2(clock.elapsed() < 100, "the first read waited for the drive");
-        QDeadlineTimer patience(5000);
-        while (!stream.atEnd() && !patience.hasExpired()) {
-            const qint64 before = clock.elapsed();
-            got += stream.read(30 * 2352);
-            QVERIFY(clock.elapsed() - before < 50);
-            QThread::msleep(5);
-        }
-        QVERIFY(stream.atEnd());
-    }
-    QCOMPARE(got, binSectors(m_cue, 10, 30));
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_cue;   // 3 tracks: 337, 462 and 12380 sectors
 
-    // Going away in the middle of a read waits for it and no more.
-    auto stream = std::make_unique<CdAudioStream>(&drive, 0, 1000);
-    QThread::msleep(50);
-    stream.reset();
-}
+    // An interpreter whose device "cd" holds the disc image, in TMSF.
+    void openImage(MciInterpreter &mci, PulledOutputs &outs, const QString &cue)
+    {
+        QVERIFY(mci.useImageDrive().insert(cue));
+        mci.setOutputFactory([&outs] { return outs.make(); });
+        QCOMPARE(mci.sendString("open cdaudio alias cd wait shareable"), 0u);
+        QCOMPARE(mci.sendString("set cd time format tmsf wait"), 0u);
+    }
+    QString status(MciInterpreter &mci, const QString &what)
+    {
+        QString reply = "<none>";
+        const uint32_t code = mci.sendString("status cd " + what, &reply, 30);
+        return code == 0 ? reply : QStringLiteral("error %1").arg(code);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_cue = buildTestDisc(m_dir.path(), "disc", {337, 462, 12380});
+        QVERIFY(!m_cue.isEmpty());
+    }
+
+    void timeText()
+    {
+        QCOMPARE(tmsf::msfText(74), QString("00:00:74"));
+        QCOMPARE(tmsf::msfText(75 * 60 + 1), QString("01:00:01"));
+        QCOMPARE(tmsf::msfText(75 * 6000), QString("100:00:00"));
+        QCOMPARE(tmsf::tmsfText(3, tmsf::toSectors(2, 41, 7)), QString("03:02:41:07"));
+        const auto whole = tmsf::parseTmsf("3:02:41:07");
+        QVERIFY(whole && whole->track == 3);
+        QCOMPARE(tmsf::toSectors(whole->minutes, whole->seconds, whole->frames), 12082L);
+        const auto trackOnly = tmsf::parseTmsf("12");
+        QVERIFY(trackOnly && trackOnly->track == 12 && trackOnly->minutes == 0);
+        QCOMPARE(*tmsf::parseMsf("01:02:03"), tmsf::toSectors(1, 2, 3));
+        for (const char *bad : {"", "1:00:60", "1:2:3:75", "1:2:3:4:5", "a", "1::2", "-1", "1 2", "١"})
+            QVERIFY2(!tmsf::parseTmsf(bad), bad);
+    }
+
+    void cueSheets()
+    {
+        // Two files, a data track between audio tracks, quoted names with
+        // blanks, pregaps, lower-case keywords and INDEX 00 lines.
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath("side a.bin"), QByteArray(2352 * 300, '\1')));
+        QVERIFY(writeFile(dir.filePath("B.BIN"), QByteArray(2352 * 100, '\2')));
+        const QString cue = dir.filePath("mixed.cue");
+        QVERIFY(writeFile(cue, "CATALOG 0000000000000\r\nFILE \"side a.bin\" BINARY\r\n"
+                               "  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+                               "  TRACK 02 MODE1/2352\r\n    PREGAP 00:02:00\r\n    INDEX 01 00:01:00\r\n"
+                               "  track 03 audio\r\n    INDEX 00 00:03:00\r\n    index 01 00:03:10\r\n"
+                               "FILE B.BIN BINARY\r\n"
+                               "  TRACK 04 AUDIO\r\n    INDEX 00 00:00:00\r\n    INDEX 01 00:00:50\r\n"));
+        CueSheet sheet;
+        QString error;
+        QVERIFY2(parseCueSheet(cue, sheet, error), qPrintable(error));
+        QCOMPARE(sheet.files.size(), 2);
+        QCOMPARE(sheet.tracks.size(), 4);
+        const long sectors[] = {75, 160, 65, 50}, starts[] = {0, 75, 235, 300};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(sheet.tracks[i].number, i + 1);
+            QCOMPARE(sheet.tracks[i].sectors, sectors[i]);
+            QCOMPARE(sheet.tracks[i].discStart, starts[i]);
+        }
+        QVERIFY(!sheet.tracks[1].audio);
+        QCOMPARE(sheet.tracks[3].fileIndex, 1);
+        QCOMPARE(sheet.tracks[3].fileOffset, qint64(50) * 2352);
+        QCOMPARE(sheet.totalSectors(), 350L);
+
+        MciInterpreter mci;   // the device answers by track number
+        QVERIFY(mci.useImageDrive().insert(cue));
+        QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
+        QCOMPARE(status(mci, "type track 2"), QString("other"));
+        QCOMPARE(status(mci, "type track 4"), QString("audio"));
+        QCOMPARE(status(mci, "type track 5"), QString("error %1").arg(mci::OutOfRange));
+
+        // Reads cross the file boundary; the data track and the end read as silence.
+        ImageDrive drive;
+        QVERIFY(drive.insert(cue));
+        QVERIFY(!drive.readsThroughLibcdio());
+        QByteArray buf(2352 * 4, 'x');
+        QVERIFY(drive.readAudio(298, 4, buf.data()));
+        QCOMPARE(buf, QByteArray(2352 * 2, '\1') + QByteArray(2352 * 2, '\2'));
+        QVERIFY(drive.readAudio(233, 3, buf.data()));
+        QCOMPARE(buf.left(2352 * 3), QByteArray(2352 * 2, '\0') + QByteArray(2352, '\1'));
+        QVERIFY(drive.readAudio(349, 2, buf.data()));
+        QCOMPARE(buf.mid(2352, 2352), QByteArray(2352, '\0'));
+    }
+
+    void cueSheetsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray f = "FILE \"d.bin\" BINARY\n", t1 = "TRACK 01 AUDIO\n";
+        QTest::newRow("missing data file") << QByteArray("FILE \"gone.bin\" BINARY\n" + t1 + "INDEX 01 00:00:00\n");
+        QTest::newRow("wave file") << QByteArray("FILE \"d.bin\" WAVE\n" + t1 + "INDEX 01 00:00:00\n");
+        QTest::newRow("no index 01") << QByteArray(f + t1 + "INDEX 00 00:00:00\n");
+        QTest::newRow("start past data") << QByteArray(f + t1 + "INDEX 01 00:09:00\n");
+        QTest::newRow("skipped number") << QByteArray(f + t1 + "INDEX 01 00:00:00\nTRACK 03 AUDIO\nINDEX 01 00:01:00\n");
+        QTest::newRow("first not 1") << QByteArray(f + "TRACK 02 AUDIO\nINDEX 01 00:00:00\n");
+        QTest::newRow("falling numbers") << QByteArray(f + "TRACK 02 AUDIO\nINDEX 01 00:00:00\n" + t1 + "INDEX 01 00:01:00\n");
+        QTest::newRow("index order") << QByteArray(f + t1 + "INDEX 01 00:02:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n");
+        QTest::newRow("bad time") << QByteArray(f + t1 + "INDEX 01 00:61:00\n");
+        QTest::newRow("no tracks") << f;
+        QTest::newRow("track first") << QByteArray(t1 + "INDEX 01 00:00:00\n");
+        QTest::newRow("binary junk") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11);
+    }
+    void cueSheetsRefused()
+    {
+        QFETCH(QByteArray, text);
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath("d.bin"), QByteArray(2352 * 300, '\0')));   // 4 seconds
+        QVERIFY(writeFile(dir.filePath("d.cue"), text));
+        CueSheet sheet;
+        QString error;
+        QVERIFY(!parseCueSheet(dir.filePath("d.cue"), sheet, error));
+        QVERIFY(!error.isEmpty());
+        ImageDrive drive;
+        QVERIFY(!drive.insert(dir.filePath("d.cue")));
+        QVERIFY(!drive.mediaPresent());
+    }
+
+    void statusReplies()
+    {
+        MciInterpreter mci;
+        PulledOutputs outs;
+        openImage(mci, outs, m_cue);
+        QVERIFY(mci.imageDrive().readsThroughLibcdio());
+        const QList<QPair<QString, QString>> replies = {
+            {"media present", "true"}, {"number of tracks wait", "3"}, {"length wait", "02:55:54"},
+            {"length track 1", "00:04:37"}, {"length track 2", "00:06:12"}, {"length track 3", "02:45:05"},
+            {"position", "01:00:00:00"}, {"mode", "stopped"}, {"time format", "tmsf"},
+            {"position track 3", "03:00:00:00"}, {"type track 2", "audio"}};
+        for (const auto &r : replies)
+            QCOMPARE(status(mci, r.first), r.second);
+
+        QCOMPARE(mci.sendString("seek cd to 3:02:41:07"), 0u);
+        QCOMPARE(status(mci, "position"), QString("03:02:41:07"));
+        QCOMPARE(status(mci, "current track"), QString("3"));
+        QCOMPARE(mci.sendString("SEEK  CD  TO  2"), 0u);   // words in any case, any number of blanks
+        QCOMPARE(status(mci, "position"), QString("02:00:00:00"));
+
+        // The same places in the other time formats.
+        QCOMPARE(mci.sendString("set cd time format msf"), 0u);
+        QCOMPARE(status(mci, "position"), QString("00:04:37"));
+        QCOMPARE(status(mci, "length track 3"), QString("02:45:05"));
+        QCOMPARE(mci.sendString("seek cd to 00:10:00"), 0u);
+        QCOMPARE(mci.sendString("set cd time format milliseconds"), 0u);
+        QCOMPARE(status(mci, "position"), QString("10000"));
+        QCOMPARE(mci.sendString("seek cd to 4480"), 0u);   // 336 sectors: the last of track 1
+        QCOMPARE(mci.sendString("set cd time format tmsf"), 0u);
+        QCOMPARE(status(mci, "position"), QString("01:00:04:36"));
+
+        // A short reply area takes what fits; a failed command leaves it alone.
+        QString reply = "untouched";
+        QCOMPARE(mci.sendString("status cd position", &reply, 5), 0u);
+        QCOMPARE(reply, QString("01:00"));
+        reply = "untouched";
+        QVERIFY(mci.sendString("status cd length track 9", &reply, 30) != 0);
+        QCOMPARE(reply, QString("untouched"));
+        QCOMPARE(mci.sendString("status cd mode", nullptr, 30), 0u);
+    }
+
+    void playPauseStopSeek()
+    {
+        MciInterpreter mci;
+        PulledOutputs outs;
+        openImage(mci, outs, m_cue);
+        QCOMPARE(mci.sendString("play cd"), 0u);
+        QVERIFY(outs.latest && outs.latest->source);
+        QCOMPARE(status(mci, "mode"), QString("playing"));
+        QCOMPARE(outs.latest->pull(75 + 40).size(), (75 + 40) * 2352);
+        QCOMPARE(status(mci, "position"), QString("01:00:01:40"));
+
+        QCOMPARE(mci.sendString("pause cd"), 0u);
+        QCOMPARE(status(mci, "mode"), QString("paused"));
+        QVERIFY(outs.latest->pull(75).isEmpty());
+        QCOMPARE(status(mci, "position"), QString("01:00:01:40"));
+        QCOMPARE(mci.sendString("play cd"), 0u);   // resumes where it paused
+        QCOMPARE(outs.latest->starts, 1);
+        QCOMPARE(outs.latest->pull(75), binSectors(m_cue, 115, 75));
+        // Playing on crosses into the next track.
+        QCOMPARE(outs.latest->pull(337 - 190 + 75).size(), (337 - 190 + 75) * 2352);
+        QCOMPARE(status(mci, "position"), QString("02:00:01:00"));
+
+        // Stop keeps the place; play goes on from there.
+        QCOMPARE(mci.sendString("stop cd wait"), 0u);
+        QCOMPARE(status(mci, "mode"), QString("stopped"));
+        QVERIFY(!outs.latest->source);
+        QCOMPARE(status(mci, "position"), QString("02:00:01:00"));
+        QCOMPARE(mci.sendString("play cd"), 0u);
+        QCOMPARE(outs.latest->pull(1), binSectors(m_cue, 337 + 75, 1));
+
+        // A seek while playing stops the disc there.
+        QCOMPARE(mci.sendString("seek cd to 3"), 0u);
+        QCOMPARE(status(mci, "mode"), QString("stopped"));
+        QCOMPARE(status(mci, "position"), QString("03:00:00:00"));
+
+        QCOMPARE(mci.sendString("play cd from 2:00:03 to 3"), 0u);
+        QCOMPARE(outs.latest->pull(2000).size(), (462 - 225) * 2352);
+        QCOMPARE(mci.sendString("play cd from 3 to 2"), uint32_t(mci::OutOfRange));
+
+        // The sound server going away stops the disc where it got to.
+        QCOMPARE(mci.sendString("play cd from 2"), 0u);
+        outs.latest->pull(75);
+        emit outs.latest->lost();
+        QCOMPARE(status(mci, "mode"), QString("stopped"));
+        QCOMPARE(status(mci, "position"), QString("02:00:01:00"));
+    }
+
+    void playReadsTheRightSectors_data()
+    {
+        QTest::addColumn<bool>("throughLibcdio");
+        QTest::newRow("libcdio") << true;
+        QTest::newRow("own reader") << false;
+    }
+    void playReadsTheRightSectors()
+    {
+        // The same disc, once named so that libcdio reads it and once with a
+        // bin of another name, which libcdio would not find.
+        QFETCH(bool, throughLibcdio);
+        QString cue = m_cue;
+        QTemporaryDir other;
+        if (!throughLibcdio) {
+            cue = other.filePath("renamed.cue");
+            QVERIFY(QFile::copy(m_cue.left(m_cue.size() - 4) + ".bin", other.filePath("Track Data.bin")));
+            QFile in(m_cue);
+            QVERIFY(in.open(QIODevice::ReadOnly));
+            QVERIFY(writeFile(cue, in.readAll().replace("disc.bin", "Track Data.bin")));
+        }
+        MciInterpreter mci;
+        PulledOutputs outs;
+        openImage(mci, outs, cue);
+        QCOMPARE(mci.imageDrive().readsThroughLibcdio(), throughLibcdio);
+        QCOMPARE(mci.sendString("play cd from 2"), 0u);
+        QCOMPARE(outs.latest->pull(462 + 2), binSectors(m_cue, 337, 462 + 2));
+        QCOMPARE(mci.sendString("play cd from 3:02:45"), 0u);
+        QCOMPARE(outs.latest->pull(99), binSectors(m_cue, 337 + 462 + 165 * 75, 5));
+    }
+
+    void playToTheEndStops()
+    {
+        MciInterpreter mci;
+        PulledOutputs outs;
+        openImage(mci, outs, m_cue);
+        QCOMPARE(mci.sendString("play cd from 3:02:45"), 0u);
+        QCOMPARE(outs.latest->pull(10).size(), 5 * 2352);   // 02:45:05 long: 5 sectors left
+        QVERIFY(outs.latest->source->atEnd());
+        QTRY_COMPARE(status(mci, "mode"), QString("stopped"));
+        QCOMPARE(status(mci, "position"), QString("03:02:45:05"));
+        // Play at the very end does nothing and is no error; seek back and it plays.
+        QCOMPARE(mci.sendString("play cd"), 0u);
+        QCOMPARE(status(mci, "mode"), QString("stopped"));
+        QCOMPARE(mci.sendString("seek cd to start"), 0u);
+        QCOMPARE(mci.sendString("play cd"), 0u);
+        QCOMPARE(status(mci, "mode"), QString("playing"));
+    }
+
+    void doorAndDiscChange()
+    {
+        MciInterpreter mci;
+        PulledOutputs outs;
+        openImage(mci, outs, m_cue);
+        QCOMPARE(mci.sendString("play cd from 2"), 0u);
+        QCOMPARE(mci.sendString("set cd door open"), 0u);
+        QCOMPARE(status(mci, "media present"), QString("false"));
+        QCOMPARE(status(mci, "mode"), QString("open"));
+        QCOMPARE(mci.sendString("play cd"), uint32_t(mci::NoDisc));
+        QCOMPARE(status(mci, "position"), QString("error %1").arg(mci::NoDisc));
+        QCOMPARE(mci.sendString("set cd door closed"), 0u);
+        QCOMPARE(status(mci, "media present"), QString("true"));
+        QCOMPARE(status(mci, "position"), QString("01:00:00:00"));
+
+        // Another disc put in behind the device's back while it plays: the
+        // device notices at its next look, stops and starts at track 1.
+        QTemporaryDir dir;
+        const QString nine = buildTestDisc(dir.path(), "nine", {75, 75, 75, 75, 75, 75, 75, 75, 76});
+        QVERIFY(!nine.isEmpty());
+        QCOMPARE(mci.sendString("play cd from 3"), 0u);
+        QVERIFY(mci.imageDrive().insert(nine));
+        QCOMPARE(status(mci, "mode"), QString("stopped"));
+        QCOMPARE(status(mci, "number of tracks"), QString("9"));
+        QCOMPARE(status(mci, "length"), QString("00:09:01"));
+        QCOMPARE(status(mci, "position"), QString("01:00:00:00"));
+        mci.imageDrive().remove();
+        QCOMPARE(status(mci, "mode"), QString("not ready"));
+    }
+
+    void errors()
+    {
+        MciInterpreter mci;
+        PulledOutputs outs;
+        mci.setOutputFactory([&outs] { return outs.make(); });
+
+        // No drive at this path: the open fails, and so does everything after it.
+        mci.useDrive("/nonexistent/sr9");
+        QCOMPARE(mci.sendString("open cdaudio alias cd wait shareable"), uint32_t(mci::NoDrive));
+        QCOMPARE(mci.sendString("set cd time format tmsf wait"), uint32_t(mci::DeviceNotOpen));
+        QString reply = "kept";
+        QCOMPARE(mci.sendString("status cd media present", &reply, 30), uint32_t(mci::DeviceNotOpen));
+        QCOMPARE(reply, QString("kept"));
+        QVERIFY(mci.errorString(mci::NoDrive) != mci.errorString(mci::DeviceNotOpen));
+        QVERIFY(!mci.errorString(12345).isEmpty());
+        QCOMPARE(mci.sendString("close all"), 0u);
+
+        QVERIFY(mci.useImageDrive().insert(m_cue));
+        QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
+        const QList<QPair<const char *, int>> refused = {
+            {"open cdaudio alias cd", mci::AliasInUse}, {"open waveaudio alias w", mci::UnknownDeviceType},
+            {"open cdaudio alias c2 exclusive", mci::BadArgument}, {"fly cd", mci::UnknownCommand},
+            {"", mci::UnknownCommand}, {"play", mci::MissingArgument}, {"play dvd", mci::DeviceNotOpen},
+            {"set cd time format frames", mci::BadArgument}, {"seek cd to 4", mci::OutOfRange},
+            {"seek cd to 0", mci::OutOfRange}, {"seek cd to 1:04:38", mci::OutOfRange},   // past track 1
+            {"seek cd to 1:00:60", mci::BadArgument}, {"seek cd", mci::MissingArgument},
+            {"play cd from", mci::MissingArgument}, {"play cd at 2", mci::BadArgument},
+            {"stop cd now", mci::BadArgument}, {"status cd colour", mci::BadArgument},
+            {"close dvd", mci::DeviceNotOpen}};
+        QCOMPARE(mci.sendString("set cd time format tmsf"), 0u);
+        for (const auto &r : refused)
+            QVERIFY2(mci.sendString(r.first) == uint32_t(r.second), r.first);
+
+        // No sound output: play says so and the disc stays stopped where it was.
+        outs.refuseStart = true;
+        QCOMPARE(mci.sendString("close cd"), 0u);
+        QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
+        QCOMPARE(mci.sendString("set cd time format tmsf"), 0u);
+        QCOMPARE(mci.sendString("seek cd to 2"), 0u);
+        QCOMPARE(mci.sendString("play cd"), uint32_t(mci::NoAudioOutput));
+        QCOMPARE(status(mci, "mode"), QString("stopped"));
+        QCOMPARE(status(mci, "position"), QString("02:00:00:00"));
+        QCOMPARE(mci.sendString("close all"), 0u);
+        QCOMPARE(mci.device("cd"), nullptr);
+    }
+
+    void noSoundServer()
+    {
+        // The real output, pointed at a sound server that is not there.
+        qputenv("PULSE_SERVER", QFile::encodeName(m_dir.filePath("no-server")));
+        MciInterpreter mci;
+        QVERIFY(mci.useImageDrive().insert(m_cue));
+        QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
+        QCOMPARE(mci.sendString("play cd"), uint32_t(mci::NoAudioOutput));
+        QCOMPARE(status(mci, "mode"), QString("stopped"));
+    }
+
+    void slowDriveDoesNotHoldUpTheCaller()
+    {
+        SlowDrive drive;
+        QVERIFY(drive.insert(m_cue));
+        QByteArray got;
+        {
+            CdAudioStream stream(&drive, 10, 40);
+            QElapsedTimer clock;
+            clock.start();
+            got = stream.read(30 * 2352);
+            QVERIFY2(clock.elapsed() < 100, "the first read waited for the drive");
+            QDeadlineTimer patience(5000);
+            while (!stream.atEnd() && !patience.hasExpired()) {
+                const qint64 before = clock.elapsed();
+                got += stream.read(30 * 2352);
+                QVERIFY(clock.elapsed() - before < 50);
+                QThread::msleep(5);   // the caller's own pace between reads
+            }
+            QVERIFY(stream.atEnd());
+        }
+        QCOMPARE(got, binSectors(m_cue, 10, 30));
+        // Going away in the middle of a read waits for it and no more.
+        auto stream = std::make_unique<CdAudioStream>(&drive, 0, 1000);
+        QThread::msleep(50);   // the reader thread is inside its first read
+        stream.reset();
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCdEngine)
 #include "tst_cdengine.moc"

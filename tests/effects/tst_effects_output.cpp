@@ -81,312 +81,296 @@ BatchRun batch(const QStringList &args, BatchSettings s = {})
 class TestEffectsOutput : public QObject {
     Q_OBJECT
 private slots:
-    void saveNumbersLowestFree();
-    void saveFailuresReplaceNothing();
-    void saveThroughHandler();
-    void printOrientationAndSize();
-    void printWithoutPrinter();
-    void wallpaperPlans();
-    void wallpaperFileAndFreshNames();
-    void keyListParser();
-    void batchAppliesKeysAndSaves();
-    void batchRefusesBeforeWriting();
-    void batchGoesOnAfterBadFile();
-};
+    void saveNumbersLowestFree()
+    {
+        QTemporaryDir a, b;
+        const QImage img = picture(31, 17);
+        QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw001.bmp"));
+        QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw002.bmp"));
+        QCOMPARE(SavePic(img, b.path()).path, b.filePath("gw001.bmp")); // each folder on its own
+        QVERIFY(QFile::remove(a.filePath("gw001.bmp")));
+        touch(a.filePath("gw003.bmp"));
+        QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw001.bmp")); // a gap is reused
+        QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw004.bmp"));
+        QCOMPARE(bmpFiles(a.path()), (QStringList{"gw001.bmp", "gw002.bmp", "gw003.bmp", "gw004.bmp"}));
 
-void TestEffectsOutput::saveNumbersLowestFree()
-{
-    QTemporaryDir a, b;
-    const QImage img = picture(31, 17);
-    QCOMPARE(saveName(1), QStringLiteral("gw001.bmp"));
-    QCOMPARE(saveName(42), QStringLiteral("gw042.bmp"));
-    QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw001.bmp"));
-    QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw002.bmp"));
-    QCOMPARE(SavePic(img, b.path()).path, b.filePath("gw001.bmp")); // each folder on its own
-    QVERIFY(QFile::remove(a.filePath("gw001.bmp")));
-    touch(a.filePath("gw003.bmp"));
-    QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw001.bmp")); // a gap is reused
-    QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw004.bmp"));
-    QCOMPARE(bmpFiles(a.path()), (QStringList{"gw001.bmp", "gw002.bmp", "gw003.bmp", "gw004.bmp"}));
-
-    // A 24-bit Windows bitmap with the same pixels.
-    QFile f(a.filePath("gw002.bmp"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray head = f.read(30);
-    QCOMPARE(head.left(2), QByteArray("BM"));
-    QCOMPARE(int(uchar(head[28])) | int(uchar(head[29])) << 8, 24);
-    const QImage back(a.filePath("gw002.bmp"));
-    QCOMPARE(back.convertToFormat(QImage::Format_RGB32), img);
-}
-
-void TestEffectsOutput::saveFailuresReplaceNothing()
-{
-    QTemporaryDir dir;
-    const QImage img = picture(4, 4);
-    for (int n = 1; n <= 999; ++n)
-        touch(dir.filePath(saveName(n)));
-    const OutputResult full = SavePic(img, dir.path());
-    QVERIFY(!full.ok);
-    QVERIFY(full.error.contains("gw999.bmp"));
-    QCOMPARE(bmpFiles(dir.path()).size(), 999); // no leftovers, nothing replaced
-    QCOMPARE(QFileInfo(dir.filePath("gw500.bmp")).size(), 1);
-
-    const OutputResult missing = SavePic(img, dir.filePath("no such folder"));
-    QVERIFY(!missing.ok);
-    QVERIFY(missing.error.contains("does not exist"));
-    const OutputResult notFolder = SavePic(img, dir.filePath("gw001.bmp"));
-    QVERIFY(!notFolder.ok);
-    QVERIFY(!SavePic(QImage(), dir.path()).ok);
-
-    // An unwritable folder (permissions do not stop root: use a read-only
-    // mount where there is one).
-    if (QFileInfo("/proc/self").isDir()) {
-        const OutputResult ro = SavePic(img, "/proc/self");
-        QVERIFY(!ro.ok);
-        QVERIFY(!ro.error.isEmpty());
-    }
-}
-
-void TestEffectsOutput::saveThroughHandler()
-{
-    QTemporaryDir dir;
-    KeyDispatcher d;
-    PictureView v;
-    v.image = picture(8, 8);
-    d.setView(v);
-    QStringList saved, messages;
-    d.hooks().saveFolder = [&] { return dir.path(); };
-    d.hooks().saved = [&](const QString &p) { saved << p; };
-    d.hooks().showMessage = [&](const QString &m) { messages << m; };
-    d.Form_KeyDown(88, 7); // X with any shift state
-    QVERIFY(d.waitForIdle(10000));
-    d.Form_KeyDown(88, 0);
-    QVERIFY(d.waitForIdle(10000));
-    QCOMPARE(saved, (QStringList{dir.filePath("gw001.bmp"), dir.filePath("gw002.bmp")}));
-    QVERIFY(messages.isEmpty());
-    QCOMPARE(d.view().image, v.image); // the picture is untouched
-    d.hooks().saveFolder = [&] { return dir.filePath("gone"); };
-    d.Form_KeyDown(88, 0);
-    QVERIFY(d.waitForIdle(10000));
-    QCOMPARE(messages.size(), 1);
-}
-
-void TestEffectsOutput::printOrientationAndSize()
-{
-    QTemporaryDir dir;
-    const QImage img = picture(192, 96); // 2 x 1 inches at 96 dpi
-    for (int shift : {0, 1, 2, 4, 6}) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        const QString pdf = dir.filePath(QString("p%1.pdf").arg(shift));
-        printer.setOutputFileName(pdf);
-        const OutputResult r = PrintPic(img, int16_t(shift), printer);
-        QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(printer.pageLayout().orientation(), shift == 0 ? QPageLayout::Portrait : QPageLayout::Landscape);
-        QFile f(pdf);
+        // A 24-bit Windows bitmap with the same pixels.
+        QFile f(a.filePath("gw002.bmp"));
         QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
-        QVERIFY(bytes.startsWith("%PDF"));
-        // A4 is 595 x 842 points; landscape swaps them.
-        QVERIFY2(bytes.contains(shift == 0 ? "/MediaBox [0 0 595.000000 842.000000]"
-                                           : "/MediaBox [0 0 842.000000 595.000000]"),
-                 qPrintable(QString::number(shift)));
-        // The picture at its own size: 2 x 1 inches = 144 x 72 points.
-        QCOMPARE(qRound(drawnImageWidthPoints(bytes) * 100), 14400);
+        const QByteArray head = f.read(30);
+        QCOMPARE(head.left(2), QByteArray("BM"));
+        QCOMPARE(int(uchar(head[28])) | int(uchar(head[29])) << 8, 24);
+        const QImage back(a.filePath("gw002.bmp"));
+        QCOMPARE(back.convertToFormat(QImage::Format_RGB32), img);
     }
-}
 
-void TestEffectsOutput::printWithoutPrinter()
-{
-    KeyDispatcher d;
-    PictureView v;
-    v.image = picture(4, 4);
-    d.setView(v);
-    QStringList messages;
-    d.hooks().showMessage = [&](const QString &m) { messages << m; };
-    d.hooks().preparePrint = [](const QImage &, int16_t, QString *why) -> OutputJob {
-        *why = "no printer here";
-        return {};
-    };
-    d.Form_KeyDown(81, 0);
-    QVERIFY(!d.busy());
-    QCOMPARE(messages, QStringList{"no printer here"});
-    // A print that fails on the worker reports what went wrong.
-    d.hooks().preparePrint = [](const QImage &, int16_t, QString *) -> OutputJob {
-        return [] { return QStringLiteral("jammed"); };
-    };
-    d.setSynchronous(true);
-    d.Form_KeyDown(81, 1);
-    QVERIFY(!d.busy());
-    QCOMPARE(messages.last(), QString("jammed"));
-}
+    void saveFailuresReplaceNothing()
+    {
+        QTemporaryDir dir;
+        const QImage img = picture(4, 4);
+        for (int n = 1; n <= 999; ++n)
+            touch(dir.filePath(saveName(n)));
+        const OutputResult full = SavePic(img, dir.path());
+        QVERIFY(!full.ok);
+        QVERIFY(full.error.contains("gw999.bmp"));
+        QCOMPARE(bmpFiles(dir.path()).size(), 999); // no leftovers, nothing replaced
+        QCOMPARE(QFileInfo(dir.filePath("gw500.bmp")).size(), 1);
 
-void TestEffectsOutput::wallpaperPlans()
-{
-    const auto env = [](std::initializer_list<QPair<QString, QString>> vars) {
-        QProcessEnvironment e;
-        for (const auto &v : vars)
-            e.insert(v.first, v.second);
-        return e;
-    };
-    const auto all = [](const QString &) { return true; };
-    const auto none = [](const QString &) { return false; };
-    const QString path = "/tmp/a b/Glintwave-1.bmp";
+        QVERIFY(SavePic(img, dir.filePath("no such folder")).error.contains("does not exist"));
+        QVERIFY(!SavePic(img, dir.filePath("gw001.bmp")).ok);   // not a folder
+        QVERIFY(!SavePic(QImage(), dir.path()).ok);
 
-    WallpaperPlan p = wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}), path, all);
-    QCOMPARE(p.desktop, QStringLiteral("GNOME"));
-    QVERIFY(p.needsFreshName);
-    QCOMPARE(p.steps.size(), size_t(2));
-    QCOMPARE(p.steps[0].arguments, (QStringList{"set", "org.gnome.desktop.background", "picture-uri",
-                                                 "file:///tmp/a%20b/Glintwave-1.bmp"}));
-    QVERIFY(p.steps[1].mayFail);
-
-    p = wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "KDE"}}), path,
-                      [](const QString &n) { return n == "qdbus"; });
-    QCOMPARE(p.steps[0].program, QStringLiteral("qdbus"));
-    QVERIFY(p.steps[0].arguments.last().contains("file:///tmp/a%20b/Glintwave-1.bmp"));
-    p = wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "XFCE"}}), "/tmp/it's.bmp", all);
-    QVERIFY(p.steps[0].arguments.last().contains("'/tmp/it'\\''s.bmp'"));
-    p = wallpaperPlan(env({{"SWAYSOCK", "/run/sway"}, {"WAYLAND_DISPLAY", "wayland-1"}}), path, all);
-    QCOMPARE(p.steps[0].arguments, (QStringList{"output", "*", "bg", path, "fill"}));
-    QVERIFY(!p.needsFreshName);
-    p = wallpaperPlan(env({{"DISPLAY", ":0"}}), path, [](const QString &n) { return n == "hsetroot"; });
-    QCOMPARE(p.steps[0].program, QStringLiteral("hsetroot"));
-    QVERIFY(wallpaperPlan(env({}), path, all).steps.empty());
-    QVERIFY(wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "GNOME"}}), path, none).steps.empty());
-}
-
-void TestEffectsOutput::wallpaperFileAndFreshNames()
-{
-    QTemporaryDir folder, bin;
-    // No desktop at all: the bitmap is written, then the user is told.
-    DeskWallResult r = DeskWall(picture(6, 6), folder.path(), QProcessEnvironment());
-    QVERIFY(r.written);
-    QVERIFY(!r.set);
-    QVERIFY(r.message.contains("cannot set the wallpaper"));
-    QCOMPARE(QImage(folder.filePath("Glintwave.bmp")).convertToFormat(QImage::Format_RGB32), picture(6, 6));
-
-    // A GNOME desktop whose gsettings records what it is told.
-    const QString log = bin.filePath("log");
-    QFile script(bin.filePath("gsettings"));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(QString("#!/bin/sh\necho \"$@\" >> '%1'\n").arg(log).toUtf8());
-    script.close();
-    script.setPermissions(script.permissions() | QFile::ExeOwner);
-    const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", bin.path().toUtf8() + ":" + oldPath);
-    QProcessEnvironment env;
-    env.insert("XDG_CURRENT_DESKTOP", "GNOME");
-    env.insert("PATH", bin.path() + ":" + QString::fromLocal8Bit(oldPath));
-    r = DeskWall(picture(8, 3), folder.path(), env);
-    QTest::qWait(5); // a new millisecond for the next name
-    const DeskWallResult second = DeskWall(picture(3, 8), folder.path(), env);
-    qputenv("PATH", oldPath);
-    QVERIFY2(r.set && second.set, qPrintable(r.message + second.message));
-    QVERIFY(r.shownPath != second.shownPath); // a new name, so the desktop cannot show a cached one
-    QVERIFY(!QFile::exists(r.shownPath));     // the earlier one is cleaned up
-    QCOMPARE(QImage(second.shownPath).size(), QSize(3, 8));
-    QCOMPARE(QImage(folder.filePath("Glintwave.bmp")).size(), QSize(3, 8));
-    QFile l(log);
-    QVERIFY(l.open(QIODevice::ReadOnly));
-    const QString told = QString::fromUtf8(l.readAll());
-    QVERIFY(told.contains(QUrl::fromLocalFile(second.shownPath).toString()));
-    QCOMPARE(told.count("picture-uri "), 2);
-}
-
-void TestEffectsOutput::keyListParser()
-{
-    const KeyListParse p = parseKeyList("Shift+Z, ctrl+shift+u,T,8,Plus,alt+Minus,Home,Del,c");
-    QVERIFY2(p.error.isEmpty(), qPrintable(p.error));
-    QList<QPair<int, int>> got;
-    for (const auto &k : p.keys)
-        got << qMakePair(int(k.keyCode), int(k.shift));
-    QCOMPARE(got, (QList<QPair<int, int>>{{90, 1}, {85, 3}, {84, 0}, {56, 0}, {187, 0}, {189, 4}, {36, 0}, {46, 0}, {67, 0}}));
-
-    for (const QString bad : {"Foo", "Shift+Shift+Z", "Meta+Z", "Z,,T", "", "Shift+", "+", "F1"}) {
-        const KeyListParse r = parseKeyList(bad);
-        QVERIFY2(!r.error.isEmpty(), qPrintable(bad));
-        QVERIFY(r.keys.empty());
+        // An unwritable folder (permissions do not stop root: use a read-only
+        // mount where there is one).
+        if (QFileInfo("/proc/self").isDir()) {
+            const OutputResult ro = SavePic(img, "/proc/self");
+            QVERIFY(!ro.ok);
+            QVERIFY(!ro.error.isEmpty());
+        }
     }
-    for (const QString viewer : {"Space", "Backspace", "Esc", "P", "Comma", "Shift+Period", "Q", "Alt+W", "Ctrl+C"}) {
-        const KeyListParse r = parseKeyList("T," + viewer);
-        QVERIFY2(r.error.contains("needs the viewer"), qPrintable(viewer + ": " + r.error));
+
+    void saveThroughHandler()
+    {
+        QTemporaryDir dir;
+        KeyDispatcher d;
+        PictureView v;
+        v.image = picture(8, 8);
+        d.setView(v);
+        QStringList saved, messages;
+        d.hooks().saveFolder = [&] { return dir.path(); };
+        d.hooks().saved = [&](const QString &p) { saved << p; };
+        d.hooks().showMessage = [&](const QString &m) { messages << m; };
+        d.Form_KeyDown(88, 7); // X with any shift state
+        QVERIFY(d.waitForIdle(10000));
+        d.Form_KeyDown(88, 0);
+        QVERIFY(d.waitForIdle(10000));
+        QCOMPARE(saved, (QStringList{dir.filePath("gw001.bmp"), dir.filePath("gw002.bmp")}));
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(d.view().image, v.image); // the picture is untouched
+        d.hooks().saveFolder = [&] { return dir.filePath("gone"); };
+        d.Form_KeyDown(88, 0);
+        QVERIFY(d.waitForIdle(10000));
+        QCOMPARE(messages.size(), 1);
     }
-}
 
-void TestEffectsOutput::batchAppliesKeysAndSaves()
-{
-    QTemporaryDir in, out;
-    const QImage img = picture(60, 40);
-    QVERIFY(img.save(in.filePath("a.png")));
-    BatchRun r = batch({"--apply", "Shift+Z,T", "--out", out.path(), in.filePath("a.png")}, {40, 0xFFFFFF});
-    QCOMPARE(r.status, 0);
-    QCOMPARE(r.out.trimmed(), out.filePath("gw001.bmp"));
-    QCOMPARE(QImage(out.filePath("gw001.bmp")).convertToFormat(QImage::Format_RGB32), rotateimage(emboss(img, 40), 0));
-
-    // Without --out the result goes beside the file; --screen sizes stretch.
-    r = batch({"--apply", "S", "--screen", "320x200", in.filePath("a.png")});
-    QCOMPARE(r.status, 0);
-    QCOMPARE(QImage(in.filePath("gw001.bmp")).size(), QSize(320, 200));
-
-    // The same seed gives the same noise.
-    r = batch({"--apply", "7", "--seed", "5", "--out", out.path(), in.filePath("a.png")});
-    const BatchRun again = batch({"--apply", "7", "--seed", "5", "--out", out.path(), in.filePath("a.png")});
-    QCOMPARE(r.status + again.status, 0);
-    QCOMPARE(QImage(out.filePath("gw002.bmp")), QImage(out.filePath("gw003.bmp")));
-    QVERIFY(QImage(out.filePath("gw002.bmp")) != QImage(out.filePath("gw001.bmp")));
-
-    // A key that does nothing is noted, not refused; the settings' threshold is used.
-    r = batch({"glintwave", "--apply", "A,Z", "--out", out.path(), in.filePath("a.png")}, {800, 0});
-    QCOMPARE(r.status, 0);
-    QVERIFY(r.err.contains("A does nothing"));
-    QImage white(60, 40, QImage::Format_RGB32);
-    white.fill(Qt::white);
-    QCOMPARE(QImage(out.filePath("gw004.bmp")).convertToFormat(QImage::Format_RGB32), white);
-}
-
-void TestEffectsOutput::batchRefusesBeforeWriting()
-{
-    QTemporaryDir in;
-    QVERIFY(picture(5, 5).save(in.filePath("a.png")));
-    const QStringList refused[] = {
-        {"--apply", "T,Space", in.filePath("a.png")},
-        {"--apply", "T,Ctrl+C", in.filePath("a.png")},
-        {"--apply", "Bogus", in.filePath("a.png")},
-        {"--apply", "T", "--screen", "0x5", in.filePath("a.png")},
-        {"--apply", "T", "--seed", "-3", in.filePath("a.png")},
-        {"--apply", "T", "--out", in.filePath("missing"), in.filePath("a.png")},
-        {"--apply", "T"},
-        {"--apply"},
-        {"--apply", "T", "--frobnicate", in.filePath("a.png")},
-    };
-    for (const QStringList &args : refused) {
-        const BatchRun r = batch(args);
-        QVERIFY2(r.status == 2, qPrintable(args.join(' ')));
-        QVERIFY(!r.err.isEmpty());
-        QVERIFY(r.out.isEmpty());
+    void printOrientationAndSize()
+    {
+        QTemporaryDir dir;
+        const QImage img = picture(192, 96); // 2 x 1 inches at 96 dpi
+        for (int shift : {0, 1, 2, 4, 6}) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            const QString pdf = dir.filePath(QString("p%1.pdf").arg(shift));
+            printer.setOutputFileName(pdf);
+            const OutputResult r = PrintPic(img, int16_t(shift), printer);
+            QVERIFY2(r.ok, qPrintable(r.error));
+            QCOMPARE(printer.pageLayout().orientation(), shift == 0 ? QPageLayout::Portrait : QPageLayout::Landscape);
+            QFile f(pdf);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray bytes = f.readAll();
+            QVERIFY(bytes.startsWith("%PDF"));
+            // A4 is 595 x 842 points; landscape swaps them.
+            QVERIFY2(bytes.contains(shift == 0 ? "/MediaBox [0 0 595.000000 842.000000]"
+                                               : "/MediaBox [0 0 842.000000 595.000000]"),
+                     qPrintable(QString::number(shift)));
+            // The picture at its own size: 2 x 1 inches = 144 x 72 points.
+            QCOMPARE(qRound(drawnImageWidthPoints(bytes) * 100), 14400);
+        }
     }
-    QCOMPARE(bmpFiles(in.path()), QStringList{"a.png"});
-}
 
-void TestEffectsOutput::batchGoesOnAfterBadFile()
-{
-    QTemporaryDir in;
-    QVERIFY(picture(5, 5).save(in.filePath("good.png")));
-    QFile bad(in.filePath("bad.jpg"));
-    QVERIFY(bad.open(QIODevice::WriteOnly));
-    bad.write("not a picture");
-    bad.close();
-    const BatchRun r = batch({"--apply", "N", in.filePath("bad.jpg"), in.filePath("missing.png"), in.filePath("good.png")});
-    QCOMPARE(r.status, 1);
-    QVERIFY(r.err.contains("bad.jpg"));
-    QVERIFY(r.err.contains("missing.png"));
-    QCOMPARE(r.out.trimmed(), in.filePath("gw001.bmp"));
-    QImage inverted = picture(5, 5);
-    inverted.invertPixels();
-    QCOMPARE(QImage(in.filePath("gw001.bmp")).convertToFormat(QImage::Format_RGB32), inverted);
-}
+    void printWithoutPrinter()
+    {
+        KeyDispatcher d;
+        PictureView v;
+        v.image = picture(4, 4);
+        d.setView(v);
+        QStringList messages;
+        d.hooks().showMessage = [&](const QString &m) { messages << m; };
+        d.hooks().preparePrint = [](const QImage &, int16_t, QString *why) -> OutputJob {
+            *why = "no printer here";
+            return {};
+        };
+        d.Form_KeyDown(81, 0);
+        QVERIFY(!d.busy());
+        QCOMPARE(messages, QStringList{"no printer here"});
+        // A print that fails on the worker reports what went wrong.
+        d.hooks().preparePrint = [](const QImage &, int16_t, QString *) -> OutputJob {
+            return [] { return QStringLiteral("jammed"); };
+        };
+        d.setSynchronous(true);
+        d.Form_KeyDown(81, 1);
+        QVERIFY(!d.busy());
+        QCOMPARE(messages.last(), QString("jammed"));
+    }
+
+    void wallpaperPlans()
+    {
+        const auto env = [](std::initializer_list<QPair<QString, QString>> vars) {
+            QProcessEnvironment e;
+            for (const auto &v : vars)
+                e.insert(v.first, v.second);
+            return e;
+        };
+        const auto all = [](const QString &) { return true; };
+        const auto none = [](const QString &) { return false; };
+        const QString path = "/tmp/a b/Glintwave-1.bmp";
+
+        WallpaperPlan p = wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}), path, all);
+        QCOMPARE(p.desktop, QStringLiteral("GNOME"));
+        QVERIFY(p.needsFreshName);
+        QCOMPARE(p.steps.size(), size_t(2));
+        QCOMPARE(p.steps[0].arguments, (QStringList{"set", "org.gnome.desktop.background", "picture-uri",
+                                                     "file:///tmp/a%20b/Glintwave-1.bmp"}));
+        QVERIFY(p.steps[1].mayFail);
+
+        p = wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "KDE"}}), path,
+                          [](const QString &n) { return n == "qdbus"; });
+        QCOMPARE(p.steps[0].program, QStringLiteral("qdbus"));
+        QVERIFY(p.steps[0].arguments.last().contains("file:///tmp/a%20b/Glintwave-1.bmp"));
+        p = wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "XFCE"}}), "/tmp/it's.bmp", all);
+        QVERIFY(p.steps[0].arguments.last().contains("'/tmp/it'\\''s.bmp'"));
+        p = wallpaperPlan(env({{"SWAYSOCK", "/run/sway"}, {"WAYLAND_DISPLAY", "wayland-1"}}), path, all);
+        QCOMPARE(p.steps[0].arguments, (QStringList{"output", "*", "bg", path, "fill"}));
+        QVERIFY(!p.needsFreshName);
+        p = wallpaperPlan(env({{"DISPLAY", ":0"}}), path, [](const QString &n) { return n == "hsetroot"; });
+        QCOMPARE(p.steps[0].program, QStringLiteral("hsetroot"));
+        QVERIFY(wallpaperPlan(env({}), path, all).steps.empty());
+        QVERIFY(wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "GNOME"}}), path, none).steps.empty());
+    }
+
+    void wallpaperFileAndFreshNames()
+    {
+        QTemporaryDir folder, bin;
+        // No desktop at all: the bitmap is written, then the user is told.
+        DeskWallResult r = DeskWall(picture(6, 6), folder.path(), QProcessEnvironment());
+        QVERIFY(r.written);
+        QVERIFY(!r.set);
+        QVERIFY(r.message.contains("cannot set the wallpaper"));
+        QCOMPARE(QImage(folder.filePath("Glintwave.bmp")).convertToFormat(QImage::Format_RGB32), picture(6, 6));
+
+        // A GNOME desktop whose gsettings records what it is told.
+        const QString log = bin.filePath("log");
+        QFile script(bin.filePath("gsettings"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QString("#!/bin/sh\necho \"$@\" >> '%1'\n").arg(log).toUtf8());
+        script.close();
+        script.setPermissions(script.permissions() | QFile::ExeOwner);
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8() + ":" + oldPath);
+        QProcessEnvironment env;
+        env.insert("XDG_CURRENT_DESKTOP", "GNOME");
+        env.insert("PATH", bin.path() + ":" + QString::fromLocal8Bit(oldPath));
+        r = DeskWall(picture(8, 3), folder.path(), env);
+        const qint64 then = QDateTime::currentMSecsSinceEpoch();   // a new millisecond for the next name
+        QTRY_VERIFY(QDateTime::currentMSecsSinceEpoch() > then);
+        const DeskWallResult second = DeskWall(picture(3, 8), folder.path(), env);
+        qputenv("PATH", oldPath);
+        QVERIFY2(r.set && second.set, qPrintable(r.message + second.message));
+        QVERIFY(r.shownPath != second.shownPath); // a new name, so the desktop cannot show a cached one
+        QVERIFY(!QFile::exists(r.shownPath));     // the earlier one is cleaned up
+        QCOMPARE(QImage(second.shownPath).size(), QSize(3, 8));
+        QCOMPARE(QImage(folder.filePath("Glintwave.bmp")).size(), QSize(3, 8));
+        QFile l(log);
+        QVERIFY(l.open(QIODevice::ReadOnly));
+        const QString told = QString::fromUtf8(l.readAll());
+        QVERIFY(told.contains(QUrl::fromLocalFile(second.shownPath).toString()));
+        QCOMPARE(told.count("picture-uri "), 2);
+    }
+
+    void keyListParser()
+    {
+        const KeyListParse p = parseKeyList("Shift+Z, ctrl+shift+u,T,8,Plus,alt+Minus,Home,Del,c");
+        QVERIFY2(p.error.isEmpty(), qPrintable(p.error));
+        QList<QPair<int, int>> got;
+        for (const auto &k : p.keys)
+            got << qMakePair(int(k.keyCode), int(k.shift));
+        QCOMPARE(got, (QList<QPair<int, int>>{{90, 1}, {85, 3}, {84, 0}, {56, 0}, {187, 0}, {189, 4}, {36, 0}, {46, 0}, {67, 0}}));
+
+        for (const QString bad : {"Foo", "Shift+Shift+Z", "Meta+Z", "Z,,T", "", "Shift+", "+", "F1"}) {
+            const KeyListParse r = parseKeyList(bad);
+            QVERIFY2(!r.error.isEmpty(), qPrintable(bad));
+            QVERIFY(r.keys.empty());
+        }
+        for (const QString viewer : {"Space", "Backspace", "Esc", "P", "Comma", "Shift+Period", "Q", "Alt+W", "Ctrl+C"}) {
+            const KeyListParse r = parseKeyList("T," + viewer);
+            QVERIFY2(r.error.contains("needs the viewer"), qPrintable(viewer + ": " + r.error));
+        }
+    }
+
+    void batchAppliesKeysAndSaves()
+    {
+        QTemporaryDir in, out;
+        const QImage img = picture(60, 40);
+        QVERIFY(img.save(in.filePath("a.png")));
+        BatchRun r = batch({"--apply", "Shift+Z,T", "--out", out.path(), in.filePath("a.png")}, {40, 0xFFFFFF});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.trimmed(), out.filePath("gw001.bmp"));
+        QCOMPARE(QImage(out.filePath("gw001.bmp")).convertToFormat(QImage::Format_RGB32), rotateimage(emboss(img, 40), 0));
+
+        // Without --out the result goes beside the file; --screen sizes stretch.
+        r = batch({"--apply", "S", "--screen", "320x200", in.filePath("a.png")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(QImage(in.filePath("gw001.bmp")).size(), QSize(320, 200));
+
+        // The same seed gives the same noise.
+        r = batch({"--apply", "7", "--seed", "5", "--out", out.path(), in.filePath("a.png")});
+        const BatchRun again = batch({"--apply", "7", "--seed", "5", "--out", out.path(), in.filePath("a.png")});
+        QCOMPARE(r.status + again.status, 0);
+        QCOMPARE(QImage(out.filePath("gw002.bmp")), QImage(out.filePath("gw003.bmp")));
+        QVERIFY(QImage(out.filePath("gw002.bmp")) != QImage(out.filePath("gw001.bmp")));
+
+        // A key that does nothing is noted, not refused; the settings' threshold is used.
+        r = batch({"glintwave", "--apply", "A,Z", "--out", out.path(), in.filePath("a.png")}, {800, 0});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.err.contains("A does nothing"));
+        QImage white(60, 40, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        QCOMPARE(QImage(out.filePath("gw004.bmp")).convertToFormat(QImage::Format_RGB32), white);
+    }
+
+    void batchRefusesBeforeWriting()
+    {
+        QTemporaryDir in;
+        QVERIFY(picture(5, 5).save(in.filePath("a.png")));
+        const QStringList refused[] = {
+            {"--apply", "T,Space", in.filePath("a.png")},
+            {"--apply", "T,Ctrl+C", in.filePath("a.png")},
+            {"--apply", "Bogus", in.filePath("a.png")},
+            {"--apply", "T", "--screen", "0x5", in.filePath("a.png")},
+            {"--apply", "T", "--seed", "-3", in.filePath("a.png")},
+            {"--apply", "T", "--out", in.filePath("missing"), in.filePath("a.png")},
+            {"--apply", "T"},
+            {"--apply"},
+            {"--apply", "T", "--frobnicate", in.filePath("a.png")},
+        };
+        for (const QStringList &args : refused) {
+            const BatchRun r = batch(args);
+            QVERIFY2(r.status == 2, qPrintable(args.join(' ')));
+            QVERIFY(!r.err.isEmpty());
+            QVERIFY(r.out.isEmpty());
+        }
+        QCOMPARE(bmpFiles(in.path()), QStringList{"a.png"});
+    }
+
+    void batchGoesOnAfterBadFile()
+    {
+        QTemporaryDir in;
+        QVERIFY(picture(5, 5).save(in.filePath("good.png")));
+        QFile bad(in.filePath("bad.jpg"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a picture");
+        bad.close();
+        const BatchRun r = batch({"--apply", "N", in.filePath("bad.jpg"), in.filePath("missing.png"), in.filePath("good.png")});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains("bad.jpg"));
+        QVERIFY(r.err.contains("missing.png"));
+        QCOMPARE(r.out.trimmed(), in.filePath("gw001.bmp"));
+        QImage inverted = picture(5, 5);
+        inverted.invertPixels();
+        QCOMPARE(QImage(in.filePath("gw001.bmp")).convertToFormat(QImage::Format_RGB32), inverted);
+    }
+};
 
 QTEST_MAIN(TestEffectsOutput)
 #include "tst_effects_output.moc"

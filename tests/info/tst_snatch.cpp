@@ -36,127 +36,121 @@ class TestSnatch : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void copiesAndReplaces();
-    void refusals();
-    void fullDiskKeepsTheOldCopy();
-    void commandReportsFailureOnly();
+    void init()
+    {
+        m_src = m_dir.filePath(QString("src-") + QTest::currentTestFunction());
+        m_dst = m_dir.filePath(QString("dst-") + QTest::currentTestFunction());
+        QVERIFY(QDir().mkpath(m_src) && QDir().mkpath(m_dst));
+    }
+
+    void copiesAndReplaces()
+    {
+        const QByteArray clip = bytes(3 * 1024 * 1024 + 17, 'a');   // several copy chunks
+        QVERIFY(put(m_src + "/clip.avi", clip));
+        const QDateTime stamp = QDateTime::currentDateTime().addDays(-30);
+        QFile source(m_src + "/clip.avi");
+        QVERIFY(source.open(QIODevice::Append) && source.setFileTime(stamp, QFileDevice::FileModificationTime));
+        source.close();
+
+        const SnatchResult r = snatchFile(m_src + "/", "clip.avi", m_dst);
+        QVERIFY(r.ok());
+        QCOMPARE(r.source, m_src + "/clip.avi");   // one separator after a folder ending in one
+        QCOMPARE(get(m_dst + "/clip.avi"), clip);
+        QCOMPARE(QFileInfo(m_dst + "/clip.avi").lastModified().toSecsSinceEpoch(), stamp.toSecsSinceEpoch());
+
+        // A longer, read-only file of that name is replaced whole.
+        QVERIFY(put(m_dst + "/pic.jpg", bytes(500000, 'x')));
+        QVERIFY(QFile::setPermissions(m_dst + "/pic.jpg", QFileDevice::ReadOwner));
+        QVERIFY(put(m_src + "/pic.jpg", "short"));
+        QFuture<SnatchResult> f = snatchFileAsync(m_src, "pic.jpg", m_dst);
+        f.waitForFinished();
+        QVERIFY(f.result().ok());
+        QCOMPARE(get(m_dst + "/pic.jpg"), QByteArray("short"));
+        QCOMPARE(QDir(m_dst).entryList(QDir::Files | QDir::Hidden), QStringList({"clip.avi", "pic.jpg"}));
+    }
+
+    void refusals()
+    {
+        QVERIFY(put(m_src + "/a.bmp", "picture"));
+        QVERIFY(put(m_dir.filePath("plainfile"), "not a folder"));
+        QVERIFY(QDir().mkpath(m_src + "/sub"));
+        QVERIFY(QFile::link(m_src, m_dir.filePath("alias")));
+        const QList<QPair<SnatchResult, SnatchStatus>> cases = {
+            {snatchFile(m_src, "", m_dst), SnatchStatus::NothingSelected},
+            {snatchFile(m_src, "gone.gif", m_dst), SnatchStatus::SourceMissing},
+            {snatchFile(m_src, "sub", m_dst), SnatchStatus::SourceMissing},
+            {snatchFile(m_src, "../plainfile", m_dst), SnatchStatus::BadName},
+            // Browsing the destination itself, or the same folder by another path.
+            {snatchFile(m_src, "a.bmp", m_src), SnatchStatus::SameFile},
+            {snatchFile(m_dir.filePath("alias"), "a.bmp", m_src), SnatchStatus::SameFile},
+            // Root is not stopped by permission bits: use destinations no one can write.
+            {snatchFile(m_src, "a.bmp", m_dir.filePath("plainfile")), SnatchStatus::WriteFailed},
+            {snatchFile(m_src, "a.bmp", m_dir.filePath("no/such")), SnatchStatus::WriteFailed},
+        };
+        for (const auto &c : cases)
+            QCOMPARE(c.first.status, c.second);
+        QVERIFY(QDir(m_dst).isEmpty());
+
+        // A hard link of the file in the destination is the same file.
+        QCOMPARE(::link(QFile::encodeName(m_src + "/a.bmp").constData(),
+                        QFile::encodeName(m_dst + "/a.bmp").constData()), 0);
+        QCOMPARE(snatchFile(m_src, "a.bmp", m_dst).status, SnatchStatus::SameFile);
+        QCOMPARE(get(m_src + "/a.bmp"), QByteArray("picture"));
+        // A folder of that name in the destination stays a folder.
+        QVERIFY(put(m_src + "/b.png", "png") && QDir().mkpath(m_dst + "/b.png/inside"));
+        QCOMPARE(snatchFile(m_src, "b.png", m_dst).status, SnatchStatus::WriteFailed);
+        QVERIFY(QFileInfo(m_dst + "/b.png/inside").isDir());
+    }
+
+    void fullDiskKeepsTheOldCopy()
+    {
+        // A file size limit makes writes fail past 64 KB, as a full disk would.
+        const QByteArray old = bytes(1000, 'o');
+        QVERIFY(put(m_dst + "/big.wav", old));
+        QVERIFY(put(m_src + "/big.wav", bytes(2 * 1024 * 1024, 'n')));
+        struct rlimit saved, small;
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        small = saved;
+        small.rlim_cur = 64 * 1024;
+        auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const SnatchResult r = snatchFile(m_src, "big.wav", m_dst);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+
+        QCOMPARE(r.status, SnatchStatus::WriteFailed);
+        QCOMPARE(get(m_dst + "/big.wav"), old);
+        QCOMPARE(QDir(m_dst).entryList(QDir::Files | QDir::Hidden), QStringList{"big.wav"});
+    }
+
+    void commandReportsFailureOnly()
+    {
+        QVERIFY(put(m_src + "/ok.txt", "fine"));
+        QStringList boxes;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxes << box->windowTitle() + ": " + box->text();
+                box->accept();
+            }
+        });
+        poll.start(10);
+        std::optional<SnatchResult> done;
+        runSnatch(nullptr, m_src, "ok.txt", m_dst, [&](const SnatchResult &r) { done = r; });
+        QTRY_VERIFY(done && done->ok());
+        QVERIFY(boxes.isEmpty() && !QApplication::overrideCursor());
+
+        done.reset();
+        runSnatch(nullptr, m_src, "ok.txt", m_src, [&](const SnatchResult &r) { done = r; });
+        QTRY_VERIFY(done && done->status == SnatchStatus::SameFile);
+        QCOMPARE(boxes, QStringList{"Error: Cannot copy file!"});
+        QVERIFY(!QApplication::overrideCursor());
+    }
 
 private:
     QTemporaryDir m_dir;
     QString m_src, m_dst;
 };
-
-void TestSnatch::init()
-{
-    m_src = m_dir.filePath(QString("src-") + QTest::currentTestFunction());
-    m_dst = m_dir.filePath(QString("dst-") + QTest::currentTestFunction());
-    QVERIFY(QDir().mkpath(m_src) && QDir().mkpath(m_dst));
-}
-
-void TestSnatch::copiesAndReplaces()
-{
-    const QByteArray clip = bytes(3 * 1024 * 1024 + 17, 'a');   // several copy chunks
-    QVERIFY(put(m_src + "/clip.avi", clip));
-    const QDateTime stamp = QDateTime::currentDateTime().addDays(-30);
-    QFile source(m_src + "/clip.avi");
-    QVERIFY(source.open(QIODevice::Append) && source.setFileTime(stamp, QFileDevice::FileModificationTime));
-    source.close();
-
-    const SnatchResult r = snatchFile(m_src + "/", "clip.avi", m_dst);
-    QVERIFY(r.ok());
-    QCOMPARE(r.source, m_src + "/clip.avi");   // one separator after a folder ending in one
-    QCOMPARE(get(m_dst + "/clip.avi"), clip);
-    QCOMPARE(QFileInfo(m_dst + "/clip.avi").lastModified().toSecsSinceEpoch(), stamp.toSecsSinceEpoch());
-
-    // A longer, read-only file of that name is replaced whole.
-    QVERIFY(put(m_dst + "/pic.jpg", bytes(500000, 'x')));
-    QVERIFY(QFile::setPermissions(m_dst + "/pic.jpg", QFileDevice::ReadOwner));
-    QVERIFY(put(m_src + "/pic.jpg", "short"));
-    QFuture<SnatchResult> f = snatchFileAsync(m_src, "pic.jpg", m_dst);
-    f.waitForFinished();
-    QVERIFY(f.result().ok());
-    QCOMPARE(get(m_dst + "/pic.jpg"), QByteArray("short"));
-    QCOMPARE(QDir(m_dst).entryList(QDir::Files | QDir::Hidden), QStringList({"clip.avi", "pic.jpg"}));
-}
-
-void TestSnatch::refusals()
-{
-    QVERIFY(put(m_src + "/a.bmp", "picture"));
-    QVERIFY(put(m_dir.filePath("plainfile"), "not a folder"));
-    QVERIFY(QDir().mkpath(m_src + "/sub"));
-    QVERIFY(QFile::link(m_src, m_dir.filePath("alias")));
-    const QList<QPair<SnatchResult, SnatchStatus>> cases = {
-        {snatchFile(m_src, "", m_dst), SnatchStatus::NothingSelected},
-        {snatchFile(m_src, "gone.gif", m_dst), SnatchStatus::SourceMissing},
-        {snatchFile(m_src, "sub", m_dst), SnatchStatus::SourceMissing},
-        {snatchFile(m_src, "../plainfile", m_dst), SnatchStatus::BadName},
-        // Browsing the destination itself, or the same folder by another path.
-        {snatchFile(m_src, "a.bmp", m_src), SnatchStatus::SameFile},
-        {snatchFile(m_dir.filePath("alias"), "a.bmp", m_src), SnatchStatus::SameFile},
-        // Root is not stopped by permission bits: use destinations no one can write.
-        {snatchFile(m_src, "a.bmp", m_dir.filePath("plainfile")), SnatchStatus::WriteFailed},
-        {snatchFile(m_src, "a.bmp", m_dir.filePath("no/such")), SnatchStatus::WriteFailed},
-    };
-    for (const auto &c : cases)
-        QCOMPARE(c.first.status, c.second);
-    QVERIFY(QDir(m_dst).isEmpty());
-
-    // A hard link of the file in the destination is the same file.
-    QCOMPARE(::link(QFile::encodeName(m_src + "/a.bmp").constData(),
-                    QFile::encodeName(m_dst + "/a.bmp").constData()), 0);
-    QCOMPARE(snatchFile(m_src, "a.bmp", m_dst).status, SnatchStatus::SameFile);
-    QCOMPARE(get(m_src + "/a.bmp"), QByteArray("picture"));
-    // A folder of that name in the destination stays a folder.
-    QVERIFY(put(m_src + "/b.png", "png") && QDir().mkpath(m_dst + "/b.png/inside"));
-    QCOMPARE(snatchFile(m_src, "b.png", m_dst).status, SnatchStatus::WriteFailed);
-    QVERIFY(QFileInfo(m_dst + "/b.png/inside").isDir());
-}
-
-void TestSnatch::fullDiskKeepsTheOldCopy()
-{
-    // A file size limit makes writes fail past 64 KB, as a full disk would.
-    const QByteArray old = bytes(1000, 'o');
-    QVERIFY(put(m_dst + "/big.wav", old));
-    QVERIFY(put(m_src + "/big.wav", bytes(2 * 1024 * 1024, 'n')));
-    struct rlimit saved, small;
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    small = saved;
-    small.rlim_cur = 64 * 1024;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const SnatchResult r = snatchFile(m_src, "big.wav", m_dst);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-
-    QCOMPARE(r.status, SnatchStatus::WriteFailed);
-    QCOMPARE(get(m_dst + "/big.wav"), old);
-    QCOMPARE(QDir(m_dst).entryList(QDir::Files | QDir::Hidden), QStringList{"big.wav"});
-}
-
-void TestSnatch::commandReportsFailureOnly()
-{
-    QVERIFY(put(m_src + "/ok.txt", "fine"));
-    QStringList boxes;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            boxes << box->windowTitle() + ": " + box->text();
-            box->accept();
-        }
-    });
-    poll.start(10);
-    std::optional<SnatchResult> done;
-    runSnatch(nullptr, m_src, "ok.txt", m_dst, [&](const SnatchResult &r) { done = r; });
-    QTRY_VERIFY(done && done->ok());
-    QVERIFY(boxes.isEmpty() && !QApplication::overrideCursor());
-
-    done.reset();
-    runSnatch(nullptr, m_src, "ok.txt", m_src, [&](const SnatchResult &r) { done = r; });
-    QTRY_VERIFY(done && done->status == SnatchStatus::SameFile);
-    QCOMPARE(boxes, QStringList{"Error: Cannot copy file!"});
-    QVERIFY(!QApplication::overrideCursor());
-}
 
 QTEST_MAIN(TestSnatch)
 #include "tst_snatch.moc"

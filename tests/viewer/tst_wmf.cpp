@@ -66,150 +66,130 @@ int darkPixels(const QImage &image, const QRect &area)
 class TestWmf : public QObject {
     Q_OBJECT
 private slots:
-    void drawsEveryKindOfRecord_data();
-    void drawsEveryKindOfRecord();
-    void pieRunsAnticlockwiseFromStartToEnd();
-    void placeableFileGivesItsPhysicalSize();
-    void loaderOpensWmfByExtensionAndContent();
-    void damagedFilesFailCleanly();
-    void hugePenWidthIsBoundedInTime();
-};
-
-void TestWmf::drawsEveryKindOfRecord_data()
-{
-    QTest::addColumn<bool>("placeable");
-    QTest::newRow("plain") << false;
-    QTest::newRow("placeable") << true;
-}
-
-void TestWmf::drawsEveryKindOfRecord()
-{
-    QFETCH(bool, placeable);
-    const QByteArray file = drawing().data(placeable, 0, 0, 1000, 1000, 1000);
-    QString error;
-    const QImage image = WmfRender::render(file, [](const QSize &) { return QSize(200, 200); }, &error);
-    QVERIFY2(!image.isNull(), qPrintable(error));
-    QCOMPARE(image.size(), QSize(200, 200));
-    image.save(QDir::tempPath() + "/gw-wmf-test.png");
-
-    // Each record at its place (1000 units -> 200 pixels).
-    QVERIFY(near(image.pixel(30, 30), qRgb(255, 0, 0)));        // polygon inside
-    QVERIFY(near(image.pixel(70, 70), qRgb(255, 255, 255)));    // beyond its diagonal
-    QVERIFY(near(image.pixel(140, 50), qRgb(0, 0, 255)));       // ellipse centre, filled
-    QVERIFY(near(image.pixel(102, 22), qRgb(255, 255, 255)));   // ellipse's corner stays empty
-    QVERIFY(near(image.pixel(60, 120), qRgb(0, 255, 0)));       // thick line
-    QVERIFY(near(image.pixel(60, 117), qRgb(0, 255, 0)));       // 40 units wide = 8 px
-    QVERIFY(near(image.pixel(60, 111), qRgb(255, 255, 255)));
-    // The bitmap's four pixels, upright.
-    QVERIFY(near(image.pixel(135, 135), qRgb(255, 0, 0)));
-    QVERIFY(near(image.pixel(165, 135), qRgb(0, 255, 0)));
-    QVERIFY(near(image.pixel(135, 165), qRgb(0, 0, 255)));
-    QVERIFY(near(image.pixel(165, 165), qRgb(255, 255, 0)));
-    // Text: its top at y = 140 (the default top alignment), at a normal
-    // width (bold "Glint" at 24 px is well under 100 px wide).
-    QVERIFY(darkPixels(image, QRect(20, 140, 80, 30)) > 60);
-    QCOMPARE(darkPixels(image, QRect(20, 125, 80, 10)), 0);
-    QCOMPARE(darkPixels(image, QRect(100, 140, 18, 30)), 0);
-}
-
-void TestWmf::pieRunsAnticlockwiseFromStartToEnd()
-{
-    WmfWriter w;
-    w.setWindow(0, 0, 1000, 1000);
-    w.select(w.pen(5, 0, 0));
-    w.select(w.brush(0, White));
-    w.rectangle(0, 0, 1000, 1000);
-    w.select(w.brush(0, Blue));
-    // Ellipse filling the frame, from 3 o'clock (start) to 12 o'clock (end):
-    // the top right quarter.
-    w.raw(0x081A, {0, 500, 500, 1000, 1000, 1000, 0, 0});
-    QString error;
-    const QImage image = WmfRender::render(w.data(false), [](const QSize &) { return QSize(200, 200); }, &error);
-    QVERIFY2(!image.isNull(), qPrintable(error));
-    QVERIFY(near(image.pixel(150, 50), qRgb(0, 0, 255)));
-    QVERIFY(near(image.pixel(50, 50), qRgb(255, 255, 255)));
-    QVERIFY(near(image.pixel(50, 150), qRgb(255, 255, 255)));
-    QVERIFY(near(image.pixel(150, 150), qRgb(255, 255, 255)));
-}
-
-void TestWmf::placeableFileGivesItsPhysicalSize()
-{
-    // 1000 units at 1000 units per inch: one inch, 96 pixels.
-    const QByteArray file = drawing().data(true, 0, 0, 1000, 1000, 1000);
-    QSize natural;
-    QString error;
-    const QImage image = WmfRender::render(file, [&](const QSize &n) { natural = n; return n; }, &error);
-    QVERIFY2(!image.isNull(), qPrintable(error));
-    QCOMPARE(natural, QSize(96, 96));
-    QCOMPARE(image.size(), QSize(96, 96));
-}
-
-void TestWmf::loaderOpensWmfByExtensionAndContent()
-{
-    QTemporaryDir dir;
-    const QByteArray bytes = drawing().data(true, 0, 0, 1000, 1000, 500);
-    for (const QString &name : {QStringLiteral("clip.WMF"), QStringLiteral("clip-without-extension")}) {
-        QFile f(dir.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        f.close();
-        const LoadedPicture picture = PictureLoader::load(f.fileName());
-        QVERIFY2(picture.ok(), qPrintable(name + ": " + picture.error));
-        QCOMPARE(picture.image.size(), QSize(192, 192));
-        QCOMPARE(picture.image.format(), QImage::Format_RGB32);
-        const LoadedPicture thumb = PictureLoader::loadThumbnail(f.fileName(), 50);
-        QVERIFY(thumb.ok());
-        QCOMPARE(thumb.image.size(), QSize(50, 50));
+    void drawsEveryKindOfRecord_data()
+    {
+        QTest::addColumn<bool>("placeable");
+        QTest::newRow("plain") << false;
+        QTest::newRow("placeable") << true;
     }
-}
 
-void TestWmf::damagedFilesFailCleanly()
-{
-    const QByteArray good = drawing().data(false);
-    struct Case {
-        const char *what;
-        QByteArray bytes;
-    };
-    WmfWriter lying;   // a polygon claiming 30000 points in a 3-word record
-    lying.setWindow(0, 0, 100, 100);
-    lying.raw(0x0324, {30000, 1, 2});
-    const QList<Case> cases = {
-        {"cut short in the records", good.left(good.size() / 2)},
-        {"header alone", good.left(18)},
-        {"not a metafile", QByteArray(64, 'x')},
-        {"record larger than the file", lying.data(false)},
-    };
-    for (const Case &c : cases) {
+    void drawsEveryKindOfRecord()
+    {
+        QFETCH(bool, placeable);
+        const QByteArray file = drawing().data(placeable, 0, 0, 1000, 1000, 1000);
         QString error;
-        const QImage image = WmfRender::render(c.bytes, {}, &error);
-        QVERIFY2(image.isNull(), c.what);
-        QVERIFY2(!error.isEmpty(), c.what);
-    }
-}
+        const QImage image = WmfRender::render(file, [](const QSize &) { return QSize(200, 200); }, &error);
+        QVERIFY2(!image.isNull(), qPrintable(error));
+        QCOMPARE(image.size(), QSize(200, 200));
 
-void TestWmf::hugePenWidthIsBoundedInTime()
-{
-    WmfWriter w;
-    w.setWindow(0, 0, 32000, 32000);
-    const int pen = w.pen(0, 32767, Red);
-    w.select(pen);
-    std::vector<std::pair<int, int>> zigzag;
-    for (int i = 0; i < 2000; ++i)
-        zigzag.push_back({(i * 16) % 32000, (i % 2) ? 32000 : 0});
-    for (int n = 0; n < 50; ++n) {
-        w.moveTo(0, 0);
-        for (int i = 0; i < 200; ++i)
-            w.lineTo((i * 160) % 32000, (i % 2) ? 32000 : 0);
-        w.polygon(zigzag);
+        // Each record at its place (1000 units -> 200 pixels).
+        QVERIFY(near(image.pixel(30, 30), qRgb(255, 0, 0)));        // polygon inside
+        QVERIFY(near(image.pixel(70, 70), qRgb(255, 255, 255)));    // beyond its diagonal
+        QVERIFY(near(image.pixel(140, 50), qRgb(0, 0, 255)));       // ellipse centre, filled
+        QVERIFY(near(image.pixel(102, 22), qRgb(255, 255, 255)));   // ellipse's corner stays empty
+        QVERIFY(near(image.pixel(60, 120), qRgb(0, 255, 0)));       // thick line
+        QVERIFY(near(image.pixel(60, 117), qRgb(0, 255, 0)));       // 40 units wide = 8 px
+        QVERIFY(near(image.pixel(60, 111), qRgb(255, 255, 255)));
+        // The bitmap's four pixels, upright.
+        QVERIFY(near(image.pixel(135, 135), qRgb(255, 0, 0)));
+        QVERIFY(near(image.pixel(165, 135), qRgb(0, 255, 0)));
+        QVERIFY(near(image.pixel(135, 165), qRgb(0, 0, 255)));
+        QVERIFY(near(image.pixel(165, 165), qRgb(255, 255, 0)));
+        // Text: its top at y = 140 (the default top alignment), at a normal
+        // width (bold "Glint" at 24 px is well under 100 px wide).
+        QVERIFY(darkPixels(image, QRect(20, 140, 80, 30)) > 60);
+        QCOMPARE(darkPixels(image, QRect(20, 125, 80, 10)), 0);
+        QCOMPARE(darkPixels(image, QRect(100, 140, 18, 30)), 0);
     }
-    const QByteArray file = w.data(true, 0, 0, 32000, 32000, 1440);
-    QElapsedTimer timer;
-    timer.start();
-    QString error;
-    WmfRender::render(file, {}, &error);
-    QVERIFY2(timer.elapsed() < 3000 + qint64(WmfRender::TimeLimitSeconds * 1000),
-             qPrintable(QString::number(timer.elapsed())));
-}
+
+    void pieRunsAnticlockwiseFromStartToEnd()
+    {
+        WmfWriter w;
+        w.setWindow(0, 0, 1000, 1000);
+        w.select(w.pen(5, 0, 0));
+        w.select(w.brush(0, White));
+        w.rectangle(0, 0, 1000, 1000);
+        w.select(w.brush(0, Blue));
+        // Ellipse filling the frame, from 3 o'clock (start) to 12 o'clock (end):
+        // the top right quarter.
+        w.raw(0x081A, {0, 500, 500, 1000, 1000, 1000, 0, 0});
+        QString error;
+        const QImage image = WmfRender::render(w.data(false), [](const QSize &) { return QSize(200, 200); }, &error);
+        QVERIFY2(!image.isNull(), qPrintable(error));
+        QVERIFY(near(image.pixel(150, 50), qRgb(0, 0, 255)));
+        QVERIFY(near(image.pixel(50, 50), qRgb(255, 255, 255)));
+        QVERIFY(near(image.pixel(50, 150), qRgb(255, 255, 255)));
+        QVERIFY(near(image.pixel(150, 150), qRgb(255, 255, 255)));
+    }
+
+    void loaderOpensWmfByExtensionAndContent()
+    {
+        // 1000 units at 500 units per inch: two inches, 192 pixels.
+        QTemporaryDir dir;
+        const QByteArray bytes = drawing().data(true, 0, 0, 1000, 1000, 500);
+        for (const QString &name : {QStringLiteral("clip.WMF"), QStringLiteral("clip-without-extension")}) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+            f.close();
+            const LoadedPicture picture = PictureLoader::load(f.fileName());
+            QVERIFY2(picture.ok(), qPrintable(name + ": " + picture.error));
+            QCOMPARE(picture.image.size(), QSize(192, 192));
+            QCOMPARE(picture.image.format(), QImage::Format_RGB32);
+            const LoadedPicture thumb = PictureLoader::loadThumbnail(f.fileName(), 50);
+            QVERIFY(thumb.ok());
+            QCOMPARE(thumb.image.size(), QSize(50, 50));
+        }
+    }
+
+    void damagedFilesFailCleanly()
+    {
+        const QByteArray good = drawing().data(false);
+        struct Case {
+            const char *what;
+            QByteArray bytes;
+        };
+        WmfWriter lying;   // a polygon claiming 30000 points in a 3-word record
+        lying.setWindow(0, 0, 100, 100);
+        lying.raw(0x0324, {30000, 1, 2});
+        const QList<Case> cases = {
+            {"cut short in the records", good.left(good.size() / 2)},
+            {"header alone", good.left(18)},
+            {"not a metafile", QByteArray(64, 'x')},
+            {"record larger than the file", lying.data(false)},
+        };
+        for (const Case &c : cases) {
+            QString error;
+            const QImage image = WmfRender::render(c.bytes, {}, &error);
+            QVERIFY2(image.isNull(), c.what);
+            QVERIFY2(!error.isEmpty(), c.what);
+        }
+    }
+
+    void hugePenWidthIsBoundedInTime()
+    {
+        WmfWriter w;
+        w.setWindow(0, 0, 32000, 32000);
+        const int pen = w.pen(0, 32767, Red);
+        w.select(pen);
+        std::vector<std::pair<int, int>> zigzag;
+        for (int i = 0; i < 2000; ++i)
+            zigzag.push_back({(i * 16) % 32000, (i % 2) ? 32000 : 0});
+        for (int n = 0; n < 50; ++n) {
+            w.moveTo(0, 0);
+            for (int i = 0; i < 200; ++i)
+                w.lineTo((i * 160) % 32000, (i % 2) ? 32000 : 0);
+            w.polygon(zigzag);
+        }
+        const QByteArray file = w.data(true, 0, 0, 32000, 32000, 1440);
+        QElapsedTimer timer;
+        timer.start();
+        QString error;
+        WmfRender::render(file, {}, &error);
+        QVERIFY2(timer.elapsed() < 3000 + qint64(WmfRender::TimeLimitSeconds * 1000),
+                 qPrintable(QString::number(timer.elapsed())));
+    }
+};
 
 QTEST_MAIN(TestWmf)
 #include "tst_wmf.moc"

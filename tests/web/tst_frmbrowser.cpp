@@ -1,4 +1,3 @@
-#include "AppState.h"
 #include "HtmlPageWriter.h"
 #include "PageBrowser.h"
 #include "ProgramFolder.h"
@@ -59,161 +58,92 @@ private slots:
     void init() { QVERIFY(dir.isValid()); }
     void cleanup() { closeBrowser(); }
 
-    void captionStates();
-    void captionFollowsLaterPages();
-    void secondOpenerOnlyRaisesTheWindow();
-    void helpPageIsFoundBesideTheProgram();
-    void viewFollowsTheWindowSize();
-    void galleryPageWorksInTheBrowser();
+    void captionStates()
+    {
+        const QString titled = dir.filePath("titled.htm");
+        writeText(titled, "<html><head><title>Holiday &amp; Co</title></head><body>Hi</body></html>");
+        frmBrowser *w = openPage(titled);
+        QCOMPARE(w->windowTitle(), QString("Reading page..."));
+        QTRY_VERIFY_WITH_TIMEOUT(!w->timTimer->isActive(), LoadTimeout);   // stops once loaded
+        QCOMPARE(w->windowTitle(), QString("Holiday & Co"));
+        QCOMPARE(w->brwWebBrowser->url(), QUrl::fromLocalFile(titled));
+        closeBrowser();
+
+        // No title, no file, no target: the address, in a window that stays open.
+        const QString untitled = dir.filePath("untitled #1.htm");
+        writeText(untitled, "<html><body><p>No title here</p></body></html>");
+        const QString missing = dir.filePath("nowhere/Readme.htm");
+        for (const QString &target : {untitled, missing, QString()}) {
+            w = openPage(target);
+            QTRY_VERIFY_WITH_TIMEOUT(!w->timTimer->isActive(), LoadTimeout);
+            QCOMPARE(w->windowTitle(), target.isEmpty() ? QString("about:blank") : target);
+            QVERIFY(w->isVisible());
+            closeBrowser();
+        }
+    }
+
+    void helpPageIsFoundBesideTheProgram()
+    {
+        // The build copies the help page beside the executables.
+        QCOMPARE(helpPagePath(), QCoreApplication::applicationDirPath() + "/Readme.htm");
+        frmBrowser *w = showHelpPage();
+        QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QString("Glintwave Help"), LoadTimeout);
+        // Self-contained: nothing is fetched from elsewhere.
+        const QString external = evaluate(w->brwWebBrowser,
+            "Array.from(document.querySelectorAll('[src],link[href]'))"
+            ".map(e => e.src || e.href).filter(u => !u.startsWith('file:') && !u.startsWith('data:')).join(' ')")
+                                     .toString();
+        QCOMPARE(external, QString());
+        // Every in-page link leads to a section that exists.
+        const QString broken = evaluate(w->brwWebBrowser,
+            "Array.from(document.querySelectorAll('a[href^=\"#\"]'))"
+            ".filter(a => !document.getElementById(a.getAttribute('href').slice(1)))"
+            ".map(a => a.getAttribute('href')).join(' ')")
+                                   .toString();
+        QCOMPARE(broken, QString());
+    }
+
+    void galleryPageWorksInTheBrowser()
+    {
+        QImage pic(200, 100, QImage::Format_RGB32);
+        pic.fill(Qt::darkGreen);
+        QVERIFY(pic.save(dir.filePath("Grüße.jpg"), "JPEG"));
+        QVERIFY(pic.save(dir.filePath("a&b #1.jpg"), "JPEG"));
+        writeText(dir.filePath("<b>.txt"), "text");
+
+        HtmlPageRequest request;
+        request.folder = dir.path();
+        request.fileName = "gallery.htm";
+        request.content.title = "Our <i>trip</i>";
+        request.content.itemsPerRow = "2";
+        request.content.names = {"Grüße.jpg", "a&b #1.jpg", "<b>.txt"};
+        request.content.showNames = true;
+        request.content.version = "0.1.0";
+        request.thumbnails = true;
+        request.thumbWidth = "50";
+        QCOMPARE(HtmlPageWriter(request).write().status, HtmlPageResult::Written);
+
+        frmBrowser *w = openPage(dir.filePath("gallery.htm"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QString("Our <i>trip</i>"), LoadTimeout);
+        QWebEngineView *view = w->brwWebBrowser;
+        // The names read as they are, each link leads to its file, and the
+        // thumbnails load at their width.
+        QCOMPARE(evaluate(view, "Array.from(document.links).map(a => a.textContent).join('|')").toString(),
+                 QString("Grüße.jpg|a&b #1.jpg|<b>.txt"));
+        const QStringList targets =
+            evaluate(view, "Array.from(document.links).map(a => a.href).join('\\n')").toString().split('\n');
+        QCOMPARE(targets.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(QUrl(targets.at(i)).toLocalFile(), dir.filePath(request.content.names.at(i)));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            evaluate(view, "Array.from(document.images).map(i => i.complete ? i.naturalWidth : -1).join(',')").toString(),
+            QString("50,50"), LoadTimeout);
+        QCOMPARE(evaluate(view, "document.querySelectorAll('tr').length").toInt(), 2);
+    }
 
 private:
     QTemporaryDir dir;
 };
-
-void TestFrmBrowser::captionStates()
-{
-    const QString titled = dir.filePath("titled.htm");
-    writeText(titled, "<html><head><title>Holiday &amp; Co</title></head><body>Hi</body></html>");
-    frmBrowser *w = openPage(titled);
-    QVERIFY(w->isVisible());
-    QCOMPARE(w->windowTitle(), QString("Reading page..."));
-    QVERIFY(w->timTimer->isActive());
-    QCOMPARE(w->timTimer->interval(), 5);
-    QTRY_VERIFY_WITH_TIMEOUT(!w->timTimer->isActive(), LoadTimeout);   // stops once loaded
-    QCOMPARE(w->windowTitle(), QString("Holiday & Co"));
-    QCOMPARE(w->brwWebBrowser->url(), QUrl::fromLocalFile(titled));
-    closeBrowser();
-
-    // No title, no file, no target: the address, in a window that stays open.
-    const QString untitled = dir.filePath("untitled #1.htm");
-    writeText(untitled, "<html><body><p>No title here</p></body></html>");
-    const QString missing = dir.filePath("nowhere/Readme.htm");
-    for (const QString &target : {untitled, missing, QString()}) {
-        w = openPage(target);
-        QTRY_VERIFY_WITH_TIMEOUT(!w->timTimer->isActive(), LoadTimeout);
-        QCOMPARE(w->windowTitle(), target.isEmpty() ? QString("about:blank") : target);
-        QVERIFY(w->isVisible());
-        closeBrowser();
-    }
-}
-
-void TestFrmBrowser::captionFollowsLaterPages()
-{
-    writeText(dir.filePath("one.htm"),
-              "<html><head><title>One</title></head><body><a id=next href='two.htm'>two</a></body></html>");
-    writeText(dir.filePath("two.htm"),
-              "<html><head><title>Two</title></head><body>"
-              "<a id=away href='three.htm' target='_blank'>three</a></body></html>");
-    writeText(dir.filePath("three.htm"), "<html><body>3</body></html>");
-    frmBrowser *w = openPage(dir.filePath("one.htm"));
-    QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QString("One"), LoadTimeout);
-
-    evaluate(w->brwWebBrowser, "document.getElementById('next').click(); true");
-    QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QString("Two"), LoadTimeout);
-
-    // A link that asks for a new window opens in this one.
-    evaluate(w->brwWebBrowser, "document.getElementById('away').click(); true");
-    QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), dir.filePath("three.htm"), LoadTimeout);
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    QCOMPARE(std::count_if(windows.begin(), windows.end(),
-                           [](QWidget *t) { return t->isVisible() && qobject_cast<frmBrowser *>(t); }),
-             1);
-}
-
-void TestFrmBrowser::secondOpenerOnlyRaisesTheWindow()
-{
-    writeText(dir.filePath("first.htm"), "<html><head><title>First</title></head></html>");
-    writeText(dir.filePath("second.htm"), "<html><head><title>Second</title></head></html>");
-    QPointer<frmBrowser> w = openPage(dir.filePath("first.htm"));
-    QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QString("First"), LoadTimeout);
-
-    frmBrowser *again = openPage(dir.filePath("second.htm"));
-    QCOMPARE(again, w.data());
-    QTest::qWait(300);
-    QCOMPARE(w->windowTitle(), QString("First"));
-    QCOMPARE(w->brwWebBrowser->url(), QUrl::fromLocalFile(dir.filePath("first.htm")));
-
-    // Closed and opened again, it reads the target afresh.
-    closeBrowser();
-    QVERIFY(w.isNull());
-    QVERIFY(!pageBrowserWindow());
-    frmBrowser *fresh = openPage(dir.filePath("second.htm"));
-    QTRY_COMPARE_WITH_TIMEOUT(fresh->windowTitle(), QString("Second"), LoadTimeout);
-}
-
-void TestFrmBrowser::helpPageIsFoundBesideTheProgram()
-{
-    // The build copies the help page beside the executables.
-    QCOMPARE(helpPagePath(), QCoreApplication::applicationDirPath() + "/Readme.htm");
-    frmBrowser *w = showHelpPage();
-    QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QString("Glintwave Help"), LoadTimeout);
-    // Self-contained: nothing is fetched from elsewhere.
-    const QString external = evaluate(w->brwWebBrowser,
-        "Array.from(document.querySelectorAll('[src],link[href]'))"
-        ".map(e => e.src || e.href).filter(u => !u.startsWith('file:') && !u.startsWith('data:')).join(' ')")
-                                 .toString();
-    QCOMPARE(external, QString());
-    // Every in-page link leads to a section that exists.
-    const QString broken = evaluate(w->brwWebBrowser,
-        "Array.from(document.querySelectorAll('a[href^=\"#\"]'))"
-        ".filter(a => !document.getElementById(a.getAttribute('href').slice(1)))"
-        ".map(a => a.getAttribute('href')).join(' ')")
-                               .toString();
-    QCOMPARE(broken, QString());
-}
-
-void TestFrmBrowser::viewFollowsTheWindowSize()
-{
-    writeText(dir.filePath("size.htm"), "<html><head><title>Size</title></head></html>");
-    frmBrowser *w = openPage(dir.filePath("size.htm"));
-    QCOMPARE(w->size(), QSize(436, 342));   // 6540 x 5130 twips
-    QCOMPARE(w->brwWebBrowser->geometry(), QRect(3, 3, 429, 335));
-    w->resize(800, 500);   // 100 twips less is 6.67 pixels less
-    QTRY_COMPARE(w->brwWebBrowser->geometry(), QRect(3, 3, 793, 493));
-    w->resize(5, 5);
-    QTRY_COMPARE(w->brwWebBrowser->geometry(), QRect(3, 3, 0, 0));
-    w->showMinimized();
-    QTest::qWait(100);
-    QCOMPARE(w->brwWebBrowser->geometry(), QRect(3, 3, 0, 0));
-}
-
-void TestFrmBrowser::galleryPageWorksInTheBrowser()
-{
-    QImage pic(200, 100, QImage::Format_RGB32);
-    pic.fill(Qt::darkGreen);
-    QVERIFY(pic.save(dir.filePath("Grüße.jpg"), "JPEG"));
-    QVERIFY(pic.save(dir.filePath("a&b #1.jpg"), "JPEG"));
-    writeText(dir.filePath("<b>.txt"), "text");
-
-    HtmlPageRequest request;
-    request.folder = dir.path();
-    request.fileName = "gallery.htm";
-    request.content.title = "Our <i>trip</i>";
-    request.content.itemsPerRow = "2";
-    request.content.names = {"Grüße.jpg", "a&b #1.jpg", "<b>.txt"};
-    request.content.showNames = true;
-    request.content.version = "0.1.0";
-    request.thumbnails = true;
-    request.thumbWidth = "50";
-    QCOMPARE(HtmlPageWriter(request).write().status, HtmlPageResult::Written);
-
-    frmBrowser *w = openPage(dir.filePath("gallery.htm"));
-    QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QString("Our <i>trip</i>"), LoadTimeout);
-    QWebEngineView *view = w->brwWebBrowser;
-    // The names read as they are, each link leads to its file, and the
-    // thumbnails load at their width.
-    QCOMPARE(evaluate(view, "Array.from(document.links).map(a => a.textContent).join('|')").toString(),
-             QString("Grüße.jpg|a&b #1.jpg|<b>.txt"));
-    const QStringList targets =
-        evaluate(view, "Array.from(document.links).map(a => a.href).join('\\n')").toString().split('\n');
-    QCOMPARE(targets.size(), 3);
-    for (int i = 0; i < 3; ++i)
-        QCOMPARE(QUrl(targets.at(i)).toLocalFile(), dir.filePath(request.content.names.at(i)));
-    QTRY_COMPARE_WITH_TIMEOUT(
-        evaluate(view, "Array.from(document.images).map(i => i.complete ? i.naturalWidth : -1).join(',')").toString(),
-        QString("50,50"), LoadTimeout);
-    QCOMPARE(evaluate(view, "document.querySelectorAll('tr').length").toInt(), 2);
-}
 
 int main(int argc, char **argv)
 {

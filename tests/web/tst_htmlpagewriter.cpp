@@ -69,209 +69,201 @@ class TestHtmlPageWriter : public QObject
 {
     Q_OBJECT
 private slots:
-    void exactPageLines();
-    void rowsFollowItemsPerRow_data();
-    void rowsFollowItemsPerRow();
-    void hostileNamesAreEscapedAndStillLinkTheFile();
-    void thumbnailsForPicturesOnly();
-    void pageIsWrittenWholeOrNotAtAll();
-};
+    void exactPageLines()
+    {
+        QStringList expected = {
+            "<html>", "<head>",
+            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">",
+            "<meta name=\"GENERATOR\" content=\"Glintwave v0.16.0\" > ",
+            "<title>Mega Sexy Title</title>", "</head>", "<body>", "<center>",
+            "<h1>Mega Sexy Title</h1>", "<table border=\"1\">", "<tr>",
+            "<td><p align=\"center\"><a href=\"a.jpg\">a.jpg</a></p>",
+            "<td><p align=\"center\"><a href=\"b.jpg\">b.jpg</a></p>",
+            "</tr>", "</table>", "</center>", "</body></html>",
+        };
+        const QStringList lines = htmlPageLines(contentOf({"a.jpg", "b.jpg"}));
+        QCOMPARE(lines, expected);
+        QCOMPARE(htmlPageBytes(lines), expected.join("\r\n").toUtf8() + "\r\n");
 
-void TestHtmlPageWriter::exactPageLines()
-{
-    QStringList expected = {
-        "<html>", "<head>",
-        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">",
-        "<meta name=\"GENERATOR\" content=\"Glintwave v0.16.0\" > ",
-        "<title>Mega Sexy Title</title>", "</head>", "<body>", "<center>",
-        "<h1>Mega Sexy Title</h1>", "<table border=\"1\">", "<tr>",
-        "<td><p align=\"center\"><a href=\"a.jpg\">a.jpg</a></p>",
-        "<td><p align=\"center\"><a href=\"b.jpg\">b.jpg</a></p>",
-        "</tr>", "</table>", "</center>", "</body></html>",
-    };
-    const QStringList lines = htmlPageLines(contentOf({"a.jpg", "b.jpg"}));
-    QCOMPARE(lines, expected);
-    QCOMPARE(htmlPageBytes(lines), expected.join("\r\n").toUtf8() + "\r\n");
-
-    // Without names the links have no text; the title is the user's own markup.
-    HtmlPageContent bare = contentOf({"a.jpg"});
-    bare.showNames = false;
-    bare.title = "Tom & Jerry <b>live</b>";
-    const QStringList bareLines = htmlPageLines(bare);
-    QCOMPARE(bareLines.at(4), QString("<title>Tom & Jerry <b>live</b></title>"));
-    QCOMPARE(bareLines.at(8), QString("<h1>Tom & Jerry <b>live</b></h1>"));
-    QCOMPARE(bareLines.at(11), QString("<td><p align=\"center\"><a href=\"a.jpg\"></a></p>"));
-}
-
-void TestHtmlPageWriter::rowsFollowItemsPerRow_data()
-{
-    QTest::addColumn<int>("files");
-    QTest::addColumn<QString>("perRow");
-    QTest::addColumn<QList<int>>("rows");
-    QTest::newRow("12 by 5") << 12 << "5" << QList<int>{5, 5, 2};
-    QTest::newRow("zero") << 3 << "0" << QList<int>{1, 1, 1};
-    QTest::newRow("negative") << 3 << "-3" << QList<int>{1, 1, 1};
-    QTest::newRow("empty") << 2 << "" << QList<int>{1, 1};
-    QTest::newRow("no number") << 2 << "abc" << QList<int>{1, 1};
-    QTest::newRow("fraction") << 5 << "2.9" << QList<int>{2, 2, 1};
-    QTest::newRow("huge") << 4 << "99999999999" << QList<int>{4};
-    QTest::newRow("no files") << 0 << "5" << QList<int>{};
-}
-
-void TestHtmlPageWriter::rowsFollowItemsPerRow()
-{
-    QFETCH(int, files);
-    QFETCH(QString, perRow);
-    QFETCH(QList<int>, rows);
-    QStringList names;
-    for (int i = 1; i <= files; ++i)
-        names << QString("p%1.jpg").arg(i);
-    const QStringList lines = htmlPageLines(contentOf(names, perRow));
-    QCOMPARE(rowSizes(lines), rows);
-    QStringList linked;   // every file once, in list order
-    for (const QString &line : lines)
-        if (line.startsWith("<td>"))
-            linked << linkOf(line).first;
-    QCOMPARE(linked, names);
-    QCOMPARE(lines.last(), QString("</body></html>"));
-}
-
-void TestHtmlPageWriter::hostileNamesAreEscapedAndStillLinkTheFile()
-{
-    const QStringList names = {
-        "say \"hi\".jpg", "<script>alert(1)</script>.htm", "Tom & Jerry.mp3", "100% done.txt",
-        "part#2.jpg", "javascript:alert(1)", "two\nlines.txt", "Grüße 写真.jpg", "a?b.gif",
-    };
-    const QStringList lines = htmlPageLines(contentOf(names, "1"));
-    QCOMPARE(lines.size(), 10 + 3 * names.size() + 3);   // no name adds or breaks a line
-    const QUrl page = QUrl::fromLocalFile("/srv/gallery/Untitled.htm");
-    QStringList cells = lines.filter(QRegularExpression("^<td>"));
-    QCOMPARE(cells.size(), names.size());
-    for (int i = 0; i < cells.size(); ++i) {
-        const auto [href, text] = linkOf(cells.at(i));
-        // Resolved as a browser does, the target is the file itself ...
-        QCOMPARE(page.resolved(QUrl(href, QUrl::StrictMode)).toLocalFile(), "/srv/gallery/" + names.at(i));
-        // ... and the text holds no markup of its own.
-        QVERIFY2(!text.contains(QRegularExpression("[<>\"]")), qPrintable(text));
-        QCOMPARE(cells.at(i).count("<a "), 1);
+        // Without names the links have no text; the title is the user's own markup.
+        HtmlPageContent bare = contentOf({"a.jpg"});
+        bare.showNames = false;
+        bare.title = "Tom & Jerry <b>live</b>";
+        const QStringList bareLines = htmlPageLines(bare);
+        QCOMPARE(bareLines.at(4), QString("<title>Tom & Jerry <b>live</b></title>"));
+        QCOMPARE(bareLines.at(8), QString("<h1>Tom & Jerry <b>live</b></h1>"));
+        QCOMPARE(bareLines.at(11), QString("<td><p align=\"center\"><a href=\"a.jpg\"></a></p>"));
     }
-    QCOMPARE(cells.at(1), QString("<td><p align=\"center\"><a href=\"%3Cscript%3Ealert(1)%3C%2Fscript%3E.htm\">"
-                                  "&lt;script&gt;alert(1)&lt;/script&gt;.htm</a></p>"));
-    QCOMPARE(cells.at(2), QString("<td><p align=\"center\"><a href=\"Tom%20%26%20Jerry.mp3\">Tom &amp; Jerry.mp3</a></p>"));
-    QCOMPARE(cells.at(6), QString("<td><p align=\"center\"><a href=\"two%0Alines.txt\">two&#10;lines.txt</a></p>"));
-}
 
-void TestHtmlPageWriter::thumbnailsForPicturesOnly()
-{
-    QTemporaryDir dir;
-    QImage wide(400, 200, QImage::Format_RGB32);
-    wide.fill(Qt::red);
-    QVERIFY(wide.save(dir.filePath("wide.jpg"), "JPEG"));
-    QVERIFY(wide.copy(0, 0, 60, 120).save(dir.filePath("tall.BMP"), "BMP"));
-    QVERIFY(wide.save(dir.filePath("image.png"), "PNG"));   // not a kind that gets one
-    // Qt writes no GIF: ImageMagick makes one.
-    QCOMPARE(QProcess::execute("convert", {"-size", "60x120", "xc:blue", dir.filePath("a & b.gif")}), 0);
-    QVERIFY(writeBytes(dir.filePath("notes.txt"), "hello"));
-    QVERIFY(writeBytes(dir.filePath("broken.jpg"), "this is no picture"));
-
-    HtmlPageRequest request = requestFor(dir.path(), {"wide.jpg", "notes.txt", "tall.BMP", "broken.jpg",
-                                                      "a & b.gif", "image.png"}, true);
-    request.fileName = "My page.htm";
-    request.thumbWidth = "50 px";
-    int calls = 0;
-    const HtmlPageResult result = HtmlPageWriter(request).write([&calls](int, int) { return ++calls > 0; });
-    QCOMPARE(result.status, HtmlPageResult::Written);
-    QCOMPARE(result.thumbnailCount, 3);
-    QCOMPARE(calls, 4);   // one report per picture tried, the broken one too
-
-    const QString thumbs = dir.filePath("My page_thumbs");
-    QCOMPARE(entries(thumbs), (QStringList{"a & b.gif.png", "tall.BMP.png", "wide.jpg.png"}));
-    QCOMPARE(QImageReader(thumbs + "/wide.jpg.png").size(), QSize(50, 25));
-    QCOMPARE(QImageReader(thumbs + "/tall.BMP.png").size(), QSize(50, 100));
-
-    // Each picture's image sits in its link above the name and shows its thumbnail.
-    const QStringList cells = QString::fromUtf8(readAll(result.pagePath)).split("\r\n").filter(QRegularExpression("^<td>"));
-    static const QRegularExpression img("<img src=\"([^\"]*)\" width=\"(\\d+)\" height=\"(\\d+)\"[^>]*><br>");
-    QStringList withImage;
-    for (const QString &cell : cells) {
-        const auto m = img.match(cell);
-        if (!m.hasMatch())
-            continue;
-        const QString name = QUrl::fromPercentEncoding(linkOf(cell).first.toUtf8());
-        withImage << name;
-        const QString src = QUrl::fromLocalFile(result.pagePath).resolved(QUrl(m.captured(1), QUrl::StrictMode)).toLocalFile();
-        QCOMPARE(src, thumbs + "/" + name + ".png");
-        QCOMPARE(QImageReader(src).size(), QSize(m.captured(2).toInt(), m.captured(3).toInt()));
+    void rowsFollowItemsPerRow_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<QString>("perRow");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::newRow("12 by 5") << 12 << "5" << QList<int>{5, 5, 2};
+        QTest::newRow("zero") << 3 << "0" << QList<int>{1, 1, 1};
+        QTest::newRow("negative") << 3 << "-3" << QList<int>{1, 1, 1};
+        QTest::newRow("empty") << 2 << "" << QList<int>{1, 1};
+        QTest::newRow("no number") << 2 << "abc" << QList<int>{1, 1};
+        QTest::newRow("fraction") << 5 << "2.9" << QList<int>{2, 2, 1};
+        QTest::newRow("huge") << 4 << "99999999999" << QList<int>{4};
+        QTest::newRow("no files") << 0 << "5" << QList<int>{};
     }
-    QCOMPARE(withImage, (QStringList{"wide.jpg", "tall.BMP", "a & b.gif"}));
 
-    // Without names a cell holds the image alone.
-    request.content.showNames = false;
-    QCOMPARE(HtmlPageWriter(request).write().status, HtmlPageResult::Written);
-    QVERIFY(readAll(result.pagePath).contains("<a href=\"wide.jpg\"><img src=\"My%20page_thumbs/wide.jpg.png\" "
-                                              "width=\"50\" height=\"25\" alt=\"wide.jpg\" border=\"0\"></a></p>"));
-    QCOMPARE(thumbnailWidth("abc"), 100);
-    QCOMPARE(thumbnailWidth("900000"), 2000);
-}
+    void rowsFollowItemsPerRow()
+    {
+        QFETCH(int, files);
+        QFETCH(QString, perRow);
+        QFETCH(QList<int>, rows);
+        QStringList names;
+        for (int i = 1; i <= files; ++i)
+            names << QString("p%1.jpg").arg(i);
+        const QStringList lines = htmlPageLines(contentOf(names, perRow));
+        QCOMPARE(rowSizes(lines), rows);
+        QStringList linked;   // every file once, in list order
+        for (const QString &line : lines)
+            if (line.startsWith("<td>"))
+                linked << linkOf(line).first;
+        QCOMPARE(linked, names);
+        QCOMPARE(lines.last(), QString("</body></html>"));
+    }
 
-void TestHtmlPageWriter::pageIsWrittenWholeOrNotAtAll()
-{
-    QTemporaryDir dir;
-    QImage pic(80, 40, QImage::Format_RGB32);
-    pic.fill(Qt::green);
-    QVERIFY(pic.save(dir.filePath("1.jpg"), "JPEG") && pic.save(dir.filePath("2.jpg"), "JPEG"));
-    QVERIFY(writeBytes(dir.filePath("plain-file"), "x"));
-    QVERIFY(QDir(dir.path()).mkdir("taken.htm"));
-    const QByteArray oldPage = "<html>the page from last time</html>";
-    QVERIFY(writeBytes(dir.filePath("Untitled.htm"), oldPage));
-    const QStringList before = entries(dir.path());
-
-    // Refused names and folders: a message that says why, and nothing changes.
-    const QList<std::tuple<QString, QString, QString>> refused = {
-        {dir.path(), "", "file name"},
-        {dir.path(), "sub/page.htm", "\"/\""},
-        {dir.path(), "..", "cannot be used"},
-        {dir.path(), QString(300, 'n') + ".htm", "Cannot write"},
-        {dir.path(), "taken.htm", "folder"},
-        {dir.filePath("no such folder"), "page.htm", "Cannot write the page"},
-        {dir.filePath("plain-file"), "page.htm", "Cannot write the page"},
-    };
-    for (const bool thumbnails : {false, true}) {
-        for (const auto &[folder, name, says] : refused) {
-            HtmlPageRequest request = requestFor(folder, {"1.jpg"}, thumbnails);
-            request.fileName = name;
-            const HtmlPageResult result = HtmlPageWriter(request).write();
-            QCOMPARE(result.status, HtmlPageResult::Failed);
-            QVERIFY2(result.message.contains(says), qPrintable(name + ": " + result.message));
+    void hostileNamesAreEscapedAndStillLinkTheFile()
+    {
+        const QStringList names = {
+            "say \"hi\".jpg", "<script>alert(1)</script>.htm", "Tom & Jerry.mp3", "100% done.txt",
+            "part#2.jpg", "javascript:alert(1)", "two\nlines.txt", "Grüße 写真.jpg", "a?b.gif",
+        };
+        const QStringList lines = htmlPageLines(contentOf(names, "1"));
+        const QUrl page = QUrl::fromLocalFile("/srv/gallery/Untitled.htm");
+        QStringList cells = lines.filter(QRegularExpression("^<td>"));
+        QCOMPARE(cells.size(), names.size());   // no name adds or breaks a line
+        for (int i = 0; i < cells.size(); ++i) {
+            const auto [href, text] = linkOf(cells.at(i));
+            // Resolved as a browser does, the target is the file itself ...
+            QCOMPARE(page.resolved(QUrl(href, QUrl::StrictMode)).toLocalFile(), "/srv/gallery/" + names.at(i));
+            // ... and the text holds no markup of its own.
+            QVERIFY2(!text.contains(QRegularExpression("[<>\"]")), qPrintable(text));
+            QCOMPARE(cells.at(i).count("<a "), 1);
         }
+        QCOMPARE(cells.at(1), QString("<td><p align=\"center\"><a href=\"%3Cscript%3Ealert(1)%3C%2Fscript%3E.htm\">"
+                                      "&lt;script&gt;alert(1)&lt;/script&gt;.htm</a></p>"));
+        QCOMPARE(cells.at(2), QString("<td><p align=\"center\"><a href=\"Tom%20%26%20Jerry.mp3\">Tom &amp; Jerry.mp3</a></p>"));
+        QCOMPARE(cells.at(6), QString("<td><p align=\"center\"><a href=\"two%0Alines.txt\">two&#10;lines.txt</a></p>"));
     }
-    QCOMPARE(entries(dir.path()), before);
 
-    // Cancelled while making thumbnails: the old page stays, no thumbnails remain.
-    const HtmlPageRequest request = requestFor(dir.path(), {"1.jpg", "2.jpg"}, true);
-    QCOMPARE(HtmlPageWriter(request).write([](int done, int) { return done < 2; }).status, HtmlPageResult::Cancelled);
-    QCOMPARE(readAll(dir.filePath("Untitled.htm")), oldPage);
-    QCOMPARE(entries(dir.path()), before);
+    void thumbnailsForPicturesOnly()
+    {
+        QTemporaryDir dir;
+        QImage wide(400, 200, QImage::Format_RGB32);
+        wide.fill(Qt::red);
+        QVERIFY(wide.save(dir.filePath("wide.jpg"), "JPEG"));
+        QVERIFY(wide.copy(0, 0, 60, 120).save(dir.filePath("tall.BMP"), "BMP"));
+        QVERIFY(wide.save(dir.filePath("image.png"), "PNG"));   // not a kind that gets one
+        // Qt writes no GIF: ImageMagick makes one.
+        QCOMPARE(QProcess::execute("convert", {"-size", "60x120", "xc:blue", dir.filePath("a & b.gif")}), 0);
+        QVERIFY(writeBytes(dir.filePath("notes.txt"), "hello"));
+        QVERIFY(writeBytes(dir.filePath("broken.jpg"), "this is no picture"));
 
-    // The thumbnail folder's name is taken by a file: the same.
-    QVERIFY(writeBytes(dir.filePath("Untitled_thumbs"), "mine"));
-    const HtmlPageResult failed = HtmlPageWriter(request).write();
-    QVERIFY2(failed.message.contains("thumbnail folder"), qPrintable(failed.message));
-    QCOMPARE(readAll(dir.filePath("Untitled.htm")), oldPage);
-    QCOMPARE(readAll(dir.filePath("Untitled_thumbs")), QByteArray("mine"));
+        HtmlPageRequest request = requestFor(dir.path(), {"wide.jpg", "notes.txt", "tall.BMP", "broken.jpg",
+                                                          "a & b.gif", "image.png"}, true);
+        request.fileName = "My page.htm";
+        request.thumbWidth = "50 px";
+        int calls = 0;
+        const HtmlPageResult result = HtmlPageWriter(request).write([&calls](int, int) { return ++calls > 0; });
+        QCOMPARE(result.status, HtmlPageResult::Written);
+        QCOMPARE(result.thumbnailCount, 3);
+        QCOMPARE(calls, 4);   // one report per picture tried, the broken one too
 
-    // Written: the old page is replaced, byte for byte as the lines say.
-    QVERIFY(QFile::remove(dir.filePath("Untitled_thumbs")));
-    const HtmlPageResult written = HtmlPageWriter(request).write();
-    QCOMPARE(written.status, HtmlPageResult::Written);
-    QCOMPARE(written.pagePath, dir.filePath("Untitled.htm"));
-    HtmlPageContent shown = request.content;
-    shown.thumbs = {{"1.jpg", {"Untitled_thumbs/1.jpg.png", 100, 50}}, {"2.jpg", {"Untitled_thumbs/2.jpg.png", 100, 50}}};
-    QCOMPARE(readAll(written.pagePath), htmlPageBytes(htmlPageLines(shown)));
-    QStringList after = before + QStringList{"Untitled_thumbs"};
-    after.sort();
-    QCOMPARE(entries(dir.path()), after);
-}
+        const QString thumbs = dir.filePath("My page_thumbs");
+        QCOMPARE(entries(thumbs), (QStringList{"a & b.gif.png", "tall.BMP.png", "wide.jpg.png"}));
+        QCOMPARE(QImageReader(thumbs + "/wide.jpg.png").size(), QSize(50, 25));
+        QCOMPARE(QImageReader(thumbs + "/tall.BMP.png").size(), QSize(50, 100));
+
+        // Each picture's image sits in its link above the name and shows its thumbnail.
+        const QStringList cells = QString::fromUtf8(readAll(result.pagePath)).split("\r\n").filter(QRegularExpression("^<td>"));
+        static const QRegularExpression img("<img src=\"([^\"]*)\" width=\"(\\d+)\" height=\"(\\d+)\"[^>]*><br>");
+        QStringList withImage;
+        for (const QString &cell : cells) {
+            const auto m = img.match(cell);
+            if (!m.hasMatch())
+                continue;
+            const QString name = QUrl::fromPercentEncoding(linkOf(cell).first.toUtf8());
+            withImage << name;
+            const QString src = QUrl::fromLocalFile(result.pagePath).resolved(QUrl(m.captured(1), QUrl::StrictMode)).toLocalFile();
+            QCOMPARE(src, thumbs + "/" + name + ".png");
+            QCOMPARE(QImageReader(src).size(), QSize(m.captured(2).toInt(), m.captured(3).toInt()));
+        }
+        QCOMPARE(withImage, (QStringList{"wide.jpg", "tall.BMP", "a & b.gif"}));
+
+        // Without names a cell holds the image alone.
+        request.content.showNames = false;
+        QCOMPARE(HtmlPageWriter(request).write().status, HtmlPageResult::Written);
+        QVERIFY(readAll(result.pagePath).contains("<a href=\"wide.jpg\"><img src=\"My%20page_thumbs/wide.jpg.png\" "
+                                                  "width=\"50\" height=\"25\" alt=\"wide.jpg\" border=\"0\"></a></p>"));
+        QCOMPARE(thumbnailWidth("abc"), 100);
+        QCOMPARE(thumbnailWidth("900000"), 2000);
+    }
+
+    void pageIsWrittenWholeOrNotAtAll()
+    {
+        QTemporaryDir dir;
+        QImage pic(80, 40, QImage::Format_RGB32);
+        pic.fill(Qt::green);
+        QVERIFY(pic.save(dir.filePath("1.jpg"), "JPEG") && pic.save(dir.filePath("2.jpg"), "JPEG"));
+        QVERIFY(writeBytes(dir.filePath("plain-file"), "x"));
+        QVERIFY(QDir(dir.path()).mkdir("taken.htm"));
+        const QByteArray oldPage = "<html>the page from last time</html>";
+        QVERIFY(writeBytes(dir.filePath("Untitled.htm"), oldPage));
+        const QStringList before = entries(dir.path());
+
+        // Refused names and folders: a message that says why, and nothing changes.
+        const QList<std::tuple<QString, QString, QString>> refused = {
+            {dir.path(), "", "file name"},
+            {dir.path(), "sub/page.htm", "\"/\""},
+            {dir.path(), "..", "cannot be used"},
+            {dir.path(), QString(300, 'n') + ".htm", "Cannot write"},
+            {dir.path(), "taken.htm", "folder"},
+            {dir.filePath("no such folder"), "page.htm", "Cannot write the page"},
+            {dir.filePath("plain-file"), "page.htm", "Cannot write the page"},
+        };
+        for (const bool thumbnails : {false, true}) {
+            for (const auto &[folder, name, says] : refused) {
+                HtmlPageRequest request = requestFor(folder, {"1.jpg"}, thumbnails);
+                request.fileName = name;
+                const HtmlPageResult result = HtmlPageWriter(request).write();
+                QCOMPARE(result.status, HtmlPageResult::Failed);
+                QVERIFY2(result.message.contains(says), qPrintable(name + ": " + result.message));
+            }
+        }
+        QCOMPARE(entries(dir.path()), before);
+
+        // Cancelled while making thumbnails: the old page stays, no thumbnails remain.
+        const HtmlPageRequest request = requestFor(dir.path(), {"1.jpg", "2.jpg"}, true);
+        QCOMPARE(HtmlPageWriter(request).write([](int done, int) { return done < 2; }).status, HtmlPageResult::Cancelled);
+        QCOMPARE(readAll(dir.filePath("Untitled.htm")), oldPage);
+        QCOMPARE(entries(dir.path()), before);
+
+        // The thumbnail folder's name is taken by a file: the same.
+        QVERIFY(writeBytes(dir.filePath("Untitled_thumbs"), "mine"));
+        const HtmlPageResult failed = HtmlPageWriter(request).write();
+        QVERIFY2(failed.message.contains("thumbnail folder"), qPrintable(failed.message));
+        QCOMPARE(readAll(dir.filePath("Untitled.htm")), oldPage);
+        QCOMPARE(readAll(dir.filePath("Untitled_thumbs")), QByteArray("mine"));
+
+        // Written: the old page is replaced, byte for byte as the lines say.
+        QVERIFY(QFile::remove(dir.filePath("Untitled_thumbs")));
+        const HtmlPageResult written = HtmlPageWriter(request).write();
+        QCOMPARE(written.status, HtmlPageResult::Written);
+        QCOMPARE(written.pagePath, dir.filePath("Untitled.htm"));
+        HtmlPageContent shown = request.content;
+        shown.thumbs = {{"1.jpg", {"Untitled_thumbs/1.jpg.png", 100, 50}}, {"2.jpg", {"Untitled_thumbs/2.jpg.png", 100, 50}}};
+        QCOMPARE(readAll(written.pagePath), htmlPageBytes(htmlPageLines(shown)));
+        QStringList after = before + QStringList{"Untitled_thumbs"};
+        after.sort();
+        QCOMPARE(entries(dir.path()), after);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestHtmlPageWriter)
 #include "tst_htmlpagewriter.moc"

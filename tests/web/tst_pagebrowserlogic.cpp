@@ -8,66 +8,62 @@ class TestPageBrowserLogic : public QObject
 {
     Q_OBJECT
 private slots:
-    void captionIsTitleOrAddress();
-    void targetsBecomeAddresses();
-    void webEngineFlagsOnlyWhereNeeded();
+    void captionIsTitleOrAddress()
+    {
+        const QUrl file = QUrl::fromLocalFile("/home/u/pages/index.htm");
+        QCOMPARE(locationName("Holiday 2026", file), QString("Holiday 2026"));
+        // No title: the web view's stand-ins all give the address.
+        for (const char *standIn : {"", "index.htm", "file:///home/u/pages/index.htm"})
+            QCOMPARE(locationName(standIn, file), QString("/home/u/pages/index.htm"));
+        // The view escapes "#" in its stand-in but leaves blanks alone.
+        QCOMPARE(locationName("untitled %231.htm", QUrl::fromLocalFile("/p/untitled #1.htm")),
+                 QString("/p/untitled #1.htm"));
+        const QUrl web("http://127.0.0.1:8765/t2.htm");
+        QCOMPARE(locationName("127.0.0.1:8765/t2.htm", web), web.toString());
+        QCOMPARE(locationName("example.com", QUrl("https://example.com/")), QString("https://example.com/"));
+        // A real title that happens to look like a file name of another page stays.
+        QCOMPARE(locationName("notes.htm", QUrl("https://example.com/a/b")), QString("notes.htm"));
+    }
+
+    void targetsBecomeAddresses()
+    {
+        // Characters that mean something in an address stay part of the file name.
+        const QString odd = "/tmp/a dir/100% #1 ?.htm";
+        QCOMPARE(browseTargetUrl(odd).toLocalFile(), odd);
+        QCOMPARE(browseTargetUrl("/nowhere/Readme.htm").toLocalFile(), QString("/nowhere/Readme.htm"));
+        QCOMPARE(browseTargetUrl("https://example.com/x?y=1").toString(), QString("https://example.com/x?y=1"));
+        QCOMPARE(browseTargetUrl("www.example.com").scheme(), QString("http"));
+        QVERIFY(browseTargetUrl("  /tmp/p.htm ").isLocalFile());
+        QCOMPARE(browseTargetUrl(""), QUrl("about:blank"));
+        QCOMPARE(browseTargetUrl("   "), QUrl("about:blank"));
+    }
+
+    void webEngineFlagsOnlyWhereNeeded()
+    {
+        WebEngineHost user;   // an ordinary user on a desktop with a GPU
+        user.platform = "xcb";
+        QVERIFY(webEngineEnvironment(user).isEmpty());
+
+        WebEngineHost root = user;
+        root.root = true;
+        QCOMPARE(webEngineEnvironment(root), (QHash<QByteArray, QByteArray>{{"QTWEBENGINE_DISABLE_SANDBOX", "1"}}));
+        root.sandboxSetting = "0";   // a root user's own choice is kept
+        QVERIFY(webEngineEnvironment(root).isEmpty());
+
+        WebEngineHost noGpu = user;
+        noGpu.hasGpu = false;
+        QCOMPARE(webEngineEnvironment(noGpu).value("QTWEBENGINE_CHROMIUM_FLAGS"), QByteArray("--disable-gpu"));
+        noGpu.chromiumFlags = "--lang=de ";
+        QCOMPARE(webEngineEnvironment(noGpu).value("QTWEBENGINE_CHROMIUM_FLAGS"), QByteArray("--lang=de --disable-gpu"));
+        noGpu.chromiumFlags = "--disable-gpu --lang=de";
+        QVERIFY(webEngineEnvironment(noGpu).isEmpty());
+
+        WebEngineHost offscreen = user;
+        offscreen.platform = "offscreen";
+        QVERIFY(webEngineEnvironment(offscreen).contains("QTWEBENGINE_CHROMIUM_FLAGS"));
+        QVERIFY(!webEngineEnvironment(offscreen).contains("QTWEBENGINE_DISABLE_SANDBOX"));
+    }
 };
-
-void TestPageBrowserLogic::captionIsTitleOrAddress()
-{
-    const QUrl file = QUrl::fromLocalFile("/home/u/pages/index.htm");
-    QCOMPARE(locationName("Holiday 2026", file), QString("Holiday 2026"));
-    // No title: the web view's stand-ins all give the address.
-    for (const char *standIn : {"", "index.htm", "file:///home/u/pages/index.htm"})
-        QCOMPARE(locationName(standIn, file), QString("/home/u/pages/index.htm"));
-    // The view escapes "#" in its stand-in but leaves blanks alone.
-    QCOMPARE(locationName("untitled %231.htm", QUrl::fromLocalFile("/p/untitled #1.htm")),
-             QString("/p/untitled #1.htm"));
-    const QUrl web("http://127.0.0.1:8765/t2.htm");
-    QCOMPARE(locationName("127.0.0.1:8765/t2.htm", web), web.toString());
-    QCOMPARE(locationName("example.com", QUrl("https://example.com/")), QString("https://example.com/"));
-    // A real title that happens to look like a file name of another page stays.
-    QCOMPARE(locationName("notes.htm", QUrl("https://example.com/a/b")), QString("notes.htm"));
-}
-
-void TestPageBrowserLogic::targetsBecomeAddresses()
-{
-    // Characters that mean something in an address stay part of the file name.
-    const QString odd = "/tmp/a dir/100% #1 ?.htm";
-    QCOMPARE(browseTargetUrl(odd).toLocalFile(), odd);
-    QCOMPARE(browseTargetUrl("/nowhere/Readme.htm").toLocalFile(), QString("/nowhere/Readme.htm"));
-    QCOMPARE(browseTargetUrl("https://example.com/x?y=1").toString(), QString("https://example.com/x?y=1"));
-    QCOMPARE(browseTargetUrl("www.example.com").scheme(), QString("http"));
-    QVERIFY(browseTargetUrl("  /tmp/p.htm ").isLocalFile());
-    QCOMPARE(browseTargetUrl(""), QUrl("about:blank"));
-    QCOMPARE(browseTargetUrl("   "), QUrl("about:blank"));
-}
-
-void TestPageBrowserLogic::webEngineFlagsOnlyWhereNeeded()
-{
-    WebEngineHost user;   // an ordinary user on a desktop with a GPU
-    user.platform = "xcb";
-    QVERIFY(webEngineEnvironment(user).isEmpty());
-
-    WebEngineHost root = user;
-    root.root = true;
-    QCOMPARE(webEngineEnvironment(root), (QHash<QByteArray, QByteArray>{{"QTWEBENGINE_DISABLE_SANDBOX", "1"}}));
-    root.sandboxSetting = "0";   // a root user's own choice is kept
-    QVERIFY(webEngineEnvironment(root).isEmpty());
-
-    WebEngineHost noGpu = user;
-    noGpu.hasGpu = false;
-    QCOMPARE(webEngineEnvironment(noGpu).value("QTWEBENGINE_CHROMIUM_FLAGS"), QByteArray("--disable-gpu"));
-    noGpu.chromiumFlags = "--lang=de ";
-    QCOMPARE(webEngineEnvironment(noGpu).value("QTWEBENGINE_CHROMIUM_FLAGS"), QByteArray("--lang=de --disable-gpu"));
-    noGpu.chromiumFlags = "--disable-gpu --lang=de";
-    QVERIFY(webEngineEnvironment(noGpu).isEmpty());
-
-    WebEngineHost offscreen = user;
-    offscreen.platform = "offscreen";
-    QVERIFY(webEngineEnvironment(offscreen).contains("QTWEBENGINE_CHROMIUM_FLAGS"));
-    QVERIFY(!webEngineEnvironment(offscreen).contains("QTWEBENGINE_DISABLE_SANDBOX"));
-}
 
 QTEST_GUILESS_MAIN(TestPageBrowserLogic)
 #include "tst_pagebrowserlogic.moc"

@@ -1,7 +1,6 @@
 // Takes the web pages' screenshots for the docs: the help page and a
 // generated gallery page, each in the page browser. Run under Xvfb:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" web_screenshots <output folder>
-#include "AppState.h"
 #include "HtmlPageWriter.h"
 #include "PageBrowser.h"
 #include "WebEngineSetup.h"
@@ -111,8 +110,7 @@ int main(int argc, char **argv)
     builder->cmdOK->click();
     ok &= QTest::qWaitFor([&] { return QFileInfo::exists(dir.filePath("Untitled.htm")); }, 30000);
 
-    appState().BrowseTarget = dir.filePath("Untitled.htm");
-    frmBrowser *gallery = showPageBrowser();
+    frmBrowser *gallery = showPageBrowser(dir.filePath("Untitled.htm"));
     gallery->resize(760, 720);
     ok &= waitForPage(gallery);
     ok &= save(gallery, out + "/web-gallery.png");
