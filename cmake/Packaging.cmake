@@ -13,12 +13,11 @@ set(CPACK_PACKAGE_VENDOR "Glintwave")
 set(CPACK_PACKAGE_CONTACT "Glintwave developers <glintwave@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "media browser and full-screen picture viewer")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"media browser and full-screen picture viewer
- Glintwave lists the pictures, audio, video, text and web pages and Flash
- movies of a folder as a list, a detailed grid or thumbnails, and opens them
- full screen: pictures change with single keys and can be saved, printed,
- copied or made the wallpaper. It has a slide show, an HTML gallery builder
- and an audio CD player.")
+"Glintwave lists the pictures, audio, video, text and web pages and Flash
+movies of a folder as a list, a detailed grid or thumbnails, and opens them
+full screen: pictures change with single keys and can be saved, printed,
+copied or made the wallpaper. It has a slide show, an HTML gallery builder
+and an audio CD player.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
