@@ -73,6 +73,10 @@ bool IsCDDrive(QString &drive)
 int32_t SetTopmost(QWidget *window, int16_t onTop)
 {
     const bool top = (onTop == -1);
+    // Wayland gives programs no say over stacking: the hint would only
+    // re-create the window, so nothing is asked and nothing is placed.
+    if (QGuiApplication::platformName() == QLatin1String("wayland"))
+        return 0;
     const bool wasVisible = window->isVisible();
     window->setWindowFlag(Qt::WindowStaysOnTopHint, top);
     if (wasVisible)

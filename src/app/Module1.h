@@ -26,7 +26,8 @@ void UnloadAllForms();
 bool IsCDDrive(QString &drive);
 
 // Keeps the window above others (onTop == -1) or lets it go back (other values).
-// Returns 1 when placed on top, 0 otherwise.
+// Returns 1 when placed on top, 0 otherwise (always 0 on Wayland, where a
+// program cannot keep its window above others).
 int32_t SetTopmost(QWidget *window, int16_t onTop);
 
 } // namespace Module1

@@ -310,9 +310,18 @@ WindowSettings frmMain::collectWindowSettings() const
 {
     WindowSettings w;
     const QRect g = geometry();
-    const QPoint p = pos();
-    w.MainLeft = float(twips::fromPixels(p.x()));
-    w.MainTop = float(twips::fromPixels(p.y()));
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        // Wayland never tells a program where its window is: keep the stored
+        // place for the next start on X11.
+        StoredSettings kept;
+        readAllSettings(*m_store, settingsContext(), kept);
+        w.MainLeft = kept.window.MainLeft;
+        w.MainTop = kept.window.MainTop;
+    } else {
+        const QPoint p = pos();
+        w.MainLeft = float(twips::fromPixels(p.x()));
+        w.MainTop = float(twips::fromPixels(p.y()));
+    }
     w.MainWidth = float(twips::fromPixels(g.width()));
     w.MainHeight = float(twips::fromPixels(g.height()));
     w.WindowState = isMinimized() ? 1 : isMaximized() ? 2 : 0;

@@ -23,6 +23,7 @@ frmMedia *frmMain::viewer(bool create)
 {
     if (!m_viewer && create) {
         m_viewer = new frmMedia(m_options, m_state);
+        m_viewer->setScreen(screen());   // full screen where the main window is
         connect(m_viewer, &frmMedia::keyDown, this, [this](int16_t keyCode, int16_t shift) {
             takeViewerPicture();
             m_keys->Form_KeyDown(keyCode, shift);

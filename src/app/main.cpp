@@ -1,28 +1,22 @@
 #include "BatchMode.h"
+#include "CommandLine.h"
 #include "SettingsStore.h"
 #include "WebEngineSetup.h"
 #include "frmMain.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcessEnvironment>
 
-#include <cstring>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <unistd.h>
 
 namespace {
-// The command line is the arguments after the program's name, joined with blanks.
-QString commandLine(int argc, char **argv)
-{
-    QStringList parts;
-    for (int i = 1; i < argc; ++i)
-        parts << QString::fromLocal8Bit(argv[i]);
-    return parts.join(' ');
-}
-
 // The batch mode lives in glintwave-apply beside this program, which loads no
 // window code at all; the arguments after "--apply" are passed on unchanged.
 void execBatchProgram(char **argv)
@@ -38,28 +32,64 @@ void execBatchProgram(char **argv)
     execv(program.c_str(), argv + 1);
     argv[1] = const_cast<char *>("--apply");   // not there: run it here instead
 }
+
+void print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], "--apply") == 0) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLineRequest request =
+        parseCommandLine(arguments, [](const QString &path) { return QFileInfo(path).isFile(); });
+
+    switch (request.action) {
+    case CommandLineRequest::Action::Apply: {
         execBatchProgram(argv);
         QCoreApplication app(argc, argv);
-        QStringList args;
-        for (int i = 1; i < argc; ++i)
-            args << QString::fromLocal8Bit(argv[i]);
-        return runBatch(args);
+        return runBatch(QStringList{QStringLiteral("--apply")} + request.applyArguments);
+    }
+    case CommandLineRequest::Action::Help:
+    case CommandLineRequest::Action::Version:
+        print(stdout, request.text);
+        return request.exitCode;
+    case CommandLineRequest::Action::Refused:
+        print(stderr, request.text);
+        return request.exitCode;
+    case CommandLineRequest::Action::Browse:
+    case CommandLineRequest::Action::Open:
+        break;
     }
 
+    // Without a display Qt would abort; say so instead.
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!displayNamed(env)) {
+        print(stderr, noDisplayMessage());
+        return 1;
+    }
+    const QString platform = preferredPlatform(env);
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform.toLocal8Bit());
+
     prepareWebEngineEnvironment();
-    QApplication app(argc, argv);
+    // Qt sees the program's name only: a file called "-style" is a file,
+    // never one of Qt's own options.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     QApplication::setApplicationName("Glintwave");
+    QApplication::setApplicationVersion(QStringLiteral(GLINTWAVE_VERSION_TEXT));
+    QApplication::setDesktopFileName(QStringLiteral("glintwave"));
     QApplication::setWindowIcon(QIcon(":/glintwave.svg"));
     auto store = std::make_shared<SettingsStore>();
     frmMain window(store);
 
-    const QString file = commandLine(argc, argv);
-    if (!file.isEmpty()) {
+    if (request.action == CommandLineRequest::Action::Open) {
+        const QString &file = request.file;
         // A file named on the command line opens in the viewer with the user's
         // options; the main window never shows and nothing is written.
         window.state().CommandLine = file;

@@ -2,6 +2,7 @@
 
 #include "PictureSave.h"
 #include "ProgramFolder.h"
+#include "WallpaperPortal.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -129,6 +130,31 @@ void removeOtherLinks(const QString &folder, const QString &keep)
             QFile::remove(path);
     }
 }
+// Desktops without a setter of their own may still offer the XDG desktop
+// portal. False with no message: no portal answers.
+bool setThroughPortal(const QString &folder, DeskWallResult &r)
+{
+    // A back end may keep the picture by its name, as the desktops above do.
+    QString shown = freshLink(folder, r.path);
+    if (shown.isEmpty())
+        shown = r.path;
+    const PortalAnswer answer =
+        setWallpaperThroughPortal(QUrl::fromLocalFile(shown).toString(QUrl::FullyEncoded));
+    if (answer.outcome == PortalAnswer::Outcome::Set) {
+        r.set = true;
+        r.shownPath = shown;
+        if (shown != r.path)
+            removeOtherLinks(folder, shown);
+        return true;
+    }
+    if (shown != r.path)
+        QFile::remove(shown);
+    if (answer.outcome == PortalAnswer::Outcome::NotSet)
+        r.message = QStringLiteral("The picture was saved as \"%1\", but the desktop portal did not set the "
+                                   "wallpaper: %2.")
+                        .arg(r.path, answer.message);
+    return false;
+}
 } // namespace
 
 DeskWallResult DeskWall(const QImage &picture, const QString &folder, const QProcessEnvironment &env)
@@ -148,6 +174,10 @@ DeskWallResult DeskWall(const QImage &picture, const QString &folder, const QPro
 
     WallpaperPlan plan = wallpaperPlan(env, r.path, programExists);
     if (plan.steps.empty()) {
+        if (setThroughPortal(folder, r))
+            return r;
+        if (!r.message.isEmpty())
+            return r;
         r.message = QStringLiteral("The picture was saved as \"%1\", but Glintwave cannot set the wallpaper "
                                    "of this desktop%2.")
                         .arg(r.path, plan.desktop.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(plan.desktop));

@@ -36,6 +36,7 @@ struct DeskWallResult {
 // only once the new one is whole), then makes it the wallpaper of the running
 // desktop. Desktops that keep a picture per file name are pointed at a fresh
 // hard link of it ("Glintwave-<time>.bmp"; the previous such link is removed),
-// so that a second picture really shows.
+// so that a second picture really shows. A desktop with no setter here is
+// asked through the XDG desktop portal when one answers on the session bus.
 DeskWallResult DeskWall(const QImage &picture);
 DeskWallResult DeskWall(const QImage &picture, const QString &folder, const QProcessEnvironment &env);

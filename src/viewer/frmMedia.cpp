@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QPainter>
 #include <QScreen>
 #include <QStringListModel>
 #include <QTimer>
@@ -85,14 +86,17 @@ frmMedia::~frmMedia()
 
 QSize frmMedia::screenSize() const
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : size();
+    const QScreen *s = screen();
+    return s ? s->geometry().size() : size();
 }
 
 void frmMedia::coverScreen()
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->geometry());
+    // Placed over its screen first, so that the picture is laid out for the
+    // size the full-screen state will give it; the window system's
+    // full-screen state is what keeps panels off it, on Wayland as on X11.
+    if (const QScreen *s = screen())
+        setGeometry(s->geometry());
 }
 
 void frmMedia::hideAllControls()
@@ -296,8 +300,9 @@ bool frmMedia::showText(const QString &path)
 
 void frmMedia::showViewer()
 {
-    coverScreen();
-    show();
+    if (!isFullScreen())
+        coverScreen();
+    showFullScreen();
     raise();
     activateWindow();
     update();
@@ -319,6 +324,13 @@ void frmMedia::popup(const QPoint &globalPos)
 
 void frmMedia::paintEvent(QPaintEvent *)
 {
+    // The bands end one band short of the bottom edge; on a full screen that
+    // strip would show the window's grey, so it starts black, as the
+    // gradient ends.
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::black);
+    }
     Module1::PaintGradient(this, 1, 0, 1);
 }
 

@@ -14,7 +14,8 @@ class QStringListModel;
 class QTimer;
 struct OptionSet;
 
-// The viewer window: covers the primary screen, magenta-to-black background,
+// The viewer window: full screen on the screen it is given (setScreen; the
+// main window's), magenta-to-black background,
 // the picture area picMedia, the work area picSpare, the text list lstMedia,
 // the "Now playing" label lblWave and the slide show timer. Destroyed when it
 // closes. It reads the options and the slide show flags it is given; what the
@@ -71,7 +72,7 @@ public:
     // Centres picMedia on the screen.
     void centrePicture();
 
-    // Size of the screen the viewer covers, in pixels.
+    // Size of the screen the viewer covers, in logical pixels.
     QSize screenSize() const;
 
     // Every key pressed while the viewer is the active window arrives here,

@@ -1,0 +1,105 @@
+// What the desktop is told about Glintwave: the menu entry claims exactly the
+// types the program opens, the AppStream file is valid, and the rendered
+// icons are there at every size.
+#include "MediaTypes.h"
+
+#include <QImage>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+QString desktopValue(const QString &key)
+{
+    QFile f(GW_SOURCE_DIR "/data/glintwave.desktop");
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(key.toUtf8() + '='))
+            return QString::fromUtf8(line.mid(key.size() + 1));
+    return QString();
+}
+
+QString runTool(const QString &program, const QStringList &args, int *exitCode)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    if (!p.waitForFinished(60000)) {
+        *exitCode = -1;
+        return QStringLiteral("did not finish");
+    }
+    *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromUtf8(p.readAll());
+}
+} // namespace
+
+class TestDesktopFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void entryClaimsTheTypesTheViewerOpens();
+    void entryTakesSeveralFilesAfterDashes();
+    void validatorsAcceptBothFiles();
+    void iconsAreRenderedAtEverySize();
+};
+
+void TestDesktopFiles::entryClaimsTheTypesTheViewerOpens()
+{
+    const QStringList claimed = desktopValue("MimeType").split(';', Qt::SkipEmptyParts);
+    QVERIFY(!claimed.isEmpty());
+    QMimeDatabase db;
+    // Every extension the viewer opens (including ones that may be added to
+    // the table later) must be claimed by its MIME type...
+    const QStringList candidates{"jpg", "jpeg", "jpe", "bmp", "gif", "ico", "wmf", "emf", "png", "tif",
+                                 "tiff", "webp", "svg", "heic", "heif", "avif", "jxl", "htm", "html",
+                                 "mpg", "mpeg", "avi", "asf", "wmv", "mp4", "mkv", "webm", "mov", "ogv",
+                                 "mp3", "wav", "mid", "midi", "au", "ogg", "oga", "flac", "opus", "m4a",
+                                 "swf", "txt", "log", "ini"};
+    QSet<QString> needed;
+    for (const QString &ext : candidates) {
+        if (mediaKindOf(ExtensionKey("x." + ext)) == MediaKind::Other)
+            continue;
+        const QMimeType type = db.mimeTypeForFile("x." + ext, QMimeDatabase::MatchExtension);
+        QVERIFY2(claimed.contains(type.name()), qPrintable(ext + " opens as " + type.name() + ", not claimed"));
+        needed.insert(type.name());
+    }
+    // ...and nothing else is claimed: a file manager would offer Glintwave
+    // for files it shows as "other".
+    for (const QString &name : claimed)
+        QVERIFY2(needed.contains(name), qPrintable(name + " is claimed but opens as nothing"));
+}
+
+void TestDesktopFiles::entryTakesSeveralFilesAfterDashes()
+{
+    // "--" keeps a file named "-x.jpg" from being taken for an option.
+    QCOMPARE(desktopValue("Exec"), QStringLiteral("glintwave -- %F"));
+    QCOMPARE(desktopValue("Icon"), QStringLiteral("glintwave"));
+}
+
+void TestDesktopFiles::validatorsAcceptBothFiles()
+{
+    int code = 0;
+    QVERIFY2(!QStandardPaths::findExecutable("desktop-file-validate").isEmpty(), "desktop-file-utils missing");
+    QString out = runTool("desktop-file-validate", {GW_SOURCE_DIR "/data/glintwave.desktop"}, &code);
+    QVERIFY2(code == 0 && !out.contains("error:"), qPrintable(out));
+    QVERIFY2(!QStandardPaths::findExecutable("appstreamcli").isEmpty(), "appstream missing");
+    out = runTool("appstreamcli", {"validate", "--no-net", GW_SOURCE_DIR "/data/glintwave.metainfo.xml"}, &code);
+    QVERIFY2(code == 0, qPrintable(out));
+}
+
+void TestDesktopFiles::iconsAreRenderedAtEverySize()
+{
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString path = QStringLiteral(GW_BINARY_DIR "/icons/hicolor/%1x%1/apps/glintwave.png").arg(size);
+        const QImage icon(path);
+        QVERIFY2(!icon.isNull(), qPrintable(path));
+        QCOMPARE(icon.size(), QSize(size, size));
+        // Drawn, not blank: the middle is opaque.
+        QCOMPARE(qAlpha(icon.pixel(size / 2, size / 2)), 255);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDesktopFiles)
+#include "tst_desktopfiles.moc"
