@@ -1,4 +1,5 @@
 #include "BatchMode.h"
+#include "RawPath.h"
 #include "SettingsStore.h"
 #include "WebEngineSetup.h"
 #include "frmMain.h"
@@ -11,15 +12,17 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-// The command line is the arguments after the program's name, joined with blanks.
-QString commandLine(int argc, char **argv)
+// The command line is the arguments after the program's name, joined with
+// blanks, byte for byte: a name that is not valid UTF-8 still opens.
+QByteArray commandLine(int argc, char **argv)
 {
-    QStringList parts;
+    QByteArrayList parts;
     for (int i = 1; i < argc; ++i)
-        parts << QString::fromLocal8Bit(argv[i]);
+        parts << QByteArray(argv[i]);
     return parts.join(' ');
 }
 
@@ -58,13 +61,15 @@ int main(int argc, char **argv)
     auto store = std::make_shared<SettingsStore>();
     frmMain window(store);
 
-    const QString file = commandLine(argc, argv);
+    const QByteArray file = commandLine(argc, argv);
     if (!file.isEmpty()) {
         // A file named on the command line opens in the viewer with the user's
         // options; the main window never shows and nothing is written.
-        window.state().CommandLine = file;
+        window.state().CommandLine = RawPath::display(file);
+        window.state().CommandLineBytes = file;
         window.loadOptionsOnly();
-        if (!QFileInfo(file).isFile()) {
+        struct stat st;
+        if (::stat(file.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
             QMessageBox::critical(nullptr, "Disk error", "Unable to read file from disk");
             return 1;
         }
