@@ -5,6 +5,7 @@
 #include "SettingsStore.h"
 #include "frmMain.h"
 #include "frmMedia.h"
+#include "frmFileRead.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -356,6 +358,24 @@ private slots:
         }
         if (tabs->tabRect(tabs->count() - 1).right() > tabs->width())
             QVERIFY(tabs->usesScrollButtons());
+        w->close();
+    }
+
+    void progressWindowSitsOnItsOwner()
+    {
+        auto w = start();
+        w->move(200, 150);
+        w->mnuThumbs_Click(); // shows the thumbnail progress window at once
+        auto *wait = w->findChild<frmThumbwait *>();
+        QVERIFY(wait);
+        wait->show(); // the build may already have finished and hidden it
+        const QRect owner = w->geometry();
+        QVERIFY2(qAbs(wait->geometry().center().x() - owner.center().x()) <= 4, // frame margins
+                 qPrintable(QString("%1 %2 %3 %4").arg(wait->x()).arg(wait->width()).arg(owner.x()).arg(owner.width())));
+        QVERIFY(wait->y() >= owner.top() + w->menuBar()->height()); // the menu bar stays free
+        QVERIFY(wait->geometry().bottom() <= owner.bottom());
+        wait->hide();
+        w->mnuList_Click();
         w->close();
     }
 

@@ -29,6 +29,8 @@ public:
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 texts << box->text();
                 titles << box->windowTitle();
+                owners << box->parentWidget();
+                places << box->geometry();
                 box->accept();
             }
         });
@@ -36,6 +38,8 @@ public:
     }
     QStringList texts;
     QStringList titles;
+    QList<QWidget *> owners;
+    QList<QRect> places;
 
 private:
     QTimer m_timer;
@@ -64,6 +68,7 @@ private slots:
     void nextPreviousAndTrackList();
     void discRemovedInsertedAndExchanged();
     void noDevice();
+    void noDriveBoxesSitOnTheOpener();
     void noSoundOutput();
     void closingClosesTheDevice();
     void openDiscImageAndOnTop();
@@ -350,6 +355,27 @@ void TestFrmCD::noDevice()
     QCOMPARE(boxes.texts, QStringList({m_mci->errorString(mci::NoDrive),
                                        m_mci->errorString(mci::DeviceNotOpen)}));
     boxes.texts.clear();
+}
+
+void TestFrmCD::noDriveBoxesSitOnTheOpener()
+{
+    // The load's boxes come before the player shows: they belong to the
+    // window that opened it, centred on it, not at the screen's corner.
+    m_mci->useDrive(QDir(m_dir.path()).filePath("no-such-drive"));
+    BoxWatcher &boxes = *m_boxes;
+    QWidget opener;
+    opener.setGeometry(220, 160, 460, 380);
+    opener.show();
+    m_window = std::make_unique<frmCD>(&opener, m_mci.get());
+    QCOMPARE(boxes.texts.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(boxes.owners[i], &opener);
+        QVERIFY2(qAbs(boxes.places[i].center().x() - opener.geometry().center().x()) <= 2,
+                 qPrintable(QString::number(boxes.places[i].x())));
+        QVERIFY(boxes.places[i].top() > opener.geometry().top() + 20); // below its menu bar
+    }
+    boxes.texts.clear();
+    m_window.reset();
 }
 
 void TestFrmCD::noSoundOutput()
