@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 // Run-time state the main window shares with the viewer (never stored).
@@ -9,4 +10,5 @@ struct AppState {
     bool SlideShowRunning = false;
     bool PlaybackPaused = false;
     QString CommandLine;         // the file named on the command line, or empty
+    QByteArray CommandLineBytes; // the same as given, byte for byte
 };

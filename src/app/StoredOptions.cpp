@@ -148,11 +148,10 @@ const std::vector<StoredKey> &storedKeys()
                              [](const C &c, const S &) { return c.fontSize; }, asInt16));
         k.push_back(key<bool>("TextFontBold", OPT(TextFontBold), fixed(false), asBool));
         k.push_back(key<bool>("TextFontItalic", OPT(TextFontItalic), fixed(false), asBool));
-        const int columnWidths[4] = {3000, 1500, 2000, 4000};
         for (int i = 0; i < 4; ++i)
             k.push_back(key<int>(QString("DetailedCol%1").arg(i),
                                  [i](auto &s) -> auto & { return s.window.DetailedCol[i]; },
-                                 fixed(columnWidths[i]), asInt32));
+                                 fixed(detailedColumnDefault(i)), asInt32));
         k.push_back(key<int>("SortCol", OPT(SortCol), fixed(0), wholeNumberText(anyNumber)));
         k.push_back(key<int>("SortDir", OPT(SortDir), fixed(0), wholeNumberText(anyNumber)));
         k.push_back(key<int>("EdgeTuning", OPT(EdgeTuning), fixed(40), asInt16));
@@ -186,6 +185,12 @@ void writeAllSettings(SettingsStore &store, const StoredSettings &s)
 {
     for (const StoredKey &k : storedKeys())
         store.SaveSetting(k.name, k.toText(s));
+}
+
+int detailedColumnDefault(int column)
+{
+    static const int widths[4] = {3000, 1500, 2000, 4000};
+    return column >= 0 && column < 4 ? widths[column] : 0;
 }
 
 QStringList storedKeyNames()

@@ -44,3 +44,6 @@ void writeAllSettings(SettingsStore &store, const StoredSettings &settings);
 
 // The keys in the order they are written.
 QStringList storedKeyNames();
+
+// The default width of a detailed grid column (0..3), in twips.
+int detailedColumnDefault(int column);

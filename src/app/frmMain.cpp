@@ -8,6 +8,7 @@
 #include "Rnd.h"
 #include "SettingsStore.h"
 #include "Twips.h"
+#include "WindowPlacement.h"
 #include "frmFileRead.h"
 
 #include <QApplication>
@@ -27,6 +28,9 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 // The smallest outer size at which every control still fits.
@@ -102,6 +106,7 @@ void frmMain::createControls()
     cboAddress->setEditable(true);
     cboAddress->setInsertPolicy(QComboBox::NoInsert);
     cboAddress->setCompleter(nullptr); // our own completion from the history
+    cboAddress->lineEdit()->installEventFilter(this);
     cboAddress->setStyleSheet("QComboBox { " + grey + " }");
     place(cboAddress, 149, 1, 266, 21);
 
@@ -129,7 +134,10 @@ void frmMain::createControls()
     grdPics->horizontalHeader()->setHighlightSections(false);
     grdPics->horizontalHeader()->setStretchLastSection(false);
     grdPics->setWordWrap(false);
+    grdPics->horizontalHeader()->setSortIndicatorShown(true);
+    grdPics->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grdPics->hide();
+    grdPics->installEventFilter(this); // Enter opens the current row
     grdPics->viewport()->installEventFilter(this);
     grdPics->horizontalHeader()->viewport()->installEventFilter(this);
 
@@ -137,12 +145,11 @@ void frmMain::createControls()
     for (const char *caption : TypeFilters::TabCaptions)
         tbsMedia->addTab(caption);
     tbsMedia->setExpanding(false);
-    tbsMedia->setUsesScrollButtons(false);
-    // Four tabs in 121 pixels need a tight tab.
-    QFont tabFont = font();
-    tabFont.setPixelSize(10);
-    tbsMedia->setFont(tabFont);
-    tbsMedia->setStyleSheet("QTabBar::tab { padding: 3px 1px; margin: 0px; }");
+    // Whole captions with room between them; when they do not all fit in
+    // the column, the bar scrolls rather than cutting the last one off.
+    tbsMedia->setUsesScrollButtons(true);
+    tbsMedia->setElideMode(Qt::ElideNone);
+    tbsMedia->setStyleSheet("QTabBar::tab { padding: 3px 4px; margin: 0px; }");
     place(tbsMedia, 320, 23, 121, 24);
 
     // Each page holds its boxes one under the other (twips inside the page).
@@ -170,6 +177,14 @@ void frmMain::createControls()
     place(txtFilter, twips::toPixels(750), twips::toPixels(1920), twips::toPixels(820),
           twips::toPixels(285));
     lblFilter->setBuddy(txtFilter);
+    // The caption is sized to its text; the box keeps the page's right edge.
+    const int labelWidth = std::max(lblFilter->width(), lblFilter->sizeHint().width());
+    if (labelWidth > lblFilter->width()) {
+        const int boxRight = txtFilter->geometry().right();
+        lblFilter->resize(labelWidth, lblFilter->height());
+        const int boxLeft = lblFilter->geometry().right() + 3;
+        txtFilter->setGeometry(boxLeft, txtFilter->y(), boxRight - boxLeft + 1, txtFilter->height());
+    }
     txtFilter->installEventFilter(this);
 
     chkFilter[0] = new QCheckBox("All Files", client);
@@ -288,8 +303,10 @@ void frmMain::Form_Load()
     else
         mnuList_Click();
     txtFilter->setText(w.CustomFilter);
+    // A column stored with no width could never be found again to widen it.
     for (int c = 0; c < 4; ++c)
-        grdPics->setColumnWidth(c, std::max(0, twips::toPixels(w.DetailedCol[c])));
+        grdPics->setColumnWidth(c, twips::toPixels(w.DetailedCol[c] > 0 ? w.DetailedCol[c]
+                                                                         : detailedColumnDefault(c)));
     lstDir_Change();
     m_state.Loading = false;
     chkFilter_Click(-1);
@@ -297,9 +314,23 @@ void frmMain::Form_Load()
 
 void frmMain::applyWindowSettings(const WindowSettings &w)
 {
-    resize(std::max(MinWidthPx, twips::toPixels(w.MainWidth)),
-           std::max(MinHeightPx, twips::toPixels(w.MainHeight)));
-    move(twips::toPixels(w.MainLeft), twips::toPixels(w.MainTop));
+    // Stored values may be anything a hand could type: keep them in int range first.
+    auto pixels = [](float t) {
+        return std::isfinite(t) ? twips::toPixels(std::clamp<double>(t, -1e9, 1e9)) : 0;
+    };
+    const QRect stored(pixels(w.MainLeft), pixels(w.MainTop), pixels(w.MainWidth),
+                       pixels(w.MainHeight));
+    // A place off every screen is brought back onto the one it belongs to,
+    // and the unload then writes back what was shown.
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+        areas.prepend(primary->availableGeometry());
+    const QRect shown = WindowPlacement::reachable(
+        stored, WindowPlacement::screenFor(stored, areas), QSize(MinWidthPx, MinHeightPx));
+    resize(shown.size());
+    move(shown.topLeft());
     if (w.WindowState == 1)
         setWindowState(Qt::WindowMinimized);
     else if (w.WindowState == 2)

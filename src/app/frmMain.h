@@ -4,6 +4,7 @@
 #include "FileListing.h"
 #include "MediaTypes.h"
 #include "OptionSet.h"
+#include "RawPath.h"
 #include "StoredOptions.h"
 #include "TypeFilters.h"
 
@@ -70,6 +71,8 @@ public:
     int entryCount() const;
     void selectEntry(int number);
     QString entryName(int number) const;
+    // The entry's name as the folder holds it, through which it opens.
+    QByteArray entryRawName(int number) const;
     QString currentFolder() const;
 
     // Folder navigation.
@@ -156,7 +159,7 @@ private:
     void cboDrive_Change(int index);
     void grdPics_MouseDown(int button, const QPoint &pos, bool onHeader);
     void listAndDetailedBuild();
-    void showPlayerMedia(MediaKind kind, const QString &path);
+    void showPlayerMedia(MediaKind kind, const QString &path, const QString &shown);
     void thumbnailBuild();
     void setPatternFromBoxes(bool withCustom);
     void applyWindowSettings(const WindowSettings &w);
@@ -182,4 +185,6 @@ private:
     KeyDispatcher *m_keys = nullptr;
     bool m_unloaded = false;
     bool m_optionsOnly = false;
+    bool m_addressDeleting = false; // the address box's last key deletes
+    OpenedPath m_shownFile; // what the viewer shows, held open while it plays
 };

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTabBar>
+#include <QStyle>
 #include <QTableView>
 
 #include <algorithm>
@@ -136,12 +137,19 @@ void frmMain::cboAddress_Change(const QString &text)
     int caret = edit->cursorPosition();
     if (PendingCaret != 0)
         caret = PendingCaret;
-    const AddressHistory::Completion c = m_history.complete(text, caret);
+    const AddressHistory::Completion c = m_history.complete(text, caret, m_addressDeleting);
+    m_addressDeleting = false;
     // Our own correction of the text must not run this handler again; Qt's
     // textEdited does not fire for it, and PendingCaret carries the caret.
     PendingCaret = int16_t(c.caret);
-    edit->setText(c.text);
-    edit->setCursorPosition(c.caret);
+    if (edit->text() != c.text)
+        edit->setText(c.text);
+    // The completed tail is selected backwards, so the caret stays after the
+    // typed characters.
+    if (c.selectionLength > 0)
+        edit->setSelection(c.caret + c.selectionLength, -c.selectionLength);
+    else
+        edit->setCursorPosition(c.caret);
     PendingCaret = 0;
 }
 
@@ -277,7 +285,7 @@ void frmMain::listAndDetailedBuild()
         m_fileRead->show();
         m_fileRead->repaint();
     }
-    m_listModel->setNames(names);
+    m_listModel->setNames(names, lstPics.rawNames());
     if (m_options.ViewMode != 1) {
         // Uniform items keep a huge list fast; the widest name sets their width.
         // Measuring every name of a huge folder costs more than listing it:
@@ -294,13 +302,16 @@ void frmMain::listAndDetailedBuild()
         lvPics->setGridSize(QSize(std::min(widest, 480) + 28, metrics.height() + 4));
     }
     if (m_options.ViewMode == 1)
-        m_detailModel->setRows(readDetails(m_folder, names));
+        m_detailModel->setRows(readDetails(m_folder, names, lstPics.rawNames()));
     m_fileRead->barFileRead->setValue(m_fileRead->barFileRead->maximum());
 }
 
 void frmMain::SortGrid()
 {
     m_detailModel->sortBy(m_options.SortCol, m_options.SortDir);
+    grdPics->horizontalHeader()->setSortIndicator(
+        std::clamp(m_options.SortCol, 0, 3),
+        m_options.SortDir == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void frmMain::grdPics_MouseDown(int button, const QPoint &pos, bool onHeader)
@@ -334,6 +345,15 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
                            : mouse->button() == Qt::MiddleButton ? 4
                                                                  : 0;
         if (watched == grdPics->horizontalHeader()->viewport() && button) {
+            // A press on a column separator is the header's own: it resizes
+            // (a double click fits the column). Anywhere else it sorts.
+            QHeaderView *h = grdPics->horizontalHeader();
+            std::array<int, 4> edges{};
+            for (int c = 0; c < 4; ++c)
+                edges[c] = h->sectionViewportPosition(c) + h->sectionSize(c);
+            const int grip = h->style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, h);
+            if (button == 1 && GridSort::separatorAt(mouse->position().toPoint().x(), edges, grip) >= 0)
+                return false;
             grdPics_MouseDown(button, mouse->position().toPoint(), true);
             return true;
         }
@@ -344,6 +364,23 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         if (watched == static_cast<QObject *>(cmdSlideshow) && button) {
             cmdSlideshow_MouseDown(button);
             return false;
+        }
+    }
+    if (watched == static_cast<QObject *>(cboAddress->lineEdit())
+        && event->type() == QEvent::KeyPress) {
+        // An edit made by a deleting key is not completed.
+        auto *key = static_cast<QKeyEvent *>(event);
+        m_addressDeleting = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete
+                            || key->matches(QKeySequence::Cut)
+                            || key->matches(QKeySequence::DeleteStartOfWord)
+                            || key->matches(QKeySequence::DeleteEndOfWord)
+                            || key->matches(QKeySequence::DeleteEndOfLine);
+    }
+    if (watched == static_cast<QObject *>(grdPics) && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            ShowMedia(); // as in the other two views
+            return true;
         }
     }
     if (watched == static_cast<QObject *>(txtFilter) && event->type() == QEvent::KeyPress) {
@@ -396,6 +433,16 @@ QString frmMain::entryName(int number) const
         return number <= m_detailModel->dataRowCount() ? m_detailModel->rows()[number - 1].name
                                                        : QString();
     return number <= m_listModel->rowCount() ? m_listModel->names()[number - 1] : QString();
+}
+
+QByteArray frmMain::entryRawName(int number) const
+{
+    if (number < 1)
+        return QByteArray();
+    if (m_options.ViewMode == 1)
+        return number <= m_detailModel->dataRowCount() ? m_detailModel->rows()[number - 1].raw
+                                                       : QByteArray();
+    return number <= m_listModel->rowCount() ? m_listModel->rawNames()[number - 1] : QByteArray();
 }
 
 void frmMain::cmdRandom_Click()

@@ -20,25 +20,34 @@
 void frmMain::ShowMedia()
 {
     // The file: the command line's, else the current entry of the active view.
-    QString path;
-    if (!m_state.CommandLine.isEmpty()) {
-        path = m_state.CommandLine;
+    // It is opened through its bytes: a name that is not valid UTF-8 has no
+    // text that reaches it.
+    QByteArray raw;
+    if (!m_state.CommandLine.isEmpty() || !m_state.CommandLineBytes.isEmpty()) {
+        raw = m_state.CommandLineBytes.isEmpty() ? RawPath::fromText(m_state.CommandLine)
+                                                 : m_state.CommandLineBytes;
     } else if (listModel()->rowCount() > 0) {
-        const QString name = entryName(currentEntry());
+        const QByteArray name = entryRawName(currentEntry());
         if (name.isEmpty())
             return; // nothing selected: nothing to open
-        path = (m_folder.endsWith('/') ? m_folder : m_folder + "/") + name;
+        raw = RawPath::join(RawPath::fromText(m_folder), name);
     }
-    if (path.isEmpty())
+    if (raw.isEmpty())
         return;
-    const MediaKind kind = mediaKindOf(ExtensionKey(path));
+    OpenedPath opened(raw);
+    const QString path = opened.path();
+    const QString shown = opened.display();
+    const MediaKind kind = mediaKindOf(ExtensionKey(shown));
     // An effect still running on the picture shown before must not land on this one.
     m_keys->pictureReplaced();
     const QFileInfo file(path);
-    if (!file.isFile() || !file.isReadable()) {
+    if (path.isEmpty() || !file.isFile() || !file.isReadable()) {
         QMessageBox::critical(this, "Disk error", "Unable to read file from disk");
         return;
     }
+    // The player reads on while the clip plays: the file stays open until
+    // the next one is shown.
+    m_shownFile = std::move(opened);
     switch (kind) {
     case MediaKind::Picture:
         viewer()->showPicture(path);
@@ -49,14 +58,14 @@ void frmMain::ShowMedia()
     case MediaKind::Video:
     case MediaKind::Audio:
     case MediaKind::Flash:
-        showPlayerMedia(kind, path);
+        showPlayerMedia(kind, path, shown);
         break;
     case MediaKind::Text:
-        viewer()->showText(path);
+        viewer()->showText(path, shown);
         break;
     case MediaKind::Other:
         if (m_options.UnknownAsText)
-            viewer()->showText(path);
+            viewer()->showText(path, shown);
         break;
     }
 }
@@ -71,8 +80,9 @@ void frmMain::thumbnailBuild()
             m_thumbWait->hide();
         });
         connect(m_thumbs, &ThumbnailBuilder::itemReady, this,
-                [this](int, const QString &name, const QImage &picture) {
-                    listModel()->append(name, QPixmap::fromImage(picture));
+                [this](int index, const QString &name, const QImage &picture) {
+                    listModel()->append(name, m_thumbs->entry(index).raw,
+                                        QPixmap::fromImage(picture));
                 });
         connect(m_thumbs, &ThumbnailBuilder::progress, this, [this](int index, int count) {
             m_thumbWait->barThumbs->setValue(index);
@@ -82,10 +92,11 @@ void frmMain::thumbnailBuild()
     }
     listModel()->clear();
     const QStringList &names = lstPics.names();
+    const QList<QByteArray> &raw = lstPics.rawNames();
     QList<ThumbnailEntry> entries;
     entries.reserve(names.size());
-    for (const QString &name : names)
-        entries.append({name, thumbnailSourceOf(ExtensionKey(name))});
+    for (int i = 0; i < names.size(); ++i)
+        entries.append({names[i], thumbnailSourceOf(ExtensionKey(names[i])), raw.value(i)});
     m_thumbWait->barThumbs->setRange(0, frmThumbwait::barMaximum(names.size()));
     m_thumbWait->barThumbs->setValue(0);
     m_thumbWait->lblThumbwait->setText(frmThumbwait::caption(0, names.size()));
@@ -94,13 +105,13 @@ void frmMain::thumbnailBuild()
     m_thumbs->start(m_folder, entries, m_options.ThumbSize);
 }
 
-void frmMain::showPlayerMedia(MediaKind kind, const QString &path)
+void frmMain::showPlayerMedia(MediaKind kind, const QString &path, const QString &shown)
 {
     frmMedia *v = viewer();
     if (kind == MediaKind::Video)
         v->showVideo(path);
     else if (kind == MediaKind::Audio)
-        v->showAudio(path);
+        v->showAudio(path, shown);
     else
         v->showFlash(path);
 }

@@ -55,7 +55,8 @@ void frmMain::mnuSnatch_Click()
 {
     if (listModel()->rowCount() == 0)
         return; // nothing listed: nothing to do
-    const QString name = entryName(currentEntry());
-    // An empty name (nothing selected) is reported as a failed copy.
+    // By the name's bytes, so that a Latin-1 name is copied as it is; an
+    // empty name (nothing selected) is reported as a failed copy.
+    const QByteArray name = entryRawName(currentEntry());
     runSnatch(this, currentFolder(), name, programFolder());
 }

@@ -1,5 +1,6 @@
 #include "BatchMode.h"
 #include "CommandLine.h"
+#include "RawPath.h"
 #include "SettingsStore.h"
 #include "WebEngineSetup.h"
 #include "frmMain.h"
@@ -14,9 +15,20 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+// The bytes of the file the parser chose: the argument that spells it, byte
+// for byte, so that a name that is not valid UTF-8 still opens.
+QByteArray fileBytes(const QString &file, int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (QString::fromLocal8Bit(argv[i]) == file)
+            return QByteArray(argv[i]);
+    return QFile::encodeName(file);
+}
+
 // The batch mode lives in glintwave-apply beside this program, which loads no
 // window code at all; the arguments after "--apply" are passed on unchanged.
 void execBatchProgram(char **argv)
@@ -89,12 +101,14 @@ int main(int argc, char **argv)
     frmMain window(store);
 
     if (request.action == CommandLineRequest::Action::Open) {
-        const QString &file = request.file;
+        const QByteArray file = fileBytes(request.file, argc, argv);
         // A file named on the command line opens in the viewer with the user's
         // options; the main window never shows and nothing is written.
-        window.state().CommandLine = file;
+        window.state().CommandLine = RawPath::display(file);
+        window.state().CommandLineBytes = file;
         window.loadOptionsOnly();
-        if (!QFileInfo(file).isFile()) {
+        struct stat st;
+        if (::stat(file.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
             QMessageBox::critical(nullptr, "Disk error", "Unable to read file from disk");
             return 1;
         }

@@ -19,14 +19,20 @@ int AddressHistory::findPrefix(const QString &prefix) const
     return -1;
 }
 
-AddressHistory::Completion AddressHistory::complete(const QString &text, int caret) const
+AddressHistory::Completion AddressHistory::complete(const QString &text, int caret,
+                                                   bool afterDeletion) const
 {
     caret = qBound(0, caret, int(text.size()));
-    const QString prefix = text.left(caret);
     Completion c;
+    c.caret = caret;
+    if (afterDeletion) {
+        c.text = text;
+        return c;
+    }
+    const QString prefix = text.left(caret);
     c.selected = findPrefix(prefix);
     c.text = c.selected >= 0 ? m_entries[c.selected] : prefix;
-    c.caret = caret;
+    c.selectionLength = int(c.text.size()) - caret;
     return c;
 }
 

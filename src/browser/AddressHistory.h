@@ -16,12 +16,16 @@ public:
     struct Completion {
         QString text;
         int caret = 0;
+        int selectionLength = 0; // the completed tail, selected after the caret
         int selected = -1; // history entry now shown, -1 when none matched
     };
     // What the box shows after the user edited text with the caret at caret:
     // the typed prefix completed to the first matching folder, the caret
-    // right after the typed characters; without a match only the prefix stays.
-    Completion complete(const QString &text, int caret) const;
+    // right after the typed characters and the completed tail selected, so
+    // that the next key replaces it and Delete refuses it; without a match
+    // only the prefix stays. After a deletion nothing is completed: the text
+    // stays as the user left it (a parent of a visited folder, or nothing).
+    Completion complete(const QString &text, int caret, bool afterDeletion = false) const;
 
 private:
     QStringList m_entries;

@@ -1,12 +1,14 @@
 #include "FileDetails.h"
 
+#include "RawPath.h"
+
 #include <QFile>
-#include <QHash>
 #include <QMimeDatabase>
-#include <QMutex>
 #include <QtConcurrent>
 
 #include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 QString sizeField(qint64 bytes)
@@ -26,41 +28,42 @@ QString dateField(qint64 seconds)
     return QString::fromLatin1(text);
 }
 
-QString typeDescription(const QString &name)
+QString typeDescription(const QByteArray &path, const QString &name)
 {
-    // The MIME database matched by name is fast; remember each suffix's answer.
-    static QMutex mutex;
-    static QHash<QString, QString> cache;
-    const int dot = name.indexOf('.');
-    const QString key = dot < 0 ? QString() : name.mid(dot).toLower();
-    {
-        QMutexLocker lock(&mutex);
-        const auto it = cache.constFind(key);
-        if (it != cache.constEnd())
-            return it.value();
-    }
+    // Each file is described for itself: names without a dot (Makefile,
+    // README, notes) share no suffix, and the database knows whole names
+    // (CMakeLists.txt) as well as suffixes. The file is read only when the
+    // name says nothing certain; it is opened through its bytes.
     static const QMimeDatabase db;
-    const QString description = db.mimeTypeForFile(name, QMimeDatabase::MatchExtension).comment();
-    QMutexLocker lock(&mutex);
-    cache.insert(key, description);
-    return description;
+    QFile file;
+    if (RawPath::isFaithful(path)) {
+        file.setFileName(RawPath::display(path));
+    } else {
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd >= 0 && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+            ::close(fd);
+    }
+    return db.mimeTypeForFileNameAndData(name, &file).comment();
 }
 
-QVector<DetailRow> readDetails(const QString &folder, const QStringList &names)
+QVector<DetailRow> readDetails(const QString &folder, const QStringList &names,
+                               const QList<QByteArray> &raw)
 {
     QVector<DetailRow> rows(names.size());
-    const QByteArray base = QFile::encodeName(folder.endsWith('/') ? folder : folder + "/");
+    const QByteArray base = RawPath::fromText(folder.endsWith('/') ? folder : folder + "/");
     auto fill = [&](int begin, int end) {
         for (int i = begin; i < end; ++i) {
             DetailRow &row = rows[i];
             row.name = names[i];
+            row.raw = i < raw.size() ? raw[i] : RawPath::fromText(names[i]);
+            const QByteArray path = base + row.raw;
             struct stat st;
-            if (stat((base + QFile::encodeName(names[i])).constData(), &st) == 0) {
+            if (stat(path.constData(), &st) == 0) {
                 row.bytes = st.st_size;
                 row.size = sizeField(st.st_size);
                 row.date = dateField(st.st_mtime);
             }
-            row.type = typeDescription(names[i]);
+            row.type = typeDescription(path, names[i]);
         }
     };
     const int n = names.size();

@@ -1,20 +1,29 @@
 #include "FileListModel.h"
 
-void FileListModel::setNames(const QStringList &names)
+#include "RawPath.h"
+
+void FileListModel::setNames(const QStringList &names, const QList<QByteArray> &raw)
 {
     beginResetModel();
     m_names = names;
+    m_raw = raw;
+    if (m_raw.size() != m_names.size()) {
+        m_raw.clear();
+        for (const QString &n : names)
+            m_raw.append(RawPath::fromText(n));
+    }
     m_pictures.clear();
     endResetModel();
 }
 
 void FileListModel::clear() { setNames({}); }
 
-void FileListModel::append(const QString &name, const QPixmap &picture)
+void FileListModel::append(const QString &name, const QByteArray &raw, const QPixmap &picture)
 {
     const int row = m_names.size();
     beginInsertRows(QModelIndex(), row, row);
     m_names.append(name);
+    m_raw.append(raw);
     if (!picture.isNull()) {
         m_pictures.resize(row + 1);
         m_pictures[row] = picture;

@@ -1,10 +1,13 @@
 #include "FileListing.h"
 
+#include "RawPath.h"
+
 #include <QFile>
 
 #include <algorithm>
 #include <dirent.h>
 #include <numeric>
+#include <cstring>
 #include <sys/stat.h>
 #include <vector>
 
@@ -27,6 +30,7 @@ bool FileListing::setPattern(const QString &pattern)
 void FileListing::refresh()
 {
     m_names.clear();
+    m_raw.clear();
     if (m_path.isEmpty() || m_pattern.matchesNothing())
         return;
     const QByteArray folder = QFile::encodeName(m_path);
@@ -45,17 +49,26 @@ void FileListing::refresh()
         }
         if (!regular)
             continue;
-        const QString name = QFile::decodeName(raw);
-        if (QFile::encodeName(name) != QByteArray(raw))
-            continue;
-        if (m_pattern.matches(name))
+        const QString name = RawPath::display(QByteArray::fromRawData(raw, int(strlen(raw))));
+        if (m_pattern.matches(name)) {
             m_names.append(name);
+            m_raw.append(QByteArray(raw));
+        }
     }
     closedir(dir);
-    sortNames(m_names);
+    sortNames(m_names, m_raw);
 }
 
 void FileListing::sortNames(QStringList &names)
+{
+    QList<QByteArray> raw;
+    raw.reserve(names.size());
+    for (const QString &n : names)
+        raw.append(QFile::encodeName(n));
+    sortNames(names, raw);
+}
+
+void FileListing::sortNames(QStringList &names, QList<QByteArray> &raw)
 {
     // Fold once, then sort indices: far cheaper than folding in every comparison.
     std::vector<QString> keys;
@@ -66,11 +79,18 @@ void FileListing::sortNames(QStringList &names)
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](int a, int b) {
         const int c = keys[a].compare(keys[b]);
-        return c != 0 ? c < 0 : names[a] < names[b];
+        if (c != 0)
+            return c < 0;
+        return names[a] != names[b] ? names[a] < names[b] : raw[a] < raw[b];
     });
     QStringList sorted;
+    QList<QByteArray> sortedRaw;
     sorted.reserve(names.size());
-    for (int i : order)
+    sortedRaw.reserve(names.size());
+    for (int i : order) {
         sorted.append(names[i]);
+        sortedRaw.append(raw[i]);
+    }
     names.swap(sorted);
+    raw.swap(sortedRaw);
 }

@@ -6,9 +6,9 @@
 
 // The hidden file list box: the regular, non-hidden files of a folder whose
 // names match the pattern, in the order a file list shows them (names
-// compared without regard to case). Names that cannot be represented
-// faithfully (bytes that are not valid in the file-name encoding) are left
-// out, since they could not be opened again by name.
+// compared without regard to case). Each name is kept twice: the text shown
+// (a replacement character where a byte is not valid UTF-8) and its bytes,
+// through which the file is opened; names equal as text sort by their bytes.
 class FileListing {
 public:
     void setPath(const QString &path);
@@ -22,14 +22,20 @@ public:
     void refresh();
 
     const QStringList &names() const { return m_names; }
+    // The bytes of each name, in the order of names().
+    const QList<QByteArray> &rawNames() const { return m_raw; }
     int ListCount() const { return m_names.size(); }
 
     // Sorts names the way the list shows them.
     static void sortNames(QStringList &names);
+    // The same order for names with their bytes; bytes decide between names
+    // that show the same.
+    static void sortNames(QStringList &names, QList<QByteArray> &raw);
 
 private:
     QString m_path;
     QString m_patternText;
     FilePattern m_pattern;
     QStringList m_names;
+    QList<QByteArray> m_raw;
 };

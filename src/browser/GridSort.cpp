@@ -66,4 +66,12 @@ int headerColumnAt(double x, const std::array<double, 3> &w, int current)
     return current;
 }
 
+int separatorAt(int x, const std::array<int, 4> &edges, int grip)
+{
+    for (int c = 0; c < 4; ++c)
+        if (x >= edges[c] - grip && x <= edges[c] + grip)
+            return c;
+    return -1;
+}
+
 } // namespace GridSort

@@ -19,4 +19,8 @@ void sortRows(QVector<DetailRow> &rows, int column, int direction);
 // 0..2 in the same unit. A press exactly on a border returns current.
 int headerColumnAt(double x, const std::array<double, 3> &widths, int current);
 
+// The column whose right edge lies within grip of x (edges in the same unit,
+// left to right), or -1: a press there resizes that column instead of sorting.
+int separatorAt(int x, const std::array<int, 4> &rightEdges, int grip);
+
 } // namespace GridSort

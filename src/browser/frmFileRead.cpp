@@ -1,6 +1,8 @@
 #include "frmFileRead.h"
 
 #include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QVBoxLayout>
 
@@ -17,6 +19,32 @@ void buildProgressWindow(QWidget *w, QLabel *&label, QProgressBar *&bar, const Q
     w->setFixedSize(260, 70);
 }
 } // namespace
+
+void centreOnOwner(QWidget *progress)
+{
+    QWidget *owner = progress->parentWidget() ? progress->parentWidget()->window() : nullptr;
+    if (!owner)
+        return;
+    QRect area = owner->geometry(); // the owner's client area, on the screen
+    if (auto *main = qobject_cast<QMainWindow *>(owner); main && main->menuWidget())
+        area.setTop(area.top() + main->menuWidget()->height());
+    QRect placed(QPoint(), progress->size());
+    placed.moveCenter(area.center());
+    placed.moveTop(std::max(placed.top(), area.top()));
+    progress->move(placed.topLeft());
+}
+
+void frmFileRead::showEvent(QShowEvent *event)
+{
+    centreOnOwner(this);
+    QWidget::showEvent(event);
+}
+
+void frmThumbwait::showEvent(QShowEvent *event)
+{
+    centreOnOwner(this);
+    QWidget::showEvent(event);
+}
 
 frmFileRead::frmFileRead(QWidget *owner) : QWidget(owner)
 {

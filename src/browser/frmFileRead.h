@@ -4,6 +4,10 @@
 class QLabel;
 class QProgressBar;
 
+// Places a progress window in the middle of the window that opened it,
+// below that window's menu bar.
+void centreOnOwner(QWidget *progress);
+
 // The small progress window of the list build.
 class frmFileRead : public QWidget {
     Q_OBJECT
@@ -11,6 +15,9 @@ public:
     explicit frmFileRead(QWidget *owner);
     QLabel *lblFileRead = nullptr;
     QProgressBar *barFileRead = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };
 
 // The thumbnail build's progress window.
@@ -24,4 +31,7 @@ public:
     static int barMaximum(int count);
     QLabel *lblThumbwait = nullptr;
     QProgressBar *barThumbs = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };

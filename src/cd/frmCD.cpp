@@ -134,8 +134,11 @@ void frmCD::SendCommand(QString &command, bool showErrors, bool &ok)
         // Ticks wait while the box is up, so that a failing poll cannot
         // stack one box on another.
         ++m_errorShown;
+        // Before the player shows (the commands of its load) the box belongs
+        // to the window that opened it, and is centred there.
+        QWidget *owner = isVisible() || !parentWidget() ? this : parentWidget()->window();
         QMessageBox box(QMessageBox::NoIcon, AppTitle, m_mci.errorString(m_lastResult),
-                        QMessageBox::Ok, this);
+                        QMessageBox::Ok, owner);
         box.exec();
         --m_errorShown;
     }

@@ -1,40 +1,30 @@
 #include "FileSnatch.h"
 
+#include "RawPath.h"
+
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QtConcurrent/QtConcurrentRun>
 
-#ifdef Q_OS_UNIX
 #include <sys/stat.h>
-#endif
+#include <unistd.h>
 
 namespace {
 
-QString joinPath(const QString &folder, const QString &name)
+bool isPlainName(const QByteArray &name)
 {
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
-bool isPlainName(const QString &name)
-{
-    return !name.contains('/') && !name.contains(QChar(0)) && name != "." && name != "..";
+    return !name.contains('/') && !name.contains('\0') && name != "." && name != "..";
 }
 
 // Hard links and symbolic links count: replacing the destination would
 // replace the source with itself.
-bool sameFile(const QString &a, const QString &b)
+bool sameFile(const QByteArray &a, const QByteArray &b)
 {
-#ifdef Q_OS_UNIX
     struct stat sa, sb;
-    const QByteArray pa = QFile::encodeName(a), pb = QFile::encodeName(b);
-    if (::stat(pa.constData(), &sa) != 0 || ::stat(pb.constData(), &sb) != 0)
+    if (::stat(a.constData(), &sa) != 0 || ::stat(b.constData(), &sb) != 0)
         return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-#else
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca.compare(QFileInfo(b).canonicalFilePath(), Qt::CaseInsensitive) == 0;
-#endif
 }
 
 SnatchResult fail(SnatchResult r, SnatchStatus s)
@@ -47,65 +37,68 @@ SnatchResult fail(SnatchResult r, SnatchStatus s)
 
 SnatchResult snatchFile(const QString &sourceFolder, const QString &name, const QString &destFolder)
 {
+    return snatchFileBytes(sourceFolder, RawPath::fromText(name), destFolder);
+}
+
+SnatchResult snatchFileBytes(const QString &sourceFolder, const QByteArray &name,
+                             const QString &destFolder)
+{
     SnatchResult r;
     if (name.isEmpty())
         return fail(r, SnatchStatus::NothingSelected);
     if (!isPlainName(name))
         return fail(r, SnatchStatus::BadName);
-    r.source = joinPath(sourceFolder, name);
-    r.destination = joinPath(destFolder, name);
+    // Both ends go by the name's bytes: a Latin-1 name is copied as it is.
+    const QByteArray source = RawPath::join(RawPath::fromText(sourceFolder), name);
+    const QByteArray destination = RawPath::join(RawPath::fromText(destFolder), name);
+    r.source = RawPath::display(source);
+    r.destination = RawPath::display(destination);
 
-    const QFileInfo sourceInfo(r.source);
-    if (!sourceInfo.isFile())
+    struct stat sourceStat;
+    if (::stat(source.constData(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode))
         return fail(r, SnatchStatus::SourceMissing);
-    if (sameFile(r.source, r.destination))
+    if (sameFile(source, destination))
         return fail(r, SnatchStatus::SameFile);
 
-    QFile in(r.source);
-    if (!in.open(QIODevice::ReadOnly))
+    const OpenedPath opened(source);
+    QFile in(opened.path());
+    if (opened.path().isEmpty() || !in.open(QIODevice::ReadOnly))
         return fail(r, SnatchStatus::ReadFailed);
 
-    // QSaveFile writes a temporary file beside the destination and renames it
-    // over the old one on commit; never write in place.
-    QSaveFile out(r.destination);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
+    // The copy is written to a temporary file beside the destination and
+    // renamed over the old one when complete; never written in place.
+    QTemporaryFile out(QDir(destFolder).filePath(QStringLiteral(".snatch-XXXXXX")));
+    if (!out.open())
         return fail(r, SnatchStatus::WriteFailed);
 
     QByteArray buffer(1 << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 n = in.read(buffer.data(), buffer.size());
-        if (n < 0) {
-            out.cancelWriting();
-            out.commit();   // discards the temporary file
-            return fail(r, SnatchStatus::ReadFailed);
-        }
+        if (n < 0)
+            return fail(r, SnatchStatus::ReadFailed);   // the temporary file goes with out
         if (n == 0)
             break;
-        if (out.write(buffer.constData(), n) != n) {
-            out.cancelWriting();
-            out.commit();
+        if (out.write(buffer.constData(), n) != n)
             return fail(r, SnatchStatus::WriteFailed);
-        }
     }
-    if (!out.commit())
+    if (!out.flush() || ::fsync(out.handle()) != 0)
         return fail(r, SnatchStatus::WriteFailed);
-
-    // Keep the date and permissions the file had, as a copy on the desktop does.
-    // The copy is complete either way, so these are best effort.
-    {
-        QFile copied(r.destination);
-        if (copied.open(QIODevice::Append))
-            copied.setFileTime(sourceInfo.lastModified(), QFileDevice::FileModificationTime);
-    }
-    QFile::setPermissions(r.destination, sourceInfo.permissions());
+    // Keep the permissions and the date the file had, as a copy on the
+    // desktop does; the copy is complete either way, so these are best effort.
+    (void)::fchmod(out.handle(), sourceStat.st_mode & 07777);
+    const struct timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
+    (void)::futimens(out.handle(), times);
+    const QByteArray temporary = QFile::encodeName(out.fileName());
+    if (::rename(temporary.constData(), destination.constData()) != 0)
+        return fail(r, SnatchStatus::WriteFailed);
+    out.setAutoRemove(false);   // it is the destination now
 
     r.status = SnatchStatus::Copied;
     return r;
 }
 
-QFuture<SnatchResult> snatchFileAsync(const QString &sourceFolder, const QString &name,
+QFuture<SnatchResult> snatchFileAsync(const QString &sourceFolder, const QByteArray &name,
                                       const QString &destFolder)
 {
-    return QtConcurrent::run(snatchFile, sourceFolder, name, destFolder);
+    return QtConcurrent::run(snatchFileBytes, sourceFolder, name, destFolder);
 }

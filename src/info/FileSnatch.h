@@ -23,9 +23,13 @@ struct SnatchResult {
 };
 
 SnatchResult snatchFile(const QString &sourceFolder, const QString &name, const QString &destFolder);
+// The same for a name given by its bytes, as the folder holds it (a name
+// that is not valid UTF-8 has no text that reaches the file).
+SnatchResult snatchFileBytes(const QString &sourceFolder, const QByteArray &name,
+                             const QString &destFolder);
 
 // The same copy on the thread pool, so that a large file does not freeze the window.
-QFuture<SnatchResult> snatchFileAsync(const QString &sourceFolder, const QString &name,
+QFuture<SnatchResult> snatchFileAsync(const QString &sourceFolder, const QByteArray &name,
                                       const QString &destFolder);
 
 // The message the main window shows for any failure.

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QPointer>
 
-void runSnatch(QWidget *parent, const QString &sourceFolder, const QString &name,
+void runSnatch(QWidget *parent, const QString &sourceFolder, const QByteArray &name,
                const QString &destFolder, std::function<void(const SnatchResult &)> done)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);

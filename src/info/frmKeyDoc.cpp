@@ -27,7 +27,9 @@ frmKeyDoc::frmKeyDoc(QWidget *parent)
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName("frmKeyDoc");
-    setWindowTitle(QString());
+    // No caption text. An empty title would make Qt show the program's
+    // name in its place; a blank one shows nothing.
+    setWindowTitle(QStringLiteral(" "));
     setFixedSize(twips::toPixels(4950), twips::toPixels(5130));
 
     lstKeyDoc = new QListWidget(this);

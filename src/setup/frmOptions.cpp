@@ -93,6 +93,10 @@ void frmOptions::buildControls()
     lblBgcol = place(new QLabel("GIF Background Colour", this), 4680, 2040, 1185, 435);
     lblColour = place(new QLabel(this), 4695, 2760, 300, 1215);
     lblEdge = place(new QLabel("Edge tuning", this), 4680, 1550, 1185, 195);
+    // Wide enough for the longest caption it takes, "Edge Tuning:150".
+    lblEdge->resize(std::max(lblEdge->width(),
+                             lblEdge->fontMetrics().horizontalAdvance("Edge Tuning:150") + 2),
+                    lblEdge->height());
 
     // Named as the controls are known elsewhere (tests, style sheets).
     const std::pair<QWidget *, const char *> named[] = {

@@ -2,6 +2,7 @@
 
 #include "PictureLimits.h"
 #include "PictureLoader.h"
+#include "RawPath.h"
 #include "StockIcons.h"
 
 #include <QDir>
@@ -59,7 +60,7 @@ void ThumbnailBuilder::start(const QString &folder, const QList<ThumbnailEntry> 
     m_running = true;
 
     const int edge = std::max(1, thumbSize);
-    const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    const QByteArray base = RawPath::fromText(folder);
     QHash<int, QImage> stock;   // each stock picture drawn once per build
     for (int i = 0; i < entries.size(); ++i) {
         const ThumbnailEntry &entry = entries.at(i);
@@ -70,7 +71,8 @@ void ThumbnailBuilder::start(const QString &folder, const QList<ThumbnailEntry> 
             m_done.insert(i, it.value());
             continue;
         }
-        const QString path = base + entry.name;
+        // Opened through the name's bytes: a Latin-1 name has no text that reaches it.
+        const QByteArray path = RawPath::join(base, entry.raw.isEmpty() ? RawPath::fromText(entry.name) : entry.raw);
         const quint64 generation = m_generation;
         std::shared_ptr<Build> build = m_build;
         m_pool.start(QRunnable::create([this, build, generation, i, path, edge] {
@@ -78,7 +80,8 @@ void ThumbnailBuilder::start(const QString &folder, const QList<ThumbnailEntry> 
                 return;
             lowerThisThread();
             QImage square;
-            const LoadedPicture picture = PictureLoader::loadThumbnail(path, edge);
+            const OpenedPath file(path);
+            const LoadedPicture picture = PictureLoader::loadThumbnail(file.path(), edge);
             if (picture.ok())
                 square = PictureLoader::squareThumbnail(picture.image, edge);
             if (build->cancelled)

@@ -14,6 +14,7 @@
 struct ThumbnailEntry {
     QString name;
     int stockIcon = 0;   // 0: the picture itself; 1..6: that stock picture
+    QByteArray raw;      // the name's bytes; empty: the name's own encoding
 };
 
 // Builds the thumbnails of a folder without blocking the window: pictures are
@@ -34,6 +35,8 @@ public:
     void cancel();
 
     bool isRunning() const { return m_running; }
+    // The entry of the running build (for a receiver of itemReady).
+    ThumbnailEntry entry(int index) const { return m_entries.value(index); }
 
 signals:
     // A thumbnail for entry index: a thumbSize x thumbSize square with the

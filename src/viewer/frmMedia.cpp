@@ -167,7 +167,7 @@ void frmMedia::showVideo(const QString &path)
     player->play();
 }
 
-void frmMedia::showAudio(const QString &path)
+void frmMedia::showAudio(const QString &path, const QString &shownAs)
 {
     picMedia->hide();
     lblWave->show();
@@ -178,7 +178,7 @@ void frmMedia::showAudio(const QString &path)
         swfMedia->hide();
     tmrSlideshow->stop();
     player->setFileName(path);
-    lblWave->setText(QStringLiteral("Now playing ") + path);
+    lblWave->setText(QStringLiteral("Now playing ") + (shownAs.isEmpty() ? path : shownAs));
     lblWave->adjustSize();
     const QSize screen = screenSize();
     lblWave->move((screen.width() - lblWave->width()) / 2, (screen.height() - lblWave->height()) / 2);
@@ -270,7 +270,7 @@ bool frmMedia::showPicture(const QString &path)
     return loaded.ok();
 }
 
-bool frmMedia::showText(const QString &path)
+bool frmMedia::showText(const QString &path, const QString &shownAs)
 {
     picMedia->hide();
     lblWave->hide();
@@ -291,7 +291,7 @@ bool frmMedia::showText(const QString &path)
 
     QStringList lines;
     const bool read = readTextLines(path, &lines);
-    lstMediaModel->setStringList(textViewEntries(path, lines));
+    lstMediaModel->setStringList(textViewEntries(shownAs.isEmpty() ? path : shownAs, lines));
     lstMedia->setCurrentIndex(QModelIndex());   // no line stands out
     lstMedia->scrollToTop();
     showViewer();

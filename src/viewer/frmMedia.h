@@ -51,14 +51,16 @@ public:
     // in the TextFont options' font. A second text file replaces the lines.
     // Returns false when the file could not be read (path and empty line are
     // still shown).
-    bool showText(const QString &path);
+    // shownAs: the path as the user knows it, when path reaches the file
+    // another way (a name that is not valid UTF-8); empty: path itself.
+    bool showText(const QString &path, const QString &shownAs = QString());
 
     // A video in the media player: timing display, display size and place
     // from the options, then plays.
     void showVideo(const QString &path);
     // Audio: "Now playing" and the path in the middle, the player docked
     // along the bottom of the screen.
-    void showAudio(const QString &path);
+    void showAudio(const QString &path, const QString &shownAs = QString());
     // A Flash movie on the whole screen less a 5-pixel margin.
     void showFlash(const QString &path);
 

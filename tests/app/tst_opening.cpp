@@ -1,6 +1,7 @@
 // Opening entries from the main window: by kind, the disk error, the
 // thumbnail view with a damaged picture, stepping limits.
 #include "AppState.h"
+#include "DetailModel.h"
 #include "FileListModel.h"
 #include "OptionSet.h"
 #include "PictureBox.h"
@@ -17,6 +18,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 void writeFile(const QString &path, const QByteArray &content)
@@ -145,6 +149,69 @@ private slots:
         }
         QVERIFY(w->viewer(false));
         closeViewer(w.get());
+    }
+
+    void namesThatAreNotUtf8()
+    {
+        // Latin-1 names, as old archives and FAT sticks hold them: two that
+        // show alike (one replacement character each) and a text file.
+        const QString folder = dir.filePath("latin1");
+        QVERIFY(QDir().mkpath(folder));
+        const QByteArray base = QFile::encodeName(folder) + '/';
+        auto put = [&](const QImage &picture, const QByteArray &name) {
+            QVERIFY(picture.save(folder + "/tmp.bmp", "BMP"));
+            QCOMPARE(::rename((base + "tmp.bmp").constData(), (base + name).constData()), 0);
+        };
+        QImage wide(80, 20, QImage::Format_RGB32), tall(20, 60, QImage::Format_RGB32);
+        wide.fill(Qt::red);
+        tall.fill(Qt::blue);
+        put(wide, "caf\xe9.bmp");
+        put(tall, "caf\xe8.bmp");
+        {
+            QFile text;
+            const int fd = ::open((base + "r\xe9sum\xe9.txt").constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0 && text.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+            text.write("ligne une\n");
+        }
+        w->chkFilter[0]->setChecked(true);
+        w->chkFilter_Click(0);
+        w->goToFolder(folder);
+        QCOMPARE(w->state().FileCount, 3);
+        QCOMPARE(w->lblFileCount->text(), QString(" 3 files in list"));
+        const QString cafe = QString("caf") + QChar(0xFFFD) + ".bmp";
+        QCOMPARE(w->listModel()->names(),
+                 QStringList({cafe, cafe, QString("r%1sum%1.txt").arg(QChar(0xFFFD))}));
+
+        // Each opens as itself, in the order of their bytes (\xe8 before \xe9).
+        w->selectEntry(1);
+        w->ShowMedia();
+        frmMedia *v = w->viewer(false);
+        QVERIFY(v);
+        QCOMPARE(v->picMedia->picture().size(), QSize(20, 60));
+        w->selectEntry(2);
+        w->ShowMedia();
+        QCOMPARE(v->picMedia->picture().size(), QSize(80, 20));
+        w->selectEntry(3);
+        w->ShowMedia();
+        QCOMPARE(v->lstMediaModel->stringList().mid(2), QStringList({"ligne une"}));
+        QVERIFY(v->lstMediaModel->stringList().first().endsWith(QString("r%1sum%1.txt").arg(QChar(0xFFFD))));
+        closeViewer(w.get());
+
+        // The Detailed view reads their details; the thumbnails show them.
+        w->mnuDetail_Click();
+        QCOMPARE(w->detailModel()->dataRowCount(), 3);
+        for (const DetailRow &row : w->detailModel()->rows())
+            QVERIFY2(!row.size.isEmpty(), qPrintable(row.name));
+        w->mnuThumbs_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(w->listModel()->rowCount(), 3, 10000);
+        w->selectEntry(2);
+        w->ShowMedia();
+        QCOMPARE(w->viewer(false)->picMedia->picture().size(), QSize(80, 20));
+        closeViewer(w.get());
+        w->mnuList_Click();
+        w->goToFolder(dir.path());
+        for (const char *name : {"caf\xe9.bmp", "caf\xe8.bmp", "r\xe9sum\xe9.txt"})
+            ::unlink((base + name).constData()); // QTemporaryDir cannot remove them by name
     }
 
     void cleanupTestCase()

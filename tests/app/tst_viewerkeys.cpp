@@ -121,6 +121,37 @@ private slots:
         QTRY_VERIFY(!w->viewer(false));
     }
 
+    void spaceStopsAtTheLastItemTheViewHolds()
+    {
+        // A damaged picture gets no thumbnail: the view holds fewer items
+        // than FileCount, and Space at the last item must neither step past
+        // it nor re-open the shown file (which would drop its effects).
+        QFile broken(dir.filePath("d.bmp"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("BM not a bitmap");
+        broken.close();
+        w->mnuThumbs_Click();
+        w->mnuRefresh_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(w->listModel()->rowCount(), 3, 10000);
+        QCOMPARE(w->state().FileCount, 4);
+        frmMedia *v = open(3);
+        QVERIFY(v);
+        const QImage plain = shown();
+        QTest::keyClick(v, Qt::Key_N); // invert
+        QTRY_VERIFY(shown() != plain);
+        const QImage inverted = shown();
+        // Opening runs inside the key press, so its effect would show at once.
+        QTest::keyClick(v, Qt::Key_Space);
+        QCOMPARE(w->currentEntry(), 3);
+        QCOMPARE(shown(), inverted);
+        QTest::keyClick(v, Qt::Key_Escape);
+        QTRY_VERIFY(!w->viewer(false));
+        QVERIFY(broken.remove());
+        w->mnuList_Click();
+        w->mnuRefresh_Click();
+        QCOMPARE(w->listModel()->rowCount(), 3);
+    }
+
     void cleanupTestCase() { w.reset(); }
 };
 

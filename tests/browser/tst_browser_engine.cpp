@@ -9,6 +9,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -114,20 +116,30 @@ private slots:
         QVERIFY(QDir(d).mkdir("folder.jpg"));
         QVERIFY(QFile::link(d + "/A.jpg", d + "/link.jpg"));
         QVERIFY(QFile::link(d + "/missing", d + "/dangling.jpg"));
-        // A name whose bytes are not valid UTF-8 cannot be opened by name
-        // again through Qt: it is left out instead of listed wrongly.
-        const QByteArray odd = QFile::encodeName(d) + "/bad\xff\xfe.jpg";
-        FILE *f = fopen(odd.constData(), "w");
-        QVERIFY(f);
-        fclose(f);
+        // Names whose bytes are not valid UTF-8 (two that show alike) are
+        // listed with replacement characters and keep their bytes.
+        for (const char *odd : {"/bad\xff\xfe.jpg", "/bad\xfe\xff.jpg"}) {
+            FILE *f = fopen((QFile::encodeName(d) + odd).constData(), "w");
+            QVERIFY(f);
+            fclose(f);
+        }
+        const QString bad = QString("bad") + QChar(0xFFFD) + QChar(0xFFFD) + ".jpg";
 
         FileListing list;
         list.setPath(d);
         QVERIFY(list.setPattern("*.JPG;*.JPEG"));
-        QCOMPARE(list.names(), QStringList({"a b 'q' \"<&%#>\".jpg", "A.jpg", "b.JPG",
+        QCOMPARE(list.names(), QStringList({"a b 'q' \"<&%#>\".jpg", "A.jpg", "b.JPG", bad, bad,
                                             "link.jpg", "Zeta.jpeg"}));
+        // Alike as text, they sort by their bytes.
+        QCOMPARE(list.rawNames()[3], QByteArray("bad\xfe\xff.jpg"));
+        QCOMPARE(list.rawNames()[4], QByteArray("bad\xff\xfe.jpg"));
+        QCOMPARE(list.rawNames()[1], QByteArray("A.jpg"));
+        // Their details are read through the bytes.
+        const QVector<DetailRow> rows = readDetails(d, list.names(), list.rawNames());
+        QCOMPARE(rows[3].raw, QByteArray("bad\xfe\xff.jpg"));
+        QCOMPARE(rows[3].size, QString(" 0")); // empty, but read
         QVERIFY(list.setPattern("*.*"));
-        QCOMPARE(list.ListCount(), 7);
+        QCOMPARE(list.ListCount(), 9);
         QVERIFY(!list.setPattern("a/b"));
         QCOMPARE(list.pattern(), QString("*.*"));
         QVERIFY(list.setPattern(""));
@@ -136,7 +148,8 @@ private slots:
         list.setPattern("*.*");
         list.setPath(d + "/vanished");
         QCOMPARE(list.ListCount(), 0);
-        unlink(odd.constData()); // QTemporaryDir cannot remove it by name
+        for (const char *odd : {"/bad\xff\xfe.jpg", "/bad\xfe\xff.jpg"})
+            unlink((QFile::encodeName(d) + odd).constData()); // QTemporaryDir cannot remove them by name
     }
 
     void addressCompletion()
@@ -161,6 +174,18 @@ private slots:
         QCOMPARE(c.selected, -1);
         c = h.complete("/home/user", 2);
         QCOMPARE(c.text, QString("/Home/User"));
+        // The completed tail is selected after the caret, so it can be refused.
+        c = h.complete("/us", 3);
+        QCOMPARE(c.selectionLength, int(QString("/usr/share/doc").size()) - 3);
+        c = h.complete("/opt/xyz", 4);
+        QCOMPARE(c.selectionLength, 0);
+        // After a deletion nothing is completed: a parent of a visited folder,
+        // or an empty box, stays as the user left it.
+        c = h.complete("/usr/share", 10, true);
+        QCOMPARE(c.text, QString("/usr/share"));
+        QCOMPARE(c.selectionLength, 0);
+        c = h.complete("", 0, true);
+        QCOMPARE(c.text, QString());
     }
 
     void goToFolder()
@@ -176,6 +201,27 @@ private slots:
         QVERIFY(folderForAddress("").isEmpty());
         touch(dir.path() + "/file");
         QVERIFY(folderForAddress(dir.path() + "/file").isEmpty());
+    }
+
+    void typeOfEachFile()
+    {
+        // Names without a dot are described one by one, not by the first
+        // one's suffix; so are names the database knows whole.
+        QTemporaryDir dir;
+        const QString d = dir.path();
+        touch(d + "/Makefile", "all:\n\ttrue\n");
+        touch(d + "/notes", "plain words\n");
+        QImage(4, 4, QImage::Format_RGB32).save(d + "/picture", "PNG");
+        touch(d + "/a.txt", "text\n");
+        touch(d + "/CMakeLists.txt", "project(x)\n");
+        const QStringList names = {"Makefile", "notes", "picture", "a.txt", "CMakeLists.txt"};
+        const QVector<DetailRow> rows = readDetails(d, names);
+        QMimeDatabase db;
+        QCOMPARE(rows[0].type, db.mimeTypeForName("text/x-makefile").comment());
+        QCOMPARE(rows[1].type, db.mimeTypeForName("text/plain").comment());
+        QCOMPARE(rows[2].type, db.mimeTypeForName("image/png").comment());
+        QCOMPARE(rows[3].type, db.mimeTypeForName("text/plain").comment());
+        QCOMPARE(rows[4].type, db.mimeTypeForName("text/x-cmake").comment());
     }
 
     void detailFields()
@@ -253,6 +299,12 @@ private slots:
         QCOMPARE(GridSort::headerColumnAt(3000, w, 2), 2);
         QCOMPARE(GridSort::headerColumnAt(4500, w, 0), 0);
         QCOMPARE(GridSort::headerColumnAt(6500, w, 1), 1);
+        // Near a column's right edge a press resizes that column.
+        const std::array<int, 4> edges = {200, 300, 433, 700};
+        QCOMPARE(GridSort::separatorAt(197, edges, 4), 0);
+        QCOMPARE(GridSort::separatorAt(304, edges, 4), 1);
+        QCOMPARE(GridSort::separatorAt(250, edges, 4), -1);
+        QCOMPARE(GridSort::separatorAt(0, edges, 4), -1);
     }
 };
 

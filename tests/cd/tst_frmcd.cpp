@@ -27,12 +27,16 @@ public:
         connect(&m_timer, &QTimer::timeout, this, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 texts << box->text();
+                owners << box->parentWidget();
+                places << box->geometry();
                 box->accept();
             }
         });
         m_timer.start(10);
     }
     QStringList texts;
+    QList<QWidget *> owners;
+    QList<QRect> places;
 
 private:
     QTimer m_timer;
@@ -228,6 +232,27 @@ private slots:
         QVERIFY(!m_window->playing());
         QCOMPARE(shown(), QString(" [01] 00:00"));
         m_boxes->texts.clear();
+    }
+
+    void noDriveBoxesSitOnTheOpener()
+    {
+        // The load's boxes come before the player shows: they belong to the
+        // window that opened it, centred on it, not at the screen's corner.
+        m_mci->useDrive(QDir(m_dir.path()).filePath("no-such-drive"));
+        BoxWatcher &boxes = *m_boxes;
+        QWidget opener;
+        opener.setGeometry(220, 160, 460, 380);
+        opener.show();
+        m_window = std::make_unique<frmCD>(&opener, m_mci.get());
+        QCOMPARE(boxes.texts.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(boxes.owners[i], &opener);
+            QVERIFY2(qAbs(boxes.places[i].center().x() - opener.geometry().center().x()) <= 2,
+                     qPrintable(QString::number(boxes.places[i].x())));
+            QVERIFY(boxes.places[i].top() > opener.geometry().top() + 20); // below its menu bar
+        }
+        boxes.texts.clear();
+        m_window.reset();
     }
 
     void onTopAndClosing()

@@ -9,6 +9,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -121,6 +124,37 @@ private slots:
         QCOMPARE(r.status, SnatchStatus::WriteFailed);
         QCOMPARE(get(m_dst + "/big.wav"), old);
         QCOMPARE(QDir(m_dst).entryList(QDir::Files | QDir::Hidden), QStringList{"big.wav"});
+    }
+
+    void latin1NameCopiedAsItIs()
+    {
+        // A name that is not valid UTF-8 has no text that reaches it: the copy
+        // goes by its bytes, and lands under the same bytes.
+        const QByteArray name = "caf\xe9.jpg";
+        const QByteArray from = QFile::encodeName(m_src) + '/' + name;
+        const QByteArray to = QFile::encodeName(m_dst) + '/' + name;
+        FILE *f = fopen(from.constData(), "w");
+        QVERIFY(f);
+        fputs("latin", f);
+        fclose(f);
+        const SnatchResult r = snatchFileBytes(m_src, name, m_dst);
+        QVERIFY(r.ok());
+        FILE *copy = fopen(to.constData(), "r");
+        QVERIFY(copy);
+        char text[16] = {};
+        QCOMPARE(fread(text, 1, sizeof text - 1, copy), size_t(5));
+        fclose(copy);
+        QCOMPARE(QByteArray(text), QByteArray("latin"));
+        // No temporary file left (QDir cannot see this name; readdir can).
+        int entries = 0;
+        DIR *dir = opendir(QFile::encodeName(m_dst).constData());
+        QVERIFY(dir);
+        while (dirent *e = readdir(dir))
+            entries += e->d_name[0] != '.' || (strcmp(e->d_name, ".") && strcmp(e->d_name, ".."));
+        closedir(dir);
+        QCOMPARE(entries, 1);
+        ::unlink(from.constData()); // QTemporaryDir cannot remove them by name
+        ::unlink(to.constData());
     }
 
     void commandReportsFailureOnly()

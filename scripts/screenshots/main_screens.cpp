@@ -1,0 +1,81 @@
+// Not a test: saves pictures of the main window at its default size (each
+// media tab, the Detailed view after a header click) and of the setup dialog
+// into the folder given as the first argument. Run it under Xvfb, once as it
+// is and once with QT_SCALE_FACTOR=2.
+#include "OptionSet.h"
+#include "SettingsStore.h"
+#include "frmMain.h"
+#include "frmOptions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QImage>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+static bool save(QWidget *w, const QString &path)
+{
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w))
+        return false;
+    QTest::qWait(300);
+    return w->grab().save(path);
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QTemporaryDir dir;
+    const QString media = dir.filePath("Holiday 2003");
+    QDir().mkpath(media);
+    QImage picture(120, 80, QImage::Format_RGB32);
+    picture.fill(QColor(70, 130, 180));
+    const char *pictures[] = {"beach.jpg", "harbour.jpg", "sunset.bmp", "map.gif"};
+    for (const char *name : pictures)
+        picture.save(media + "/" + name);
+    for (const char *name : {"notes.txt", "index.htm", "theme.mp3", "ferry.avi", "intro.swf"}) {
+        QFile f(media + "/" + name);
+        f.open(QIODevice::WriteOnly);
+        f.write(QByteArray(1000 + 7 * qstrlen(name) * qstrlen(name), 'x'));
+    }
+    // A Latin-1 name from an old archive is listed too.
+    QFile::copy(media + "/beach.jpg", media + "/tmp.jpg");
+    ::rename(QFile::encodeName(media + "/tmp.jpg").constData(),
+             (QFile::encodeName(media) + "/caf\xe9.jpg").constData());
+    QDir::setCurrent(media);
+
+    frmMain window(std::make_shared<SettingsStore>(dir.filePath("screens.ini")));
+    window.Form_Load();
+    bool ok = true;
+    const char *tabs[] = {"audio", "video", "picture", "text"};
+    for (int tab = 0; tab < window.tbsMedia->count(); ++tab) {
+        window.tbsMedia->setCurrentIndex(tab);
+        ok = save(&window, out + "/main-tab-" + tabs[tab] + ".png") && ok;
+    }
+    window.mnuDetail_Click();
+    QHeaderView *h = window.grdPics->horizontalHeader();
+    // A left press on "Filename": ascending, shown by the header's indicator.
+    QTest::mousePress(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionSize(0) / 2, 5));
+    ok = save(&window, out + "/main-detailed.png") && ok;
+    window.mnuList_Click();
+    window.tbsMedia->setCurrentIndex(2);
+    ok = save(&window, out + "/main-list.png") && ok;
+
+    OptionSet o = window.options();
+    o.EdgeTuning = 150;
+    frmOptions setup(o, {"/"});
+    ok = save(&setup, out + "/setup-dialog.png") && ok;
+    window.hide();
+    for (const char *name : {"/caf\xe9.jpg"})
+        ::unlink((QFile::encodeName(media) + name).constData());
+    return ok ? 0 : 1;
+}
