@@ -35,7 +35,8 @@ struct DeskWallResult {
 // Writes "Glintwave.bmp" in the program's folder (replacing the earlier one
 // only once the new one is whole), then makes it the wallpaper of the running
 // desktop. Desktops that keep a picture per file name are pointed at a fresh
-// hard link of it ("Glintwave-<time>.bmp"; the previous such link is removed),
+// hard link of it ("Glintwave-<time>.bmp", or "Glintwave-<time>-<n>.bmp" when
+// that is taken; the previous such link is removed),
 // so that a second picture really shows.
 DeskWallResult DeskWall(const QImage &picture);
 DeskWallResult DeskWall(const QImage &picture, const QString &folder, const QProcessEnvironment &env);

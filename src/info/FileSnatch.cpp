@@ -1,5 +1,7 @@
 #include "FileSnatch.h"
 
+#include "UserFileMode.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -91,14 +93,15 @@ SnatchResult snatchFile(const QString &sourceFolder, const QString &name, const 
     if (!out.commit())
         return fail(r, SnatchStatus::WriteFailed);
 
-    // Keep the date and permissions the file had, as a copy on the desktop does.
-    // The copy is complete either way, so these are best effort.
+    // Keep the date and permissions the file had, less the user's umask, as a
+    // copy on the desktop does. The copy is complete either way, so these are
+    // best effort.
     {
         QFile copied(r.destination);
         if (copied.open(QIODevice::Append))
             copied.setFileTime(sourceInfo.lastModified(), QFileDevice::FileModificationTime);
     }
-    QFile::setPermissions(r.destination, sourceInfo.permissions());
+    QFile::setPermissions(r.destination, userFilePermissions(sourceInfo.permissions()));
 
     r.status = SnatchStatus::Copied;
     return r;
