@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -32,8 +33,10 @@ QImage scene(int width, int height, QColor top, QColor bottom)
     g.setColorAt(0, top);
     g.setColorAt(1, bottom);
     p.fillRect(image.rect(), g);
-    p.setPen(QPen(Qt::white, std::max(1, width / 60)));
-    p.drawEllipse(QRectF(width * 0.3, height * 0.25, width * 0.4, height * 0.5));
+    if (width > 10) {
+        p.setPen(QPen(Qt::white, width / 60 + 1));
+        p.drawEllipse(QRectF(width * 0.3, height * 0.25, width * 0.4, height * 0.5));
+    }
     return image;
 }
 
