@@ -19,10 +19,6 @@ QString programFolder()
 {
     if (!overrideFolder().isEmpty())
         return overrideFolder();
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    QFileInfo info(exeDir);
-    if (!exeDir.isEmpty() && info.isDir() && info.isWritable())
-        return exeDir;
     QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty())
         data = QDir::homePath() + "/.local/share";
@@ -47,7 +43,7 @@ QString helpPagePath()
                                              + "/../share/glintwave/Readme.htm");
     if (QFileInfo::exists(relative))
         return relative;
-    // The program's own folder, as the help item names it; the browser shows
-    // its own error page when the file is missing.
-    return programFolder() + "/Readme.htm";
+    // Missing everywhere: the browser shows its own error page for the
+    // place it was expected first.
+    return beside;
 }

@@ -2,8 +2,9 @@
 #include <QString>
 
 // The program's own folder: where Snatch copies files and the wallpaper bitmap
-// is written. The executable's folder when it is writable (build tree, portable
-// install), otherwise the per-user data folder. Can be overridden for tests.
+// is written. Always the per-user data folder ($XDG_DATA_HOME/Glintwave),
+// created on first use: writing beside the executable could replace the
+// program itself or its help page. Can be overridden for tests.
 QString programFolder();
 void setProgramFolderOverride(const QString &folder);
 

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -411,7 +412,11 @@ void frmMain::closeEvent(QCloseEvent *event)
     m_unloaded = true;
     emit buildStarted(); // stops a running thumbnail build
     writeAllSettings(*m_store, StoredSettings{collectWindowSettings(), m_options});
-    m_store->sync();
+    if (!m_store->sync()) {
+        // Never lose the options silently: say so while the user can still act.
+        QMessageBox::warning(this, QStringLiteral("Glintwave"),
+                             QStringLiteral("The options could not be saved.\n\n%1").arg(m_store->errorString()));
+    }
     event->accept();
     Module1::UnloadAllForms();
 }

@@ -10,6 +10,7 @@
 #include "PictureSurface.h"
 #include "frmMedia.h"
 
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrinter>
@@ -48,7 +49,12 @@ void frmMain::wireViewer()
     h.selectEntry = [this](int number) { selectEntry(number); };
     h.showMedia = [this] { ShowMedia(); };
     h.togglePaused = [this] { return m_state.PlaybackPaused = !m_state.PlaybackPaused; };
-    h.saveFolder = [this] { return currentFolder(); };
+    // A picture named on the command line has no browsed folder: it is
+    // saved beside itself, as the batch mode does.
+    h.saveFolder = [this] {
+        return m_state.CommandLine.isEmpty() ? currentFolder()
+                                             : QFileInfo(m_state.CommandLine).absolutePath();
+    };
     h.pictureChanged = [this] { showDispatcherPicture(); };
     h.refreshView = [this] { takeViewerPicture(); };
     h.showMessage = [this](const QString &text) {

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace {
@@ -111,14 +112,37 @@ DeskWallResult DeskWall(const QImage &picture)
 
 namespace {
 // A fresh name for the same bytes: a hard link costs no space; where links
-// are not possible (some file systems) a copy does.
+// are not possible (some file systems) a copy does. The time makes the name
+// new to the desktop; a second picture in the same millisecond (or another
+// Glintwave's) takes the next number, since neither link() nor a NewOnly open
+// ever takes a name that exists.
 QString freshLink(const QString &folder, const QString &source)
 {
-    const QString path = QDir(folder).filePath(
-        QStringLiteral("Glintwave-%1.bmp").arg(QDateTime::currentMSecsSinceEpoch()));
-    if (::link(QFile::encodeName(source).constData(), QFile::encodeName(path).constData()) == 0)
+    const QDir dir(folder);
+    const QString stamp = QString::number(QDateTime::currentMSecsSinceEpoch());
+    for (int n = 1; n <= 1000; ++n) {
+        const QString path = dir.filePath(n == 1 ? QStringLiteral("Glintwave-%1.bmp").arg(stamp)
+                                                 : QStringLiteral("Glintwave-%1-%2.bmp").arg(stamp, QString::number(n)));
+        if (::link(QFile::encodeName(source).constData(), QFile::encodeName(path).constData()) == 0)
+            return path;
+        if (errno == EEXIST)
+            continue;
+        QFile in(source), out(path);
+        if (!in.open(QIODevice::ReadOnly))
+            return {};
+        if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (QFileInfo::exists(path))
+                continue;
+            return {};
+        }
+        const QByteArray bytes = in.readAll();
+        if (out.write(bytes) != bytes.size() || !out.flush()) {
+            out.remove();
+            return {};
+        }
         return path;
-    return QFile::copy(source, path) ? path : QString();
+    }
+    return {};
 }
 
 void removeOtherLinks(const QString &folder, const QString &keep)

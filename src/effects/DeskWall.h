@@ -35,8 +35,9 @@ struct DeskWallResult {
 // Writes "Glintwave.bmp" in the program's folder (replacing the earlier one
 // only once the new one is whole), then makes it the wallpaper of the running
 // desktop. Desktops that keep a picture per file name are pointed at a fresh
-// hard link of it ("Glintwave-<time>.bmp"; the previous such link is removed),
-// so that a second picture really shows. A desktop with no setter here is
-// asked through the XDG desktop portal when one answers on the session bus.
+// hard link of it ("Glintwave-<time>.bmp", or "Glintwave-<time>-<n>.bmp" when
+// that is taken; the previous such link is removed), so that a second picture
+// really shows. A desktop with no setter here is asked through the XDG desktop
+// portal when one answers on the session bus.
 DeskWallResult DeskWall(const QImage &picture);
 DeskWallResult DeskWall(const QImage &picture, const QString &folder, const QProcessEnvironment &env);

@@ -1,6 +1,7 @@
 #include "FileSnatch.h"
 
 #include "RawPath.h"
+#include "UserFileMode.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,9 +84,10 @@ SnatchResult snatchFileBytes(const QString &sourceFolder, const QByteArray &name
     }
     if (!out.flush() || ::fsync(out.handle()) != 0)
         return fail(r, SnatchStatus::WriteFailed);
-    // Keep the permissions and the date the file had, as a copy on the
-    // desktop does; the copy is complete either way, so these are best effort.
-    (void)::fchmod(out.handle(), sourceStat.st_mode & 07777);
+    // Keep the permissions the file had, less the user's umask, and its date,
+    // as a copy on the desktop does; the copy is complete either way, so these
+    // are best effort.
+    (void)::fchmod(out.handle(), userFileMode(sourceStat.st_mode & 07777));
     const struct timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
     (void)::futimens(out.handle(), times);
     const QByteArray temporary = QFile::encodeName(out.fileName());

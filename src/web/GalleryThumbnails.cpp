@@ -64,6 +64,16 @@ void jumpToLargestImage(QImageReader &reader)
 }
 }
 
+QSize thumbnailSize(const QSize &picture, int width)
+{
+    if (picture.width() <= 0 || picture.height() <= 0)
+        return {};
+    if (picture.width() <= width)
+        return picture;   // small pictures keep their own size
+    const int height = std::max(1, int(std::lround(double(picture.height()) * width / picture.width())));
+    return {width, height};
+}
+
 QImage makeThumbnail(const QString &path, int width)
 {
     QImageReader reader(path);
@@ -75,16 +85,18 @@ QImage makeThumbnail(const QString &path, int width)
         // A picture turned by its orientation tag is scaled before it turns.
         const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
         const QSize shown = turned ? stored.transposed() : stored;
-        const int height = std::max(1, int(std::lround(double(shown.height()) * width / shown.width())));
+        const QSize wanted = thumbnailSize(shown, width);
         // Decoding straight to the small size is far cheaper for big JPEGs.
-        reader.setScaledSize(turned ? QSize(height, width) : QSize(width, height));
+        if (wanted != shown)
+            reader.setScaledSize(turned ? wanted.transposed() : wanted);
         QImage image = reader.read();
-        if (!image.isNull() && image.width() != width)
-            image = image.scaledToWidth(width, Qt::SmoothTransformation);
+        if (!image.isNull() && image.size() != wanted)
+            image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         return image;
     }
     const QImage image = reader.read();
     if (image.isNull() || image.width() <= 0)
         return {};
-    return image.scaledToWidth(width, Qt::SmoothTransformation);
+    const QSize wanted = thumbnailSize(image.size(), width);
+    return wanted == image.size() ? image : image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }

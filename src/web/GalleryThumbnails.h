@@ -18,6 +18,11 @@ int thumbnailWidth(const QString &text);
 QString thumbnailFolderName(const QString &pageFileName);
 QString thumbnailFileName(const QString &pictureName);
 
-// The picture scaled to the given width, keeping its proportions; a null
-// image when the file cannot be read as a picture.
+// A thumbnail's size: the picture's proportions within the given width, and
+// never larger than the picture (a 16 x 16 icon stays 16 x 16, a 1 x 118
+// strip stays 1 x 118 rather than growing a hundredfold).
+QSize thumbnailSize(const QSize &picture, int width);
+
+// The picture at its thumbnail size; a null image when the file cannot be
+// read as a picture.
 QImage makeThumbnail(const QString &path, int width);

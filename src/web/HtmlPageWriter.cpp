@@ -48,11 +48,11 @@ QString galleryCellLine(const QString &name, bool showNames, const GalleryThumb 
 {
     QString inner;
     if (thumb) {
+        // One arg() call fills every place at once: a chain would read an
+        // encoded name's "%3A" as a place for the next value.
         inner = QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"%4\" border=\"0\">")
-                    .arg(thumb->source)
-                    .arg(thumb->width)
-                    .arg(thumb->height)
-                    .arg(galleryLinkText(name));
+                    .arg(thumb->source, QString::number(thumb->width), QString::number(thumb->height),
+                         galleryLinkText(name));
         if (showNames)
             inner += QStringLiteral("<br>");
     }
@@ -134,6 +134,24 @@ struct CreatedFiles {
     }
 };
 
+// An HTML page by its name and its first bytes: the only kind of file a new
+// page may replace (Untitled.htm from last time). An empty file counts.
+bool isHtmlPage(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString suffix = info.suffix().toLower();
+    if (!info.isFile() || (suffix != QLatin1String("htm") && suffix != QLatin1String("html")))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray head = file.read(512);
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head.remove(0, 3);
+    head = head.trimmed();
+    return head.isEmpty() || head.startsWith('<');
+}
+
 QString cannotWrite(const QString &what, const QString &path, const QString &reason)
 {
     return QStringLiteral("Cannot write %1 \"%2\":\n%3").arg(what, QDir::toNativeSeparators(path), reason);
@@ -151,9 +169,20 @@ HtmlPageResult HtmlPageWriter::write(const Progress &progress)
     }
     const QDir folder(m_request.folder);
     result.pagePath = folder.filePath(m_request.fileName);
-    if (QFileInfo(result.pagePath).isDir()) {
+    const QFileInfo existing(result.pagePath);
+    if (existing.isDir()) {
         result.message = cannotWrite(QStringLiteral("the page"), result.pagePath,
                                      QStringLiteral("A folder of that name exists."));
+        return result;
+    }
+    // The page replaces an earlier page, never a picture or any other file
+    // of the user's.
+    const bool listed = m_request.content.names.contains(m_request.fileName);
+    if ((listed || existing.exists()) && !isHtmlPage(result.pagePath)) {
+        result.message = QStringLiteral("\"%1\" is %2, not an HTML page: the gallery page would replace it.\n"
+                                        "Please choose another file name.")
+                             .arg(m_request.fileName, listed ? QStringLiteral("one of the listed files")
+                                                             : QStringLiteral("a file in this folder"));
         return result;
     }
 

@@ -59,8 +59,10 @@ struct HtmlPageResult {
 
 // Writes a gallery page whole or not at all: the page goes through a
 // temporary file that replaces the target only when complete, and on any
-// failure the thumbnails made for it are removed again. Safe to run on a
-// worker thread.
+// failure the thumbnails made for it are removed again. A name that belongs
+// to a listed file or to any existing file that is not an HTML page is
+// refused: only an earlier page is ever replaced. Safe to run on a worker
+// thread.
 class HtmlPageWriter
 {
 public:

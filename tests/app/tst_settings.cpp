@@ -240,6 +240,72 @@ private slots:
         QVERIFY(Rnd() != single[0]);
     }
 
+    void damagedStoreIsKeptWhateverItsNewNameMeets()
+    {
+        // The damaged file's first new name is taken (a file set aside a
+        // moment ago): it gets another, and both files stay as they were.
+        QByteArray garbage("[Settings]\nThumbSize=64\n");
+        garbage.append(QByteArray(64, '\0'));
+        garbage.append("\n[Sett\xff\xfe");
+        const QString path = dir.filePath("collide.ini");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(garbage);
+        }
+        SettingsStore store(path);
+        if (!store.damaged())
+            QSKIP("this Qt reads the damaged file; nothing to set aside");
+        // Every name the next seconds could give is already someone's.
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int s = 0; s < 5; ++s) {
+            QFile taken(path + ".damaged-" + now.addSecs(s).toString("yyyyMMdd-HHmmss"));
+            QVERIFY(taken.open(QIODevice::WriteOnly));
+            taken.write("kept from before");
+        }
+        store.SaveSetting("ThumbSize", "80");
+        QVERIFY(store.sync());
+        QCOMPARE(SettingsStore(path).GetSetting("ThumbSize", ""), QString("80"));
+        int garbageCopies = 0, earlier = 0;
+        for (const QString &name : QDir(dir.path()).entryList({"collide.ini.damaged-*"})) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray bytes = f.readAll();
+            garbageCopies += bytes == garbage;
+            earlier += bytes == "kept from before";
+        }
+        QCOMPARE(garbageCopies, 1);
+        QCOMPARE(earlier, 5);
+    }
+
+    void damagedStoreThatCannotBeRenamedIsLeftAlone()
+    {
+        // A name so long that no longer name is allowed: the rename fails,
+        // so nothing may be written over the file; sync says so and why.
+        QByteArray garbage("[Settings]\nThumbSize=64\n");
+        garbage.append(QByteArray(64, '\0'));
+        garbage.append("\n[Sett\xff\xfe");
+        const QString path = dir.filePath(QString(240, 'd') + ".ini");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(garbage);
+        }
+        SettingsStore store(path);
+        if (!store.damaged())
+            QSKIP("this Qt reads the damaged file; nothing to set aside");
+        StoredSettings s;
+        readAllSettings(store, context(), s);
+        writeAllSettings(store, s);
+        QVERIFY(!store.sync());
+        QVERIFY2(store.errorString().contains("left as it is"), qPrintable(store.errorString()));
+        QVERIFY2(store.errorString().contains(path), qPrintable(store.errorString()));
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), garbage);
+        QCOMPARE(store.GetSetting("ThumbSize", "100"), QString("100"));
+    }
+
     void storeThatIsAFolderIsNotUsable()
     {
         const QString path = dir.filePath("folder.ini");
@@ -249,6 +315,7 @@ private slots:
         QCOMPARE(store.GetSetting("ThumbSize", "100"), QString("100"));
         store.SaveSetting("ThumbSize", "64");
         QVERIFY(!store.sync());
+        QVERIFY2(store.errorString().contains(path), qPrintable(store.errorString()));
         QVERIFY(QFileInfo(path).isDir());
     }
 };

@@ -8,6 +8,7 @@
 #include "ProgramFolder.h"
 #include "Rnd.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
@@ -17,6 +18,8 @@
 #include <QTextStream>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 QImage picture(int w, int h)
 {
@@ -25,6 +28,12 @@ QImage picture(int w, int h)
         for (int x = 0; x < w; ++x)
             img.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x + y) % 256));
     return img;
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
 QStringList bmpFiles(const QString &dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
@@ -261,13 +270,19 @@ private slots:
         QProcessEnvironment env;
         env.insert("XDG_CURRENT_DESKTOP", "GNOME");
         env.insert("PATH", bin.path() + ":" + QString::fromLocal8Bit(oldPath));
+        // Link names taken for the next seconds, as two pictures set within one
+        // millisecond (or another Glintwave's) would take them.
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        for (qint64 t = now; t < now + 5000; ++t)
+            touch(folder.filePath(QString("Glintwave-%1.bmp").arg(t)));
         r = DeskWall(picture(8, 3), folder.path(), env);
-        const qint64 then = QDateTime::currentMSecsSinceEpoch();   // a new millisecond for the next name
-        QTRY_VERIFY(QDateTime::currentMSecsSinceEpoch() > then);
         const DeskWallResult second = DeskWall(picture(3, 8), folder.path(), env);
         qputenv("PATH", oldPath);
         QVERIFY2(r.set && second.set, qPrintable(r.message + second.message));
-        QVERIFY(r.shownPath != second.shownPath); // a new name, so the desktop cannot show a cached one
+        // Each time a name the desktop has not seen, so it cannot show a cached picture.
+        QVERIFY(r.shownPath != r.path);
+        QVERIFY(second.shownPath != second.path);
+        QVERIFY(r.shownPath != second.shownPath);
         QVERIFY(!QFile::exists(r.shownPath));     // the earlier one is cleaned up
         QCOMPARE(QImage(second.shownPath).size(), QSize(3, 8));
         QCOMPARE(QImage(folder.filePath("Glintwave.bmp")).size(), QSize(3, 8));
@@ -370,7 +385,30 @@ private slots:
         inverted.invertPixels();
         QCOMPARE(QImage(in.filePath("gw001.bmp")).convertToFormat(QImage::Format_RGB32), inverted);
     }
+
+    void outputsFollowTheUmask()
+    {
+        // Under a umask of 022 every picture written is readable by all, as any
+        // other program's files; and nothing else is left in the folder.
+        QTemporaryDir dir, in;
+        QVERIFY(picture(9, 9).save(in.filePath("a.png")));
+        const OutputResult saved = SavePic(picture(7, 5), dir.path());
+        QVERIFY(saved.ok);
+        QCOMPARE(modeOf(saved.path), mode_t(0644));
+        const DeskWallResult wall = DeskWall(picture(6, 6), dir.path(), QProcessEnvironment());
+        QVERIFY(wall.written);
+        QCOMPARE(modeOf(dir.filePath("Glintwave.bmp")), mode_t(0644));
+        QCOMPARE(batch({"--apply", "N", in.filePath("a.png")}).status, 0);
+        QCOMPARE(modeOf(in.filePath("gw001.bmp")), mode_t(0644));
+        QCOMPARE(bmpFiles(dir.path()), (QStringList{"Glintwave.bmp", "gw001.bmp"}));
+    }
 };
 
-QTEST_MAIN(TestEffectsOutput)
+int main(int argc, char **argv)
+{
+    ::umask(022);   // a known umask before anything is written
+    QApplication app(argc, argv);
+    TestEffectsOutput test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_effects_output.moc"

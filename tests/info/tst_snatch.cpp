@@ -1,6 +1,9 @@
 #include "FileSnatch.h"
+#include "ProgramFolder.h"
 #include "SnatchCommand.h"
 
+#include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +16,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 static bool put(const QString &path, const QByteArray &data)
@@ -34,6 +38,35 @@ static QByteArray bytes(int size, char seed)
         b[i] = char(seed + i * 7 + (i >> 9));
     return b;
 }
+
+namespace {
+const mode_t userMask = 027;
+
+struct FileId {
+    ino_t inode = 0;
+    QByteArray hash;
+    bool operator==(const FileId &o) const { return inode == o.inode && hash == o.hash; }
+};
+FileId idOf(const QString &path)
+{
+    FileId id;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        id.inode = st.st_ino;
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly)) {
+        QCryptographicHash h(QCryptographicHash::Sha256);
+        h.addData(&f);
+        id.hash = h.result();
+    }
+    return id;
+}
+mode_t modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+} // namespace
 
 class TestSnatch : public QObject
 {
@@ -184,7 +217,69 @@ private slots:
 private:
     QTemporaryDir m_dir;
     QString m_src, m_dst;
+
+    // Where the copies land: the user's data folder, never the program's.
+    void programFolderIsTheUsersDataFolder()
+    {
+        // A fresh user: the folder is made on first use, whatever the
+        // executable's folder allows.
+        const QString data = m_dir.filePath("fresh-user/data");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        QVERIFY(QFileInfo(QCoreApplication::applicationDirPath()).isWritable());
+        QCOMPARE(programFolder(), data + "/Glintwave");
+        QVERIFY(QFileInfo(data + "/Glintwave").isDir());
+    }
+
+    void snatchingTheProgramsNamesLeavesTheProgramAlone()
+    {
+        // Files named like this executable and the help page, snatched as a user
+        // would: the copies go to the data folder, the program's folder is untouched.
+        const QString data = m_dir.filePath("data");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        const QString exe = QCoreApplication::applicationFilePath();
+        const QString exeName = QFileInfo(exe).fileName();
+        const QString exeDir = QCoreApplication::applicationDirPath();
+        const QStringList before = QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        const FileId program = idOf(exe);
+        QVERIFY(put(m_src + "/" + exeName, "#!/bin/sh\necho not the program\n"));
+        QVERIFY(put(m_src + "/Readme.htm", "<html>someone else's help</html>"));
+
+        for (const QString &name : {exeName, QString("Readme.htm")}) {
+            std::optional<SnatchResult> done;
+            runSnatch(nullptr, m_src, name.toUtf8(), programFolder(), [&](const SnatchResult &r) { done = r; });
+            QTRY_VERIFY(done);
+            QVERIFY(done->ok());
+            QCOMPARE(done->destination, data + "/Glintwave/" + name);
+            QCOMPARE(get(done->destination), get(m_src + "/" + name));
+        }
+        QVERIFY2(idOf(exe) == program, "the program was replaced");
+        QCOMPARE(QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+
+        // A second snatch replaces the older copy without asking.
+        QVERIFY(put(m_src + "/Readme.htm", "newer"));
+        QCOMPARE(snatchFile(m_src, "Readme.htm", programFolder()).status, SnatchStatus::Copied);
+        QCOMPARE(get(data + "/Glintwave/Readme.htm"), QByteArray("newer"));
+    }
+
+    void copiesFollowTheUmask()
+    {
+        // The source's permissions, less the user's umask, as a desktop copy does.
+        QVERIFY(put(m_src + "/shared.jpg", "jpeg"));
+        QVERIFY(put(m_src + "/tool.sh", "#!/bin/sh\n"));
+        QCOMPARE(::chmod(QFile::encodeName(m_src + "/shared.jpg").constData(), 0666), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_src + "/tool.sh").constData(), 0775), 0);
+        QVERIFY(snatchFile(m_src, "shared.jpg", m_dst).ok());
+        QVERIFY(snatchFile(m_src, "tool.sh", m_dst).ok());
+        QCOMPARE(modeOf(m_dst + "/shared.jpg"), mode_t(0666 & ~userMask));
+        QCOMPARE(modeOf(m_dst + "/tool.sh"), mode_t(0775 & ~userMask));
+    }
 };
 
-QTEST_MAIN(TestSnatch)
+int main(int argc, char **argv)
+{
+    ::umask(userMask);   // a known umask before anything is written
+    QApplication app(argc, argv);
+    TestSnatch test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_snatch.moc"

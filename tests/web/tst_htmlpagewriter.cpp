@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 QByteArray readAll(const QString &path)
 {
@@ -21,6 +23,43 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
+
+const mode_t userMask = 027;
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+QImage filled(int w, int h, QColor colour)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// The <img> of each cell by link target: its src resolved against the page,
+// and the size it is shown at.
+struct ShownThumb {
+    QString file;
+    QSize size;
+};
+QHash<QString, ShownThumb> shownThumbs(const QString &pagePath)
+{
+    static const QRegularExpression img("<a href=\"([^\"]*)\"><img src=\"([^\"]*)\" width=\"(\\d+)\" height=\"(\\d+)\"");
+    QHash<QString, ShownThumb> shown;
+    const QUrl page = QUrl::fromLocalFile(pagePath);
+    for (const QString &line : QString::fromUtf8(readAll(pagePath)).split("\r\n")) {
+        const auto m = img.match(line);
+        if (m.hasMatch())
+            shown.insert(QUrl::fromPercentEncoding(m.captured(1).toUtf8()),
+                         {page.resolved(QUrl(m.captured(2), QUrl::StrictMode)).toLocalFile(),
+                          QSize(m.captured(3).toInt(), m.captured(4).toInt())});
+    }
+    return shown;
+}
+
 
 QStringList entries(const QString &folder)
 {
@@ -257,13 +296,121 @@ private slots:
         QCOMPARE(written.status, HtmlPageResult::Written);
         QCOMPARE(written.pagePath, dir.filePath("Untitled.htm"));
         HtmlPageContent shown = request.content;
-        shown.thumbs = {{"1.jpg", {"Untitled_thumbs/1.jpg.png", 100, 50}}, {"2.jpg", {"Untitled_thumbs/2.jpg.png", 100, 50}}};
+        shown.thumbs = {{"1.jpg", {"Untitled_thumbs/1.jpg.png", 80, 40}}, {"2.jpg", {"Untitled_thumbs/2.jpg.png", 80, 40}}};
         QCOMPARE(readAll(written.pagePath), htmlPageBytes(htmlPageLines(shown)));
         QStringList after = before + QStringList{"Untitled_thumbs"};
         after.sort();
         QCOMPARE(entries(dir.path()), after);
     }
+
+    // What the gallery writes never hides or replaces what the user owns.
+    void awkwardNamesKeepTheirThumbnails()
+    {
+        // Names whose encoded form holds "%3A", "%3F", "%3C": each cell's image
+        // must name the thumbnail that was written, and show it at its size.
+        QTemporaryDir dir;
+        QVERIFY(filled(300, 200, Qt::red).save(dir.filePath("time 12:30.jpg"), "JPEG"));
+        QVERIFY(filled(120, 240, Qt::green).save(dir.filePath("what?.jpg"), "JPEG"));
+        QCOMPARE(QProcess::execute("convert", {"-size", "150x50", "xc:blue", "GIF:" + dir.filePath("a<b>.gif")}), 0);
+        QVERIFY(filled(1, 118, Qt::black).save(dir.filePath("strip.bmp"), "BMP"));
+        const QStringList names = {"time 12:30.jpg", "what?.jpg", "a<b>.gif", "strip.bmp"};
+        HtmlPageRequest request = requestFor(dir.path(), names, true);
+        const HtmlPageResult result = HtmlPageWriter(request).write();
+        QCOMPARE(result.status, HtmlPageResult::Written);
+        QCOMPARE(result.thumbnailCount, 4);
+
+        const QHash<QString, ShownThumb> shown = shownThumbs(result.pagePath);
+        QCOMPARE(shown.size(), 4);
+        const QHash<QString, QSize> sizes = {{"time 12:30.jpg", {100, 67}}, {"what?.jpg", {100, 200}},
+                                             {"a<b>.gif", {100, 33}}, {"strip.bmp", {1, 118}}};
+        for (const QString &name : names) {
+            const ShownThumb thumb = shown.value(name);
+            QCOMPARE(thumb.file, dir.filePath("Untitled_thumbs/" + name + ".png"));
+            QVERIFY2(QFileInfo::exists(thumb.file), qPrintable(thumb.file));
+            QCOMPARE(QImageReader(thumb.file).size(), sizes.value(name));
+            QCOMPARE(thumb.size, sizes.value(name));
+        }
+
+        // The page and its thumbnails are the user's files like any other's.
+        const mode_t expected = 0666 & ~userMask;
+        QCOMPARE(modeOf(result.pagePath), expected);
+        QCOMPARE(modeOf(shown.value("strip.bmp").file), expected);
+    }
+
+    void pageNeverReplacesAnotherFile()
+    {
+        QTemporaryDir dir;
+        const QImage tiny = filled(4, 3, Qt::yellow);
+        QVERIFY(tiny.save(dir.filePath("tiny.jpg"), "JPEG"));
+        const QByteArray jpeg = readAll(dir.filePath("tiny.jpg"));
+        QVERIFY(writeBytes(dir.filePath("notes.txt"), "my notes"));
+        QVERIFY(writeBytes(dir.filePath("fake.htm"), QByteArray("\x89PNG\r\n\x1a\n", 8) + "not a page"));
+        QVERIFY(writeBytes(dir.filePath("old.html"), "<html>last time</html>"));
+        const QStringList listed = {"tiny.jpg", "old.html"};
+
+        // A listed picture, a file that is not listed, a picture named like a page.
+        for (const QString &name : {QString("tiny.jpg"), QString("notes.txt"), QString("fake.htm")}) {
+            for (const bool thumbnails : {false, true}) {
+                HtmlPageRequest request = requestFor(dir.path(), listed, thumbnails);
+                request.fileName = name;
+                const HtmlPageResult result = HtmlPageWriter(request).write();
+                QCOMPARE(result.status, HtmlPageResult::Failed);
+                QVERIFY2(result.message.contains("not an HTML page"), qPrintable(result.message));
+                QVERIFY2(result.message.contains(name), qPrintable(result.message));
+            }
+        }
+        QCOMPARE(readAll(dir.filePath("tiny.jpg")), jpeg);
+        QCOMPARE(readAll(dir.filePath("notes.txt")), QByteArray("my notes"));
+        QVERIFY(readAll(dir.filePath("fake.htm")).endsWith("not a page"));
+        QCOMPARE(entries(dir.path()), (QStringList{"fake.htm", "notes.txt", "old.html", "tiny.jpg"}));
+
+        // An earlier page is replaced, listed or not, and so is an empty file.
+        for (const QString &name : {QString("old.html"), QString("new.htm")}) {
+            if (name == "new.htm")
+                QVERIFY(writeBytes(dir.filePath(name), ""));
+            HtmlPageRequest request = requestFor(dir.path(), listed, false);
+            request.fileName = name;
+            QCOMPARE(HtmlPageWriter(request).write().status, HtmlPageResult::Written);
+            QVERIFY(readAll(dir.filePath(name)).endsWith("</body></html>\r\n"));
+        }
+    }
+
+    void thumbnailsNeverEnlarge()
+    {
+        QTemporaryDir dir;
+        QImage icon = filled(16, 16, Qt::magenta);
+        QVERIFY(icon.save(dir.filePath("icon.ico"), "ICO"));
+        QVERIFY(filled(1, 118, Qt::black).save(dir.filePath("strip.jpg"), "JPEG"));
+        QVERIFY(filled(118, 1, Qt::black).save(dir.filePath("line.bmp"), "BMP"));
+        QVERIFY(filled(640, 480, Qt::cyan).save(dir.filePath("photo.jpg"), "JPEG"));
+        const struct { const char *name; QSize at100, at8; } cases[] = {
+            {"icon.ico", {16, 16}, {8, 8}},
+            {"strip.jpg", {1, 118}, {1, 118}},
+            {"line.bmp", {100, 1}, {8, 1}},
+            {"photo.jpg", {100, 75}, {8, 6}},
+        };
+        for (const auto &c : cases) {
+            QCOMPARE(makeThumbnail(dir.filePath(c.name), 100).size(), c.at100);
+            QCOMPARE(makeThumbnail(dir.filePath(c.name), 8).size(), c.at8);
+        }
+        // On the page: no row is taller than its tallest picture.
+        HtmlPageRequest request = requestFor(dir.path(), {"icon.ico", "strip.jpg", "line.bmp", "photo.jpg"}, true);
+        request.thumbWidth = "64";
+        QCOMPARE(HtmlPageWriter(request).write().status, HtmlPageResult::Written);
+        const QHash<QString, ShownThumb> shown = shownThumbs(dir.filePath("Untitled.htm"));
+        QCOMPARE(shown.value("icon.ico").size, QSize(16, 16));
+        QCOMPARE(shown.value("strip.jpg").size, QSize(1, 118));
+        QCOMPARE(shown.value("line.bmp").size, QSize(64, 1));
+        QCOMPARE(shown.value("photo.jpg").size, QSize(64, 48));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestHtmlPageWriter)
+int main(int argc, char **argv)
+{
+    // A known umask, set before anything is written.
+    ::umask(userMask);
+    QCoreApplication app(argc, argv);
+    TestHtmlPageWriter test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_htmlpagewriter.moc"

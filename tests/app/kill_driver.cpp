@@ -1,0 +1,51 @@
+// Driver for scripts/kill-trial: runs one of Glintwave's own writers over and
+// over until it is killed, so that a SIGKILL can land in the middle of a write.
+//   kill_driver options        the main window's load and close, which writes
+//                              the options file (XDG_CONFIG_HOME decides where)
+//   kill_driver gallery FOLDER the gallery page of FOLDER's pictures, with
+//                              thumbnails, as the HTML builder writes it
+#include "HtmlPageWriter.h"
+#include "SettingsStore.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Glintwave");
+    const QStringList args = app.arguments();
+    const QString mode = args.value(1);
+    if (mode == "options") {
+        for (int i = 0;; ++i) {
+            frmMain w(std::make_shared<SettingsStore>());
+            w.Form_Load();
+            w.options().ThumbSize = 64 + i % 50;   // a file that changes each time
+            w.show();
+            w.close();
+        }
+    }
+    if (mode == "gallery" && args.size() == 3) {
+        const QDir folder(args.at(2));
+        HtmlPageRequest request;
+        request.folder = folder.path();
+        request.fileName = "Gallery.htm";
+        request.content.title = "Kill trial";
+        request.content.itemsPerRow = "5";
+        request.content.names = folder.entryList({"*.jpg", "*.bmp", "*.gif"}, QDir::Files, QDir::Name);
+        request.content.version = "0.0.0";
+        request.thumbnails = true;
+        request.thumbWidth = "100";
+        for (;;) {
+            const HtmlPageResult r = HtmlPageWriter(request).write();
+            if (r.status != HtmlPageResult::Written) {
+                std::fprintf(stderr, "%s\n", qPrintable(r.message));
+                return 1;
+            }
+        }
+    }
+    std::fprintf(stderr, "usage: kill_driver options | gallery FOLDER\n");
+    return 2;
+}
