@@ -5,6 +5,7 @@
 #include "MediaTypes.h"
 #include "PageBrowser.h"
 #include "ThumbnailBuilder.h"
+#include "ThumbnailCache.h"
 #include "frmFileRead.h"
 #include "frmMedia.h"
 #include "KeyDispatcher.h"
@@ -65,6 +66,9 @@ void frmMain::thumbnailBuild()
 {
     if (!m_thumbs) {
         m_thumbs = new ThumbnailBuilder(this);
+        // The desktop's shared cache: a folder seen before, here or in a
+        // file manager, fills without decoding its pictures again.
+        m_thumbs->setCache(std::make_shared<ThumbnailCache>(ThumbnailCache::standardRoot()));
         m_thumbWait = new frmThumbwait(this);
         connect(this, &frmMain::buildStarted, m_thumbs, [this] {
             m_thumbs->cancel();
