@@ -43,6 +43,7 @@ void frmMain::ShowMedia()
     switch (kind) {
     case MediaKind::Picture:
         viewer()->showPicture(path);
+        viewer()->preloadPictures(neighbourPictures());
         break;
     case MediaKind::WebPage:
         showPageBrowserFor(path);
@@ -60,6 +61,24 @@ void frmMain::ShowMedia()
             viewer()->showText(path);
         break;
     }
+}
+
+QStringList frmMain::neighbourPictures() const
+{
+    // Where Space and Backspace lead from the current entry: the next first.
+    QStringList paths;
+    if (!m_state.CommandLine.isEmpty())
+        return paths;
+    const int current = currentEntry();
+    const QString folder = m_folder.endsWith('/') ? m_folder : m_folder + "/";
+    for (int number : {current + 1, current - 1}) {
+        if (number < 1 || number > entryCount())
+            continue;
+        const QString name = entryName(number);
+        if (!name.isEmpty() && mediaKindOf(ExtensionKey(name)) == MediaKind::Picture)
+            paths << folder + name;
+    }
+    return paths;
 }
 
 void frmMain::thumbnailBuild()

@@ -95,6 +95,7 @@ private slots:
         w->ShowMedia();
         frmMedia *v = w->viewer(false);
         QVERIFY(v && v->isVisible());
+        QVERIFY(v->waitForPicture());   // decoded on a worker
         QCOMPARE(v->picMedia->picture().size(), QSize(64, 32));
         QVERIFY(v->picMedia->isVisible());
         QVERIFY(!v->lstMedia->isVisible());
@@ -148,10 +149,12 @@ private slots:
         selectByName("green.jpg");
         w->ShowMedia();
         frmMedia *v = w->viewer(false);
-        QVERIFY(v);
+        QVERIFY(v && v->waitForPicture());
         const QSize before = v->picMedia->picture().size();
+        QVERIFY(!before.isEmpty());
         selectByName("broken.jpg");
         w->ShowMedia();
+        QVERIFY(v->waitForPicture());
         QCOMPARE(v->picMedia->picture().size(), before);
         closeViewer(w.get());
     }

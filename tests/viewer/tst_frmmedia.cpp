@@ -1,6 +1,7 @@
 #include "AppState.h"
 #include "OptionSet.h"
 #include "PictureBox.h"
+#include "PicturePreloader.h"
 #include "ScaleRule.h"
 #include "TestMedia.h"
 #include "frmMedia.h"
@@ -16,6 +17,18 @@
 
 using namespace testmedia;
 
+namespace {
+// Opens a picture and waits until it is in: true when it could be loaded.
+bool openPicture(frmMedia *v, const QString &path)
+{
+    QSignalSpy shown(v, &frmMedia::pictureShown);
+    v->showPicture(path);
+    if (shown.isEmpty() && !shown.wait(20000))
+        return false;
+    return shown.last().at(0).toString() == path && shown.last().at(1).toBool();
+}
+} // namespace
+
 class TestFrmMedia : public QObject {
     Q_OBJECT
 private slots:
@@ -28,6 +41,9 @@ private slots:
     void escapeFromAnyControlClosesAndEndsTheSlideShow();
     void otherKeysGoToTheKeyHandler();
     void mouseClosesDragsAndPopsUp();
+    void aPreloadedPictureShowsAtOnceUntilItsFileChanges();
+    void keysWaitForAPictureBeingDecoded();
+    void escapeDuringASlowDecodeClosesAtOnce();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -39,6 +55,21 @@ private:
         if (!m_viewer)
             m_viewer = new frmMedia(m_options, m_state);
         return m_viewer;
+    }
+    // A picture whose full-size decode takes a good part of a second.
+    QString slowPicture()
+    {
+        const QString big = path("big.jpg");
+        if (!QFile::exists(big)) {
+            QImage image(9000, 6000, QImage::Format_RGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x)
+                    line[x] = qRgb(x * 7 + y, y * 3 ^ x, (x ^ y) * 5);   // detail JPEG cannot skip
+            }
+            image.save(big, "JPG", 95);
+        }
+        return big;
     }
     QTemporaryDir m_dir;
     OptionSet m_options;
@@ -63,7 +94,7 @@ void TestFrmMedia::pictureIsScaledToTheScreenAndCentred()
     options().ScaleBig = true;
     QVERIFY(halves(3000, 1000).save(path("wide.jpg"), "JPG", 90));
     frmMedia *v = viewer();
-    QVERIFY(v->showPicture(path("wide.jpg")));
+    QVERIFY(openPicture(v, path("wide.jpg")));
     QVERIFY(v->isVisible());
 
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
@@ -79,7 +110,7 @@ void TestFrmMedia::pictureIsScaledToTheScreenAndCentred()
 
     // Without ScaleBig it keeps its own size, centred off the screen's edges.
     options().ScaleBig = false;
-    QVERIFY(v->showPicture(path("wide.jpg")));
+    QVERIFY(openPicture(v, path("wide.jpg")));
     QCOMPARE(v->picMedia->size(), QSize(3000, 1000));
     QCOMPARE(v->picMedia->x(), (screen.width() - 3000) / 2);
 
@@ -96,12 +127,12 @@ void TestFrmMedia::pictureThatCannotBeLoadedKeepsWhatWasShown()
     QVERIFY(writeFile(path("broken.jpg"), "\xFF\xD8garbage"));
     frmMedia *v = viewer();
 
-    QVERIFY(!v->showPicture(path("broken.jpg")));   // fresh window: nothing, centred
+    QVERIFY(!openPicture(v, path("broken.jpg")));   // fresh window: nothing, centred
     QVERIFY(v->picMedia->picture().isNull());
 
-    QVERIFY(v->showPicture(path("small.bmp")));
+    QVERIFY(openPicture(v, path("small.bmp")));
     v->picMedia->move(3, 4);                        // dragged away
-    QVERIFY(!v->showPicture(path("broken.jpg")));
+    QVERIFY(!openPicture(v, path("broken.jpg")));
     QCOMPARE(v->picMedia->picture().size(), QSize(64, 32));
     const QSize screen = v->screenSize();
     QCOMPARE(v->picMedia->pos(), QPoint((screen.width() - 64) / 2, (screen.height() - 32) / 2));
@@ -112,13 +143,13 @@ void TestFrmMedia::slideTimerRunsOnlyDuringASlideShow()
     QVERIFY(halves(16, 16).save(path("s.bmp"), "BMP"));
     QVERIFY(writeFile(path("t.txt"), "line"));
     frmMedia *v = viewer();
-    QVERIFY(v->showPicture(path("s.bmp")));
+    QVERIFY(openPicture(v, path("s.bmp")));
     QVERIFY(!v->tmrSlideshow->isActive());
 
     appState().SlideShowRunning = true;
     options().SlideDelay = 3;
     QSignalSpy ticks(v, &frmMedia::slideTick);
-    QVERIFY(v->showPicture(path("s.bmp")));
+    QVERIFY(openPicture(v, path("s.bmp")));
     QVERIFY(v->tmrSlideshow->isActive());
     QCOMPARE(v->tmrSlideshow->interval(), 3000);
 
@@ -128,7 +159,7 @@ void TestFrmMedia::slideTimerRunsOnlyDuringASlideShow()
 
     // Each tick is announced.
     options().SlideDelay = 0.05;
-    QVERIFY(v->showPicture(path("s.bmp")));
+    QVERIFY(openPicture(v, path("s.bmp")));
     QTRY_VERIFY(ticks.count() > 0);
 }
 
@@ -188,7 +219,7 @@ void TestFrmMedia::otherKeysGoToTheKeyHandler()
     QList<QPair<int, int>> keys;
     frmMedia *v = viewer();
     connect(v, &frmMedia::keyDown, this, [&](int16_t code, int16_t shift) { keys << qMakePair(int(code), int(shift)); });
-    QVERIFY(v->showPicture(path("s.bmp")));
+    QVERIFY(openPicture(v, path("s.bmp")));
     QTest::keyClick(v->picMedia, Qt::Key_H, Qt::ShiftModifier);
     QTest::keyClick(v->lstMedia, Qt::Key_Space);
     QTest::keyClick(v, Qt::Key_Plus, Qt::KeypadModifier);
@@ -221,7 +252,7 @@ void TestFrmMedia::mouseClosesDragsAndPopsUp()
     QVERIFY(halves(100, 80).save(path("p.bmp"), "BMP"));
     frmMedia *v = viewer();
     QSignalSpy popups(v, &frmMedia::popupRequested);
-    QVERIFY(v->showPicture(path("p.bmp")));
+    QVERIFY(openPicture(v, path("p.bmp")));
     const QPoint start = v->picMedia->pos();
 
     // Drag: grab at (10, 20) inside the picture, move the pointer by (30, 15).
@@ -245,10 +276,88 @@ void TestFrmMedia::mouseClosesDragsAndPopsUp()
 
     // So does a left press on the background.
     v = viewer();
-    QVERIFY(v->showPicture(path("p.bmp")));
+    QVERIFY(openPicture(v, path("p.bmp")));
     watch = v;
     QTest::mousePress(v, Qt::LeftButton, {}, QPoint(2, 2));
     QTRY_VERIFY(watch.isNull());
+}
+
+void TestFrmMedia::aPreloadedPictureShowsAtOnceUntilItsFileChanges()
+{
+    QVERIFY(halves(300, 200).save(path("a.jpg"), "JPG", 90));
+    QVERIFY(halves(200, 300).save(path("b.jpg"), "JPG", 90));
+    frmMedia *v = viewer();
+    QVERIFY(openPicture(v, path("a.jpg")));
+    QSignalSpy decodes(v->pictures(), &PicturePreloader::decoding);
+    v->preloadPictures({path("b.jpg")});
+    QTRY_VERIFY_WITH_TIMEOUT(v->pictures()->isReady(path("b.jpg")), 10000);
+    QCOMPARE(decodes.count(), 1);
+    QCOMPARE(decodes.first().at(1).toBool(), false);   // ahead, not urgent
+
+    // In place before showPicture returns, and not decoded a second time.
+    QVERIFY(v->showPicture(path("b.jpg")));
+    QCOMPARE(v->picMedia->picture().size(), QSize(200, 300));
+    QCOMPARE(decodes.count(), 1);
+
+    // A neighbour whose file changes after it was decoded is decoded again.
+    v->preloadPictures({path("a.jpg")});
+    QTRY_VERIFY_WITH_TIMEOUT(v->pictures()->isReady(path("a.jpg")), 10000);
+    QVERIFY(halves(100, 50).save(path("a.jpg"), "JPG", 90));
+    QFile f(path("a.jpg"));
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+    f.close();
+    QVERIFY(!v->pictures()->isReady(path("a.jpg")));
+    QVERIFY(!v->showPicture(path("a.jpg")));
+    QVERIFY(v->waitForPicture());
+    QCOMPARE(v->picMedia->picture().size(), QSize(100, 50));
+}
+
+void TestFrmMedia::keysWaitForAPictureBeingDecoded()
+{
+    options().ScaleBig = false;   // the full picture: a long decode
+    frmMedia *v = viewer();
+    QSignalSpy keys(v, &frmMedia::keyDown);
+    QSignalSpy shown(v, &frmMedia::pictureShown);
+    // The window's thread goes on while the worker decodes.
+    int ticks = 0;
+    QTimer pulse;
+    connect(&pulse, &QTimer::timeout, this, [&] { ++ticks; });
+    pulse.start(5);
+
+    QVERIFY(!v->showPicture(slowPicture()));
+    QVERIFY(v->isVisible());
+    QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    v->Form_KeyDown(72, 0);   // H
+    v->Form_KeyDown(86, 0);   // V
+    QCOMPARE(keys.count(), 0);
+    QVERIFY(shown.wait(20000));
+    QVERIFY(ticks > 2);
+    QCOMPARE(v->picMedia->picture().size(), QSize(9000, 6000));
+    QVERIFY(!QApplication::overrideCursor());
+    // Then the keys, in the order pressed.
+    QCOMPARE(keys.count(), 2);
+    QCOMPARE(keys.at(0).at(0).value<int16_t>(), int16_t(72));
+    QCOMPARE(keys.at(1).at(0).value<int16_t>(), int16_t(86));
+}
+
+void TestFrmMedia::escapeDuringASlowDecodeClosesAtOnce()
+{
+    options().ScaleBig = false;
+    const QString big = slowPicture();
+    frmMedia *v = viewer();
+    QSignalSpy shown(v, &frmMedia::pictureShown);
+    QSignalSpy keys(v, &frmMedia::keyDown);
+    QVERIFY(!v->showPicture(big));
+    QVERIFY(v->pictures()->isOpening());
+    QTest::keyClick(v, Qt::Key_Escape);
+    // Closed at once, while the decode is still running on its worker.
+    QVERIFY(!v->isVisible());
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(!v->pictures()->isOpening());
+    QTRY_VERIFY(!m_viewer);   // and gone
+    QCOMPARE(shown.count(), 0);
+    QCOMPARE(keys.count(), 0);
 }
 
 QTEST_MAIN(TestFrmMedia)
