@@ -23,6 +23,8 @@
 #include <QListView>
 #include <QScreen>
 #include <QStringListModel>
+#include <QRunnable>
+#include <QThreadPool>
 #include <QTimer>
 
 frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
@@ -276,8 +278,10 @@ void frmMedia::pictureArrived(const QString &path, const LoadedPicture &loaded)
 {
     setWaitCursor(false);
     if (loaded.ok()) {
+        QImage old = picMedia->picture();
         picMedia->setPicture(loaded.image);
         picSpare = QImage();
+        releaseElsewhere(std::move(old));
     }
     centrePicture();
     if (m_state.SlideShowRunning)
@@ -288,6 +292,16 @@ void frmMedia::pictureArrived(const QString &path, const LoadedPicture &loaded)
         m_pictures->preload(m_neighbours);
         runWaitingKeys();
     }
+}
+
+void frmMedia::releaseElsewhere(QImage &&picture)
+{
+    // Giving back the memory of a large picture takes the system a while;
+    // a worker waits for that, not the window. (Other holders of the same
+    // picture keep it alive as before.)
+    if (picture.sizeInBytes() < (qsizetype(16) << 20))
+        return;
+    QThreadPool::globalInstance()->start(QRunnable::create([picture = std::move(picture)] {}));
 }
 
 void frmMedia::preloadPictures(const QStringList &paths)
@@ -420,6 +434,9 @@ void frmMedia::closeEvent(QCloseEvent *event)
     m_neighbours.clear();
     m_pictures->clear();
     setWaitCursor(false);
+    QImage shown = picMedia->picture();
+    picMedia->setPicture(QImage());
+    releaseElsewhere(std::move(shown));
     event->accept();
 }
 

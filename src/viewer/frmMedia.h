@@ -124,6 +124,7 @@ private:
     void stopOpening();
     void setWaitCursor(bool on);
     void runWaitingKeys();
+    static void releaseElsewhere(QImage &&picture);
 
     const OptionSet &m_options;
     AppState &m_state;
