@@ -201,6 +201,7 @@ Opening openInViewer(const QString &file, int scaleBig)
     const double cpu = threadCpuMs();
     auto *v = new frmMedia(benchOptions, benchState);
     v->showPicture(file);
+    v->waitForPicture();   // decoded on a worker now
     v->repaint();   // shown means painted
     Opening o;
     o.ms = t.nsecsElapsed() / 1e6;

@@ -161,6 +161,7 @@ private:
     void listAndDetailedBuild();
     void showPlayerMedia(MediaKind kind, const QString &path, const QString &shown);
     void thumbnailBuild();
+    QStringList neighbourPictures() const;   // the pictures next to the current entry
     void setPatternFromBoxes(bool withCustom);
     void applyWindowSettings(const WindowSettings &w);
     WindowSettings collectWindowSettings() const;

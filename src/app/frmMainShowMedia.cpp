@@ -5,6 +5,7 @@
 #include "MediaTypes.h"
 #include "PageBrowser.h"
 #include "ThumbnailBuilder.h"
+#include "ThumbnailCache.h"
 #include "frmFileRead.h"
 #include "frmMedia.h"
 #include "KeyDispatcher.h"
@@ -51,6 +52,7 @@ void frmMain::ShowMedia()
     switch (kind) {
     case MediaKind::Picture:
         viewer()->showPicture(path);
+        viewer()->preloadPictures(neighbourPictures());
         break;
     case MediaKind::WebPage:
         showPageBrowserFor(path);
@@ -70,10 +72,31 @@ void frmMain::ShowMedia()
     }
 }
 
+QStringList frmMain::neighbourPictures() const
+{
+    // Where Space and Backspace lead from the current entry: the next first.
+    QStringList paths;
+    if (!m_state.CommandLine.isEmpty())
+        return paths;
+    const int current = currentEntry();
+    const QString folder = m_folder.endsWith('/') ? m_folder : m_folder + "/";
+    for (int number : {current + 1, current - 1}) {
+        if (number < 1 || number > entryCount())
+            continue;
+        const QString name = entryName(number);
+        if (!name.isEmpty() && mediaKindOf(ExtensionKey(name)) == MediaKind::Picture)
+            paths << folder + name;
+    }
+    return paths;
+}
+
 void frmMain::thumbnailBuild()
 {
     if (!m_thumbs) {
         m_thumbs = new ThumbnailBuilder(this);
+        // The desktop's shared cache: a folder seen before, here or in a
+        // file manager, fills without decoding its pictures again.
+        m_thumbs->setCache(std::make_shared<ThumbnailCache>(ThumbnailCache::standardRoot()));
         m_thumbWait = new frmThumbwait(this);
         connect(this, &frmMain::buildStarted, m_thumbs, [this] {
             m_thumbs->cancel();

@@ -32,6 +32,8 @@ frmMedia *frmMain::viewer(bool create)
         connect(m_viewer, &frmMedia::popupRequested, mnuEffects,
                 [this](const QPoint &globalPos) { mnuEffects->popup(globalPos); });
         connect(m_viewer, &frmMedia::slideTick, this, &frmMain::slideTick);
+        // Pictures decoded ahead belong to the list they were taken from.
+        connect(this, &frmMain::buildStarted, m_viewer, &frmMedia::dropPreloaded);
     }
     return m_viewer;
 }

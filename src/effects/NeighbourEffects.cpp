@@ -2,6 +2,7 @@
 
 #include "ColourEffects.h"
 #include "Colour.h"
+#include "NeighbourKernels.h"
 #include "ParallelRows.h"
 #include "PictureBuffers.h"
 #include "Rnd.h"
@@ -28,7 +29,7 @@ inline Diff difference(gwcolour::Channels from, gwcolour::Channels to)
 }
 
 template <typename Shade>
-QImage blockEffect(const QImage &picture, Shade shade)
+QImage blockEffect(const QImage &picture, Shade shade, neighbourkernels::Shade kind, int threshold)
 {
     if (picture.isNull())
         return picture;
@@ -48,7 +49,10 @@ QImage blockEffect(const QImage &picture, Shade shade)
             const QRgb *s1 = hasBelow ? reinterpret_cast<const QRgb *>(src.constScanLine(y + 1)) : nullptr;
             QRgb *d0 = reinterpret_cast<QRgb *>(dstRow(y));
             QRgb *d1 = hasBelow ? reinterpret_cast<QRgb *>(dstRow(y + 1)) : nullptr;
-            for (int x = 0; x < w; x += 2) {
+            // The vector loop takes what it can; the rest, with the right
+            // border, goes through the plain one.
+            const int done = hasBelow ? neighbourkernels::blockRows(s0, s1, d0, d1, w, threshold, kind) : 0;
+            for (int x = done; x < w; x += 2) {
                 const bool hasRight = x + 1 < w;
                 const gwcolour::Channels c0 = gwcolour::splitPixel(s0[x]);
                 const gwcolour::Channels c1 = hasRight ? gwcolour::splitPixel(s0[x + 1]) : invalid;
@@ -72,7 +76,8 @@ QImage blockEffect(const QImage &picture, Shade shade)
 
 QImage edge(const QImage &picture, int threshold)
 {
-    return blockEffect(picture, [threshold](Diff d) { return d.distance > threshold ? Black : White; });
+    return blockEffect(picture, [threshold](Diff d) { return d.distance > threshold ? Black : White; },
+                       neighbourkernels::Shade::Edge, threshold);
 }
 
 QImage emboss(const QImage &picture, int threshold)
@@ -83,7 +88,7 @@ QImage emboss(const QImage &picture, int threshold)
         const QRgb edge = 0u - QRgb(d.distance > threshold);
         const QRgb darker = 0u - QRgb(d.sum < 0);
         return (Grey & ~edge) | (edge & ((White & darker) | (Black & ~darker)));
-    });
+    }, neighbourkernels::Shade::Emboss, threshold);
 }
 
 // Whether u + y (u in [0, 1)) rounds, halves to even, to y + 1 rather than y:
@@ -126,8 +131,9 @@ QImage addnoise(const QImage &picture)
     const uint64_t step = uint64_t(rows) * rnd_detail::Golden;
     auto decideRow = [&](int y, uint8_t *out) {
         out[0] = movesDown(before, y);
-        uint64_t state = run.stateOf(uint64_t(y));
-        for (int x = 1; x < w; ++x, state += step)
+        const int done = neighbourkernels::noiseDecisions(run.stateOf(uint64_t(y)), step, y, w, out);
+        uint64_t state = run.stateOf(uint64_t(y)) + uint64_t(done - 1) * step;
+        for (int x = done; x < w; ++x, state += step)
             out[x] = movesDown(rnd_detail::fromState(state), y);
     };
 
@@ -141,7 +147,8 @@ QImage addnoise(const QImage &picture)
             QRgb *d = reinterpret_cast<QRgb *>(dstRow(t));
             const QRgb *cur = reinterpret_cast<const QRgb *>(srcBits + t * srcLine);
             const QRgb *up = reinterpret_cast<const QRgb *>(srcBits + (t > 0 ? t - 1 : 0) * srcLine);
-            for (int x = 0; x < w; ++x) {
+            const int done = neighbourkernels::noiseCombine(cur, up, here.data(), above.data(), d, w);
+            for (int x = done; x < w; ++x) {
                 // Rows are written top to bottom: the pixel that stays wins over
                 // the one moving down from above. The choice is random, so it is
                 // made with masks rather than branches.

@@ -4,6 +4,7 @@
 #include "PictureLoader.h"
 #include "RawPath.h"
 #include "StockIcons.h"
+#include "ThumbnailCache.h"
 
 #include <QDir>
 #include <QMetaObject>
@@ -32,6 +33,21 @@ void lowerThisThread()
         lowered = true;
     }
 #endif
+}
+
+// Lookups in the cache go ahead of decoding, so that a folder seen before
+// fills at once and only what is missing waits for the decoder.
+constexpr int LookupPriority = 1;
+
+// The view's square from a cached thumbnail: fitted as the decoder would
+// fit the picture itself (by the picture's own proportions when known).
+QImage fromCached(const QImage &cached, const QSize &sourceSize, int edge)
+{
+    const QSize want = PictureLoader::fitInside(sourceSize.isEmpty() ? cached.size() : sourceSize, edge);
+    QImage fitted = cached.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (fitted.size() != want)
+        fitted = fitted.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return PictureLoader::squareThumbnail(fitted, edge);
 }
 
 } // namespace
@@ -71,27 +87,87 @@ void ThumbnailBuilder::start(const QString &folder, const QList<ThumbnailEntry> 
             m_done.insert(i, it.value());
             continue;
         }
-        // Opened through the name's bytes: a Latin-1 name has no text that reaches it.
-        const QByteArray path = RawPath::join(base, entry.raw.isEmpty() ? RawPath::fromText(entry.name) : entry.raw);
-        const quint64 generation = m_generation;
-        std::shared_ptr<Build> build = m_build;
-        m_pool.start(QRunnable::create([this, build, generation, i, path, edge] {
-            if (build->cancelled)
-                return;
-            lowerThisThread();
-            QImage square;
-            const OpenedPath file(path);
-            const LoadedPicture picture = PictureLoader::loadThumbnail(file.path(), edge);
-            if (picture.ok())
-                square = PictureLoader::squareThumbnail(picture.image, edge);
-            if (build->cancelled)
-                return;
-            // The builder waits for its pool before it goes, so 'this' is alive.
-            QMetaObject::invokeMethod(this, [this, generation, i, square] { decoded(generation, i, square); },
-                                      Qt::QueuedConnection);
-        }));
+        // Opened through the name's bytes: a Latin-1 name has no text that
+        // reaches it, and no URI the shared cache could file it under.
+        const QByteArray raw = RawPath::join(base, entry.raw.isEmpty() ? RawPath::fromText(entry.name) : entry.raw);
+        const int bucket = m_cache ? ThumbnailCache::bucketEdge(edge) : 0;
+        const QString path = RawPath::display(raw);
+        if (bucket > 0 && RawPath::isFaithful(raw) && !m_cache->covers(path))
+            startCached(m_build, m_generation, i, path, edge, bucket);
+        else
+            startDecode(m_build, m_generation, i, raw, edge);
     }
     scheduleDelivery();
+}
+
+void ThumbnailBuilder::startDecode(std::shared_ptr<Build> build, quint64 generation, int index,
+                                   const QByteArray &path, int edge)
+{
+    m_pool.start(QRunnable::create([this, build, generation, index, path, edge] {
+        if (build->cancelled)
+            return;
+        lowerThisThread();
+        QImage square;
+        const OpenedPath file(path);
+        const LoadedPicture picture = PictureLoader::loadThumbnail(file.path(), edge);
+        if (picture.ok())
+            square = PictureLoader::squareThumbnail(picture.image, edge);
+        if (!build->cancelled)
+            hand(generation, index, square);
+    }));
+}
+
+void ThumbnailBuilder::startCached(std::shared_ptr<Build> build, quint64 generation, int index,
+                                   const QString &path, int edge, int bucket)
+{
+    std::shared_ptr<const ThumbnailCache> cache = m_cache;
+    auto decode = [this, build, generation, index, path, edge, bucket, cache] {
+        if (build->cancelled)
+            return;
+        lowerThisThread();
+        LoadedPicture picture = PictureLoader::loadThumbnail(path, bucket);
+        if (!picture.ok()) {
+            cache->storeFailure(path);
+            if (!build->cancelled)
+                hand(generation, index, QImage());
+            return;
+        }
+        // A picture smaller than the cache's size is kept at its own size,
+        // not enlarged, as other thumbnailers keep it.
+        const QSize source = picture.sourceSize;
+        if (source.isValid() && source.width() <= bucket && source.height() <= bucket
+            && picture.image.size() != source) {
+            LoadedPicture own = PictureLoader::loadThumbnail(path, std::max(source.width(), source.height()));
+            if (own.ok())
+                picture.image = own.image;
+        }
+        cache->store(path, bucket, picture.image, source);
+        if (!build->cancelled)
+            hand(generation, index, fromCached(picture.image, source, edge));
+    };
+    m_pool.start(QRunnable::create([this, build, generation, index, path, edge, bucket, cache, decode] {
+        if (build->cancelled)
+            return;
+        const ThumbnailCache::Entry entry = cache->find(path, bucket);
+        if (entry.state == ThumbnailCache::State::Missing) {
+            // Queued behind the remaining lookups, in list order.
+            if (!build->cancelled)
+                m_pool.start(QRunnable::create(decode));
+            return;
+        }
+        QImage square;
+        if (entry.state == ThumbnailCache::State::Ready)
+            square = fromCached(entry.image, entry.sourceSize, edge);
+        if (!build->cancelled)
+            hand(generation, index, square);
+    }), LookupPriority);
+}
+
+void ThumbnailBuilder::hand(quint64 generation, int index, const QImage &square)
+{
+    // The builder waits for its pool before it goes, so 'this' is alive.
+    QMetaObject::invokeMethod(this, [this, generation, index, square] { decoded(generation, index, square); },
+                              Qt::QueuedConnection);
 }
 
 void ThumbnailBuilder::cancel()

@@ -10,6 +10,8 @@
 #include <atomic>
 #include <memory>
 
+class ThumbnailCache;
+
 // One file of the thumbnail view: its name and what its thumbnail shows.
 struct ThumbnailEntry {
     QString name;
@@ -26,6 +28,11 @@ class ThumbnailBuilder : public QObject {
 public:
     explicit ThumbnailBuilder(QObject *parent = nullptr);
     ~ThumbnailBuilder() override;
+
+    // Takes thumbnails from the shared cache before decoding anything, and
+    // records what it decodes there; without a cache every picture is
+    // decoded. Applies from the next start.
+    void setCache(std::shared_ptr<const ThumbnailCache> cache) { m_cache = std::move(cache); }
 
     // Starts a build, cancelling any running one. The folder may end in "/"
     // or not; names are in list order. Signals follow from the event loop.
@@ -56,7 +63,14 @@ private:
     void deliver();
     void scheduleDelivery();
 
+    void startDecode(std::shared_ptr<Build> build, quint64 generation, int index, const QByteArray &path,
+                     int edge);
+    void startCached(std::shared_ptr<Build> build, quint64 generation, int index, const QString &path,
+                     int edge, int bucket);
+    void hand(quint64 generation, int index, const QImage &square);
+
     QThreadPool m_pool;
+    std::shared_ptr<const ThumbnailCache> m_cache;
     std::shared_ptr<Build> m_build;
     quint64 m_generation = 0;
     bool m_running = false;

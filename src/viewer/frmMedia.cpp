@@ -9,6 +9,7 @@
 #include "OptionSet.h"
 #include "PictureBox.h"
 #include "PictureLoader.h"
+#include "PicturePreloader.h"
 #include "PictureSurface.h"
 #include "ScaleRule.h"
 #include "TextLines.h"
@@ -16,12 +17,15 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
 #include <QScreen>
 #include <QStringListModel>
+#include <QRunnable>
+#include <QThreadPool>
 #include <QTimer>
 
 frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
@@ -71,6 +75,9 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
     connect(picMedia, &PictureBox::rightPressed, this, &frmMedia::popup);
     connect(picMedia, &PictureBox::doubleClicked, this, &QWidget::close);
 
+    m_pictures = new PicturePreloader(this);
+    connect(m_pictures, &PicturePreloader::opened, this, &frmMedia::pictureArrived);
+
     // Keys reach the viewer whichever of its controls has the focus.
     qApp->installEventFilter(this);
     coverScreen();
@@ -78,6 +85,7 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
 
 frmMedia::~frmMedia()
 {
+    setWaitCursor(false);
     // Unloading ends the slide show and any pause (also when destroyed
     // without closing).
     m_state.SlideShowRunning = false;
@@ -147,6 +155,7 @@ QSizeF frmMedia::screenTwips() const
 
 void frmMedia::showVideo(const QString &path)
 {
+    stopOpening();
     picMedia->hide();
     lblWave->hide();
     lstMedia->hide();
@@ -169,6 +178,7 @@ void frmMedia::showVideo(const QString &path)
 
 void frmMedia::showAudio(const QString &path, const QString &shownAs)
 {
+    stopOpening();
     picMedia->hide();
     lblWave->show();
     lstMedia->hide();
@@ -192,6 +202,7 @@ void frmMedia::showAudio(const QString &path, const QString &shownAs)
 
 void frmMedia::showFlash(const QString &path)
 {
+    stopOpening();
     picMedia->hide();
     lblWave->hide();
     lstMedia->hide();
@@ -249,29 +260,107 @@ bool frmMedia::showPicture(const QString &path)
     lstMedia->hide();
     hidePlayers();
 
-    const QSize screen = screenSize();
-    const bool big = m_options.ScaleBig, small = m_options.ScaleSmall;
-    // Decoding straight to the size scaleIt would give saves a full-size
-    // decode of large photos.
-    QApplication::setOverrideCursor(Qt::WaitCursor);   // a huge picture takes seconds
-    const LoadedPicture loaded = PictureLoader::loadFitted(
-        path, [screen, big, small](const QSize &s) { return ScaleRule::scaledSize(s, screen, big, small); },
-        m_options.BgColour);
-    QApplication::restoreOverrideCursor();
+    // The neighbours to decode ahead are those of this picture, given next.
+    m_neighbours.clear();
+    // Decoded straight to the size scaleIt would give: a large photo is
+    // never held at full size only to be shrunk.
+    m_pictures->setRule({screenSize(), m_options.ScaleBig != 0, m_options.ScaleSmall != 0, m_options.BgColour});
+    LoadedPicture ready;
+    if (m_pictures->open(path, &ready)) {
+        showViewer();
+        pictureArrived(path, ready);
+        return ready.ok();
+    }
+    // The slide show's delay counts from the picture being there.
+    tmrSlideshow->stop();
+    setWaitCursor(true);
+    showViewer();
+    return false;
+}
+
+void frmMedia::pictureArrived(const QString &path, const LoadedPicture &loaded)
+{
+    setWaitCursor(false);
     if (loaded.ok()) {
+        QImage old = picMedia->picture();
         picMedia->setPicture(loaded.image);
         picSpare = QImage();
+        releaseElsewhere(std::move(old));
     }
     centrePicture();
-
     if (m_state.SlideShowRunning)
         startSlideTimer();
-    showViewer();
-    return loaded.ok();
+    update();
+    emit pictureShown(path, loaded.ok());
+    if (!m_pictures->isOpening()) {
+        m_pictures->preload(m_neighbours);
+        runWaitingKeys();
+    }
+}
+
+void frmMedia::releaseElsewhere(QImage &&picture)
+{
+    // Giving back the memory of a large picture takes the system a while;
+    // a worker waits for that, not the window. (Other holders of the same
+    // picture keep it alive as before.)
+    if (picture.sizeInBytes() < (qsizetype(16) << 20))
+        return;
+    QThreadPool::globalInstance()->start(QRunnable::create([picture = std::move(picture)] {}));
+}
+
+void frmMedia::preloadPictures(const QStringList &paths)
+{
+    m_neighbours = paths;
+    // While the user waits for a picture both cores go to it.
+    if (!m_pictures->isOpening())
+        m_pictures->preload(paths);
+}
+
+void frmMedia::dropPreloaded()
+{
+    m_neighbours.clear();
+    m_pictures->preload({});
+}
+
+void frmMedia::stopOpening()
+{
+    if (!m_pictures->isOpening())
+        return;
+    m_pictures->abandon();
+    setWaitCursor(false);
+    runWaitingKeys();
+}
+
+void frmMedia::setWaitCursor(bool on)
+{
+    if (on == m_cursorSet)
+        return;
+    m_cursorSet = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void frmMedia::runWaitingKeys()
+{
+    while (!m_waitingKeys.isEmpty() && !m_pictures->isOpening() && isVisible()) {
+        const auto [code, shift] = m_waitingKeys.takeFirst();
+        emit keyDown(code, shift);
+    }
+}
+
+bool frmMedia::waitForPicture(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_pictures->isOpening() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return !m_pictures->isOpening();
 }
 
 bool frmMedia::showText(const QString &path, const QString &shownAs)
 {
+    stopOpening();
     picMedia->hide();
     lblWave->hide();
     lstMedia->show();
@@ -311,7 +400,12 @@ void frmMedia::showViewer()
 void frmMedia::Form_KeyDown(int16_t KeyCode, int16_t Shift)
 {
     if (KeyCode == 27) {
-        close();
+        close();   // also while a picture is being decoded: it is abandoned
+        return;
+    }
+    if (m_pictures->isOpening()) {
+        if (m_waitingKeys.size() < 64)
+            m_waitingKeys.append({KeyCode, Shift});
         return;
     }
     emit keyDown(KeyCode, Shift);
@@ -347,6 +441,14 @@ void frmMedia::closeEvent(QCloseEvent *event)
     m_state.PlaybackPaused = false;
     m_state.SlideShowRunning = false;
     tmrSlideshow->stop();
+    // Nothing decoded for this viewer is wanted any more.
+    m_waitingKeys.clear();
+    m_neighbours.clear();
+    m_pictures->clear();
+    setWaitCursor(false);
+    QImage shown = picMedia->picture();
+    picMedia->setPicture(QImage());
+    releaseElsewhere(std::move(shown));
     event->accept();
 }
 

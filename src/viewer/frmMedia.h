@@ -1,5 +1,8 @@
 #pragma once
 #include <QImage>
+#include <QList>
+#include <QPair>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -8,6 +11,8 @@ struct AppState;
 class FlashPlayerWidget;
 class MediaPlayerWidget;
 class PictureBox;
+class PicturePreloader;
+struct LoadedPicture;
 class QLabel;
 class QListView;
 class QStringListModel;
@@ -41,11 +46,22 @@ public:
     MediaPlayerWidget *mediaPlayer();
     FlashPlayerWidget *flashPlayer();
 
-    // Loads the picture scaled to the screen as the ScaleBig / ScaleSmall
-    // options say, centres it, starts the slide timer while a slide show
-    // runs, and shows the window. A picture that cannot be loaded leaves the
-    // area as it was (centred) and returns false.
+    // Shows the picture scaled to the screen as the ScaleBig / ScaleSmall
+    // options say, centred, starts the slide timer while a slide show runs,
+    // and shows the window. The picture is decoded on a worker: a preloaded
+    // one is shown before this returns (true); otherwise the window shows
+    // at once with the wait cursor and the picture follows (pictureShown).
+    // Meanwhile keys wait their turn and Esc closes at once. A picture that
+    // cannot be loaded leaves the area as it was (centred).
     bool showPicture(const QString &path);
+    // Decodes these pictures (the entries next to the shown one, nearest
+    // first) ahead, once the shown picture is in; drops other preloads.
+    void preloadPictures(const QStringList &paths);
+    // Drops the preloaded pictures (the folder changed).
+    void dropPreloaded();
+    PicturePreloader *pictures() const { return m_pictures; }
+    // Tests: waits, processing events, until no picture is being opened.
+    bool waitForPicture(int timeoutMs = 10000);
 
     // Shows a text file as a list: the path, an empty line, then its lines,
     // in the TextFont options' font. A second text file replaces the lines.
@@ -89,6 +105,9 @@ signals:
     void popupRequested(const QPoint &globalPos);
     // The slide show moves on: the timer fired, or a clip ended during a show.
     void slideTick();
+    // A picture showPicture asked for is in place (ok false: it could not
+    // be loaded and the area kept what it had).
+    void pictureShown(const QString &path, bool ok);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -104,9 +123,19 @@ private:
     void coverScreen();
     void showViewer();
     void popup(const QPoint &globalPos);
+    void pictureArrived(const QString &path, const LoadedPicture &picture);
+    void stopOpening();
+    void setWaitCursor(bool on);
+    void runWaitingKeys();
+    static void releaseElsewhere(QImage &&picture);
 
     const OptionSet &m_options;
     AppState &m_state;
     bool m_dragging = false;
     QPoint m_dragOffset;   // where the picture was grabbed
+    PicturePreloader *m_pictures = nullptr;
+    QStringList m_neighbours;   // to preload once the picture being opened is in
+    bool m_cursorSet = false;
+    // Keys pressed while a picture is being opened run after it, in order.
+    QList<QPair<int16_t, int16_t>> m_waitingKeys;
 };

@@ -47,7 +47,10 @@ class TestOpening : public QObject {
     {
         w->selectEntry(w->listModel()->names().indexOf(name) + 1);
         w->ShowMedia();
-        return w->viewer(false);
+        frmMedia *v = w->viewer(false);
+        if (v)
+            v->waitForPicture();   // decoded on a worker
+        return v;
     }
 
 private slots:
@@ -187,10 +190,10 @@ private slots:
         w->ShowMedia();
         frmMedia *v = w->viewer(false);
         QVERIFY(v);
-        QCOMPARE(v->picMedia->picture().size(), QSize(20, 60));
+        QTRY_COMPARE(v->picMedia->picture().size(), QSize(20, 60));
         w->selectEntry(2);
         w->ShowMedia();
-        QCOMPARE(v->picMedia->picture().size(), QSize(80, 20));
+        QTRY_COMPARE(v->picMedia->picture().size(), QSize(80, 20));
         w->selectEntry(3);
         w->ShowMedia();
         QCOMPARE(v->lstMediaModel->stringList().mid(2), QStringList({"ligne une"}));
@@ -206,7 +209,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w->listModel()->rowCount(), 3, 10000);
         w->selectEntry(2);
         w->ShowMedia();
-        QCOMPARE(w->viewer(false)->picMedia->picture().size(), QSize(80, 20));
+        QTRY_COMPARE(w->viewer(false)->picMedia->picture().size(), QSize(80, 20));
         closeViewer(w.get());
         w->mnuList_Click();
         w->goToFolder(dir.path());

@@ -76,7 +76,7 @@ private slots:
         QVERIFY(w->state().SlideShowRunning);
         QCOMPARE(w->currentEntry(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(w->currentEntry(), 5, 5000);
-        QCOMPARE(viewer()->picMedia->picture().size(), QSize(25, 15));
+        QTRY_COMPARE(viewer()->picMedia->picture().size(), QSize(25, 15));
         QTRY_VERIFY_WITH_TIMEOUT(!viewer(), 3000);
         QVERIFY(!w->state().SlideShowRunning);
     }

@@ -4,6 +4,7 @@
 #include "OptionSet.h"
 #include "PictureBox.h"
 #include "SettingsStore.h"
+#include "PicturePreloader.h"
 #include "frmMain.h"
 #include "frmMedia.h"
 
@@ -49,7 +50,10 @@ class TestViewerKeys : public QObject {
     {
         w->selectEntry(entry);
         w->ShowMedia();
-        return w->viewer(false);
+        frmMedia *v = w->viewer(false);
+        if (v)
+            v->waitForPicture();   // decoded on a worker
+        return v;
     }
     QImage shown() { return w->viewer(false)->picMedia->picture(); }
 
@@ -150,6 +154,30 @@ private slots:
         w->mnuList_Click();
         w->mnuRefresh_Click();
         QCOMPARE(w->listModel()->rowCount(), 3);
+    }
+
+    void spaceOnAPreloadedPictureDoesNotDecodeAgain()
+    {
+        frmMedia *v = open(1);
+        QVERIFY(v && v->waitForPicture());
+        QCOMPARE(shown().size(), QSize(40, 30));
+        // The next entry is decoded ahead while the first is looked at.
+        const QString next = dir.filePath("b.bmp");
+        QTRY_VERIFY(v->pictures()->isReady(next));
+        QSignalSpy decodes(v->pictures(), &PicturePreloader::decoding);
+        QTest::keyClick(v, Qt::Key_Space);
+        // In place when the key returns, without a decode of its own.
+        QCOMPARE(w->currentEntry(), 2);
+        QCOMPARE(shown().size(), QSize(50, 20));
+        for (const QList<QVariant> &d : decodes)
+            QVERIFY(d.at(0).toString() != next);
+        // Its neighbours are next: the third entry and the first again.
+        QTRY_VERIFY(v->pictures()->isReady(dir.filePath("c.bmp")));
+        QTRY_VERIFY(v->pictures()->isReady(dir.filePath("a.bmp")));
+        QTest::keyClick(v, Qt::Key_Backspace);
+        QCOMPARE(shown().size(), QSize(40, 30));
+        QTest::keyClick(v, Qt::Key_Escape);
+        QTRY_VERIFY(!w->viewer(false));
     }
 
     void cleanupTestCase() { w.reset(); }

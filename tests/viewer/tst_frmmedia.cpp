@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "OptionSet.h"
 #include "PictureBox.h"
+#include "PicturePreloader.h"
 #include "ScaleRule.h"
 #include "TestMedia.h"
 #include "frmMedia.h"
@@ -18,6 +19,18 @@
 
 using namespace testmedia;
 
+namespace {
+// Opens a picture and waits until it is in: true when it could be loaded.
+bool openPicture(frmMedia *v, const QString &path)
+{
+    QSignalSpy shown(v, &frmMedia::pictureShown);
+    v->showPicture(path);
+    if (shown.isEmpty() && !shown.wait(20000))
+        return false;
+    return shown.last().at(0).toString() == path && shown.last().at(1).toBool();
+}
+} // namespace
+
 class TestFrmMedia : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -30,6 +43,21 @@ class TestFrmMedia : public QObject {
     OptionSet m_options;
     AppState m_state;
     QPointer<frmMedia> m_viewer;
+    // A picture whose full-size decode takes a good part of a second.
+    QString slowPicture()
+    {
+        const QString big = path("big.jpg");
+        if (!QFile::exists(big)) {
+            QImage image(9000, 6000, QImage::Format_RGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x)
+                    line[x] = qRgb(x * 7 + y, y * 3 ^ x, (x ^ y) * 5);   // detail JPEG cannot skip
+            }
+            image.save(big, "JPG", 95);
+        }
+        return big;
+    }
     OptionSet &options() { return m_options; }
     AppState &appState() { return m_state; }
     // A new viewer, or the open one: the window deletes itself when it closes.
@@ -55,7 +83,7 @@ private slots:
         QVERIFY(halves(64, 32).save(path("small.bmp"), "BMP"));
         QVERIFY(writeFile(path("broken.jpg"), "\xFF\xD8garbage"));
         frmMedia *v = viewer();
-        QVERIFY(v->showPicture(path("wide.jpg")));
+        QVERIFY(openPicture(v, path("wide.jpg")));
         QCOMPARE(v->geometry(), QGuiApplication::primaryScreen()->geometry());
         const QSize expected = ScaleRule::scaledSize(QSize(3000, 1000), v->screenSize(), 1, 0);
         QCOMPARE(v->picMedia->picture().size(), expected);
@@ -63,15 +91,15 @@ private slots:
         QVERIFY(v->picMedia->isVisible() && !v->lstMedia->isVisible() && !v->lblWave->isVisible());
         // Without ScaleBig it keeps its own size; scaleIt applies the rule again.
         options().ScaleBig = false;
-        QVERIFY(v->showPicture(path("wide.jpg")));
+        QVERIFY(openPicture(v, path("wide.jpg")));
         QCOMPARE(v->picMedia->size(), QSize(3000, 1000));
         options().ScaleBig = true;
         v->scaleIt();
         QCOMPARE(v->picMedia->size(), expected);
         // A picture that cannot be loaded keeps what was shown, centred again.
-        QVERIFY(v->showPicture(path("small.bmp")));
+        QVERIFY(openPicture(v, path("small.bmp")));
         v->picMedia->move(3, 4);
-        QVERIFY(!v->showPicture(path("broken.jpg")));
+        QVERIFY(!openPicture(v, path("broken.jpg")));
         QCOMPARE(v->picMedia->picture().size(), QSize(64, 32));
         QCOMPARE(v->picMedia->pos(), centred(v, QSize(64, 32)));
     }
@@ -90,17 +118,17 @@ private slots:
         QVERIFY(!v->showText(path("gone.txt")));   // still shows its path
         QCOMPARE(v->lstMediaModel->stringList(), (QStringList{path("gone.txt"), ""}));
 
-        QVERIFY(v->showPicture(path("s.bmp")));
+        QVERIFY(openPicture(v, path("s.bmp")));
         QVERIFY(!v->tmrSlideshow->isActive());   // only during a slide show
         appState().SlideShowRunning = true;
         options().SlideDelay = 3;
         QSignalSpy ticks(v, &frmMedia::slideTick);
-        QVERIFY(v->showPicture(path("s.bmp")));
+        QVERIFY(openPicture(v, path("s.bmp")));
         QCOMPARE(v->tmrSlideshow->interval(), 3000);
         v->showText(path("a.txt"));   // a text file stops it: the show waits there
         QVERIFY(!v->tmrSlideshow->isActive());
         options().SlideDelay = 0.05;
-        QVERIFY(v->showPicture(path("s.bmp")));
+        QVERIFY(openPicture(v, path("s.bmp")));
         QTRY_VERIFY(ticks.count() > 0);
     }
 
@@ -110,7 +138,7 @@ private slots:
         QList<QPair<int, int>> keys;
         frmMedia *v = viewer();
         connect(v, &frmMedia::keyDown, this, [&](int16_t code, int16_t shift) { keys << qMakePair(int(code), int(shift)); });
-        QVERIFY(v->showPicture(path("s.bmp")));
+        QVERIFY(openPicture(v, path("s.bmp")));
         QTest::keyClick(v->picMedia, Qt::Key_H, Qt::ShiftModifier);
         QTest::keyClick(v->lstMedia, Qt::Key_Space);
         // The Shift key itself arrives first, as a key of its own.
@@ -147,7 +175,7 @@ private slots:
         QVERIFY(halves(100, 80).save(path("p.bmp"), "BMP"));
         frmMedia *v = viewer();
         QSignalSpy popups(v, &frmMedia::popupRequested);
-        QVERIFY(v->showPicture(path("p.bmp")));
+        QVERIFY(openPicture(v, path("p.bmp")));
         const QPoint start = v->picMedia->pos();
         // Drag: grab at (10, 20) inside the picture, move the pointer by (30, 15).
         QTest::mousePress(v->picMedia, Qt::LeftButton, {}, QPoint(10, 20));
@@ -166,7 +194,7 @@ private slots:
         QTest::mouseDClick(v->picMedia, Qt::LeftButton, {}, QPoint(5, 5));
         QTRY_VERIFY(watch.isNull());
         watch = v = viewer();
-        QVERIFY(v->showPicture(path("p.bmp")));
+        QVERIFY(openPicture(v, path("p.bmp")));
         QTest::mousePress(v, Qt::LeftButton, {}, QPoint(2, 2));
         QTRY_VERIFY(watch.isNull());
         QVERIFY(writeFile(path("a.txt"), "x"));
@@ -174,6 +202,83 @@ private slots:
         QVERIFY(v->showText(path("a.txt")));
         QTest::mouseDClick(v->lstMedia->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         QTRY_VERIFY(watch.isNull());
+    }
+    void aPreloadedPictureShowsAtOnceUntilItsFileChanges()
+    {
+        QVERIFY(halves(300, 200).save(path("a.jpg"), "JPG", 90));
+        QVERIFY(halves(200, 300).save(path("b.jpg"), "JPG", 90));
+        frmMedia *v = viewer();
+        QVERIFY(openPicture(v, path("a.jpg")));
+        QSignalSpy decodes(v->pictures(), &PicturePreloader::decoding);
+        v->preloadPictures({path("b.jpg")});
+        QTRY_VERIFY_WITH_TIMEOUT(v->pictures()->isReady(path("b.jpg")), 10000);
+        QCOMPARE(decodes.count(), 1);
+        QCOMPARE(decodes.first().at(1).toBool(), false);   // ahead, not urgent
+
+        // In place before showPicture returns, and not decoded a second time.
+        QVERIFY(v->showPicture(path("b.jpg")));
+        QCOMPARE(v->picMedia->picture().size(), QSize(200, 300));
+        QCOMPARE(decodes.count(), 1);
+
+        // A neighbour whose file changes after it was decoded is decoded again.
+        v->preloadPictures({path("a.jpg")});
+        QTRY_VERIFY_WITH_TIMEOUT(v->pictures()->isReady(path("a.jpg")), 10000);
+        QVERIFY(halves(100, 50).save(path("a.jpg"), "JPG", 90));
+        QFile f(path("a.jpg"));
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+        f.close();
+        QVERIFY(!v->pictures()->isReady(path("a.jpg")));
+        QVERIFY(!v->showPicture(path("a.jpg")));
+        QVERIFY(v->waitForPicture());
+        QCOMPARE(v->picMedia->picture().size(), QSize(100, 50));
+    }
+
+    void keysWaitForAPictureBeingDecoded()
+    {
+        options().ScaleBig = false;   // the full picture: a long decode
+        frmMedia *v = viewer();
+        QSignalSpy keys(v, &frmMedia::keyDown);
+        QSignalSpy shown(v, &frmMedia::pictureShown);
+        // The window's thread goes on while the worker decodes.
+        int ticks = 0;
+        QTimer pulse;
+        connect(&pulse, &QTimer::timeout, this, [&] { ++ticks; });
+        pulse.start(5);
+
+        QVERIFY(!v->showPicture(slowPicture()));
+        QVERIFY(v->isVisible());
+        QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        v->Form_KeyDown(72, 0);   // H
+        v->Form_KeyDown(86, 0);   // V
+        QCOMPARE(keys.count(), 0);
+        QVERIFY(shown.wait(20000));
+        QVERIFY(ticks > 2);
+        QCOMPARE(v->picMedia->picture().size(), QSize(9000, 6000));
+        QVERIFY(!QApplication::overrideCursor());
+        // Then the keys, in the order pressed.
+        QCOMPARE(keys.count(), 2);
+        QCOMPARE(keys.at(0).at(0).value<int16_t>(), int16_t(72));
+        QCOMPARE(keys.at(1).at(0).value<int16_t>(), int16_t(86));
+    }
+
+    void escapeDuringASlowDecodeClosesAtOnce()
+    {
+        options().ScaleBig = false;
+        const QString big = slowPicture();
+        frmMedia *v = viewer();
+        QSignalSpy shown(v, &frmMedia::pictureShown);
+        QSignalSpy keys(v, &frmMedia::keyDown);
+        QVERIFY(!v->showPicture(big));
+        QVERIFY(v->pictures()->isOpening());
+        QTest::keyClick(v, Qt::Key_Escape);
+        // Closed at once, while the decode is still running on its worker.
+        QVERIFY(!v->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(!v->pictures()->isOpening());
+        QTRY_VERIFY(!m_viewer);   // and gone
+        QCOMPARE(shown.count(), 0);
+        QCOMPARE(keys.count(), 0);
     }
 };
 
