@@ -145,8 +145,8 @@ void frmMain::createControls()
     tbsMedia->setStyleSheet("QTabBar::tab { padding: 3px 1px; margin: 0px; }");
     place(tbsMedia, 320, 23, 121, 24);
 
-    // Each page holds its boxes one under the other (twips inside the page).
-    const int tops[5] = {120, 360, 600, 840, 1080};
+    // Each page holds its boxes one under the other (twips inside the page),
+    // 240 twips apart from a top of 120.
     for (int page = 0; page < 4; ++page) {
         auto *p = new QWidget(client);
         p->setObjectName(QString("picOptions%1").arg(page));
@@ -158,7 +158,7 @@ void frmMain::createControls()
         for (int k = 0; k < boxes.size(); ++k) {
             const int box = boxes[k];
             auto *check = new QCheckBox(TypeFilters::caption(box), p);
-            place(check, twips::toPixels(60), twips::toPixels(tops[k]), twips::toPixels(1575),
+            place(check, twips::toPixels(60), twips::toPixels(120 + 240 * k), twips::toPixels(1575),
                   twips::toPixels(255));
             chkFilter[box] = check;
         }
@@ -197,7 +197,7 @@ void frmMain::createControls()
     connect(cboAddress->lineEdit(), &QLineEdit::returnPressed, this,
             [this] { goToFolder(cboAddress->currentText()); });
     connect(cmdGo, &QPushButton::clicked, this, [this] { goToFolder(cboAddress->currentText()); });
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < TypeFilters::BoxCount; ++i)
         connect(chkFilter[i], &QCheckBox::clicked, this, [this, i] { chkFilter_Click(i); });
     connect(tbsMedia, &QTabBar::tabBarClicked, this, [this](int tab) {
         if (tab >= 0)
@@ -270,7 +270,7 @@ void frmMain::Form_Load()
     const WindowSettings &w = stored.window;
     applyWindowSettings(w);
     const TypeFilters::Ticks t = TypeFilters::fromFilterText(w.Filter);
-    for (int i = 15; i >= 0; --i)
+    for (int i = TypeFilters::BoxCount - 1; i >= 0; --i)
         chkFilter[i]->setChecked(t[i]);
     // A stored folder that no longer exists leaves the start folder.
     m_drives = driveEntries();
@@ -327,7 +327,7 @@ WindowSettings frmMain::collectWindowSettings() const
 TypeFilters::Ticks frmMain::ticks() const
 {
     TypeFilters::Ticks t{};
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < TypeFilters::BoxCount; ++i)
         t[i] = chkFilter[i]->isChecked();
     return t;
 }

@@ -1,6 +1,7 @@
 // Opening the current entry, and the thumbnail build.
 #include "frmMain.h"
 
+#include "ContentKind.h"
 #include "FileListModel.h"
 #include "MediaTypes.h"
 #include "PageBrowser.h"
@@ -31,7 +32,8 @@ void frmMain::ShowMedia()
     }
     if (path.isEmpty())
         return;
-    const MediaKind kind = mediaKindOf(ExtensionKey(path));
+    // By name, or by content where the name says text or nothing known.
+    const MediaKind kind = ContentKind::mediaKindOfFile(path);
     // An effect still running on the picture shown before must not land on this one.
     m_keys->pictureReplaced();
     const QFileInfo file(path);
@@ -82,10 +84,11 @@ void frmMain::thumbnailBuild()
     }
     listModel()->clear();
     const QStringList &names = lstPics.names();
+    const QString folder = m_folder.endsWith('/') ? m_folder : m_folder + '/';
     QList<ThumbnailEntry> entries;
     entries.reserve(names.size());
     for (const QString &name : names)
-        entries.append({name, thumbnailSourceOf(ExtensionKey(name))});
+        entries.append({name, ContentKind::thumbnailSourceOfFile(folder + name)});
     m_thumbWait->barThumbs->setRange(0, frmThumbwait::barMaximum(names.size()));
     m_thumbWait->barThumbs->setValue(0);
     m_thumbWait->lblThumbwait->setText(frmThumbwait::caption(0, names.size()));
