@@ -56,7 +56,7 @@ private slots:
         touch(media + "/song.mp3", 1000);
         touch(media + "/notes.txt", 5);
         touch(media + "/clip.wmf", 7);
-        touch(media + "/other.png", 9);
+        touch(media + "/other.pcx", 9);
         touch(media + "/.hidden.jpg");
         ini = dir.filePath("settings/Glintwave.ini");
         QDir::setCurrent(media);
@@ -72,13 +72,15 @@ private slots:
         QVERIFY(!w->chkFilter[0]->isChecked());
         QVERIFY(!w->chkFilter[15]->isChecked());
         QVERIFY(w->chkFilter[3]->isChecked());
-        // WMF is not ticked by default, PNG matches no box.
+        // WMF is not ticked by default, PCX matches no box.
         QCOMPARE(listed(*w), QStringList({"A.JPG", "b.jpg", "notes.txt", "song.mp3"}));
         QCOMPARE(w->lblFileCount->text(), QString(" 4 files in list"));
         QCOMPARE(w->state().FileCount, 4);
         QCOMPARE(w->lstPics.pattern(),
                  QString("*.AVI;*.GIF;*.JPG;*.JPEG;*.MP3;*.MPG;*.MPEG;*.BMP;*.WAV;*.MID;*.MIDI;"
-                         "*.TXT;*.HTM;*.HTML;*.ASF;*.AU;*.ICO;*.SWF"));
+                         "*.TXT;*.HTM;*.HTML;*.ASF;*.AU;*.ICO;*.SWF;"
+                         "*.PNG;*.WEBP;*.TIF;*.TIFF;*.SVG;*.HEIC;*.HEIF;*.AVIF;"
+                         "*.OGG;*.OGA;*.OPUS;*.FLAC;*.M4A;*.AAC;*.MP4;*.M4V;*.MKV;*.WEBM;*.MOV;*.OGV"));
         w->close();
     }
 
@@ -90,13 +92,13 @@ private slots:
         QCOMPARE(w->lstPics.pattern(), QString("*.*"));
         QCOMPARE(listed(*w).size(), 6);
         QVERIFY(!w->chkFilter[6]->isEnabledTo(w->picOptions[2]));
-        w->txtFilter->setText("*.PNG");
+        w->txtFilter->setText("*.PCX");
         w->chkFilter[0]->setChecked(false);
         w->chkFilter_Click(0); // unticking: the custom pattern is not added
         QVERIFY(w->chkFilter[6]->isEnabledTo(w->picOptions[2]));
-        QVERIFY(!listed(*w).contains("other.png"));
+        QVERIFY(!listed(*w).contains("other.pcx"));
         w->txtFilter_Enter(); // Enter brings it back
-        QVERIFY(listed(*w).contains("other.png"));
+        QVERIFY(listed(*w).contains("other.pcx"));
         // Switching tabs never rebuilds and shows exactly one page.
         const QStringList before = listed(*w);
         w->tbsMedia->setCurrentIndex(2);
@@ -187,7 +189,7 @@ private slots:
         }
         QSettings raw(ini, QSettings::IniFormat);
         QCOMPARE(raw.value("Settings/View").toString(), QString("1"));
-        QCOMPARE(raw.value("Settings/Filter").toString(), QString("0111111111111111").replace(2, 1, "0"));
+        QCOMPARE(raw.value("Settings/Filter").toString(), QString("0111111111111111111").replace(2, 1, "0"));
         QCOMPARE(raw.value("Settings/DetailedCol0").toString(), QString("1845"));
 
         auto w = start();
@@ -201,7 +203,8 @@ private slots:
         QCOMPARE(w->txtFilter->text(), QString("*.PNG"));
         QCOMPARE(w->grdPics->columnWidth(0), 123);
         QCOMPARE(w->grdPics->columnWidth(3), 77);
-        QVERIFY(w->lstPics.pattern().endsWith(";*.WMF;*.PNG"));
+        QVERIFY(w->lstPics.pattern().contains(";*.WMF;*.PNG;"));
+        QVERIFY(w->lstPics.pattern().endsWith(";*.OGV;*.PNG"));
         w->close();
     }
 

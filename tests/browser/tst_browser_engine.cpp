@@ -77,7 +77,9 @@ private slots:
         QVERIFY(!defaults[15]);
         QCOMPARE(patternFromBoxes(defaults),
                  QString("*.AVI;*.GIF;*.JPG;*.JPEG;*.MP3;*.MPG;*.MPEG;*.BMP;*.WAV;*.MID;*.MIDI;"
-                         "*.TXT;*.HTM;*.HTML;*.ASF;*.AU;*.ICO;*.SWF"));
+                         "*.TXT;*.HTM;*.HTML;*.ASF;*.AU;*.ICO;*.SWF;"
+                         "*.PNG;*.WEBP;*.TIF;*.TIFF;*.SVG;*.HEIC;*.HEIF;*.AVIF;"
+                         "*.OGG;*.OGA;*.OPUS;*.FLAC;*.M4A;*.AAC;*.MP4;*.M4V;*.MKV;*.WEBM;*.MOV;*.OGV"));
         Ticks onlyBmp{};
         onlyBmp[6] = true;
         QCOMPARE(patternWithCustom(onlyBmp, "*.PNG"), QString("*.BMP;*.PNG"));
