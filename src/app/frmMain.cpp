@@ -158,6 +158,7 @@ void frmMain::createControls()
         for (int k = 0; k < boxes.size(); ++k) {
             const int box = boxes[k];
             auto *check = new QCheckBox(TypeFilters::caption(box), p);
+            check->setToolTip(TypeFilters::caption(box));   // the long ones do not fit
             place(check, twips::toPixels(60), twips::toPixels(120 + 240 * k), twips::toPixels(1575),
                   twips::toPixels(255));
             chkFilter[box] = check;
