@@ -194,6 +194,14 @@ private slots:
         QCOMPARE(v->picMedia->picture().size(), QSize(64, 48));
         QVERIFY(near(shownAt(0.25), qRgb(255, 0, 0), 0));
         closeViewer();
+        // The same file named on the command line.
+        w->state().CommandLine = media + "/snapshot";
+        w->ShowMedia();
+        w->state().CommandLine.clear();
+        v = w->viewer(false);
+        QVERIFY(v && v->picMedia->isVisible());
+        QCOMPARE(v->picMedia->picture().size(), QSize(64, 48));
+        closeViewer();
         w->options().UnknownAsText = true;
         v = open("notes");
         QVERIFY(v && v->lstMedia->isVisible());
