@@ -106,9 +106,11 @@ QStringList makeFolder(const QString &dir, int count, int distinct)
 }
 
 // A folder of count files of another kind: `distinct` pictures of w x h
-// written as PNG by Qt, or as HEIC by ImageMagick from such a PNG, then
-// copied. Empty when the files cannot be made.
-QStringList makeSet(const QString &dir, const QString &ext, int count, int distinct, QSize size)
+// written as PNG by Qt, or as HEIC from such a PNG (by ImageMagick, or by
+// heif-enc with a 320-pixel thumbnail inside as phones write), then copied.
+// Empty when the files cannot be made.
+QStringList makeSet(const QString &dir, const QString &ext, int count, int distinct, QSize size,
+                    bool embeddedThumbnail = false)
 {
     QDir().mkpath(dir);
     QList<int> seeds;
@@ -119,8 +121,12 @@ QStringList makeSet(const QString &dir, const QString &ext, int count, int disti
         const QString png = QStringLiteral("%1/src%2.png").arg(dir).arg(seed);
         photo(size.width(), size.height(), seed).save(png, "PNG");
         if (ext == QLatin1String("heic")) {
-            const int status = QProcess::execute(QStringLiteral("convert"),
-                                                 {png, QStringLiteral("HEIC:%1/src%2.heic").arg(dir).arg(seed)});
+            const QString heic = QStringLiteral("%1/src%2.heic").arg(dir).arg(seed);
+            const int status = embeddedThumbnail
+                                   ? QProcess::execute(QStringLiteral("heif-enc"),
+                                                       {QStringLiteral("-t"), QStringLiteral("320"), png,
+                                                        QStringLiteral("-o"), heic})
+                                   : QProcess::execute(QStringLiteral("convert"), {png, QStringLiteral("HEIC:") + heic});
             QFile::remove(png);
             if (status != 0)
                 ok = false;
@@ -392,13 +398,18 @@ int main(int argc, char **argv)
     for (const QString &n : names)
         QFile::remove(dir + "/" + n);   // room on the disk for the next sets
 
-    out << "\nGenerating " << otherCount << " PNGs of 3000 x 2000 and " << otherCount
+    out << "\nGenerating " << otherCount << " PNGs of 3000 x 2000 and twice " << otherCount
         << " HEICs of 4032 x 3024..." << Qt::endl;
     const QString pngDir = work.path() + "/png", heicDir = work.path() + "/heic";
     const QStringList pngs = makeSet(pngDir, "png", otherCount, std::min(otherCount, 10), QSize(3000, 2000));
     const QStringList heics = makeSet(heicDir, "heic", otherCount, std::min(otherCount, 4), QSize(4032, 3024));
+    const QString phoneDir = work.path() + "/heic-thumb";
+    const QStringList phones =
+        makeSet(phoneDir, "heic", otherCount, std::min(otherCount, 4), QSize(4032, 3024), true);
     compareSet("PNG set (3000 x 2000)", pngDir, pngs, vips, work.path() + "/vips-png");
-    compareSet("HEIC set (4032 x 3024)", heicDir, heics, vips, work.path() + "/vips-heic");
+    compareSet("HEIC set (4032 x 3024, no thumbnail inside)", heicDir, heics, vips, work.path() + "/vips-heic");
+    compareSet("HEIC set (4032 x 3024, 320-pixel thumbnail inside)", phoneDir, phones, vips,
+               work.path() + "/vips-heic-thumb");
 
     viewerOpening(work.path());
     return 0;

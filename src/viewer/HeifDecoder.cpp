@@ -7,6 +7,7 @@
 #include <libheif/heif.h>
 
 #include <memory>
+#include <vector>
 
 namespace HeifDecoder {
 
@@ -23,6 +24,34 @@ bool failed(const heif_error &e, QString *error)
         *error = QString::fromUtf8(e.message);
     return true;
 }
+// The smallest embedded thumbnail at least `wanted` in both directions, or
+// null. The caller owns the handle.
+heif_image_handle *smallestThumbnailCovering(const heif_image_handle *primary, const QSize &wanted)
+{
+    const int count = heif_image_handle_get_number_of_thumbnails(primary);
+    if (count <= 0)
+        return nullptr;
+    std::vector<heif_item_id> ids(static_cast<size_t>(count));
+    heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), count);
+    heif_image_handle *best = nullptr;
+    qint64 bestArea = 0;
+    for (heif_item_id id : ids) {
+        heif_image_handle *thumb = nullptr;
+        if (heif_image_handle_get_thumbnail(primary, id, &thumb).code != heif_error_Ok || !thumb)
+            continue;
+        const int w = heif_image_handle_get_width(thumb), h = heif_image_handle_get_height(thumb);
+        const qint64 area = qint64(w) * h;
+        if (w >= wanted.width() && h >= wanted.height() && (!best || area < bestArea)) {
+            if (best)
+                heif_image_handle_release(best);
+            best = thumb;
+            bestArea = area;
+        } else {
+            heif_image_handle_release(thumb);
+        }
+    }
+    return best;
+}
 } // namespace
 
 bool looksLikeHeif(const QByteArray &head)
@@ -34,7 +63,8 @@ bool looksLikeHeif(const QByteArray &head)
     return r == heif_filetype_yes_supported || r == heif_filetype_yes_unsupported;
 }
 
-QImage decode(const QString &path, QSize *sourceSize, QString *error)
+QImage decode(const QString &path, const std::function<QSize(const QSize &)> &rule, QSize *sourceSize,
+              QString *error)
 {
     std::unique_ptr<heif_context, ContextFree> ctx(heif_context_alloc());
     if (!ctx)
@@ -48,10 +78,18 @@ QImage decode(const QString &path, QSize *sourceSize, QString *error)
         return {};
     std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
 
-    // The header's size (after rotation): checked before anything is decoded.
-    const QSize size(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
+    // The header's size (after rotation).
+    QSize size(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
     if (sourceSize)
         *sourceSize = size;
+    const QSize wanted = rule ? rule(size) : QSize();
+    if (wanted.isValid() && !wanted.isEmpty() && wanted != size) {
+        if (heif_image_handle *thumb = smallestThumbnailCovering(handle.get(), wanted)) {
+            handle.reset(thumb);
+            size = QSize(heif_image_handle_get_width(thumb), heif_image_handle_get_height(thumb));
+        }
+    }
+    // Checked before anything is decoded.
     if (!PictureLimits::acceptable(size)) {
         if (error)
             *error = QStringLiteral("The picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());

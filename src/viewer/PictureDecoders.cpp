@@ -19,7 +19,7 @@ Decoded read(const QString &path, const std::function<QSize(const QSize &)> &rul
     }
     if (HeifDecoder::looksLikeHeif(head)) {
         d.owned = true;
-        d.image = HeifDecoder::decode(path, &d.sourceSize, &d.error);
+        d.image = HeifDecoder::decode(path, rule, &d.sourceSize, &d.error);
     } else if (SvgDecoder::looksLikeSvg(head)) {
         d.owned = true;
         d.image = SvgDecoder::render(path, rule, &d.sourceSize, &d.error);

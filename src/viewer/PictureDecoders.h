@@ -19,8 +19,9 @@ struct Decoded {
 };
 
 // Decodes the file when one of ours owns it. The rule maps the source size
-// to the size wanted; a drawing is rendered at that size, other pictures
-// come at their own size.
+// to the size wanted; a drawing is rendered at that size, a HEIF picture
+// comes from its embedded thumbnail when that is large enough, otherwise at
+// its own size.
 Decoded read(const QString &path, const std::function<QSize(const QSize &)> &rule);
 
 }

@@ -123,6 +123,48 @@ private slots:
         }
     }
 
+    // heif-enc writes a 32 x 24 thumbnail beside the 64 x 48 picture. Make
+    // the picture's own boxes claim 64000 x 48000: no one may decode that,
+    // yet a thumbnail of up to 32 x 24 still comes from the embedded one.
+    void heifThumbnailServesSmallSizes()
+    {
+        const QString png = dir.filePath("for-heif-enc.png");
+        QVERIFY(testmedia::halves(64, 48).save(png));
+        const QString heic = dir.filePath("thumbed.heic");
+        QString error;
+        QVERIFY2(todaysmedia::runTool("heif-enc", {"-t", "32", "-q", "90", png, "-o", heic}, &error),
+                 qPrintable(error));
+        const LoadedPicture whole = PictureLoader::load(heic);
+        QVERIFY(whole.ok());
+        QCOMPARE(whole.image.size(), QSize(64, 48));
+
+        QFile f(heic);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QByteArray bytes = f.readAll();
+        int patched = 0;
+        for (int at = bytes.indexOf("ispe"); at >= 0; at = bytes.indexOf("ispe", at + 4)) {
+            if (qFromBigEndian<quint32>(bytes.constData() + at + 8) == 32)
+                continue;   // the thumbnail's own
+            qToBigEndian<quint32>(64000, bytes.data() + at + 8);
+            qToBigEndian<quint32>(48000, bytes.data() + at + 12);
+            ++patched;
+        }
+        QVERIFY(patched > 0);
+        const QString claimed = dir.filePath("claimed.heic");
+        QVERIFY(testmedia::writeFile(claimed, bytes));
+
+        const LoadedPicture refused = PictureLoader::load(claimed);
+        QVERIFY(!refused.ok());
+        QVERIFY2(refused.error.startsWith("The picture is too large (64000 x 48000"), qPrintable(refused.error));
+        QVERIFY(!PictureLoader::loadThumbnail(claimed, 100).ok());   // more than the thumbnail holds
+        const LoadedPicture small = PictureLoader::loadThumbnail(claimed, 30);
+        QVERIFY2(small.ok(), qPrintable(small.error));
+        QCOMPARE(small.sourceSize, QSize(64000, 48000));
+        QCOMPARE(small.image.size(), QSize(30, 23));
+        QVERIFY(near(small.image.pixel(4, 11), qRgb(255, 0, 0), 48));
+        QVERIFY(near(small.image.pixel(26, 11), qRgb(0, 0, 255), 48));
+    }
+
     void damagedNewPicturesFail_data()
     {
         QTest::addColumn<QString>("kind");
