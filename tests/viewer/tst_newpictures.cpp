@@ -1,9 +1,8 @@
-// Today's picture formats through the loader and the thumbnail builder, on
-// files ImageMagick makes at run time: PNG, WebP (and its first frame when
-// animated), TIFF, SVG drawn at the size asked for, HEIC/HEIF and AVIF; and
-// the size bound for the decoders Glintwave carries itself.
+// Today's picture formats through the loader that the viewer and the
+// thumbnail view share, on files ImageMagick makes at run time: PNG, WebP
+// (its first frame when animated), TIFF, SVG drawn at the size asked for,
+// HEIC/HEIF and AVIF; and the size bound for Glintwave's own decoders.
 #include "PictureLoader.h"
-#include "ThumbnailBuilder.h"
 #include "TestMedia.h"
 #include "TodaysMedia.h"
 
@@ -94,33 +93,6 @@ private slots:
         QCOMPARE(big.image.pixel(128, 96), qRgb(0, 0, 255));
         QCOMPARE(big.image.pixel(0, 0), qRgb(255, 0, 0));
         QCOMPARE(big.image.pixel(255, 191), qRgb(0, 0, 255));
-    }
-
-    void thumbnailsOfEveryKind()
-    {
-        QList<ThumbnailEntry> entries;
-        for (const QString &kind : todaysmedia::pictureKinds())
-            entries << ThumbnailEntry{QFileInfo(made.value(kind)).fileName(), 0};
-        ThumbnailBuilder builder;
-        QStringList names;
-        QList<QImage> images;
-        int finished = 0;
-        connect(&builder, &ThumbnailBuilder::itemReady, this, [&](int, const QString &name, const QImage &image) {
-            names << name;
-            images << image;
-        });
-        connect(&builder, &ThumbnailBuilder::finished, this, [&] { ++finished; });
-        builder.start(dir.path(), entries, 40);
-        QTRY_COMPARE_WITH_TIMEOUT(finished, 1, 20000);
-        QCOMPARE(names.size(), entries.size());
-        for (int i = 0; i < images.size(); ++i) {
-            const QString kind = QFileInfo(names.at(i)).suffix();
-            // 64 x 48 fitted into 40: 40 x 30, centred, red then blue.
-            QCOMPARE(images.at(i).size(), QSize(40, 40));
-            QCOMPARE(qAlpha(images.at(i).pixel(20, 2)), 0);
-            QVERIFY2(near(images.at(i).pixel(5, 20), qRgb(255, 0, 0), toleranceFor(kind)), qPrintable(kind));
-            QVERIFY2(near(images.at(i).pixel(35, 20), qRgb(0, 0, 255), toleranceFor(kind)), qPrintable(kind));
-        }
     }
 
     // heif-enc writes a 32 x 24 thumbnail beside the 64 x 48 picture. Make

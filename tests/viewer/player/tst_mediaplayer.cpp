@@ -2,7 +2,6 @@
 // audio sink: every kind the viewer plays runs to its end.
 #include "MediaPlayerWidget.h"
 #include "PlayerTestMedia.h"
-#include "TodaysMedia.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -45,12 +44,6 @@ void TestMediaPlayer::initTestCase()
         QVERIFY2(!path.isEmpty(), qPrintable(error));
         m_clips.insert(QString::fromLatin1(kind), path);
     }
-    // Today's audio and video kinds.
-    for (const QString &kind : todaysmedia::audioKinds() + todaysmedia::videoKinds()) {
-        const QString path = todaysmedia::make(m_dir.path(), kind, &error, "clip");
-        QVERIFY2(!path.isEmpty(), qPrintable(error));
-        m_clips.insert(kind, path);
-    }
     // A longer clip for seeking and pausing.
     const QString longWav = m_dir.filePath("long.wav");
     QVERIFY2(testmedia::run("sox", {"-n", "-r", "8000", "-c", "1", longWav, "synth", "4", "sine", "300"}, &error),
@@ -71,10 +64,6 @@ void TestMediaPlayer::playsToTheEnd_data()
         QTest::newRow(k) << QString::fromLatin1(k) << false;
     for (const char *k : {"mpg", "avi", "asf"})
         QTest::newRow(k) << QString::fromLatin1(k) << true;
-    for (const QString &k : todaysmedia::audioKinds())
-        QTest::newRow(qPrintable(k)) << k << false;
-    for (const QString &k : todaysmedia::videoKinds())
-        QTest::newRow(qPrintable(k)) << k << true;
 }
 
 void TestMediaPlayer::playsToTheEnd()
