@@ -23,6 +23,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -102,6 +103,55 @@ QStringList makeFolder(const QString &dir, int count, int distinct)
     for (int i = 0; i < distinct; ++i)
         QFile::remove(QStringLiteral("%1/src%2.jpg").arg(dir).arg(i));
     return names;
+}
+
+// A folder of count files of another kind: `distinct` pictures of w x h
+// written as PNG by Qt, or as HEIC from such a PNG (by ImageMagick, or by
+// heif-enc with a 320-pixel thumbnail inside as phones write), then copied.
+// Empty when the files cannot be made.
+QStringList makeSet(const QString &dir, const QString &ext, int count, int distinct, QSize size,
+                    bool embeddedThumbnail = false)
+{
+    QDir().mkpath(dir);
+    QList<int> seeds;
+    for (int i = 0; i < distinct; ++i)
+        seeds << i;
+    std::atomic_bool ok{true};
+    QtConcurrent::blockingMap(seeds, [&](int seed) {
+        const QString png = QStringLiteral("%1/src%2.png").arg(dir).arg(seed);
+        photo(size.width(), size.height(), seed).save(png, "PNG");
+        if (ext == QLatin1String("heic")) {
+            const QString heic = QStringLiteral("%1/src%2.heic").arg(dir).arg(seed);
+            const int status = embeddedThumbnail
+                                   ? QProcess::execute(QStringLiteral("heif-enc"),
+                                                       {QStringLiteral("-t"), QStringLiteral("320"), png,
+                                                        QStringLiteral("-o"), heic})
+                                   : QProcess::execute(QStringLiteral("convert"), {png, QStringLiteral("HEIC:") + heic});
+            QFile::remove(png);
+            if (status != 0)
+                ok = false;
+        }
+    });
+    if (!ok)
+        return {};
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("pic%1.%2").arg(i, 3, 10, QLatin1Char('0')).arg(ext);
+        QFile::copy(QStringLiteral("%1/src%2.%3").arg(dir).arg(i % distinct).arg(ext), dir + "/" + name);
+        names << name;
+    }
+    for (int i = 0; i < distinct; ++i)
+        QFile::remove(QStringLiteral("%1/src%2.%3").arg(dir).arg(i).arg(ext));
+    return names;
+}
+
+void warm(const QString &dir, const QStringList &names)
+{
+    for (const QString &n : names) {
+        QFile f(dir + "/" + n);
+        f.open(QIODevice::ReadOnly);
+        f.readAll();
+    }
 }
 
 struct BuildResult {
@@ -266,6 +316,35 @@ void viewerOpening(const QString &dir)
     }
 }
 
+// One set of today's formats: the thumbnail build against vipsthumbnail on
+// the same files, time per file and their ratio.
+void compareSet(const QString &label, const QString &dir, const QStringList &names, const QString &vips,
+                const QString &vipsOut)
+{
+    if (names.isEmpty()) {
+        out << "\n" << label << ": the files could not be made" << Qt::endl;
+        return;
+    }
+    warm(dir, names);
+    const int n = int(names.size());
+    const BuildResult build = runBuild(dir, names);
+    const double ours = build.seconds * 1000 / n;
+    out << "\n" << label << ", " << n << " files, ThumbSize 100:" << Qt::endl;
+    out << "  Glintwave:      " << QString::number(ours, 'f', 1) << " ms a file (" << build.items << " items)"
+        << Qt::endl;
+    if (vips.isEmpty())
+        return;
+    QDir().mkpath(vipsOut);
+    const double theirs = runVips(vips, dir, names, vipsOut) * 1000 / n;
+    const int made = int(QDir(vipsOut).entryList(QDir::Files).size());
+    if (made < n) {
+        out << "  vipsthumbnail read " << made << " of " << n << " files: no reference" << Qt::endl;
+        return;
+    }
+    out << "  vipsthumbnail:  " << QString::number(theirs, 'f', 1) << " ms a file" << Qt::endl;
+    out << "  ratio Glintwave / vipsthumbnail: " << QString::number(ours / theirs, 'f', 2) << Qt::endl;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -274,6 +353,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1, QString(argv[1]).toInt()) : 200;
+    // The PNG and HEIC sets: fewer files, as they take longer to make.
+    const int otherCount = argc > 2 ? std::max(1, QString(argv[2]).toInt()) : 40;
 
     QTemporaryDir work;
     const QString dir = work.path() + "/photos";
@@ -310,6 +391,26 @@ int main(int argc, char **argv)
     out << "  worst user-interface stall: " << QString::number(build.worstStallMs, 'f', 1)
         << " ms (goal <= 50), of which the UI thread was busy "
         << QString::number(build.worstStallCpuMs, 'f', 1) << " ms" << Qt::endl;
+
+    out << "  per file: Glintwave " << QString::number(build.seconds * 1000 / count, 'f', 1) << " ms";
+    if (vipsSeconds > 0)
+        out << ", vipsthumbnail " << QString::number(vipsSeconds * 1000 / count, 'f', 1) << " ms";
+    out << Qt::endl;
+    for (const QString &n : names)
+        QFile::remove(dir + "/" + n);   // room on the disk for the next sets
+
+    out << "\nGenerating " << otherCount << " PNGs of 3000 x 2000 and twice " << otherCount
+        << " HEICs of 4032 x 3024..." << Qt::endl;
+    const QString pngDir = work.path() + "/png", heicDir = work.path() + "/heic";
+    const QStringList pngs = makeSet(pngDir, "png", otherCount, std::min(otherCount, 10), QSize(3000, 2000));
+    const QStringList heics = makeSet(heicDir, "heic", otherCount, std::min(otherCount, 4), QSize(4032, 3024));
+    const QString phoneDir = work.path() + "/heic-thumb";
+    const QStringList phones =
+        makeSet(phoneDir, "heic", otherCount, std::min(otherCount, 4), QSize(4032, 3024), true);
+    compareSet("PNG set (3000 x 2000)", pngDir, pngs, vips, work.path() + "/vips-png");
+    compareSet("HEIC set (4032 x 3024, no thumbnail inside)", heicDir, heics, vips, work.path() + "/vips-heic");
+    compareSet("HEIC set (4032 x 3024, 320-pixel thumbnail inside)", phoneDir, phones, vips,
+               work.path() + "/vips-heic-thumb");
 
     viewerOpening(work.path());
     return 0;

@@ -59,6 +59,25 @@ QPixmap cdButtonPicture()
     return pix;
 }
 
+// Breaks a ";"-separated caption into lines no wider than width, each break
+// after a ";"; a single part wider than that keeps a line of its own.
+QString wrapAfterSemicolons(const QString &text, const QFontMetrics &metrics, int width)
+{
+    const QStringList parts = text.split(';');
+    QStringList lines;
+    QString line;
+    for (int i = 0; i < parts.size(); ++i) {
+        const QString part = parts[i] + (i + 1 < parts.size() ? ";" : "");
+        if (!line.isEmpty() && metrics.horizontalAdvance(line + part) > width) {
+            lines << line;
+            line.clear();
+        }
+        line += part;
+    }
+    lines << line;
+    return lines.join('\n');
+}
+
 void place(QWidget *w, int left, int top, int width, int height)
 {
     w->setGeometry(left, top, width, height);
@@ -153,8 +172,9 @@ void frmMain::createControls()
     tbsMedia->setStyleSheet("QTabBar::tab { padding: 3px 4px; margin: 0px; }");
     place(tbsMedia, 320, 23, 121, 24);
 
-    // Each page holds its boxes one under the other (twips inside the page).
-    const int tops[5] = {120, 360, 600, 840, 1080};
+    // Each page holds its boxes one under the other, 240 twips apart from a
+    // top of 120; a caption too long for the page goes on more lines, broken
+    // after a ";", and the boxes below it move down.
     for (int page = 0; page < 4; ++page) {
         auto *p = new QWidget(client);
         p->setObjectName(QString("picOptions%1").arg(page));
@@ -163,12 +183,22 @@ void frmMain::createControls()
         place(p, page == 0 ? 324 : -20000, 65, 112, 153);
         p->setEnabled(page == 0);
         const QList<int> boxes = TypeFilters::boxesOnPage(page);
-        for (int k = 0; k < boxes.size(); ++k) {
-            const int box = boxes[k];
-            auto *check = new QCheckBox(TypeFilters::caption(box), p);
-            place(check, twips::toPixels(60), twips::toPixels(tops[k]), twips::toPixels(1575),
-                  twips::toPixels(255));
+        int top = twips::toPixels(120);
+        for (const int box : boxes) {
+            auto *check = new QCheckBox(QStringLiteral("X"), p);
+            const int width = twips::toPixels(1575);
+            // What the box needs beside its text: the indicator and the gap.
+            const int room = width - (check->sizeHint().width() - check->fontMetrics().horizontalAdvance(QStringLiteral("X")));
+            const QString caption = wrapAfterSemicolons(TypeFilters::caption(box), check->fontMetrics(), room);
+            check->setText(caption);
+            const int lines = caption.count('\n') + 1;
+            const int height = twips::toPixels(255) + (lines - 1) * check->fontMetrics().lineSpacing();
+            place(check, twips::toPixels(60), top, width, height);
+            top += height - twips::toPixels(255) + twips::toPixels(240);
             chkFilter[box] = check;
+            // A page grows to hold a box that wrapped onto many lines.
+            if (check->geometry().bottom() >= p->height())
+                p->resize(p->width(), check->geometry().bottom() + 1);
         }
     }
     lblFilter = new QLabel("&Add Filter", picOptions[3]);
@@ -213,7 +243,7 @@ void frmMain::createControls()
     connect(cboAddress->lineEdit(), &QLineEdit::returnPressed, this,
             [this] { goToFolder(cboAddress->currentText()); });
     connect(cmdGo, &QPushButton::clicked, this, [this] { goToFolder(cboAddress->currentText()); });
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < TypeFilters::BoxCount; ++i)
         connect(chkFilter[i], &QCheckBox::clicked, this, [this, i] { chkFilter_Click(i); });
     connect(tbsMedia, &QTabBar::tabBarClicked, this, [this](int tab) {
         if (tab >= 0)
@@ -286,7 +316,7 @@ void frmMain::Form_Load()
     const WindowSettings &w = stored.window;
     applyWindowSettings(w);
     const TypeFilters::Ticks t = TypeFilters::fromFilterText(w.Filter);
-    for (int i = 15; i >= 0; --i)
+    for (int i = TypeFilters::BoxCount - 1; i >= 0; --i)
         chkFilter[i]->setChecked(t[i]);
     // A stored folder that no longer exists leaves the start folder.
     m_drives = driveEntries();
@@ -368,7 +398,7 @@ WindowSettings frmMain::collectWindowSettings() const
 TypeFilters::Ticks frmMain::ticks() const
 {
     TypeFilters::Ticks t{};
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < TypeFilters::BoxCount; ++i)
         t[i] = chkFilter[i]->isChecked();
     return t;
 }

@@ -114,7 +114,7 @@ public:
     FileListing lstPics;
     QTabBar *tbsMedia = nullptr;
     std::array<QWidget *, 4> picOptions{};
-    std::array<QCheckBox *, 16> chkFilter{};
+    std::array<QCheckBox *, TypeFilters::BoxCount> chkFilter{};
     QToolButton *picCD = nullptr;
     QLabel *lblFileCount = nullptr;
     QPushButton *cmdRandom = nullptr;

@@ -168,7 +168,7 @@ void frmMain::chkFilter_Click(int index)
         return;
     if (index == 0) {
         const bool all = chkFilter[0]->isChecked();
-        for (int i = 1; i < 16; ++i)
+        for (int i = 1; i < TypeFilters::BoxCount; ++i)
             chkFilter[i]->setEnabled(!all);
         if (all)
             lstPics.setPattern("*.*");

@@ -1,6 +1,7 @@
 // Opening the current entry, and the thumbnail build.
 #include "frmMain.h"
 
+#include "ContentKind.h"
 #include "FileListModel.h"
 #include "MediaTypes.h"
 #include "PageBrowser.h"
@@ -38,7 +39,8 @@ void frmMain::ShowMedia()
     OpenedPath opened(raw);
     const QString path = opened.path();
     const QString shown = opened.display();
-    const MediaKind kind = mediaKindOf(ExtensionKey(shown));
+    // By name, or by content where the name says text or nothing known.
+    const MediaKind kind = ContentKind::mediaKindOfFile(shown, path);
     // An effect still running on the picture shown before must not land on this one.
     m_keys->pictureReplaced();
     const QFileInfo file(path);
@@ -116,10 +118,15 @@ void frmMain::thumbnailBuild()
     listModel()->clear();
     const QStringList &names = lstPics.names();
     const QList<QByteArray> &raw = lstPics.rawNames();
+    const QByteArray folder = RawPath::fromText(m_folder);
     QList<ThumbnailEntry> entries;
     entries.reserve(names.size());
-    for (int i = 0; i < names.size(); ++i)
-        entries.append({names[i], thumbnailSourceOf(ExtensionKey(names[i])), raw.value(i)});
+    for (int i = 0; i < names.size(); ++i) {
+        // Looked into through the name's bytes, which the text may not reach.
+        const QByteArray bytes = raw.value(i).isEmpty() ? RawPath::fromText(names[i]) : raw.value(i);
+        const OpenedPath file(RawPath::join(folder, bytes));
+        entries.append({names[i], ContentKind::thumbnailSourceOfFile(names[i], file.path()), raw.value(i)});
+    }
     m_thumbWait->barThumbs->setRange(0, frmThumbwait::barMaximum(names.size()));
     m_thumbWait->barThumbs->setValue(0);
     m_thumbWait->lblThumbwait->setText(frmThumbwait::caption(0, names.size()));

@@ -7,10 +7,14 @@ namespace TypeFilters {
 namespace {
 const char *const Captions[BoxCount] = {
     "All Files", "*.AVI", "*.GIF", "*.JPG;*.JPEG", "*.MP3", "*.MPG;*.MPEG", "*.BMP", "*.WAV",
-    "*.MID;*.MIDI", "*.TXT", "*.HTM;*.HTML", "*.ASF", "*.AU", "*.ICO", "*.SWF", "*.WMF"};
-const int Pages[BoxCount] = {-1, 1, 2, 2, 0, 1, 2, 0, 0, 3, 3, 1, 0, 2, 1, 2};
-// Each page lists its boxes in this order (by caption).
-const QList<int> PageBoxes[4] = {{12, 4, 8, 7}, {11, 1, 5, 14}, {6, 2, 13, 3, 15}, {10, 9}};
+    "*.MID;*.MIDI", "*.TXT", "*.HTM;*.HTML", "*.ASF", "*.AU", "*.ICO", "*.SWF", "*.WMF",
+    "*.PNG;*.WEBP;*.TIF;*.TIFF;*.SVG;*.HEIC;*.HEIF;*.AVIF",
+    "*.OGG;*.OGA;*.OPUS;*.FLAC;*.M4A;*.AAC",
+    "*.MP4;*.M4V;*.MKV;*.WEBM;*.MOV;*.OGV"};
+const int Pages[BoxCount] = {-1, 1, 2, 2, 0, 1, 2, 0, 0, 3, 3, 1, 0, 2, 1, 2, 2, 0, 1};
+// Each page lists its boxes in this order: the classic ones by caption,
+// then the box of today's formats.
+const QList<int> PageBoxes[4] = {{12, 4, 8, 7, 17}, {11, 1, 5, 14, 18}, {6, 2, 13, 3, 15, 16}, {10, 9}};
 } // namespace
 
 const char *const TabCaptions[4] = {"Audio", "Video", "Picture", "Text"};
@@ -48,8 +52,9 @@ QString toFilterText(const Ticks &ticks)
 Ticks fromFilterText(const QString &text)
 {
     Ticks ticks{};
-    for (int i = 0; i < BoxCount && i < text.size(); ++i)
-        ticks[i] = text[i].isDigit() && text[i].digitValue() == 1;
+    for (int i = 0; i < BoxCount; ++i)
+        ticks[i] = i < text.size() ? text[i].isDigit() && text[i].digitValue() == 1
+                                   : i >= ClassicBoxCount;
     return ticks;
 }
 

@@ -2,10 +2,13 @@
 #include <QString>
 #include <array>
 
-// The sixteen type boxes: box 0 is "All Files", boxes 1..15 one media type each.
+// The type boxes: box 0 is "All Files", boxes 1..15 one media type each as
+// they always were, and after them one box per media page for today's
+// formats: 16 pictures, 17 audio, 18 video.
 namespace TypeFilters {
 
-constexpr int BoxCount = 16;
+constexpr int ClassicBoxCount = 16;
+constexpr int BoxCount = 19;
 using Ticks = std::array<bool, BoxCount>;
 
 // The caption of box i, which is also its pattern.
@@ -22,10 +25,15 @@ QString patternFromBoxes(const Ticks &ticks);
 // and acceptable as a file pattern.
 QString patternWithCustom(const Ticks &ticks, const QString &custom);
 
-// The stored form: one character per box, "1" ticked.
+// The stored form: one character per box in index order, "1" ticked, so the
+// first sixteen characters mean what they always did and the new boxes
+// follow them.
 QString toFilterText(const Ticks &ticks);
-// Reads the stored form: character i+1 is box i; a missing or non-numeric
-// character leaves the box unticked, a longer text is read in its first 16.
+// Reads the stored form: character i+1 is box i, ticked only when it is "1".
+// A box the text is too short for keeps its default: unticked for the first
+// sixteen (as always), ticked for the new ones, so a sixteen-character text
+// of an older Glintwave loads as it did with the new formats listed. A
+// longer text is read in its first BoxCount characters.
 Ticks fromFilterText(const QString &text);
 
 } // namespace TypeFilters

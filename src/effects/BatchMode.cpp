@@ -1,5 +1,7 @@
 #include "BatchMode.h"
 
+#include "PictureLoader.h"
+
 #include "KeyCommand.h"
 #include "KeyDispatcher.h"
 #include "Rnd.h"
@@ -10,7 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QPainter>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
@@ -174,23 +175,12 @@ bool parseOptions(QStringList args, Options &o, QString &error)
 
 QImage loadPicture(const QString &path, int32_t bgColour, QString &error)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        error = reader.errorString();
-        return image;
-    }
-    if (image.hasAlphaChannel()) {
-        // Transparent parts show the viewer's background.
-        QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(QColor(bgColour & 0xff, (bgColour >> 8) & 0xff, (bgColour >> 16) & 0xff));
-        QPainter p(&flat);
-        p.drawImage(0, 0, image);
-        p.end();
-        return flat;
-    }
-    return image.convertToFormat(QImage::Format_RGB32);
+    // The viewer's own loader: every kind it shows (HEIC, SVG and WMF too),
+    // within the same size bounds; transparent parts show the background.
+    const LoadedPicture loaded =
+        PictureLoader::load(path, QColor(bgColour & 0xff, (bgColour >> 8) & 0xff, (bgColour >> 16) & 0xff));
+    error = loaded.error;
+    return loaded.image;
 }
 } // namespace
 

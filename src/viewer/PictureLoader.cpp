@@ -1,5 +1,6 @@
 #include "PictureLoader.h"
 
+#include "PictureDecoders.h"
 #include "PictureLimits.h"
 #include "WmfRender.h"
 
@@ -83,6 +84,15 @@ LoadedPicture read(const QString &path, const PictureLoader::SizeRule &rule, Out
         QImage image = WmfRender::render(path, sizeFor, &result.error);
         result.sourceSize = natural;
         result.image = finish(image, QSize(), output, background);
+        return result;
+    }
+
+    const PictureDecoders::Decoded own = PictureDecoders::read(path, rule);
+    if (own.owned) {
+        result.sourceSize = own.sourceSize;
+        result.error = own.error;
+        const QSize want = rule ? rule(own.sourceSize) : own.sourceSize;
+        result.image = finish(own.image, want, output, background);
         return result;
     }
 

@@ -7,8 +7,9 @@
 #include <functional>
 
 // Loads picture files as the viewer and the thumbnail view need them:
-// JPEG, BMP, GIF (first frame), ICO (its largest image), PNG and the other
-// formats Qt reads, and WMF through libwmf. JPEG EXIF orientation is applied,
+// JPEG, BMP, GIF and WebP (first frame), ICO (its largest image), PNG, TIFF
+// and the other formats Qt reads, WMF through libwmf, and HEIC/AVIF and SVG
+// through PictureDecoders. JPEG EXIF orientation is applied,
 // so sizes are always those of the upright picture. Pictures whose header
 // claims more than PictureLimits allows are refused before anything is
 // allocated.

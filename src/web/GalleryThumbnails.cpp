@@ -1,6 +1,7 @@
 #include "GalleryThumbnails.h"
 
 #include "NumberText.h"
+#include "PictureDecoders.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -10,7 +11,8 @@
 
 bool isThumbnailPicture(const QString &fileName)
 {
-    static const QSet<QString> pictures = {"JPG", "JPEG", "BMP", "GIF", "ICO"};
+    static const QSet<QString> pictures = {"JPG", "JPEG", "BMP", "GIF", "ICO", "PNG", "WEBP", "TIF",
+                                           "TIFF", "SVG", "HEIC", "HEIF", "AVIF"};
     const int dot = fileName.lastIndexOf('.');
     if (dot < 0)
         return false;
@@ -76,6 +78,15 @@ QSize thumbnailSize(const QSize &picture, int width)
 
 QImage makeThumbnail(const QString &path, int width)
 {
+    // HEIC/AVIF and SVG go through the viewer's own decoders; a drawing is
+    // rendered at the thumbnail's size.
+    const PictureDecoders::Decoded own = PictureDecoders::read(path, [width](const QSize &s) {
+        return s.isEmpty() ? s : QSize(width, std::max(1, int(std::lround(double(s.height()) * width / s.width()))));
+    });
+    if (own.owned)
+        return own.image.isNull() || own.image.width() == width
+                   ? own.image
+                   : own.image.scaledToWidth(width, Qt::SmoothTransformation);
     QImageReader reader(path);
     reader.setAutoTransform(true);
     if (reader.format() == "ico")

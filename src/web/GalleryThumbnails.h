@@ -5,7 +5,8 @@
 // Thumbnails for the gallery page builder.
 
 // Whether a file gets a thumbnail: the kinds the thumbnail view shows as
-// pictures (JPG, JPEG, BMP, GIF, ICO), by extension, any letter case.
+// pictures (JPG, JPEG, BMP, GIF, ICO, PNG, WEBP, TIF, TIFF, SVG, HEIC, HEIF,
+// AVIF), by extension, any letter case.
 bool isThumbnailPicture(const QString &fileName);
 
 // Thumbnail width from the typed text: the whole part of its leading number;

@@ -55,7 +55,7 @@ void TestDesktopFiles::entryClaimsTheTypesTheViewerOpens()
     const QStringList candidates{"jpg", "jpeg", "jpe", "bmp", "gif", "ico", "wmf", "emf", "png", "tif",
                                  "tiff", "webp", "svg", "heic", "heif", "avif", "jxl", "htm", "html",
                                  "mpg", "mpeg", "avi", "asf", "wmv", "mp4", "mkv", "webm", "mov", "ogv",
-                                 "mp3", "wav", "mid", "midi", "au", "ogg", "oga", "flac", "opus", "m4a",
+                                 "mp3", "wav", "mid", "midi", "au", "ogg", "oga", "flac", "opus", "m4a", "aac", "m4v",
                                  "swf", "txt", "log", "ini"};
     QSet<QString> needed;
     for (const QString &ext : candidates) {

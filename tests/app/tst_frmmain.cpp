@@ -57,7 +57,7 @@ private slots:
         media = dir.filePath("media");
         QVERIFY(QDir().mkpath(media + "/sub"));
         const QList<QPair<const char *, int>> files = {{"b.jpg", 300}, {"A.JPG", 20}, {"song.mp3", 1000},
-            {"notes.txt", 5}, {"clip.wmf", 7}, {"other.png", 9}, {".hidden.jpg", 1}};
+            {"notes.txt", 5}, {"clip.wmf", 7}, {"other.pcx", 9}, {".hidden.jpg", 1}};
         for (const auto &f : files)
             touch(media + "/" + f.first, f.second);
         ini = dir.filePath("settings/Glintwave.ini");
@@ -71,7 +71,7 @@ private slots:
         auto w = start();
         QCOMPARE(w->currentFolder(), media);   // the first start opens the current folder
         QVERIFY(w->mnuListAction->isChecked());
-        // WMF is not ticked by default, PNG matches no box.
+        // WMF is not ticked by default, PCX matches no box.
         QCOMPARE(listed(*w), QStringList({"A.JPG", "b.jpg", "notes.txt", "song.mp3"}));
         QCOMPARE(w->lblFileCount->text(), QString(" 4 files in list"));
         QCOMPARE(w->state().FileCount, 4);
@@ -80,13 +80,13 @@ private slots:
         w->chkFilter_Click(0);
         QCOMPARE(listed(*w).size(), 6);
         QVERIFY(!w->chkFilter[6]->isEnabledTo(w->picOptions[2]));
-        w->txtFilter->setText("*.PNG");
+        w->txtFilter->setText("*.PCX");
         w->chkFilter[0]->setChecked(false);
         w->chkFilter_Click(0); // unticking: the custom pattern is not added
         QVERIFY(w->chkFilter[6]->isEnabledTo(w->picOptions[2]));
-        QVERIFY(!listed(*w).contains("other.png"));
+        QVERIFY(!listed(*w).contains("other.pcx"));
         w->txtFilter_Enter(); // Enter brings it back
-        QVERIFY(listed(*w).contains("other.png"));
+        QVERIFY(listed(*w).contains("other.pcx"));
         // Switching tabs never rebuilds and enables exactly one page.
         const QStringList before = listed(*w);
         w->tbsMedia->setCurrentIndex(2);
@@ -138,7 +138,7 @@ private slots:
             w->close(); // unload writes the options
         }
         QSettings raw(ini, QSettings::IniFormat);
-        QCOMPARE(raw.value("Settings/Filter").toString(), QString("0101111111111111"));
+        QCOMPARE(raw.value("Settings/Filter").toString(), QString("0101111111111111111"));
         QCOMPARE(raw.value("Settings/DetailedCol0").toString(), QString("1845"));   // twips
 
         auto w = start();
@@ -147,7 +147,8 @@ private slots:
         QVERIFY(w->mnuDetailAction->isChecked() && w->grdPics->isVisible());
         QVERIFY(w->chkFilter[15]->isChecked() && !w->chkFilter[2]->isChecked());
         QCOMPARE(w->grdPics->columnWidth(0), 123);
-        QVERIFY(w->lstPics.pattern().endsWith(";*.WMF;*.PNG"));
+        QVERIFY(w->lstPics.pattern().contains(";*.WMF;*.PNG;"));
+        QVERIFY(w->lstPics.pattern().endsWith(";*.OGV;*.PNG"));
         w->close();
     }
 

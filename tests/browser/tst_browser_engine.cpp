@@ -50,6 +50,15 @@ private slots:
         QTest::newRow("txt") << "notes.TXT" << "TXT" << int(MediaKind::Text) << 4;
         QTest::newRow("log") << "notes.log" << "LOG" << int(MediaKind::Other) << 1;
         QTest::newRow("empty") << "" << "" << int(MediaKind::Other) << 1;
+        // Today's formats: every key of the new boxes, in both tables.
+        for (const char *k : {"png", "webp", "tif", "tiff", "svg", "heic", "heif", "avif"})
+            QTest::newRow(k) << QString("x.") + k << QString(k).toUpper() << int(MediaKind::Picture) << 0;
+        for (const char *k : {"ogg", "oga", "opus", "flac", "m4a", "aac"})
+            QTest::newRow(k) << QString("x.") + k << QString(k).toUpper() << int(MediaKind::Audio) << 3;
+        for (const char *k : {"mp4", "m4v", "mkv", "webm", "mov", "ogv"})
+            QTest::newRow(k) << QString("x.") + k << QString(k).toUpper() << int(MediaKind::Video) << 2;
+        // Only the dot within the last five characters counts.
+        QTest::newRow("a.webp in a path") << "/p/a.b.webp" << "WEBP" << int(MediaKind::Picture) << 0;
     }
     void extensionKeys()
     {
@@ -70,7 +79,9 @@ private slots:
         QVERIFY(!defaults[15]);
         QCOMPARE(patternFromBoxes(defaults),
                  QString("*.AVI;*.GIF;*.JPG;*.JPEG;*.MP3;*.MPG;*.MPEG;*.BMP;*.WAV;*.MID;*.MIDI;"
-                         "*.TXT;*.HTM;*.HTML;*.ASF;*.AU;*.ICO;*.SWF"));
+                         "*.TXT;*.HTM;*.HTML;*.ASF;*.AU;*.ICO;*.SWF;"
+                         "*.PNG;*.WEBP;*.TIF;*.TIFF;*.SVG;*.HEIC;*.HEIF;*.AVIF;"
+                         "*.OGG;*.OGA;*.OPUS;*.FLAC;*.M4A;*.AAC;*.MP4;*.M4V;*.MKV;*.WEBM;*.MOV;*.OGV"));
         Ticks onlyBmp{};
         onlyBmp[6] = true;
         QCOMPARE(patternWithCustom(onlyBmp, "*.PNG"), QString("*.BMP;*.PNG"));
@@ -79,11 +90,31 @@ private slots:
         QCOMPARE(patternWithCustom(none, "*.PNG"), QString(";*.PNG"));
         // A custom pattern that cannot be a file pattern is dropped.
         QCOMPARE(patternWithCustom(onlyBmp, "../*.PNG"), QString("*.BMP"));
-        // Stored text: short texts leave the rest unticked, long ones are cut.
-        const Ticks longer = fromFilterText("10000000000000011111");
-        QVERIFY(longer[0] && longer[15]);
-        QCOMPARE(toFilterText(longer), QString("1000000000000001"));
-        QCOMPARE(toFilterText(fromFilterText("1")), QString("1000000000000000"));
+        // The new boxes, ticked by default, follow the classic ones in the
+        // pattern, each on its own page after that page's classic boxes.
+        QVERIFY(defaults[16] && defaults[17] && defaults[18]);
+        Ticks onlyNew{};
+        onlyNew[16] = onlyNew[17] = onlyNew[18] = true;
+        QCOMPARE(patternFromBoxes(onlyNew),
+                 QString("*.PNG;*.WEBP;*.TIF;*.TIFF;*.SVG;*.HEIC;*.HEIF;*.AVIF;"
+                         "*.OGG;*.OGA;*.OPUS;*.FLAC;*.M4A;*.AAC;*.MP4;*.M4V;*.MKV;*.WEBM;*.MOV;*.OGV"));
+        QCOMPARE(boxesOnPage(2).last(), 16);
+        QCOMPARE(boxesOnPage(0).last(), 17);
+        QCOMPARE(boxesOnPage(1).last(), 18);
+        QCOMPARE(boxesOnPage(3), QList<int>({10, 9}));
+        // Stored text: the first sixteen characters keep their meaning; a box
+        // the text is too short for is unticked among those sixteen and
+        // ticked among the new ones; a longer text is cut.
+        const QString old16 = "1010000000000001";
+        const Ticks fromOld = fromFilterText(old16);
+        for (int i = 0; i < ClassicBoxCount; ++i)
+            QCOMPARE(fromOld[i], old16[i] == '1');
+        QCOMPARE(toFilterText(fromOld), old16 + "111");
+        QCOMPARE(toFilterText(fromFilterText(old16 + "010")), old16 + "010");
+        QCOMPARE(toFilterText(fromFilterText("1")), QString("1000000000000000111"));
+        QCOMPARE(toFilterText(fromFilterText(old16 + "0")), old16 + "011");
+        QCOMPARE(toFilterText(fromFilterText(old16 + "000" + "111")), old16 + "000");
+        QCOMPARE(toFilterText(fromFilterText("")), QString("0000000000000000111"));
         // Every box sits on one page, and each page lists its own boxes.
         for (int page = 0; page < 4; ++page)
             for (int box : boxesOnPage(page))

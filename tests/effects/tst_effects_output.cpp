@@ -8,6 +8,8 @@
 #include "ProgramFolder.h"
 #include "Rnd.h"
 
+#include "TodaysMedia.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -401,6 +403,32 @@ private slots:
         QCOMPARE(batch({"--apply", "N", in.filePath("a.png")}).status, 0);
         QCOMPARE(modeOf(in.filePath("gw001.bmp")), mode_t(0644));
         QCOMPARE(bmpFiles(dir.path()), (QStringList{"Glintwave.bmp", "gw001.bmp"}));
+    }
+    // Each new picture kind, inverted by N and saved: red and blue halves come
+    // back cyan and yellow (roughly, for the lossy HEIC and AVIF).
+    void batchReadsTodaysPictures()
+    {
+        QTemporaryDir in;
+        QStringList files;
+        QString error;
+        for (const QString &kind : todaysmedia::pictureKinds()) {
+            const QString path = todaysmedia::make(in.path(), kind, &error);
+            QVERIFY2(!path.isEmpty(), qPrintable(error));
+            files << path;
+        }
+        const BatchRun r = batch(QStringList{"--apply", "N"} + files);
+        QCOMPARE(r.status, 0);
+        const QStringList saved = r.out.trimmed().split('\n');
+        QCOMPARE(saved.size(), files.size());
+        auto near = [](QRgb a, QRgb b) {
+            return qAbs(qRed(a) - qRed(b)) <= 48 && qAbs(qGreen(a) - qGreen(b)) <= 48 && qAbs(qBlue(a) - qBlue(b)) <= 48;
+        };
+        for (int i = 0; i < saved.size(); ++i) {
+            const QImage out(saved.at(i).trimmed());
+            QCOMPARE(out.size(), QSize(64, 48));
+            QVERIFY2(near(out.pixel(8, 24), qRgb(0, 255, 255)), qPrintable(files.at(i)));
+            QVERIFY2(near(out.pixel(56, 24), qRgb(255, 255, 0)), qPrintable(files.at(i)));
+        }
     }
 };
 

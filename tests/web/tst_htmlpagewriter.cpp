@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TodaysMedia.h"
+
 #include <sys/stat.h>
 
 namespace {
@@ -198,24 +200,36 @@ private slots:
         wide.fill(Qt::red);
         QVERIFY(wide.save(dir.filePath("wide.jpg"), "JPEG"));
         QVERIFY(wide.copy(0, 0, 60, 120).save(dir.filePath("tall.BMP"), "BMP"));
-        QVERIFY(wide.save(dir.filePath("image.png"), "PNG"));   // not a kind that gets one
+        QVERIFY(wide.save(dir.filePath("image.png"), "PNG"));
+        QVERIFY(wide.save(dir.filePath("picture.pcx"), "PNG"));   // not a kind that gets one
+        QCOMPARE(QProcess::execute("convert", {"-size", "60x120", "xc:green", "HEIC:" + dir.filePath("photo.heic")}), 0);
+        QVERIFY(writeBytes(dir.filePath("drawing.svg"), todaysmedia::svgText().toUtf8()));
         // Qt writes no GIF: ImageMagick makes one.
         QCOMPARE(QProcess::execute("convert", {"-size", "60x120", "xc:blue", dir.filePath("a & b.gif")}), 0);
         QVERIFY(writeBytes(dir.filePath("notes.txt"), "hello"));
         QVERIFY(writeBytes(dir.filePath("broken.jpg"), "this is no picture"));
 
         HtmlPageRequest request = requestFor(dir.path(), {"wide.jpg", "notes.txt", "tall.BMP", "broken.jpg",
-                                                          "a & b.gif", "image.png"}, true);
+                                                          "a & b.gif", "image.png", "picture.pcx", "photo.heic",
+                                                          "drawing.svg"}, true);
         request.fileName = "My page.htm";
         request.thumbWidth = "50 px";
         int calls = 0;
         const HtmlPageResult result = HtmlPageWriter(request).write([&calls](int, int) { return ++calls > 0; });
         QCOMPARE(result.status, HtmlPageResult::Written);
-        QCOMPARE(result.thumbnailCount, 3);
-        QCOMPARE(calls, 4);   // one report per picture tried, the broken one too
+        QCOMPARE(result.thumbnailCount, 6);
+        QCOMPARE(calls, 7);   // one report per picture tried, the broken one too
 
         const QString thumbs = dir.filePath("My page_thumbs");
-        QCOMPARE(entries(thumbs), (QStringList{"a & b.gif.png", "tall.BMP.png", "wide.jpg.png"}));
+        QCOMPARE(entries(thumbs), (QStringList{"a & b.gif.png", "drawing.svg.png", "image.png.png", "photo.heic.png",
+                                               "tall.BMP.png", "wide.jpg.png"}));
+        QCOMPARE(QImageReader(thumbs + "/photo.heic.png").size(), QSize(50, 100));
+        // The drawing is drawn at the thumbnail's width: 64 x 48 gives 50 x 38,
+        // its two halves meeting in one sharp step.
+        const QImage drawn(thumbs + "/drawing.svg.png");
+        QCOMPARE(drawn.size(), QSize(50, 38));
+        QCOMPARE(drawn.pixel(24, 19), qRgb(255, 0, 0));
+        QCOMPARE(drawn.pixel(25, 19), qRgb(0, 0, 255));
         QCOMPARE(QImageReader(thumbs + "/wide.jpg.png").size(), QSize(50, 25));
         QCOMPARE(QImageReader(thumbs + "/tall.BMP.png").size(), QSize(50, 100));
 
@@ -233,7 +247,7 @@ private slots:
             QCOMPARE(src, thumbs + "/" + name + ".png");
             QCOMPARE(QImageReader(src).size(), QSize(m.captured(2).toInt(), m.captured(3).toInt()));
         }
-        QCOMPARE(withImage, (QStringList{"wide.jpg", "tall.BMP", "a & b.gif"}));
+        QCOMPARE(withImage, (QStringList{"wide.jpg", "tall.BMP", "a & b.gif", "image.png", "photo.heic", "drawing.svg"}));
 
         // Without names a cell holds the image alone.
         request.content.showNames = false;

@@ -1,0 +1,123 @@
+#include "HeifDecoder.h"
+
+#include "PictureLimits.h"
+
+#include <QFile>
+
+#include <libheif/heif.h>
+
+#include <memory>
+#include <vector>
+
+namespace HeifDecoder {
+
+namespace {
+struct ContextFree { void operator()(heif_context *c) const { heif_context_free(c); } };
+struct HandleFree { void operator()(heif_image_handle *h) const { heif_image_handle_release(h); } };
+struct ImageFree { void operator()(heif_image *i) const { heif_image_release(i); } };
+
+bool failed(const heif_error &e, QString *error)
+{
+    if (e.code == heif_error_Ok)
+        return false;
+    if (error)
+        *error = QString::fromUtf8(e.message);
+    return true;
+}
+// The smallest embedded thumbnail at least `wanted` in both directions, or
+// null. The caller owns the handle.
+heif_image_handle *smallestThumbnailCovering(const heif_image_handle *primary, const QSize &wanted)
+{
+    const int count = heif_image_handle_get_number_of_thumbnails(primary);
+    if (count <= 0)
+        return nullptr;
+    std::vector<heif_item_id> ids(static_cast<size_t>(count));
+    heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), count);
+    heif_image_handle *best = nullptr;
+    qint64 bestArea = 0;
+    for (heif_item_id id : ids) {
+        heif_image_handle *thumb = nullptr;
+        if (heif_image_handle_get_thumbnail(primary, id, &thumb).code != heif_error_Ok || !thumb)
+            continue;
+        const int w = heif_image_handle_get_width(thumb), h = heif_image_handle_get_height(thumb);
+        const qint64 area = qint64(w) * h;
+        if (w >= wanted.width() && h >= wanted.height() && (!best || area < bestArea)) {
+            if (best)
+                heif_image_handle_release(best);
+            best = thumb;
+            bestArea = area;
+        } else {
+            heif_image_handle_release(thumb);
+        }
+    }
+    return best;
+}
+} // namespace
+
+bool looksLikeHeif(const QByteArray &head)
+{
+    if (head.size() < 12)
+        return false;
+    const heif_filetype_result r =
+        heif_check_filetype(reinterpret_cast<const uint8_t *>(head.constData()), int(head.size()));
+    return r == heif_filetype_yes_supported || r == heif_filetype_yes_unsupported;
+}
+
+QImage decode(const QString &path, const std::function<QSize(const QSize &)> &rule, QSize *sourceSize,
+              QString *error)
+{
+    std::unique_ptr<heif_context, ContextFree> ctx(heif_context_alloc());
+    if (!ctx)
+        return {};
+    // libheif's own bound: no side beyond ours.
+    heif_context_set_maximum_image_size_limit(ctx.get(), PictureLimits::MaxSide);
+    if (failed(heif_context_read_from_file(ctx.get(), QFile::encodeName(path).constData(), nullptr), error))
+        return {};
+    heif_image_handle *rawHandle = nullptr;
+    if (failed(heif_context_get_primary_image_handle(ctx.get(), &rawHandle), error))
+        return {};
+    std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
+
+    // The header's size (after rotation).
+    QSize size(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
+    if (sourceSize)
+        *sourceSize = size;
+    const QSize wanted = rule ? rule(size) : QSize();
+    if (wanted.isValid() && !wanted.isEmpty() && wanted != size) {
+        if (heif_image_handle *thumb = smallestThumbnailCovering(handle.get(), wanted)) {
+            handle.reset(thumb);
+            size = QSize(heif_image_handle_get_width(thumb), heif_image_handle_get_height(thumb));
+        }
+    }
+    // Checked before anything is decoded.
+    if (!PictureLimits::acceptable(size)) {
+        if (error)
+            *error = QStringLiteral("The picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
+        return {};
+    }
+
+    const bool alpha = heif_image_handle_has_alpha_channel(handle.get());
+    heif_image *rawImage = nullptr;
+    if (failed(heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
+                                 alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr),
+               error))
+        return {};
+    std::unique_ptr<heif_image, ImageFree> image(rawImage);
+    int stride = 0;
+    const uint8_t *plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    const int w = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int h = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (!plane || w <= 0 || h <= 0) {
+        if (error)
+            *error = QStringLiteral("The picture has no pixels");
+        return {};
+    }
+    // A view on libheif's buffer, copied out before the buffer goes.
+    const QImage view(plane, w, h, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    QImage out = view.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (out.isNull() && error)
+        *error = QStringLiteral("out of memory");
+    return out;
+}
+
+}

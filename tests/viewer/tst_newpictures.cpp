@@ -1,0 +1,197 @@
+// Today's picture formats through the loader that the viewer and the
+// thumbnail view share, on files ImageMagick makes at run time: PNG, WebP
+// (its first frame when animated), TIFF, SVG drawn at the size asked for,
+// HEIC/HEIF and AVIF; and the size bound for Glintwave's own decoders.
+#include "PictureLoader.h"
+#include "TestMedia.h"
+#include "TodaysMedia.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+bool near(QRgb a, QRgb b, int tolerance)
+{
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
+           && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+// Lossy formats (HEIC, AVIF) keep the colours only roughly.
+int toleranceFor(const QString &kind)
+{
+    return (kind == "heic" || kind == "heif" || kind == "avif") ? 48 : 0;
+}
+
+// Sets the width and height of every 'ispe' box (the tiles' and the
+// grid's): the header then claims a picture of that size, without a pixel
+// more in the file.
+QByteArray withIspeSize(QByteArray heif, quint32 width, quint32 height)
+{
+    int boxes = 0;
+    for (int at = heif.indexOf("ispe"); at >= 0 && at + 16 <= heif.size(); at = heif.indexOf("ispe", at + 4)) {
+        qToBigEndian<quint32>(width, heif.data() + at + 8);
+        qToBigEndian<quint32>(height, heif.data() + at + 12);
+        ++boxes;
+    }
+    return boxes ? heif : QByteArray();
+}
+} // namespace
+
+class TestNewPictures : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QMap<QString, QString> made;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QString error;
+        for (const QString &kind : todaysmedia::pictureKinds() + QStringList{"anim.webp"}) {
+            const QString path = todaysmedia::make(dir.path(), kind, &error);
+            QVERIFY2(!path.isEmpty(), qPrintable(error));
+            made.insert(kind, path);
+        }
+    }
+
+    void loadsByPixels_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const QString &kind : todaysmedia::pictureKinds() + QStringList{"anim.webp"})
+            QTest::newRow(qPrintable(kind)) << kind;
+    }
+    // Each kind at its own size, RGB32, red on the left and blue on the right
+    // (for the animated WebP: its first frame, not the green second one).
+    void loadsByPixels()
+    {
+        QFETCH(QString, kind);
+        const LoadedPicture p = PictureLoader::load(made.value(kind));
+        QVERIFY2(p.ok(), qPrintable(p.error));
+        QCOMPARE(p.image.size(), QSize(64, 48));
+        QCOMPARE(p.sourceSize, QSize(64, 48));
+        QCOMPARE(p.image.format(), QImage::Format_RGB32);
+        const int t = toleranceFor(kind);
+        QVERIFY2(near(p.image.pixel(8, 24), qRgb(255, 0, 0), t), qPrintable(QString::number(p.image.pixel(8, 24), 16)));
+        QVERIFY2(near(p.image.pixel(56, 24), qRgb(0, 0, 255), t), qPrintable(QString::number(p.image.pixel(56, 24), 16)));
+        // Fitted loads keep the proportions, as for every older kind.
+        const LoadedPicture fitted =
+            PictureLoader::loadFitted(made.value(kind), [](const QSize &s) { return s / 2; });
+        QVERIFY(fitted.ok());
+        QCOMPARE(fitted.image.size(), QSize(32, 24));
+    }
+
+    // Enlarged to four times its size, a drawing is drawn at that size: the
+    // border between the halves stays one sharp step, not a blurred ramp.
+    void svgIsDrawnAtTheWantedSize()
+    {
+        const LoadedPicture big =
+            PictureLoader::loadFitted(made.value("svg"), [](const QSize &s) { return s * 4; });
+        QVERIFY2(big.ok(), qPrintable(big.error));
+        QCOMPARE(big.image.size(), QSize(256, 192));
+        QCOMPARE(big.sourceSize, QSize(64, 48));
+        QCOMPARE(big.image.pixel(127, 96), qRgb(255, 0, 0));
+        QCOMPARE(big.image.pixel(128, 96), qRgb(0, 0, 255));
+        QCOMPARE(big.image.pixel(0, 0), qRgb(255, 0, 0));
+        QCOMPARE(big.image.pixel(255, 191), qRgb(0, 0, 255));
+    }
+
+    // heif-enc writes a 32 x 24 thumbnail beside the 64 x 48 picture. Make
+    // the picture's own boxes claim 64000 x 48000: no one may decode that,
+    // yet a thumbnail of up to 32 x 24 still comes from the embedded one.
+    void heifThumbnailServesSmallSizes()
+    {
+        const QString png = dir.filePath("for-heif-enc.png");
+        QVERIFY(testmedia::halves(64, 48).save(png));
+        const QString heic = dir.filePath("thumbed.heic");
+        QString error;
+        QVERIFY2(todaysmedia::runTool("heif-enc", {"-t", "32", "-q", "90", png, "-o", heic}, &error),
+                 qPrintable(error));
+        const LoadedPicture whole = PictureLoader::load(heic);
+        QVERIFY(whole.ok());
+        QCOMPARE(whole.image.size(), QSize(64, 48));
+
+        QFile f(heic);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QByteArray bytes = f.readAll();
+        int patched = 0;
+        for (int at = bytes.indexOf("ispe"); at >= 0; at = bytes.indexOf("ispe", at + 4)) {
+            if (qFromBigEndian<quint32>(bytes.constData() + at + 8) == 32)
+                continue;   // the thumbnail's own
+            qToBigEndian<quint32>(64000, bytes.data() + at + 8);
+            qToBigEndian<quint32>(48000, bytes.data() + at + 12);
+            ++patched;
+        }
+        QVERIFY(patched > 0);
+        const QString claimed = dir.filePath("claimed.heic");
+        QVERIFY(testmedia::writeFile(claimed, bytes));
+
+        const LoadedPicture refused = PictureLoader::load(claimed);
+        QVERIFY(!refused.ok());
+        QVERIFY2(refused.error.startsWith("The picture is too large (64000 x 48000"), qPrintable(refused.error));
+        QVERIFY(!PictureLoader::loadThumbnail(claimed, 100).ok());   // more than the thumbnail holds
+        const LoadedPicture small = PictureLoader::loadThumbnail(claimed, 30);
+        QVERIFY2(small.ok(), qPrintable(small.error));
+        QCOMPARE(small.sourceSize, QSize(64000, 48000));
+        QCOMPARE(small.image.size(), QSize(30, 23));
+        QVERIFY(near(small.image.pixel(4, 11), qRgb(255, 0, 0), 48));
+        QVERIFY(near(small.image.pixel(26, 11), qRgb(0, 0, 255), 48));
+    }
+
+    void damagedNewPicturesFail_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *k : {"png", "webp", "tif", "heic", "avif", "svg"})
+            QTest::newRow(k) << QString(k);
+    }
+    void damagedNewPicturesFail()
+    {
+        QFETCH(QString, kind);
+        QFile f(made.value(kind));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        const QString cut = dir.filePath("cut." + kind);
+        QVERIFY(testmedia::writeFile(cut, bytes.left(bytes.size() / 3)));
+        const LoadedPicture p = PictureLoader::load(cut);
+        QVERIFY(!p.ok());
+        QVERIFY(!p.error.isEmpty() || kind == "tif");
+    }
+
+    void craftedHugeHeadersAreRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        for (const char *k : {"heic", "avif"}) {
+            QFile f(made.value(k));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QTest::newRow(qPrintable(QString(k) + " 60000 x 60000"))
+                << QString("bomb.") + k << withIspeSize(f.readAll(), 60000, 60000);
+        }
+        QTest::newRow("svg 65000 x 65000") << "bomb.svg" << todaysmedia::svgText(65000, 65000).toUtf8();
+    }
+    // Refused before the pixels are allocated: no time, no memory taken.
+    void craftedHugeHeadersAreRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!bytes.isEmpty());
+        QVERIFY(testmedia::writeFile(dir.filePath(name), bytes));
+        const qint64 before = testmedia::peakMemoryKb();
+        QElapsedTimer timer;
+        timer.start();
+        const LoadedPicture full = PictureLoader::load(dir.filePath(name));
+        QVERIFY(!full.ok());
+        // Our own bound refused it, with the size the header claims.
+        QVERIFY2(full.error.startsWith("The picture is too large (6"), qPrintable(full.error));
+        QVERIFY(timer.elapsed() < 2000);
+        QVERIFY2(testmedia::peakMemoryKb() - before < 100 * 1024, "the refused picture was allocated");
+        // A drawing is only as large as it is drawn: its thumbnail is fine.
+        if (name.endsWith(".svg")) {
+            const LoadedPicture thumb = PictureLoader::loadThumbnail(dir.filePath(name), 100);
+            QVERIFY(thumb.ok());
+            QCOMPARE(thumb.image.size(), QSize(100, 100));
+        }
+    }
+};
+
+QTEST_MAIN(TestNewPictures)
+#include "tst_newpictures.moc"
