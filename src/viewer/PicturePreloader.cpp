@@ -1,5 +1,7 @@
 #include "PicturePreloader.h"
 
+#include "WorkerPriority.h"
+
 #include "PictureLimits.h"
 #include "ScaleRule.h"
 
@@ -47,16 +49,6 @@ QThreadPool *preloadPool()
     return pool;
 }
 
-void lowerThisThread()
-{
-#ifdef Q_OS_LINUX
-    thread_local bool lowered = false;
-    if (!lowered) {
-        setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
-        lowered = true;
-    }
-#endif
-}
 
 } // namespace
 

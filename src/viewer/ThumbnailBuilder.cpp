@@ -1,5 +1,7 @@
 #include "ThumbnailBuilder.h"
 
+#include "WorkerPriority.h"
+
 #include "PictureLimits.h"
 #include "PictureLoader.h"
 #include "RawPath.h"
@@ -22,18 +24,6 @@ namespace {
 // go, so that a folder of thousands of non-pictures cannot stall it.
 constexpr qint64 DeliverySliceMs = 10;
 
-// Decoding threads yield to the user-interface thread: on a machine with few
-// cores the window would otherwise wait behind them.
-void lowerThisThread()
-{
-#ifdef Q_OS_LINUX
-    thread_local bool lowered = false;
-    if (!lowered) {
-        setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
-        lowered = true;
-    }
-#endif
-}
 
 // Lookups in the cache go ahead of decoding, so that a folder seen before
 // fills at once and only what is missing waits for the decoder.
