@@ -2,6 +2,7 @@
 #include "frmMain.h"
 
 #include "FileListModel.h"
+#include "FileProblem.h"
 #include "MediaTypes.h"
 #include "PageBrowser.h"
 #include "ThumbnailBuilder.h"
@@ -35,8 +36,12 @@ void frmMain::ShowMedia()
     // An effect still running on the picture shown before must not land on this one.
     m_keys->pictureReplaced();
     const QFileInfo file(path);
-    if (!file.isFile() || !file.isReadable()) {
-        QMessageBox::critical(this, "Disk error", "Unable to read file from disk");
+    const QString problem = fileProblem(path);
+    if (!problem.isEmpty() || !file.isFile()) {
+        // The system's reason goes below the message, for the one who must fix it.
+        QMessageBox box(QMessageBox::Critical, "Disk error", "Unable to read file from disk", QMessageBox::Ok, this);
+        box.setInformativeText(problem.isEmpty() ? QStringLiteral("Not a regular file") : problem);
+        box.exec();
         return;
     }
     switch (kind) {

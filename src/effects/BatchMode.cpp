@@ -2,6 +2,7 @@
 
 #include "KeyCommand.h"
 #include "KeyDispatcher.h"
+#include "PictureLoader.h"
 #include "Rnd.h"
 #include "SettingsStore.h"
 #include "SettingsText.h"
@@ -9,8 +10,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QPainter>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
@@ -172,26 +171,6 @@ bool parseOptions(QStringList args, Options &o, QString &error)
     return true;
 }
 
-QImage loadPicture(const QString &path, int32_t bgColour, QString &error)
-{
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        error = reader.errorString();
-        return image;
-    }
-    if (image.hasAlphaChannel()) {
-        // Transparent parts show the viewer's background.
-        QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(QColor(bgColour & 0xff, (bgColour >> 8) & 0xff, (bgColour >> 16) & 0xff));
-        QPainter p(&flat);
-        p.drawImage(0, 0, image);
-        p.end();
-        return flat;
-    }
-    return image.convertToFormat(QImage::Format_RGB32);
-}
 } // namespace
 
 int runBatch(const QStringList &args, const BatchSettings &settings, QTextStream &out, QTextStream &err)
@@ -217,15 +196,15 @@ int runBatch(const QStringList &args, const BatchSettings &settings, QTextStream
         Randomize(o.seed);
     else
         RandomizeFromClock();
-    // Large photographs are what this mode is for; zoom keeps its own bound.
-    QImageReader::setAllocationLimit(int((MaxPicturePixels * 4) >> 20));
-
     int status = 0;
     for (const QString &file : o.files) {
-        QString why;
-        const QImage image = loadPicture(file, settings.bgColour, why);
-        if (image.isNull()) {
-            err << "glintwave: cannot load " << file << ": " << why << "\n";
+        // The viewer's loader and limits; transparent parts show the
+        // viewer's background.
+        const int32_t bg = settings.bgColour;
+        const LoadedPicture loaded = PictureLoader::load(file, QColor(bg & 0xff, (bg >> 8) & 0xff, (bg >> 16) & 0xff));
+        const QImage image = loaded.image;
+        if (!loaded.ok()) {
+            err << "glintwave: cannot load " << file << ": " << loaded.error << "\n";
             err.flush();
             status = 1;
             continue;

@@ -45,9 +45,11 @@ QImage decodeDib(const unsigned char *dib, long length)
     } else {
         return {};
     }
+    // A bitmap inside a metafile is held to the same limits as a BMP file.
     if (width <= 0 || height == 0
-        || !PictureLimits::acceptable(QSize(int(std::min<qint64>(width, 1 << 30)),
-                                            int(std::min<qint64>(std::llabs(height), 1 << 30)))))
+        || !PictureLimits::refusal("bmp", QSize(int(std::min<qint64>(width, 1 << 30)),
+                                                int(std::min<qint64>(std::llabs(height), 1 << 30))),
+                                   qint64(length)).isEmpty())
         return {};
     qint64 palette = 0;
     if (bits <= 8)
@@ -407,9 +409,13 @@ QImage render(const QByteArray &data, const std::function<QSize(const QSize &)> 
         return fail(QString::fromStdString(player.error()));
 
     const QSize natural = boundedNatural(player.naturalWidth(), player.naturalHeight());
-    QSize size = sizeFor ? sizeFor(natural) : natural;
-    if (!size.isValid() || size.isEmpty())
-        size = natural;
+    QSize size = natural;
+    if (sizeFor) {
+        // An empty size is the caller's refusal: nothing is allocated.
+        size = sizeFor(natural);
+        if (!size.isValid() || size.isEmpty())
+            return fail(QStringLiteral("picture refused"));
+    }
     if (!PictureLimits::acceptable(size))
         return fail(QStringLiteral("picture too large"));
 

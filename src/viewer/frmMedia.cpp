@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListView>
 #include <QScreen>
@@ -51,6 +52,12 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
     waveFont.setPointSize(14);
     lblWave->setFont(waveFont);
     lblWave->hide();
+
+    lblProblem = new QLabel(this);
+    lblProblem->setObjectName(QStringLiteral("lblProblem"));
+    lblProblem->setStyleSheet(QStringLiteral("color: white; background: rgba(0, 0, 0, 160); padding: 6px;"));
+    lblProblem->setTextFormat(Qt::PlainText);
+    lblProblem->hide();
 
     tmrSlideshow = new QTimer(this);
     tmrSlideshow->setObjectName(QStringLiteral("tmrSlideshow"));
@@ -97,6 +104,7 @@ void frmMedia::coverScreen()
 
 void frmMedia::hideAllControls()
 {
+    lblProblem->hide();
     picMedia->hide();
     lstMedia->hide();
     lblWave->hide();
@@ -143,6 +151,7 @@ QSizeF frmMedia::screenTwips() const
 
 void frmMedia::showVideo(const QString &path)
 {
+    lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
     lstMedia->hide();
@@ -165,6 +174,7 @@ void frmMedia::showVideo(const QString &path)
 
 void frmMedia::showAudio(const QString &path)
 {
+    lblProblem->hide();
     picMedia->hide();
     lblWave->show();
     lstMedia->hide();
@@ -188,6 +198,7 @@ void frmMedia::showAudio(const QString &path)
 
 void frmMedia::showFlash(const QString &path)
 {
+    lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
     lstMedia->hide();
@@ -257,6 +268,13 @@ bool frmMedia::showPicture(const QString &path)
     if (loaded.ok()) {
         picMedia->setPicture(loaded.image);
         picSpare = QImage();
+        lblProblem->hide();
+    } else {
+        lblProblem->setText(tr("Cannot show \"%1\": %2").arg(QFileInfo(path).fileName(), loaded.error));
+        lblProblem->adjustSize();
+        lblProblem->move((screen.width() - lblProblem->width()) / 2, 0);
+        lblProblem->show();
+        lblProblem->raise();
     }
     centrePicture();
 
@@ -268,6 +286,7 @@ bool frmMedia::showPicture(const QString &path)
 
 bool frmMedia::showText(const QString &path)
 {
+    lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
     lstMedia->show();

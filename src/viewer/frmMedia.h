@@ -32,6 +32,9 @@ public:
     QListView *lstMedia = nullptr;
     QStringListModel *lstMediaModel = nullptr;
     QLabel *lblWave = nullptr;
+    // A line at the top of the screen naming a picture that could not be
+    // shown, and why.
+    QLabel *lblProblem = nullptr;
     QTimer *tmrSlideshow = nullptr;
     // The players exist from their first use on; they are hidden, not
     // stopped, when a picture or text is shown.
@@ -43,7 +46,7 @@ public:
     // Loads the picture scaled to the screen as the ScaleBig / ScaleSmall
     // options say, centres it, starts the slide timer while a slide show
     // runs, and shows the window. A picture that cannot be loaded leaves the
-    // area as it was (centred) and returns false.
+    // area as it was (centred), shows lblProblem and returns false.
     bool showPicture(const QString &path);
 
     // Shows a text file as a list: the path, an empty line, then its lines,

@@ -1,9 +1,9 @@
 #include "GalleryThumbnails.h"
 
 #include "NumberText.h"
+#include "PictureLoader.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QSet>
 
 #include <cmath>
@@ -41,50 +41,16 @@ QString thumbnailFileName(const QString &pictureName)
     return pictureName + ".png";
 }
 
-namespace {
-// Icons hold several sizes: the largest makes the best thumbnail.
-void jumpToLargestImage(QImageReader &reader)
-{
-    const int count = reader.imageCount();
-    if (count <= 1)
-        return;
-    int best = 0;
-    qint64 bestArea = -1;
-    for (int i = 0; i < count; ++i) {
-        if (!reader.jumpToImage(i))
-            break;
-        const QSize size = reader.size();
-        const qint64 area = qint64(size.width()) * size.height();
-        if (area > bestArea) {
-            bestArea = area;
-            best = i;
-        }
-    }
-    reader.jumpToImage(best);
-}
-}
-
 QImage makeThumbnail(const QString &path, int width)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    if (reader.format() == "ico")
-        jumpToLargestImage(reader);
-    const QSize stored = reader.size();
-    if (stored.isValid() && stored.width() > 0 && stored.height() > 0) {
-        // A picture turned by its orientation tag is scaled before it turns.
-        const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-        const QSize shown = turned ? stored.transposed() : stored;
-        const int height = std::max(1, int(std::lround(double(shown.height()) * width / shown.width())));
-        // Decoding straight to the small size is far cheaper for big JPEGs.
-        reader.setScaledSize(turned ? QSize(height, width) : QSize(width, height));
-        QImage image = reader.read();
-        if (!image.isNull() && image.width() != width)
-            image = image.scaledToWidth(width, Qt::SmoothTransformation);
-        return image;
-    }
-    const QImage image = reader.read();
-    if (image.isNull() || image.width() <= 0)
-        return {};
-    return image.scaledToWidth(width, Qt::SmoothTransformation);
+    // The viewer's loader: its limits, the largest image of an icon, the
+    // orientation tag, and JPEG shrinking while it decodes.
+    PictureLoader::LoadRequest request;
+    request.keepAlpha = true;
+    request.sizeRule = [width](const QSize &shown) {
+        if (shown.isEmpty())
+            return QSize();
+        return QSize(width, std::max(1, int(std::lround(double(shown.height()) * width / shown.width()))));
+    };
+    return PictureLoader::load(path, request).image;
 }

@@ -98,11 +98,18 @@ void TestFrmMedia::pictureThatCannotBeLoadedKeepsWhatWasShown()
 
     QVERIFY(!v->showPicture(path("broken.jpg")));   // fresh window: nothing, centred
     QVERIFY(v->picMedia->picture().isNull());
+    // A line names the file and says why.
+    QVERIFY(v->lblProblem->isVisible());
+    QVERIFY2(v->lblProblem->text().startsWith("Cannot show \"broken.jpg\": "), qPrintable(v->lblProblem->text()));
 
     QVERIFY(v->showPicture(path("small.bmp")));
+    QVERIFY(!v->lblProblem->isVisible());
     v->picMedia->move(3, 4);                        // dragged away
     QVERIFY(!v->showPicture(path("broken.jpg")));
     QCOMPARE(v->picMedia->picture().size(), QSize(64, 32));
+    QVERIFY(v->lblProblem->isVisible());
+    QVERIFY(!v->showPicture(path("missing.jpg")));
+    QVERIFY2(v->lblProblem->text().endsWith("No such file or directory"), qPrintable(v->lblProblem->text()));
     const QSize screen = v->screenSize();
     QCOMPARE(v->picMedia->pos(), QPoint((screen.width() - 64) / 2, (screen.height() - 32) / 2));
 }
