@@ -10,7 +10,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
-#include <QVideoWidget>
+#include "VideoArea.h"
 #include <QtTest>
 
 class TestMediaPlayer : public QObject {
@@ -19,6 +19,7 @@ private slots:
     void initTestCase();
     void playsToTheEnd_data();
     void playsToTheEnd();
+    void videoShowsAtEveryDisplaySize();
     void positionPauseAndResume();
     void unplayableFiles_data();
     void unplayableFiles();
@@ -86,6 +87,33 @@ void TestMediaPlayer::playsToTheEnd()
     // Once ended, nothing more is reported for the same clip.
     QTest::qWait(300);
     QCOMPARE(ended.count(), 1);
+}
+
+void TestMediaPlayer::videoShowsAtEveryDisplaySize()
+{
+    // The sizes that resize the player once the clip's size is known were
+    // the ones that showed a black area and never ended.
+    for (const int size : {0, 2, 4, 7}) {
+        for (const char *kind : {"avi", "asf", "mpg"}) {
+            MediaPlayerWidget player;
+            player.setDisplaySize(size);
+            player.setAutoSize(true);
+            player.show();
+            QSignalSpy ended(&player, &MediaPlayerWidget::endOfStream);
+            player.setFileName(clip(kind));
+            player.play();
+            const QString what = QStringLiteral("%1 at size %2").arg(kind).arg(size);
+            QVERIFY2(ended.wait(15000), qPrintable(what));
+            auto *video = player.findChild<VideoArea *>();
+            QVERIFY(video && video->isVisible());
+            QVERIFY2(video->framesPainted() >= 5, qPrintable(what + ": " + QString::number(video->framesPainted())));
+            // The last frame stays on the screen: the test picture is not black.
+            const QImage shown = video->grab().toImage();
+            QVERIFY2(qGray(shown.pixel(shown.width() / 2, shown.height() / 2)) > 20
+                         || qGray(shown.pixel(shown.width() / 4, shown.height() / 2)) > 20,
+                     qPrintable(what));
+        }
+    }
 }
 
 void TestMediaPlayer::positionPauseAndResume()
@@ -170,7 +198,7 @@ void TestMediaPlayer::unplayableFiles()
     QVERIFY(line);
     QTRY_VERIFY(line->isVisible());
     QCOMPARE(line->text(), text);
-    QVERIFY(!player.findChild<QVideoWidget *>()->isVisible());
+    QVERIFY(!player.findChild<QWidget *>("videoArea")->isVisible());
     QTest::qWait(300);
     QCOMPARE(ended.count(), 0);
     QCOMPARE(failed.count(), 1);
@@ -291,7 +319,7 @@ void TestMediaPlayer::mouseOnThePlayer()
     QSignalSpy clicks(&player, &MediaPlayerWidget::clicked);
 
     // On the picture (the video widget keeps child windows of its own).
-    auto *video = player.findChild<QVideoWidget *>();
+    auto *video = player.findChild<QWidget *>("videoArea");
     QTest::mousePress(video, Qt::LeftButton, {}, QPoint(10, 12));
     QCOMPARE(left.count(), 0);   // delivered from the event loop, not from the press
     QTRY_COMPARE(left.count(), 1);
@@ -319,7 +347,7 @@ void TestMediaPlayer::mouseOnThePlayer()
     doomed->show();
     connect(doomed, &MediaPlayerWidget::leftButtonPressed, doomed, [doomed] { delete doomed; });
     QPointer<MediaPlayerWidget> watch(doomed);
-    QTest::mousePress(doomed->findChild<QVideoWidget *>(), Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mousePress(doomed->findChild<QWidget *>("videoArea"), Qt::LeftButton, {}, QPoint(3, 3));
     QTRY_VERIFY(watch.isNull());
 }
 
