@@ -63,7 +63,7 @@ QByteArray encode(const QImage &image, const char *format, int quality = -1)
     return out;
 }
 
-QByteArray viaConvert(const QStringList &args, const QString &suffix)
+QByteArray viaConvert(const QStringList &args, const QString &suffix, const QString &outPrefix = QString())
 {
     const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert"));
     if (convert.isEmpty())
@@ -71,7 +71,7 @@ QByteArray viaConvert(const QStringList &args, const QString &suffix)
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("out.") + suffix);
     QProcess p;
-    p.start(convert, QStringList(args) << out);
+    p.start(convert, QStringList(args) << outPrefix + out);
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return {};
     QFile f(out);
@@ -126,14 +126,16 @@ QList<Sample> realPictures()
     const QByteArray gifBig = viaConvert({"-size", "150x100", "plasma:fractal", "-seed", "3"}, "gif");
     const QByteArray ico = viaConvert({"-size", "16x16", "xc:red", "-size", "48x48", "gradient:green-blue",
                                        "-size", "256x256", "gradient:yellow-black"}, "ico");
-    const QByteArray rle = viaConvert({"-size", "90x60", "gradient:white-black", "-colors", "16", "-compress", "RLE",
-                                       "BMP3:-"}, "bmp");
+    const QByteArray rle = viaConvert({"-size", "90x60", "gradient:white-black", "-type", "Palette", "-colors", "16",
+                                       "-compress", "RLE"}, "bmp", "BMP3:");
     if (!progressive.isEmpty())
         out << Sample{"progressive.jpg", progressive};
     if (!gif.isEmpty())
         out << Sample{"anim.gif", gif} << Sample{"plasma.gif", gifBig};
     if (!ico.isEmpty())
         out << Sample{"sizes.ico", ico};
+    if (!rle.isEmpty())
+        out << Sample{"rle.bmp", rle};
     return out;
 }
 

@@ -114,7 +114,7 @@ QString iconRefusal(QFile &file, const QByteArray &head, qint64 fileBytes)
             continue;
         const auto *b = reinterpret_cast<const uchar *>(inner.constData());
         qint64 w = 0, h = 0;
-        if (inner.startsWith("PNG")) {
+        if (inner.startsWith("\x89PNG")) {
             w = qFromBigEndian<quint32>(b + 16);
             h = qFromBigEndian<quint32>(b + 20);
         } else if (qFromLittleEndian<quint32>(b) >= 40) {
@@ -127,6 +127,57 @@ QString iconRefusal(QFile &file, const QByteArray &head, qint64 fileBytes)
     }
     file.seek(start);
     return why;
+}
+
+// The picture area a GIF's first frame needs: its logical screen, grown to
+// hold the frame where the frame reaches beyond it (Qt's reader makes room
+// for that). Invalid when the file is not laid out as a GIF.
+QSize gifFirstFrameExtent(QFile &file)
+{
+    const qint64 start = file.pos();
+    QSize extent;
+    auto done = [&](QSize result) {
+        file.seek(start);
+        return result;
+    };
+    const QByteArray header = file.read(13);
+    if (header.size() < 13 || !header.startsWith("GIF"))
+        return done({});
+    const auto *h = reinterpret_cast<const uchar *>(header.constData());
+    int width = qFromLittleEndian<quint16>(h + 6), height = qFromLittleEndian<quint16>(h + 8);
+    qint64 pos = 13 + ((h[10] & 0x80) ? 3 * (2 << (h[10] & 7)) : 0);
+    auto skipBlocks = [&]() {
+        for (int guard = 0; guard < 1 << 20; ++guard) {
+            char size = 0;
+            if (!file.seek(pos) || !file.getChar(&size))
+                return false;
+            pos += 1 + uchar(size);
+            if (size == 0)
+                return true;
+        }
+        return false;
+    };
+    for (int guard = 0; guard < 4096; ++guard) {
+        char kind = 0;
+        if (!file.seek(pos) || !file.getChar(&kind))
+            return done({});
+        if (kind == 0x21) {            // an extension: its label, then blocks
+            pos += 2;
+            if (!skipBlocks())
+                return done({});
+        } else if (kind == 0x2C) {     // the first frame
+            const QByteArray d = file.read(9);
+            if (d.size() < 9)
+                return done({});
+            const auto *b = reinterpret_cast<const uchar *>(d.constData());
+            width = std::max(width, qFromLittleEndian<quint16>(b) + qFromLittleEndian<quint16>(b + 4));
+            height = std::max(height, qFromLittleEndian<quint16>(b + 2) + qFromLittleEndian<quint16>(b + 6));
+            return done(QSize(width, height));
+        } else {
+            return done({});
+        }
+    }
+    return done({});
 }
 
 // An icon file holds several pictures: take the largest (by area, then
@@ -226,7 +277,12 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
         return icon;
     }
 
-    const QSize raw = reader.size();
+    QSize raw = reader.size();
+    if (format == "gif") {
+        const QSize frame = gifFirstFrameExtent(file);
+        if (frame.isValid())
+            raw = raw.isValid() ? raw.expandedTo(frame) : frame;
+    }
     if (raw.isValid()) {
         result.error = PictureLimits::refusal(format, raw, fileBytes);
         if (result.error.isEmpty() && format == "bmp")

@@ -99,6 +99,7 @@ private slots:
     void bombsAreRefusedEverywhere_data();
     void bombsAreRefusedEverywhere();
     void cutShortBmpIsNoSuccess();
+    void iconsAndGifsAreMeasuredByTheirInnerHeaders();
     void allDecodesShareOneBudget();
     void newDecodersFollowTheSameLimits();
     void errorsInTheSystemsWords();
@@ -192,6 +193,32 @@ void TestHostileFiles::cutShortBmpIsNoSuccess()
     QVERIFY(PictureLoader::load(path("whole.bmp")).ok());
     QTemporaryDir out;
     QCOMPARE(batch({"--apply", "H", "--out", out.path(), path("cut.bmp")}).status, 1);
+}
+
+void TestHostileFiles::iconsAndGifsAreMeasuredByTheirInnerHeaders()
+{
+    // An icon whose 256 x 256 picture is stored as PNG, as icon editors do:
+    // its directory says 0 x 0, its PNG header the truth.
+    const QByteArray png = encoded(noisy(256, 256), "PNG");
+    QByteArray ico("\0\0\1\0\1\0", 6);
+    ico += QByteArray("\0\0\0\0\1\0\x20\0", 8);
+    ico += QByteArray(8, '\0');
+    qToLittleEndian<quint32>(quint32(png.size()), ico.data() + 6 + 8);
+    qToLittleEndian<quint32>(22, ico.data() + 6 + 12);
+    ico += png;
+    QVERIFY(writeFile(path("big-png.ico"), ico));
+    const LoadedPicture icon = PictureLoader::load(path("big-png.ico"));
+    QVERIFY2(icon.ok(), qPrintable(icon.error));
+    QCOMPARE(icon.image.size(), QSize(256, 256));
+
+    // A GIF whose first frame reaches far beyond its small logical screen.
+    QByteArray gif("GIF89a\x10\0\x10\0\x80\0\0", 13);
+    gif += QByteArray(6, '\x40');
+    gif += QByteArray("\x2C\0\0\0\0\xFF\xFF\xFF\xFF\x00\x02\x02\x44\x01\x00\x3B", 16);
+    QVERIFY(writeFile(path("wide-frame.gif"), gif));
+    const LoadedPicture wide = PictureLoader::load(path("wide-frame.gif"));
+    QVERIFY(!wide.ok());
+    QVERIFY2(wide.error.contains("65535 x 65535"), qPrintable(wide.error));
 }
 
 void TestHostileFiles::allDecodesShareOneBudget()
