@@ -376,6 +376,19 @@ QSize boundedNatural(int w, int h)
     return size.expandedTo(QSize(1, 1));
 }
 
+// libwmf sets aside room for the header's largest record before it reads
+// any: a header claiming a record longer than the whole file is damaged,
+// and would have it ask for gigabytes.
+bool recordsFitTheFile(const QByteArray &data)
+{
+    const auto *b = reinterpret_cast<const uchar *>(data.constData());
+    const qint64 at = qFromLittleEndian<quint32>(b) == 0x9AC6CDD7u ? 22 : 0;
+    if (data.size() < at + 18)
+        return false;
+    const qint64 largestRecordBytes = 2 * qint64(qFromLittleEndian<quint32>(b + at + 12));
+    return largestRecordBytes <= data.size() - at;
+}
+
 } // namespace
 
 namespace WmfRender {
@@ -402,6 +415,8 @@ QImage render(const QByteArray &data, const std::function<QSize(const QSize &)> 
     };
     if (!looksLikeWmf(data))
         return fail(QStringLiteral("not a metafile"));
+    if (!recordsFitTheFile(data))
+        return fail(QStringLiteral("damaged metafile (its header claims records longer than the file)"));
 
     QtCanvas canvas;
     wmfplay::WmfPlayer player;

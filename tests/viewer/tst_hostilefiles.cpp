@@ -147,6 +147,14 @@ void TestHostileFiles::bombsAreRefusedEverywhere_data()
     gif += QByteArray("\xFF\xFF\xFF\xFF\x80\x00\x00", 7) + QByteArray(6, '\x40');   // 65535 x 65535, 2 colours
     gif += QByteArray("\x2C\0\0\0\0\xFF\xFF\xFF\xFF\x00\x02\x02\x44\x01\x00\x3B", 16);
     QTest::newRow("gif 65535 x 65535") << "bomb.gif" << gif;
+    // A metafile whose header claims a 4 GB record: libwmf would set that
+    // much aside before reading anything (found by fuzzing).
+    WmfWriter w;
+    w.setWindow(0, 0, 100, 100);
+    w.rectangle(10, 10, 90, 90);
+    QByteArray wmf = w.data(false);
+    qToLittleEndian<quint32>(0x7FFFFFFF, wmf.data() + 12);
+    QTest::newRow("wmf with a 4 GB record") << "bomb.wmf" << wmf;
 }
 
 void TestHostileFiles::bombsAreRefusedEverywhere()
