@@ -1,5 +1,7 @@
 #include "SettingsText.h"
 
+#include <algorithm>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -35,9 +37,14 @@ std::optional<Int> toRoundedInt(const QString &text)
 std::optional<float> toFloat(const QString &text)
 {
     const auto v = toNumber(text);
-    if (!v || std::fabs(*v) > double(std::numeric_limits<float>::max()))
+    // The shortest text of the largest float ("3.4028235e+38") reads as a
+    // double a little above it that still rounds to it; only what would
+    // round to infinity is refused.
+    constexpr double beyond = 3.4028235677973366e38;   // largest float + half a step
+    constexpr double largest = double(std::numeric_limits<float>::max());
+    if (!v || !(std::fabs(*v) < beyond))
         return std::nullopt;
-    return static_cast<float>(*v);
+    return static_cast<float>(std::clamp(*v, -largest, largest));
 }
 
 std::optional<int16_t> toInt16(const QString &text) { return toRoundedInt<int16_t>(text); }

@@ -3,6 +3,7 @@
 
 #include "ContentKind.h"
 #include "FileListModel.h"
+#include "FileProblem.h"
 #include "MediaTypes.h"
 #include "PageBrowser.h"
 #include "ThumbnailBuilder.h"
@@ -44,8 +45,12 @@ void frmMain::ShowMedia()
     // An effect still running on the picture shown before must not land on this one.
     m_keys->pictureReplaced();
     const QFileInfo file(path);
-    if (path.isEmpty() || !file.isFile() || !file.isReadable()) {
-        QMessageBox::critical(this, "Disk error", "Unable to read file from disk");
+    const QString problem = fileProblem(path);
+    if (path.isEmpty() || !problem.isEmpty() || !file.isFile()) {
+        // The system's reason goes below the message, for the one who must fix it.
+        QMessageBox box(QMessageBox::Critical, "Disk error", "Unable to read file from disk", QMessageBox::Ok, this);
+        box.setInformativeText(problem.isEmpty() ? QStringLiteral("Not a regular file") : problem);
+        box.exec();
         return;
     }
     // The player reads on while the clip plays: the file stays open until

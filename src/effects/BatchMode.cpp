@@ -4,6 +4,7 @@
 
 #include "KeyCommand.h"
 #include "KeyDispatcher.h"
+#include "PictureLoader.h"
 #include "Rnd.h"
 #include "SettingsStore.h"
 #include "SettingsText.h"
@@ -11,7 +12,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
@@ -173,15 +173,6 @@ bool parseOptions(QStringList args, Options &o, QString &error)
     return true;
 }
 
-QImage loadPicture(const QString &path, int32_t bgColour, QString &error)
-{
-    // The viewer's own loader: every kind it shows (HEIC, SVG and WMF too),
-    // within the same size bounds; transparent parts show the background.
-    const LoadedPicture loaded =
-        PictureLoader::load(path, QColor(bgColour & 0xff, (bgColour >> 8) & 0xff, (bgColour >> 16) & 0xff));
-    error = loaded.error;
-    return loaded.image;
-}
 } // namespace
 
 int runBatch(const QStringList &args, const BatchSettings &settings, QTextStream &out, QTextStream &err)
@@ -207,15 +198,15 @@ int runBatch(const QStringList &args, const BatchSettings &settings, QTextStream
         Randomize(o.seed);
     else
         RandomizeFromClock();
-    // Large photographs are what this mode is for; zoom keeps its own bound.
-    QImageReader::setAllocationLimit(int((MaxPicturePixels * 4) >> 20));
-
     int status = 0;
     for (const QString &file : o.files) {
-        QString why;
-        const QImage image = loadPicture(file, settings.bgColour, why);
-        if (image.isNull()) {
-            err << "glintwave: cannot load " << file << ": " << why << "\n";
+        // The viewer's loader and limits; transparent parts show the
+        // viewer's background.
+        const int32_t bg = settings.bgColour;
+        const LoadedPicture loaded = PictureLoader::load(file, QColor(bg & 0xff, (bg >> 8) & 0xff, (bg >> 16) & 0xff));
+        const QImage image = loaded.image;
+        if (!loaded.ok()) {
+            err << "glintwave: cannot load " << file << ": " << loaded.error << "\n";
             err.flush();
             status = 1;
             continue;

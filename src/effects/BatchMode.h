@@ -31,7 +31,8 @@ struct BatchSettings {
 
 // glintwave --apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...
 // args are the arguments after the program's name. Needs only a
-// QCoreApplication: no display, no windowing system. Returns 0 when every file was saved, 1 when a file
+// QGuiApplication on the offscreen platform (metafile text needs fonts): no
+// display, no windowing system. Returns 0 when every file was saved, 1 when a file
 // failed, 2 for a refused command line (then nothing is written).
 int runBatch(const QStringList &args);
 int runBatch(const QStringList &args, const BatchSettings &settings, QTextStream &out, QTextStream &err);

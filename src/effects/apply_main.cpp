@@ -2,11 +2,14 @@
 // so that it runs where there is no display at all.
 #include "BatchMode.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // Metafiles draw text, and fonts need a QGuiApplication; the offscreen
+    // platform gives one without a display or any windowing system.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QStringList args{QStringLiteral("--apply")};
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

@@ -3,7 +3,6 @@
 #include <QImageReader>
 
 #include <algorithm>
-#include <mutex>
 #include <unistd.h>
 
 namespace PictureLimits {
@@ -19,15 +18,41 @@ qint64 physicalMemory()
     return qint64(4) << 30;
 }
 
-qint64 maxDecodedBytes(qint64 physicalBytes)
+qint64 budgetBytes(qint64 physicalBytes)
 {
     return std::min(physicalBytes / 4, HardCapBytes);
 }
 
-qint64 maxDecodedBytes()
+qint64 budgetBytes()
 {
-    static const qint64 bound = maxDecodedBytes(physicalMemory());
+    static const qint64 bound = budgetBytes(physicalMemory());
     return bound;
+}
+
+double maxPixelsPerByte(const QByteArray &format)
+{
+    // BMP: RLE8 packs at most 255 pixels in two bytes; uncompressed rows
+    // carry at least 1 bit a pixel.
+    if (format == "bmp" || format == "dib")
+        return 128;
+    // JPEG: every 8 x 8 block costs at least a DC code and an end-of-block
+    // code, two bits or more (a blank 8000 x 8000 picture from libjpeg is
+    // 250 KB, 256 pixels a byte); a quarter of a bit a block is not reached.
+    if (format == "jpeg" || format == "jpg")
+        return 1024;
+    // GIF: a 12-bit LZW code stands for at most 4096 pixels.
+    if (format == "gif")
+        return 2731;
+    // PNG and what holds it (icons): deflate expands at most 1032 times and
+    // a 1-bit picture has 8 pixels a byte.
+    return 8256;
+}
+
+qint64 decodeCost(const QSize &size)
+{
+    if (size.width() <= 0 || size.height() <= 0)
+        return 0;
+    return qint64(size.width()) * qint64(size.height()) * BytesPerPixel;
 }
 
 bool acceptable(const QSize &size, qint64 maxBytes)
@@ -36,22 +61,99 @@ bool acceptable(const QSize &size, qint64 maxBytes)
         return false;
     if (size.width() > MaxSide || size.height() > MaxSide)
         return false;
-    const qint64 bytes = qint64(size.width()) * qint64(size.height()) * 4;
-    return bytes <= maxBytes;
+    return decodeCost(size) <= maxBytes;
 }
 
 bool acceptable(const QSize &size)
 {
-    return acceptable(size, maxDecodedBytes());
+    return acceptable(size, budgetBytes());
+}
+
+QString refusal(const QByteArray &format, const QSize &size, qint64 fileBytes, qint64 budget)
+{
+    if (size.width() <= 0 || size.height() <= 0)
+        return QStringLiteral("damaged picture (its header claims %1 x %2 pixels)")
+            .arg(size.width()).arg(size.height());
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (fileBytes >= 0 && pixels > SmallPixels && double(pixels) > maxPixelsPerByte(format) * double(fileBytes))
+        return QStringLiteral("damaged picture (its header claims %1 x %2 pixels, more than %3 bytes of %4 can hold)")
+            .arg(size.width()).arg(size.height()).arg(fileBytes).arg(QString::fromLatin1(format.toUpper()));
+    if (!acceptable(size, budget))
+        return QStringLiteral("picture too large (%1 x %2 pixels need more than the %3 MB allowed for pictures)")
+            .arg(size.width()).arg(size.height()).arg(budget >> 20);
+    return {};
+}
+
+QString refusal(const QByteArray &format, const QSize &size, qint64 fileBytes)
+{
+    return refusal(format, size, fileBytes, budgetBytes());
 }
 
 void applyToImageReader()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        const qint64 mb = maxDecodedBytes() >> 20;
+        const qint64 mb = budgetBytes() >> 20;
         QImageReader::setAllocationLimit(int(std::min<qint64>(mb, 1 << 30)));
     });
+}
+
+DecodeBudget::DecodeBudget(qint64 total)
+    : m_total(total)
+{
+}
+
+DecodeBudget &DecodeBudget::shared()
+{
+    static DecodeBudget budget(budgetBytes());
+    return budget;
+}
+
+qint64 DecodeBudget::inUse() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_used;
+}
+
+bool DecodeBudget::acquire(qint64 bytes)
+{
+    if (bytes <= 0)
+        return true;
+    if (bytes > m_total)
+        return false;
+    std::unique_lock<std::mutex> hold(m_lock);
+    m_freed.wait(hold, [&] { return m_used + bytes <= m_total; });
+    m_used += bytes;
+    return true;
+}
+
+void DecodeBudget::release(qint64 bytes)
+{
+    if (bytes <= 0)
+        return;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_used -= bytes;
+    }
+    m_freed.notify_all();
+}
+
+bool Reservation::take(qint64 bytes)
+{
+    reset();
+    if (!m_budget)
+        m_budget = &DecodeBudget::shared();
+    if (!m_budget->acquire(bytes))
+        return false;
+    m_bytes = std::max<qint64>(bytes, 0);
+    return true;
+}
+
+void Reservation::reset()
+{
+    if (m_budget && m_bytes > 0)
+        m_budget->release(m_bytes);
+    m_bytes = 0;
 }
 
 }

@@ -1,26 +1,54 @@
 #include "PictureLoader.h"
 
 #include "PictureDecoders.h"
+#include "PictureDecoder.h"
 #include "PictureLimits.h"
 #include "WmfRender.h"
 
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
+#include <QtEndian>
 
+#include <climits>
 #include <cmath>
+#include <mutex>
+#include <vector>
 
 namespace {
 
-enum class Output { Opaque, Transparent };
+// Our own decoders read the whole file; none of their formats is this big.
+constexpr qint64 MaxDecoderFileBytes = qint64(256) << 20;
 
-QImage finish(QImage image, const QSize &want, Output output, const QColor &background)
+class WmfDecoder : public PictureDecoder {
+public:
+    QByteArray format() const override { return "wmf"; }
+    bool claims(const QByteArray &head) const override { return WmfRender::looksLikeWmf(head); }
+    bool isVector() const override { return true; }
+    QImage decode(const QByteArray &data, const SizeFor &sizeFor, QString *error) const override
+    {
+        return WmfRender::render(data, sizeFor, error);
+    }
+};
+
+struct DecoderList {
+    std::mutex lock;
+    std::vector<std::shared_ptr<const PictureDecoder>> decoders{std::make_shared<WmfDecoder>()};
+};
+
+DecoderList &decoderList()
+{
+    static DecoderList list;
+    return list;
+}
+
+QImage finish(QImage image, const QSize &want, bool keepAlpha, const QColor &background)
 {
     if (image.isNull())
         return image;
     if (want.isValid() && !want.isEmpty() && image.size() != want)
         image = image.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (output == Output::Transparent)
+    if (keepAlpha)
         return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (!image.hasAlphaChannel())
         return image.convertToFormat(QImage::Format_RGB32);
@@ -34,26 +62,146 @@ QImage finish(QImage image, const QSize &want, Output output, const QColor &back
     return flat;
 }
 
-// By content: a metafile with another extension still opens, and a JPEG
-// named .wmf goes to the image reader.
-bool isWmf(const QString &path)
+qint64 outputCost(const QSize &want)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && WmfRender::looksLikeWmf(file.read(32));
+    return want.isValid() ? qint64(want.width()) * want.height() * PictureLimits::BytesPerPixel : 0;
 }
 
-// An icon file holds several pictures: take the largest (by area, then depth).
-LoadedPicture readLargestIcon(QImageReader &reader)
+// An uncompressed BMP shorter than its rows is cut off: Qt's reader would
+// hand back the part it has as a whole picture.
+QString bmpShortfall(const QByteArray &head, qint64 fileBytes)
+{
+    if (head.size() < 34 || !head.startsWith("BM"))
+        return {};
+    const auto *b = reinterpret_cast<const uchar *>(head.constData());
+    const quint32 offset = qFromLittleEndian<quint32>(b + 10);
+    const quint32 infoSize = qFromLittleEndian<quint32>(b + 14);
+    if (infoSize < 40)
+        return {};   // the old core header: left to Qt
+    const qint64 width = qFromLittleEndian<qint32>(b + 18);
+    const qint64 height = std::abs(qint64(qFromLittleEndian<qint32>(b + 22)));
+    const int bits = qFromLittleEndian<quint16>(b + 28);
+    const quint32 compression = qFromLittleEndian<quint32>(b + 30);
+    if ((compression != 0 && compression != 3) || width <= 0 || bits <= 0 || bits > 32)
+        return {};
+    const qint64 stride = ((width * bits + 31) / 32) * 4;
+    if (qint64(offset) + stride * height > fileBytes)
+        return QStringLiteral("damaged picture (the file ends before its pixels do)");
+    return {};
+}
+
+// Each picture in an icon file carries its size in its own header (PNG's
+// IHDR, or the bitmap's info header at twice the height), and Qt's reader
+// believes that header; the directory's size bytes stop at 256. So the
+// inner headers are checked here, against the bytes the directory gives
+// each picture, before Qt sees the file.
+QString iconRefusal(QFile &file, const QByteArray &head, qint64 fileBytes)
+{
+    if (head.size() < 6 || head.at(0) != 0 || head.at(1) != 0 || (head.at(2) != 1 && head.at(2) != 2)
+        || head.at(3) != 0)
+        return {};
+    const int count = qFromLittleEndian<quint16>(head.constData() + 4);
+    const qint64 start = file.pos();
+    const QByteArray directory = file.read(6 + 16 * qint64(count));
+    QString why;
+    for (int i = 0; i < count && why.isEmpty() && 6 + 16 * (i + 1) <= directory.size(); ++i) {
+        const auto *e = reinterpret_cast<const uchar *>(directory.constData() + 6 + 16 * i);
+        const qint64 bytes = std::min<qint64>(qFromLittleEndian<quint32>(e + 8), fileBytes);
+        const qint64 offset = qFromLittleEndian<quint32>(e + 12);
+        if (offset >= fileBytes || !file.seek(offset))
+            continue;
+        const QByteArray inner = file.read(24);
+        if (inner.size() < 24)
+            continue;
+        const auto *b = reinterpret_cast<const uchar *>(inner.constData());
+        qint64 w = 0, h = 0;
+        if (inner.startsWith("\x89PNG")) {
+            w = qFromBigEndian<quint32>(b + 16);
+            h = qFromBigEndian<quint32>(b + 20);
+        } else if (qFromLittleEndian<quint32>(b) >= 40) {
+            w = qFromLittleEndian<qint32>(b + 4);
+            h = std::abs(qint64(qFromLittleEndian<qint32>(b + 8))) / 2;   // colours and mask
+        }
+        if (w > 0 && h > 0)
+            why = PictureLimits::refusal("ico", QSize(int(std::min<qint64>(w, INT_MAX)), int(std::min<qint64>(h, INT_MAX))),
+                                         bytes);
+    }
+    file.seek(start);
+    return why;
+}
+
+// The picture area a GIF's first frame needs: its logical screen, grown to
+// hold the frame where the frame reaches beyond it (Qt's reader makes room
+// for that). Invalid when the file is not laid out as a GIF.
+QSize gifFirstFrameExtent(QFile &file)
+{
+    const qint64 start = file.pos();
+    QSize extent;
+    auto done = [&](QSize result) {
+        file.seek(start);
+        return result;
+    };
+    const QByteArray header = file.read(13);
+    if (header.size() < 13 || !header.startsWith("GIF"))
+        return done({});
+    const auto *h = reinterpret_cast<const uchar *>(header.constData());
+    int width = qFromLittleEndian<quint16>(h + 6), height = qFromLittleEndian<quint16>(h + 8);
+    qint64 pos = 13 + ((h[10] & 0x80) ? 3 * (2 << (h[10] & 7)) : 0);
+    auto skipBlocks = [&]() {
+        for (int guard = 0; guard < 1 << 20; ++guard) {
+            char size = 0;
+            if (!file.seek(pos) || !file.getChar(&size))
+                return false;
+            pos += 1 + uchar(size);
+            if (size == 0)
+                return true;
+        }
+        return false;
+    };
+    for (int guard = 0; guard < 4096; ++guard) {
+        char kind = 0;
+        if (!file.seek(pos) || !file.getChar(&kind))
+            return done({});
+        if (kind == 0x21) {            // an extension: its label, then blocks
+            pos += 2;
+            if (!skipBlocks())
+                return done({});
+        } else if (kind == 0x2C) {     // the first frame
+            const QByteArray d = file.read(9);
+            if (d.size() < 9)
+                return done({});
+            const auto *b = reinterpret_cast<const uchar *>(d.constData());
+            width = std::max(width, qFromLittleEndian<quint16>(b) + qFromLittleEndian<quint16>(b + 4));
+            height = std::max(height, qFromLittleEndian<quint16>(b + 2) + qFromLittleEndian<quint16>(b + 6));
+            return done(QSize(width, height));
+        } else {
+            return done({});
+        }
+    }
+    return done({});
+}
+
+// An icon file holds several pictures: take the largest (by area, then
+// depth) of those the limits allow.
+LoadedPicture readLargestIcon(QImageReader &reader, qint64 fileBytes)
 {
     LoadedPicture result;
     QImage best;
+    QString refused;
     const int count = std::max(1, reader.imageCount());
     for (int i = 0; i < count; ++i) {
         if (i > 0 && !reader.jumpToImage(i))
             break;
         const QSize size = reader.size();
-        if (size.isValid() && !PictureLimits::acceptable(size))
-            continue;
+        PictureLimits::Reservation hold;
+        if (size.isValid()) {
+            const QString why = PictureLimits::refusal("ico", size, fileBytes);
+            if (!why.isEmpty()) {
+                refused = why;
+                continue;
+            }
+            hold.take(PictureLimits::decodeCost(size));
+        }
         QImage image;
         if (!reader.read(&image))
             continue;
@@ -63,73 +211,117 @@ LoadedPicture readLargestIcon(QImageReader &reader)
             best = image;
     }
     if (best.isNull())
-        result.error = reader.errorString();
+        result.error = refused.isEmpty() ? reader.errorString() : refused;
     result.image = best;
     result.sourceSize = best.size();
     return result;
 }
 
-LoadedPicture read(const QString &path, const PictureLoader::SizeRule &rule, Output output,
-                   const QColor &background)
+LoadedPicture readWithDecoder(const PictureDecoder &decoder, QFile &file, const PictureLoader::LoadRequest &request)
 {
-    PictureLimits::applyToImageReader();
     LoadedPicture result;
-
-    if (isWmf(path)) {
-        QSize natural;
-        auto sizeFor = [&](const QSize &n) {
-            natural = n;
-            return rule ? rule(n) : n;
-        };
-        QImage image = WmfRender::render(path, sizeFor, &result.error);
+    const qint64 fileBytes = file.size();
+    if (fileBytes > MaxDecoderFileBytes) {
+        result.error = QStringLiteral("file too large for a %1 picture").arg(QString::fromLatin1(decoder.format().toUpper()));
+        return result;
+    }
+    const QByteArray data = file.readAll();
+    PictureLimits::Reservation hold;
+    QString refused;
+    auto sizeFor = [&](const QSize &natural) -> QSize {
         result.sourceSize = natural;
-        result.image = finish(image, QSize(), output, background);
+        const QSize want = request.sizeRule ? request.sizeRule(natural) : natural;
+        // A drawing is made at the size wanted; a raster is decoded whole first.
+        const QSize decoded = decoder.isVector() ? want : natural;
+        refused = decoder.isVector() ? (PictureLimits::acceptable(want) ? QString()
+                                                                          : PictureLimits::refusal("", want, -1))
+                                     : PictureLimits::refusal(decoder.format(), natural, fileBytes);
+        if (refused.isEmpty() && !hold.take(PictureLimits::decodeCost(decoded) + outputCost(want)))
+            refused = PictureLimits::refusal("", decoded, -1);
+        return refused.isEmpty() ? want : QSize();
+    };
+    QImage image = decoder.decode(data, sizeFor, &result.error);
+    if (!refused.isEmpty())
+        result.error = refused;
+    if (image.isNull())
         return result;
-    }
+    const QSize want = request.sizeRule ? request.sizeRule(result.sourceSize) : image.size();
+    result.image = finish(image, want, request.keepAlpha, request.background);
+    if (result.image.isNull())
+        result.error = QStringLiteral("out of memory");
+    return result;
+}
 
-    const PictureDecoders::Decoded own = PictureDecoders::read(path, rule);
-    if (own.owned) {
-        result.sourceSize = own.sourceSize;
-        result.error = own.error;
-        const QSize want = rule ? rule(own.sourceSize) : own.sourceSize;
-        result.image = finish(own.image, want, output, background);
+LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoader::LoadRequest &request)
+{
+    LoadedPicture result;
+    const qint64 fileBytes = file.size();
+    result.error = iconRefusal(file, head, fileBytes);
+    if (!result.error.isEmpty())
         return result;
-    }
-
-    QImageReader reader(path);
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     reader.setDecideFormatFromContent(true);
     const QByteArray format = reader.format();
     if (format.isEmpty()) {
-        result.error = reader.errorString();
+        result.error = QStringLiteral("not a picture that Glintwave can read");
         return result;
     }
+    const PictureLoader::SizeRule &rule = request.sizeRule;
 
     if (format == "ico" || format == "cur") {
-        LoadedPicture icon = readLargestIcon(reader);
+        LoadedPicture icon = readLargestIcon(reader, fileBytes);
         if (!icon.ok())
             return icon;
         const QSize want = rule ? rule(icon.sourceSize) : icon.sourceSize;
-        icon.image = finish(icon.image, want, output, background);
+        icon.image = finish(icon.image, want, request.keepAlpha, request.background);
         return icon;
     }
 
-    const QSize raw = reader.size();
-    if (raw.isValid() && !PictureLimits::acceptable(raw)) {
-        result.error = QStringLiteral("The picture is too large (%1 x %2 pixels)")
-                           .arg(raw.width()).arg(raw.height());
-        return result;
+    QSize raw = reader.size();
+    if (format == "gif") {
+        const QSize frame = gifFirstFrameExtent(file);
+        if (frame.isValid())
+            raw = raw.isValid() ? raw.expandedTo(frame) : frame;
+    }
+    if (raw.isValid()) {
+        result.error = PictureLimits::refusal(format, raw, fileBytes);
+        if (result.error.isEmpty() && format == "bmp")
+            result.error = bmpShortfall(head, fileBytes);
+        if (!result.error.isEmpty())
+            return result;
     }
     const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
     QSize want;
+    QSize decoded = raw;
     if (raw.isValid()) {
         result.sourceSize = turned ? raw.transposed() : raw;
         want = rule ? rule(result.sourceSize) : result.sourceSize;
         // Let the decoder shrink (JPEG scales while decoding); enlarging is
         // left to the smooth resample below.
         if (want.isValid() && !want.isEmpty() && want.width() <= result.sourceSize.width()
-            && want.height() <= result.sourceSize.height() && want != result.sourceSize)
-            reader.setScaledSize(turned ? want.transposed() : want);
+            && want.height() <= result.sourceSize.height() && want != result.sourceSize) {
+            decoded = turned ? want.transposed() : want;
+            reader.setScaledSize(decoded);
+        }
+    }
+    // A reader that knows no size beforehand is held by Qt's allocation
+    // limit alone; it still counts as a small picture here.
+    PictureLimits::Reservation hold;
+    // What the decode holds: JPEG shrinks while decoding, by 1/2, 1/4 or
+    // 1/8, then the smooth resample or the flattening makes a copy.
+    QSize full = raw;
+    if (format == "jpeg" && decoded != raw)
+        full = decoded.expandedTo(QSize((raw.width() + 7) / 8, (raw.height() + 7) / 8));
+    const bool copied = format != "jpeg" || full != (turned ? want.transposed() : want);
+    const qint64 cost = raw.isValid()
+        ? PictureLimits::decodeCost(full) + (copied ? outputCost(want) : 0)
+        : PictureLimits::SmallPixels * PictureLimits::BytesPerPixel;
+    if (!hold.take(cost)) {
+        result.error = PictureLimits::refusal(format, full, -1);
+        if (result.error.isEmpty())
+            result.error = QStringLiteral("picture too large for the memory allowed");
+        return result;
     }
     QImage image;
     if (!reader.read(&image)) {
@@ -140,7 +332,7 @@ LoadedPicture read(const QString &path, const PictureLoader::SizeRule &rule, Out
         result.sourceSize = image.size();
         want = rule ? rule(result.sourceSize) : result.sourceSize;
     }
-    result.image = finish(image, want, output, background);
+    result.image = finish(image, want, request.keepAlpha, request.background);
     if (result.image.isNull() && result.error.isEmpty())
         result.error = QStringLiteral("out of memory");
     return result;
@@ -148,16 +340,67 @@ LoadedPicture read(const QString &path, const PictureLoader::SizeRule &rule, Out
 
 } // namespace
 
+namespace PictureDecoders {
+
+void add(std::shared_ptr<const PictureDecoder> decoder)
+{
+    DecoderList &list = decoderList();
+    std::lock_guard<std::mutex> hold(list.lock);
+    list.decoders.insert(list.decoders.begin(), std::move(decoder));
+}
+
+std::shared_ptr<const PictureDecoder> find(const QByteArray &head)
+{
+    DecoderList &list = decoderList();
+    std::lock_guard<std::mutex> hold(list.lock);
+    for (const auto &d : list.decoders)
+        if (d->claims(head))
+            return d;
+    return nullptr;
+}
+
+}
+
 namespace PictureLoader {
+
+LoadedPicture load(const QString &path, const LoadRequest &request)
+{
+    PictureLimits::applyToImageReader();
+    // Opened here rather than by QImageReader, so that a failure is told in
+    // the system's words and not as "File not found".
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        LoadedPicture failed;
+        failed.error = file.errorString();
+        return failed;
+    }
+    // By content: a metafile with another extension still opens, and a JPEG
+    // named .wmf goes to the image reader.
+    const QByteArray head = file.peek(64);
+    if (const auto decoder = PictureDecoders::find(head))
+        return readWithDecoder(*decoder, file, request);
+    // HEIC, HEIF, AVIF and SVG: decoders of our own that check the declared
+    // size against the limits before they allocate.
+    const PictureDecoders::Decoded own = PictureDecoders::read(path, request.sizeRule);
+    if (own.owned) {
+        LoadedPicture result;
+        result.sourceSize = own.sourceSize;
+        result.error = own.error;
+        const QSize want = request.sizeRule ? request.sizeRule(own.sourceSize) : own.sourceSize;
+        result.image = finish(own.image, want, request.keepAlpha, request.background);
+        return result;
+    }
+    return readWithQt(file, head, request);
+}
 
 LoadedPicture load(const QString &path, QColor background)
 {
-    return read(path, {}, Output::Opaque, background);
+    return load(path, LoadRequest{{}, false, background});
 }
 
 LoadedPicture loadFitted(const QString &path, const SizeRule &rule, QColor background)
 {
-    return read(path, rule, Output::Opaque, background);
+    return load(path, LoadRequest{rule, false, background});
 }
 
 QSize fitInside(const QSize &source, int edge)
@@ -171,7 +414,7 @@ QSize fitInside(const QSize &source, int edge)
 
 LoadedPicture loadThumbnail(const QString &path, int edge)
 {
-    return read(path, [edge](const QSize &s) { return fitInside(s, edge); }, Output::Transparent, Qt::black);
+    return load(path, LoadRequest{[edge](const QSize &s) { return fitInside(s, edge); }, true, Qt::black});
 }
 
 QImage squareThumbnail(const QImage &fitted, int edge)

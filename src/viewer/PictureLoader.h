@@ -6,13 +6,17 @@
 
 #include <functional>
 
-// Loads picture files as the viewer and the thumbnail view need them:
-// JPEG, BMP, GIF and WebP (first frame), ICO (its largest image), PNG, TIFF
-// and the other formats Qt reads, WMF through libwmf, and HEIC/AVIF and SVG
-// through PictureDecoders. JPEG EXIF orientation is applied,
-// so sizes are always those of the upright picture. Pictures whose header
-// claims more than PictureLimits allows are refused before anything is
-// allocated.
+// Loads picture files for every part of Glintwave (viewer, thumbnails,
+// gallery builder, batch mode): JPEG, BMP, GIF (first frame), ICO (its
+// largest image), PNG, TIFF, WebP and the other formats Qt reads, WMF
+// through libwmf (see PictureDecoder for adding formats), and HEIC/AVIF
+// and SVG through PictureDecoders::read. JPEG EXIF orientation is
+// applied, so sizes are always those of the upright picture. Every decode
+// follows PictureLimits: a header that claims more than its file can hold,
+// or more than the memory budget, is refused before anything is allocated,
+// and the memory a decode holds comes out of the budget all decodes share.
+// Errors are short lines in the system's own words where the system gave
+// them ("Permission denied", "Too many levels of symbolic links").
 struct LoadedPicture {
     QImage image;        // null on failure
     QSize sourceSize;    // the upright picture's own size, when known
@@ -24,6 +28,18 @@ namespace PictureLoader {
 
 // Maps the upright source size to the size wanted.
 using SizeRule = std::function<QSize(const QSize &)>;
+
+// What a load wants: the size for the upright source size (none: the
+// source size), and whether transparency is kept (ARGB32 premultiplied) or
+// laid on background (RGB32).
+struct LoadRequest {
+    std::function<QSize(const QSize &)> sizeRule;
+    bool keepAlpha = false;
+    QColor background = Qt::black;
+};
+
+// The one entry point; the functions below are its usual requests.
+LoadedPicture load(const QString &path, const LoadRequest &request);
 
 // The whole picture at its own size, RGB32, transparent parts laid on
 // background.

@@ -488,8 +488,13 @@ bool WmfPlayer::open(const unsigned char *data, std::size_t length, wmfdraw::Can
 
     unsigned int w = 0, h = 0;
     if (wmf_display_size(api, &w, &h, 96, 96) != wmf_E_None || w == 0 || h == 0) {
-        w = unsigned(std::ceil(bbox.BR.x - bbox.TL.x));
-        h = unsigned(std::ceil(bbox.BR.y - bbox.TL.y));
+        // A damaged drawing extent may be infinite or not a number at all.
+        auto side = [](double extent) -> unsigned {
+            const double c = std::ceil(extent);
+            return c >= 65535.0 ? 65535u : c >= 1.0 ? unsigned(c) : 1u;
+        };
+        w = side(double(bbox.BR.x) - bbox.TL.x);
+        h = side(double(bbox.BR.y) - bbox.TL.y);
     }
     m_width = int(std::min(w, 65535u));
     m_height = int(std::min(h, 65535u));

@@ -45,9 +45,11 @@ QImage decodeDib(const unsigned char *dib, long length)
     } else {
         return {};
     }
+    // A bitmap inside a metafile is held to the same limits as a BMP file.
     if (width <= 0 || height == 0
-        || !PictureLimits::acceptable(QSize(int(std::min<qint64>(width, 1 << 30)),
-                                            int(std::min<qint64>(std::llabs(height), 1 << 30)))))
+        || !PictureLimits::refusal("bmp", QSize(int(std::min<qint64>(width, 1 << 30)),
+                                                int(std::min<qint64>(std::llabs(height), 1 << 30))),
+                                   qint64(length)).isEmpty())
         return {};
     qint64 palette = 0;
     if (bits <= 8)
@@ -374,6 +376,19 @@ QSize boundedNatural(int w, int h)
     return size.expandedTo(QSize(1, 1));
 }
 
+// libwmf sets aside room for the header's largest record before it reads
+// any: a header claiming a record longer than the whole file is damaged,
+// and would have it ask for gigabytes.
+bool recordsFitTheFile(const QByteArray &data)
+{
+    const auto *b = reinterpret_cast<const uchar *>(data.constData());
+    const qint64 at = qFromLittleEndian<quint32>(b) == 0x9AC6CDD7u ? 22 : 0;
+    if (data.size() < at + 18)
+        return false;
+    const qint64 largestRecordBytes = 2 * qint64(qFromLittleEndian<quint32>(b + at + 12));
+    return largestRecordBytes <= data.size() - at;
+}
+
 } // namespace
 
 namespace WmfRender {
@@ -400,6 +415,8 @@ QImage render(const QByteArray &data, const std::function<QSize(const QSize &)> 
     };
     if (!looksLikeWmf(data))
         return fail(QStringLiteral("not a metafile"));
+    if (!recordsFitTheFile(data))
+        return fail(QStringLiteral("damaged metafile (its header claims records longer than the file)"));
 
     QtCanvas canvas;
     wmfplay::WmfPlayer player;
@@ -407,9 +424,13 @@ QImage render(const QByteArray &data, const std::function<QSize(const QSize &)> 
         return fail(QString::fromStdString(player.error()));
 
     const QSize natural = boundedNatural(player.naturalWidth(), player.naturalHeight());
-    QSize size = sizeFor ? sizeFor(natural) : natural;
-    if (!size.isValid() || size.isEmpty())
-        size = natural;
+    QSize size = natural;
+    if (sizeFor) {
+        // An empty size is the caller's refusal: nothing is allocated.
+        size = sizeFor(natural);
+        if (!size.isValid() || size.isEmpty())
+            return fail(QStringLiteral("picture refused"));
+    }
     if (!PictureLimits::acceptable(size))
         return fail(QStringLiteral("picture too large"));
 

@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
@@ -56,6 +57,12 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
     waveFont.setPointSize(14);
     lblWave->setFont(waveFont);
     lblWave->hide();
+
+    lblProblem = new QLabel(this);
+    lblProblem->setObjectName(QStringLiteral("lblProblem"));
+    lblProblem->setStyleSheet(QStringLiteral("color: white; background: rgba(0, 0, 0, 160); padding: 6px;"));
+    lblProblem->setTextFormat(Qt::PlainText);
+    lblProblem->hide();
 
     tmrSlideshow = new QTimer(this);
     tmrSlideshow->setObjectName(QStringLiteral("tmrSlideshow"));
@@ -109,6 +116,7 @@ void frmMedia::coverScreen()
 
 void frmMedia::hideAllControls()
 {
+    lblProblem->hide();
     picMedia->hide();
     lstMedia->hide();
     lblWave->hide();
@@ -156,6 +164,7 @@ QSizeF frmMedia::screenTwips() const
 void frmMedia::showVideo(const QString &path)
 {
     stopOpening();
+    lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
     lstMedia->hide();
@@ -179,6 +188,7 @@ void frmMedia::showVideo(const QString &path)
 void frmMedia::showAudio(const QString &path, const QString &shownAs)
 {
     stopOpening();
+    lblProblem->hide();
     picMedia->hide();
     lblWave->show();
     lstMedia->hide();
@@ -203,6 +213,7 @@ void frmMedia::showAudio(const QString &path, const QString &shownAs)
 void frmMedia::showFlash(const QString &path)
 {
     stopOpening();
+    lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
     lstMedia->hide();
@@ -286,6 +297,14 @@ void frmMedia::pictureArrived(const QString &path, const LoadedPicture &loaded)
         picMedia->setPicture(loaded.image);
         picSpare = QImage();
         releaseElsewhere(std::move(old));
+        lblProblem->hide();
+    } else {
+        // Say which picture could not be shown, and why, in the system's words.
+        lblProblem->setText(tr("Cannot show \"%1\": %2").arg(QFileInfo(path).fileName(), loaded.error));
+        lblProblem->adjustSize();
+        lblProblem->move((screenSize().width() - lblProblem->width()) / 2, 0);
+        lblProblem->show();
+        lblProblem->raise();
     }
     centrePicture();
     if (m_state.SlideShowRunning)
@@ -361,6 +380,7 @@ bool frmMedia::waitForPicture(int timeoutMs)
 bool frmMedia::showText(const QString &path, const QString &shownAs)
 {
     stopOpening();
+    lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
     lstMedia->show();

@@ -38,6 +38,9 @@ public:
     QListView *lstMedia = nullptr;
     QStringListModel *lstMediaModel = nullptr;
     QLabel *lblWave = nullptr;
+    // A line at the top of the screen naming a picture that could not be
+    // shown, and why.
+    QLabel *lblProblem = nullptr;
     QTimer *tmrSlideshow = nullptr;
     // The players exist from their first use on; they are hidden, not
     // stopped, when a picture or text is shown.
@@ -52,7 +55,8 @@ public:
     // one is shown before this returns (true); otherwise the window shows
     // at once with the wait cursor and the picture follows (pictureShown).
     // Meanwhile keys wait their turn and Esc closes at once. A picture that
-    // cannot be loaded leaves the area as it was (centred).
+    // cannot be loaded leaves the area as it was (centred) and shows
+    // lblProblem, naming the file and the reason.
     bool showPicture(const QString &path);
     // Decodes these pictures (the entries next to the shown one, nearest
     // first) ahead, once the shown picture is in; drops other preloads.

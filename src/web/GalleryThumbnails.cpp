@@ -1,10 +1,9 @@
 #include "GalleryThumbnails.h"
 
 #include "NumberText.h"
-#include "PictureDecoders.h"
+#include "PictureLoader.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QSet>
 
 #include <cmath>
@@ -43,29 +42,6 @@ QString thumbnailFileName(const QString &pictureName)
     return pictureName + ".png";
 }
 
-namespace {
-// Icons hold several sizes: the largest makes the best thumbnail.
-void jumpToLargestImage(QImageReader &reader)
-{
-    const int count = reader.imageCount();
-    if (count <= 1)
-        return;
-    int best = 0;
-    qint64 bestArea = -1;
-    for (int i = 0; i < count; ++i) {
-        if (!reader.jumpToImage(i))
-            break;
-        const QSize size = reader.size();
-        const qint64 area = qint64(size.width()) * size.height();
-        if (area > bestArea) {
-            bestArea = area;
-            best = i;
-        }
-    }
-    reader.jumpToImage(best);
-}
-}
-
 QSize thumbnailSize(const QSize &picture, int width)
 {
     if (picture.width() <= 0 || picture.height() <= 0)
@@ -78,36 +54,11 @@ QSize thumbnailSize(const QSize &picture, int width)
 
 QImage makeThumbnail(const QString &path, int width)
 {
-    // HEIC/AVIF and SVG go through the viewer's own decoders; a drawing is
-    // rendered at the thumbnail's size.
-    const PictureDecoders::Decoded own = PictureDecoders::read(path, [width](const QSize &s) {
-        return s.isEmpty() ? s : QSize(width, std::max(1, int(std::lround(double(s.height()) * width / s.width()))));
-    });
-    if (own.owned)
-        return own.image.isNull() || own.image.width() == width
-                   ? own.image
-                   : own.image.scaledToWidth(width, Qt::SmoothTransformation);
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    if (reader.format() == "ico")
-        jumpToLargestImage(reader);
-    const QSize stored = reader.size();
-    if (stored.isValid() && stored.width() > 0 && stored.height() > 0) {
-        // A picture turned by its orientation tag is scaled before it turns.
-        const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-        const QSize shown = turned ? stored.transposed() : stored;
-        const QSize wanted = thumbnailSize(shown, width);
-        // Decoding straight to the small size is far cheaper for big JPEGs.
-        if (wanted != shown)
-            reader.setScaledSize(turned ? wanted.transposed() : wanted);
-        QImage image = reader.read();
-        if (!image.isNull() && image.size() != wanted)
-            image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        return image;
-    }
-    const QImage image = reader.read();
-    if (image.isNull() || image.width() <= 0)
-        return {};
-    const QSize wanted = thumbnailSize(image.size(), width);
-    return wanted == image.size() ? image : image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The viewer's loader: its limits, every kind it reads (a drawing is
+    // rendered at the thumbnail's size), the largest image of an icon, the
+    // orientation tag, and JPEG shrinking while it decodes.
+    PictureLoader::LoadRequest request;
+    request.keepAlpha = true;
+    request.sizeRule = [width](const QSize &shown) { return thumbnailSize(shown, width); };
+    return PictureLoader::load(path, request).image;
 }

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
+
 using namespace SettingsText;
 
 class TestSettings : public QObject {
@@ -57,6 +59,12 @@ private slots:
         QCOMPARE(fromFloat(4567.5f), QString("4567.5"));
         QCOMPARE(fromFloat(30000000.0f), QString("30000000"));
         QCOMPARE(*toFloat(fromFloat(1.0f / 3.0f)), 1.0f / 3.0f);
+        // The extremes read back too (the largest was once refused).
+        for (const float f : {std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+                              std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min()})
+            QCOMPARE(toFloat(fromFloat(f)), std::optional<float>(f));
+        QVERIFY(!toFloat("3.41e38"));
+        QVERIFY(!toFloat("-1e39"));
         QCOMPARE(fromBool(true), QString("True"));
         QCOMPARE(fromInt(-32768), QString("-32768"));
 

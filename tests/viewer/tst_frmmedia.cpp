@@ -101,6 +101,13 @@ private slots:
         v->picMedia->move(3, 4);
         QVERIFY(!openPicture(v, path("broken.jpg")));
         QCOMPARE(v->picMedia->picture().size(), QSize(64, 32));
+        // A line names the file and says why, in the system's words where it has them.
+        QVERIFY(v->lblProblem->isVisible());
+        QVERIFY2(v->lblProblem->text().startsWith("Cannot show \"broken.jpg\": "), qPrintable(v->lblProblem->text()));
+        QVERIFY(!openPicture(v, path("missing.jpg")));
+        QVERIFY2(v->lblProblem->text().endsWith("No such file or directory"), qPrintable(v->lblProblem->text()));
+        QVERIFY(openPicture(v, path("small.bmp")));
+        QVERIFY(!v->lblProblem->isVisible());
         QCOMPARE(v->picMedia->pos(), centred(v, QSize(64, 32)));
     }
 

@@ -24,15 +24,15 @@ private slots:
     void limitsAcceptLargePhotosButNotBombs()
     {
         const qint64 machine = qint64(24) << 30;
-        const qint64 bound = PictureLimits::maxDecodedBytes(machine);
+        const qint64 bound = PictureLimits::budgetBytes(machine);
         QVERIFY(PictureLimits::acceptable(QSize(40000, 20000), bound));
         QVERIFY(PictureLimits::acceptable(QSize(12000, 12000), bound));
         QVERIFY(!PictureLimits::acceptable(QSize(65500, 65500), bound));    // 17 GB claimed
         QVERIFY(!PictureLimits::acceptable(QSize(70000, 10), bound));       // side beyond any format
         QVERIFY(!PictureLimits::acceptable(QSize(0, 100), bound));
         // On a small machine the same photo would not fit comfortably.
-        QVERIFY(!PictureLimits::acceptable(QSize(40000, 20000), PictureLimits::maxDecodedBytes(qint64(4) << 30)));
-        QVERIFY(PictureLimits::maxDecodedBytes(qint64(1) << 40) <= PictureLimits::HardCapBytes);
+        QVERIFY(!PictureLimits::acceptable(QSize(40000, 20000), PictureLimits::budgetBytes(qint64(4) << 30)));
+        QVERIFY(PictureLimits::budgetBytes(qint64(1) << 40) <= PictureLimits::HardCapBytes);
     }
 
     void loadsEachFormatAsRgb32()

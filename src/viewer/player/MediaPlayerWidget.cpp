@@ -4,6 +4,7 @@
 
 #include "DisplaySize.h"
 #include "TimingText.h"
+#include "VideoArea.h"
 #include "Twips.h"
 
 #include <QAudioOutput>
@@ -16,8 +17,8 @@
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
+#include <QDeadlineTimer>
 #include <QVideoSink>
-#include <QVideoWidget>
 
 namespace {
 
@@ -48,7 +49,7 @@ MediaPlayerWidget::MediaPlayerWidget(QWidget *parent)
     : QWidget(parent),
       m_player(new QMediaPlayer(this)),
       m_audio(new QAudioOutput(this)),
-      m_video(new QVideoWidget(this)),
+      m_video(new VideoArea(this)),
       m_strip(new QWidget(this)),
       m_playButton(new QToolButton(m_strip)),
       m_seek(new QSlider(Qt::Horizontal, m_strip)),
@@ -66,9 +67,9 @@ MediaPlayerWidget::MediaPlayerWidget(QWidget *parent)
 
     // Audio-only clips only reach their end with an output attached.
     m_player->setAudioOutput(m_audio);
-    m_player->setVideoOutput(m_video);
+    m_player->setVideoSink(m_video->videoSink());
+    m_video->setObjectName(QStringLiteral("videoArea"));
     m_video->setFocusPolicy(Qt::NoFocus);
-    m_video->setAspectRatioMode(Qt::KeepAspectRatio);
 
     m_playButton->setFocusPolicy(Qt::NoFocus);
     m_playButton->setAutoRaise(true);
@@ -93,6 +94,8 @@ MediaPlayerWidget::MediaPlayerWidget(QWidget *parent)
     connect(&m_loadWatchdog, &QTimer::timeout, this, [this] {
         fail(cannotPlayText(m_fileName, tr("the file could not be opened.")));
     });
+    m_endTimer.setInterval(200);
+    connect(&m_endTimer, &QTimer::timeout, this, &MediaPlayerWidget::watchForEnd);
 
     connect(m_playButton, &QToolButton::clicked, this, [this] {
         if (isPlaying())
@@ -132,6 +135,7 @@ MediaPlayerWidget::MediaPlayerWidget(QWidget *parent)
 MediaPlayerWidget::~MediaPlayerWidget()
 {
     m_loadWatchdog.stop();
+    m_endTimer.stop();
     m_player->stop();
 }
 
@@ -257,6 +261,8 @@ void MediaPlayerWidget::updateTiming()
 void MediaPlayerWidget::setFileName(const QString &path)
 {
     m_loadWatchdog.stop();
+    m_endTimer.stop();
+    m_endWatch.reset();
     m_player->stop();
     if (!m_player->source().isEmpty())
         m_player->setSource(QUrl());
@@ -265,6 +271,7 @@ void MediaPlayerWidget::setFileName(const QString &path)
     m_errorText.clear();
     m_endReported = false;
     m_message->hide();
+    m_video->clear();
     m_video->show();
     updateTiming();
     if (path.isEmpty())
@@ -298,10 +305,7 @@ void MediaPlayerWidget::onStatusChanged(QMediaPlayer::MediaStatus status)
         break;
     case QMediaPlayer::EndOfMedia:
         m_loadWatchdog.stop();
-        if (!m_endReported && m_errorText.isEmpty()) {
-            m_endReported = true;
-            notify([this] { emit endOfStream(0); });
-        }
+        reportEnd();
         break;
     case QMediaPlayer::InvalidMedia:
         fail(cannotPlayText(m_fileName, tr("the format is not supported.")));
@@ -309,6 +313,29 @@ void MediaPlayerWidget::onStatusChanged(QMediaPlayer::MediaStatus status)
     default:
         break;
     }
+}
+
+void MediaPlayerWidget::reportEnd()
+{
+    m_endTimer.stop();
+    if (m_endReported || !m_errorText.isEmpty())
+        return;
+    m_endReported = true;
+    notify([this] { emit endOfStream(0); });
+}
+
+void MediaPlayerWidget::watchForEnd()
+{
+    const QMediaPlayer::MediaStatus status = m_player->mediaStatus();
+    const bool advancing = isPlaying() && status != QMediaPlayer::StalledMedia
+        && status != QMediaPlayer::LoadingMedia && m_errorText.isEmpty();
+    const qint64 now = QDeadlineTimer::current().deadline();
+    if (!m_endWatch.update(now, advancing, m_player->position(), m_player->duration()))
+        return;
+    // The pipeline's own message is lost or late: stop it where it is, as
+    // its end would have, and tell the end ourselves.
+    m_player->stop();
+    reportEnd();
 }
 
 void MediaPlayerWidget::onClipSizeKnown()
@@ -333,6 +360,7 @@ void MediaPlayerWidget::fail(const QString &message)
     if (!m_errorText.isEmpty())
         return;   // the first reason is the one worth showing
     m_loadWatchdog.stop();
+    m_endTimer.stop();
     m_errorText = message;
     m_player->stop();
     showMessage(message);
@@ -356,6 +384,8 @@ void MediaPlayerWidget::play()
 {
     if (m_errorText.isEmpty() && !m_fileName.isEmpty()) {
         m_endReported = false;   // playing again after the end is a new run
+        m_endWatch.reset();
+        m_endTimer.start();
         m_player->play();
     }
 }
@@ -368,6 +398,8 @@ void MediaPlayerWidget::pause()
 
 void MediaPlayerWidget::stop()
 {
+    m_endTimer.stop();
+    m_endWatch.reset();
     m_player->stop();
 }
 

@@ -4,13 +4,15 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "PlayEndWatch.h"
+
 #include <functional>
 
 class QAudioOutput;
 class QLabel;
 class QSlider;
 class QToolButton;
-class QVideoWidget;
+class VideoArea;
 
 // The viewer's audio and video player: a picture area over a strip holding
 // the control bar (play/pause and a seek slider) and our time display.
@@ -27,6 +29,10 @@ class QVideoWidget;
 // asked for, the time display.
 // Every notification is delivered from the event loop, never from inside
 // the call that caused it, so a listener may delete the player.
+//
+// The end of a clip is reported once: when the pipeline says so, or when
+// PlayEndWatch sees that it is over without that message (which is lost
+// now and then on a busy machine).
 class MediaPlayerWidget : public QWidget {
     Q_OBJECT
 public:
@@ -94,6 +100,8 @@ protected:
 
 private:
     void onStatusChanged(QMediaPlayer::MediaStatus status);
+    void reportEnd();
+    void watchForEnd();
     void onClipSizeKnown();
     void fail(const QString &message);
     void notify(std::function<void()> signal);
@@ -109,13 +117,15 @@ private:
 
     QMediaPlayer *m_player;
     QAudioOutput *m_audio;
-    QVideoWidget *m_video;
+    VideoArea *m_video;
     QWidget *m_strip;
     QToolButton *m_playButton;
     QSlider *m_seek;
     QLabel *m_timing;
     QLabel *m_message;
     QTimer m_loadWatchdog;
+    QTimer m_endTimer;
+    PlayEndWatch m_endWatch;
 
     bool m_showTiming = false;
     bool m_autoSize = true;

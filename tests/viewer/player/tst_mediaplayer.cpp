@@ -10,7 +10,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
-#include <QVideoWidget>
+#include "VideoArea.h"
 #include <QtTest>
 
 class TestMediaPlayer : public QObject {
@@ -139,7 +139,7 @@ private slots:
         // The line is on the screen, not just reported.
         QTRY_VERIFY(errorLine(player)->isVisible());
         QCOMPARE(errorLine(player)->text(), text);
-        QVERIFY(!player.findChild<QVideoWidget *>()->isVisible());
+        QVERIFY(!player.findChild<QWidget *>("videoArea")->isVisible());
         QTest::qWait(300);   // nothing else follows the failure
         QCOMPARE(ended.count(), 0);
         QCOMPARE(failed.count(), 1);
@@ -212,7 +212,7 @@ private slots:
         QSignalSpy clicks(&player, &MediaPlayerWidget::clicked);
 
         // On the picture (the video widget keeps child windows of its own).
-        auto *video = player.findChild<QVideoWidget *>();
+        auto *video = player.findChild<QWidget *>("videoArea");
         QTest::mousePress(video, Qt::LeftButton, {}, QPoint(10, 12));
         QCOMPARE(left.count(), 0);   // delivered from the event loop, not from the press
         QTRY_COMPARE(left.count(), 1);
@@ -235,7 +235,7 @@ private slots:
         doomed->show();
         connect(doomed, &MediaPlayerWidget::leftButtonPressed, doomed, [doomed] { delete doomed; });
         QPointer<MediaPlayerWidget> watch(doomed);
-        QTest::mousePress(doomed->findChild<QVideoWidget *>(), Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mousePress(doomed->findChild<QWidget *>("videoArea"), Qt::LeftButton, {}, QPoint(3, 3));
         QTRY_VERIFY(watch.isNull());
     }
 
@@ -263,6 +263,32 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(player->isPlaying(), 10000);
         delete player;
         QTest::qWait(300);   // nothing left behind fires into the deleted player
+    }
+    void videoShowsAtEveryDisplaySize()
+    {
+        // The sizes that resize the player once the clip's size is known were
+        // the ones that showed a black area and never ended.
+        for (const int size : {0, 2, 4, 7}) {
+            for (const char *kind : {"avi", "asf", "mpg"}) {
+                MediaPlayerWidget player;
+                player.setDisplaySize(size);
+                player.setAutoSize(true);
+                player.show();
+                QSignalSpy ended(&player, &MediaPlayerWidget::endOfStream);
+                player.setFileName(clip(kind));
+                player.play();
+                const QString what = QStringLiteral("%1 at size %2").arg(kind).arg(size);
+                QVERIFY2(ended.wait(15000), qPrintable(what));
+                auto *video = player.findChild<VideoArea *>();
+                QVERIFY(video && video->isVisible());
+                QVERIFY2(video->framesPainted() >= 5, qPrintable(what + ": " + QString::number(video->framesPainted())));
+                // The last frame stays on the screen: the test picture is not black.
+                const QImage shown = video->grab().toImage();
+                QVERIFY2(qGray(shown.pixel(shown.width() / 2, shown.height() / 2)) > 20
+                             || qGray(shown.pixel(shown.width() / 4, shown.height() / 2)) > 20,
+                         qPrintable(what));
+            }
+        }
     }
 };
 

@@ -1,5 +1,6 @@
 // The player's pure rules: display sizes, seek steps, the time display, the
 // Ruffle page and what a movie's bytes tell about its end.
+#include "PlayEndWatch.h"
 #include "DisplaySize.h"
 #include "PlayerPlacement.h"
 #include "PlayerStepping.h"
@@ -217,6 +218,47 @@ private slots:
         // Only cuts inside the closing End tag may still see all four frames.
         QVERIFY(cutsVouching <= 2);
         QVERIFY(readSwfInfo(whole).stopsOnLastFrame);
+    }
+    void clipEndWithoutEndOfStream()
+    {
+        // A 2 s clip observed every 100 ms; returns when (in ms) the watch
+        // called the end, or -1. position(t) gives the player's position.
+        auto endAt = [](const std::function<qint64(qint64)> &position, qint64 duration = 2000,
+                        const std::function<bool(qint64)> &advancing = {}) -> qint64 {
+            PlayEndWatch watch;
+            for (qint64 t = 0; t <= 30000; t += 100)
+                if (watch.update(t, advancing ? advancing(t) : true, position(t), duration))
+                    return t;
+            return -1;
+        };
+        // The position stays at the duration: ended a second or so later.
+        qint64 t = endAt([](qint64 t) { return std::min<qint64>(t, 2000); });
+        QVERIFY2(t >= 3000 && t <= 3200, qPrintable(QString::number(t)));
+        // The stream stops short of its end (the last frames never come): the
+        // end is called a second after it was due.
+        t = endAt([](qint64 t) { return std::min<qint64>(t, 1500); });
+        QVERIFY2(t >= 3000 && t <= 3600, qPrintable(QString::number(t)));
+        // Running past the duration ends it at once.
+        t = endAt([](qint64 t) { return t * 2; });
+        QVERIFY2(t > 1000 && t <= 1400, qPrintable(QString::number(t)));
+        // Slow but moving (a loaded machine): never an end while it moves.
+        QCOMPARE(endAt([](qint64 t) { return t / 20; }), qint64(-1));
+        // Paused at the end for a long time: not an end while paused; playing on
+        // from there ends it after the grace.
+        t = endAt([](qint64 t) { return std::min<qint64>(t, 2000); }, 2000, [](qint64 t) { return t < 1500 || t > 20000; });
+        QVERIFY2(t >= 21000 && t <= 21300, qPrintable(QString::number(t)));
+        // Not moving at all yet (still opening) is not an end; unknown length neither.
+        QCOMPARE(endAt([](qint64) { return 0; }), qint64(-1));
+        QCOMPARE(endAt([](qint64 t) { return std::min<qint64>(t, 2000); }, 0), qint64(-1));
+        // A jump back (the seek keys) makes the end due later.
+        t = endAt([](qint64 t) { return t < 1000 ? t : std::min<qint64>(t - 900, 2000); });
+        QVERIFY2(t >= 3900 && t <= 4200, qPrintable(QString::number(t)));
+        // The end is told once.
+        PlayEndWatch once;
+        int ends = 0;
+        for (qint64 t = 0; t < 10000; t += 100)
+            ends += once.update(t, true, 2000, 2000);
+        QCOMPARE(ends, 1);
     }
 };
 
