@@ -1,4 +1,5 @@
 // Where users wait; see README.md.
+#include "../common/BenchPhoto.h"
 #include "AppState.h"
 #include "OptionSet.h"
 #include "PictureBox.h"
@@ -26,22 +27,6 @@
 namespace {
 
 QTextStream out(stdout);
-
-// Smooth gradients with some texture: a JPEG of ordinary size and cost.
-QImage photo(int w, int h, int seed)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const int noise = ((x * 7919 + y * 104729 + seed * 31) >> 3) & 31;
-            line[x] = qRgb(int((qint64(x) * 255 / w + noise + seed * 40) & 255),
-                           int((qint64(y) * 255 / h + noise) & 255),
-                           int((qint64(x + y) * 255 / (w + h) + seed * 17) & 255));
-        }
-    }
-    return image;
-}
 
 double threadCpuMs()
 {

@@ -11,14 +11,7 @@
 #include <QTimer>
 #include <QtTest>
 
-static bool save(QWidget *w, const QString &path)
-{
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w))
-        return false;
-    QTest::qWait(300);
-    return w->grab().save(path);
-}
+#include "SaveWindow.h"
 
 int main(int argc, char **argv)
 {
@@ -36,8 +29,8 @@ int main(int argc, char **argv)
     frmKeyDoc keys;
     keys.lstKeyDoc->setCurrentRow(0);
     frmAbout about({});
-    bool ok = save(&setup, out + "/setup-dialog.png");
-    ok = save(&keys, out + "/info-keys.png") && ok;
-    ok = save(&about, out + "/info-about.png") && ok;
+    bool ok = saveWindow(&setup, out + "/setup-dialog.png");
+    ok = saveWindow(&keys, out + "/info-keys.png") && ok;
+    ok = saveWindow(&about, out + "/info-about.png") && ok;
     return ok ? 0 : 1;
 }

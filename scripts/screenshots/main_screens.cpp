@@ -18,17 +18,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "SaveWindow.h"
+
 #include <cstdio>
 #include <unistd.h>
-
-static bool save(QWidget *w, const QString &path)
-{
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w))
-        return false;
-    QTest::qWait(300);
-    return w->grab().save(path);
-}
 
 int main(int argc, char **argv)
 {
@@ -59,21 +52,21 @@ int main(int argc, char **argv)
     const char *tabs[] = {"audio", "video", "picture", "text"};
     for (int tab = 0; tab < window.tbsMedia->count(); ++tab) {
         window.tbsMedia->setCurrentIndex(tab);
-        ok = save(&window, out + "/main-tab-" + tabs[tab] + ".png") && ok;
+        ok = saveWindow(&window, out + "/main-tab-" + tabs[tab] + ".png") && ok;
     }
     window.mnuDetail_Click();
     QHeaderView *h = window.grdPics->horizontalHeader();
     // A left press on "Filename": ascending, shown by the header's indicator.
     QTest::mousePress(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionSize(0) / 2, 5));
-    ok = save(&window, out + "/main-detailed.png") && ok;
+    ok = saveWindow(&window, out + "/main-detailed.png") && ok;
     window.mnuList_Click();
     window.tbsMedia->setCurrentIndex(2);
-    ok = save(&window, out + "/main-list.png") && ok;
+    ok = saveWindow(&window, out + "/main-list.png") && ok;
 
     OptionSet o = window.options();
     o.EdgeTuning = 150;
     frmOptions setup(o, {"/"});
-    ok = save(&setup, out + "/setup-dialog.png") && ok;
+    ok = saveWindow(&setup, out + "/setup-dialog.png") && ok;
     window.hide();
     for (const char *name : {"/caf\xe9.jpg"})
         ::unlink((QFile::encodeName(media) + name).constData());
