@@ -7,9 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "WhenModal.h"
 
 #include <csignal>
 #include <cstdio>
@@ -183,7 +183,7 @@ private slots:
         DIR *dir = opendir(QFile::encodeName(m_dst).constData());
         QVERIFY(dir);
         while (dirent *e = readdir(dir))
-            entries += e->d_name[0] != '.' || (strcmp(e->d_name, ".") && strcmp(e->d_name, ".."));
+            entries += strcmp(e->d_name, ".") && strcmp(e->d_name, "..");
         closedir(dir);
         QCOMPARE(entries, 1);
         ::unlink(from.constData()); // QTemporaryDir cannot remove them by name
@@ -193,30 +193,19 @@ private slots:
     void commandReportsFailureOnly()
     {
         QVERIFY(put(m_src + "/ok.txt", "fine"));
-        QStringList boxes;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxes << box->windowTitle() + ": " + box->text();
-                box->accept();
-            }
-        });
-        poll.start(10);
+        BoxWatch boxes;
         std::optional<SnatchResult> done;
         runSnatch(nullptr, m_src, "ok.txt", m_dst, [&](const SnatchResult &r) { done = r; });
         QTRY_VERIFY(done && done->ok());
-        QVERIFY(boxes.isEmpty() && !QApplication::overrideCursor());
+        QVERIFY(boxes.texts.isEmpty() && !QApplication::overrideCursor());
 
         done.reset();
         runSnatch(nullptr, m_src, "ok.txt", m_src, [&](const SnatchResult &r) { done = r; });
         QTRY_VERIFY(done && done->status == SnatchStatus::SameFile);
-        QCOMPARE(boxes, QStringList{"Error: Cannot copy file!"});
+        QCOMPARE(boxes.texts, QStringList{"Error: Cannot copy file!"});
         QVERIFY(!QApplication::overrideCursor());
     }
 
-private:
-    QTemporaryDir m_dir;
-    QString m_src, m_dst;
 
     // Where the copies land: the user's data folder, never the program's.
     void programFolderIsTheUsersDataFolder()
@@ -273,6 +262,10 @@ private:
         QCOMPARE(modeOf(m_dst + "/shared.jpg"), mode_t(0666 & ~userMask));
         QCOMPARE(modeOf(m_dst + "/tool.sh"), mode_t(0775 & ~userMask));
     }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_src, m_dst;
 };
 
 int main(int argc, char **argv)
