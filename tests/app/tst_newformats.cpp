@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QListView>
 #include <QPointer>
 #include <QSettings>
 #include <QStringListModel>
