@@ -298,7 +298,7 @@ private slots:
         w->mnuRefresh_Click();
     }
 
-    void spaceOnAPreloadedPictureDoesNotDecodeAgain()
+    void spaceShowsThePreloadedNeighbour()
     {
         frmMedia *v = open(1);
         QVERIFY(v && v->waitForPicture());
@@ -306,13 +306,10 @@ private slots:
         // The next entry is decoded ahead while the first is looked at.
         const QString next = dir.filePath("keys/b.bmp");
         QTRY_VERIFY(v->pictures()->isReady(next));
-        QSignalSpy decodes(v->pictures(), &PicturePreloader::decoding);
         QTest::keyClick(v, Qt::Key_Space);
-        // In place when the key returns, without a decode of its own.
+        // In place when the key returns (the viewer's side of this is tst_frmmedia).
         QCOMPARE(w->currentEntry(), 2);
         QCOMPARE(shown().size(), QSize(50, 20));
-        for (const QList<QVariant> &d : decodes)
-            QVERIFY(d.at(0).toString() != next);
         // Its neighbours are next: the third entry and the first again.
         QTRY_VERIFY(v->pictures()->isReady(dir.filePath("keys/c.bmp")));
         QTRY_VERIFY(v->pictures()->isReady(dir.filePath("keys/a.bmp")));
