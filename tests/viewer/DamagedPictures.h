@@ -25,8 +25,6 @@ inline quint32 pngCrc(const QByteArray &typeAndData)
 // Makes the file (its kind from name's extension: .jpg, .bmp, .gif, .png,
 // .ico, placeable .wmf) claim w x h; false when it has no such header.
 // PNG chunks keep a valid CRC, so that the size is believed.
-
-// Header edits that make a file claim another size, per format.
 inline bool claimSize(QByteArray &b, const QString &name, quint32 w, quint32 h)
 {
     auto *d = reinterpret_cast<uchar *>(b.data());
@@ -79,6 +77,4 @@ inline bool claimSize(QByteArray &b, const QString &name, quint32 w, quint32 h)
     }
     return false;
 }
-
-
 }
