@@ -38,21 +38,6 @@ class TestFrmMedia : public QObject {
     OptionSet m_options;
     AppState m_state;
     QPointer<frmMedia> m_viewer;
-    // A picture whose full-size decode takes a good part of a second.
-    QString slowPicture()
-    {
-        const QString big = path("big.jpg");
-        if (!QFile::exists(big)) {
-            QImage image(9000, 6000, QImage::Format_RGB32);
-            for (int y = 0; y < image.height(); ++y) {
-                auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-                for (int x = 0; x < image.width(); ++x)
-                    line[x] = qRgb(x * 7 + y, y * 3 ^ x, (x ^ y) * 5);   // detail JPEG cannot skip
-            }
-            image.save(big, "JPG", 95);
-        }
-        return big;
-    }
     // A new viewer, or the open one: the window deletes itself when it closes.
     frmMedia *viewer()
     {
@@ -232,8 +217,17 @@ private slots:
 
     void aSlowDecodeHoldsTheKeysAndEscapeClosesAtOnce()
     {
-        m_options.ScaleBig = false;   // the full picture: a long decode
-        const QString big = slowPicture();
+        // A picture whose full-size decode takes a good part of a second.
+        m_options.ScaleBig = false;
+        QImage image(9000, 6000, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                line[x] = qRgb(x * 7 + y, y * 3 ^ x, (x ^ y) * 5);   // detail JPEG cannot skip
+        }
+        const QString big = path("big.jpg");
+        QVERIFY(image.save(big, "JPG", 95));
+        image = QImage();
         frmMedia *v = viewer();
         QSignalSpy keys(v, &frmMedia::keyDown);
         QSignalSpy shown(v, &frmMedia::pictureShown);

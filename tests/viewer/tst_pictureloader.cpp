@@ -1,3 +1,4 @@
+#include "DamagedPictures.h"
 #include "PictureLoader.h"
 #include "TestMedia.h"
 #include "TodaysMedia.h"
@@ -139,12 +140,18 @@ private slots:
         QVERIFY(writeFile(path("cut.jpg"), good.left(120)));
         QVERIFY(writeFile(path("noise.jpg"), QByteArray("\xFF\xD8\xFF") + QByteArray(500, '\x13')));
         QVERIFY(writeFile(path("empty.jpg"), QByteArray()));
-        for (const char *name : {"cut.jpg", "noise.jpg", "empty.jpg", "missing.jpg"}) {
+        // Sides Qt's BMP reader will not take: refused by the reader itself.
+        QByteArray huge = encoded(halves(16, 16), "BMP");
+        QVERIFY(damaged::claimSize(huge, "x.bmp", 60000, 60000));
+        QVERIFY(writeFile(path("huge.bmp"), huge));
+        const qint64 before = peakMemoryKb();
+        for (const char *name : {"cut.jpg", "noise.jpg", "empty.jpg", "missing.jpg", "huge.bmp"}) {
             const LoadedPicture p = PictureLoader::load(path(name));
             QVERIFY2(!p.ok(), name);
             QVERIFY2(!p.error.isEmpty(), name);
             QVERIFY(!PictureLoader::loadThumbnail(path(name), 50).ok());
         }
+        QVERIFY2(peakMemoryKb() - before < 100 * 1024, "a refused picture was allocated");
     }
 
     void pictureAboveQtsDefaultLimitOpens()
