@@ -113,12 +113,8 @@ private slots:
         const LoadedPicture tall = PictureLoader::loadThumbnail(path("tall-small.bmp"), 100);
         QCOMPARE(tall.image.size(), QSize(25, 100));
 
-        const QImage square = PictureLoader::squareThumbnail(wide.image, 100);
-        QCOMPARE(square.size(), QSize(100, 100));
-        QCOMPARE(qAlpha(square.pixel(50, 10)), 0);       // above the picture: transparent
-        QCOMPARE(qAlpha(square.pixel(50, 50)), 255);
-        QCOMPARE(qAlpha(square.pixel(50, 88)), 0);       // below it
-        QVERIFY(isRed(square.pixel(20, 50)));
+        // The square (its transparent margins are checked through the builder).
+        QVERIFY(isRed(PictureLoader::squareThumbnail(wide.image, 100).pixel(20, 50)));
 
         QCOMPARE(PictureLoader::fitInside(QSize(2000, 1), 100), QSize(100, 1));
         QCOMPARE(PictureLoader::fitInside(QSize(3, 3), 100), QSize(100, 100));

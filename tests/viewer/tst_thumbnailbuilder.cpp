@@ -71,7 +71,8 @@ private slots:
         for (const QImage &image : r.images)
             QCOMPARE(image.size(), QSize(50, 50));
         QCOMPARE(opaqueRows(r.images.at(0), 25), 25);
-        QCOMPARE(qAlpha(r.images.at(0).pixel(25, 5)), 0);
+        QCOMPARE(qAlpha(r.images.at(0).pixel(25, 5)), 0);    // above the picture
+        QCOMPARE(qAlpha(r.images.at(0).pixel(25, 45)), 0);   // and below it
         QCOMPARE(r.images.at(2), StockIcons::icon(4, 50));
 
         Recorder empty;   // an empty list finishes at once
