@@ -18,16 +18,6 @@ namespace {
 const QSize PictureSize(200, 100);
 const QColor PictureColour(0, 255, 0);
 
-bool near(const QColor &c, int r, int g, int b, int tolerance)
-{
-    return qAbs(c.red() - r) <= tolerance && qAbs(c.green() - g) <= tolerance && qAbs(c.blue() - b) <= tolerance;
-}
-
-QString describe(const char *where, QPoint p, const QColor &c)
-{
-    return QStringLiteral("%1 (%2,%3) is %4,%5,%6").arg(where).arg(p.x()).arg(p.y()).arg(c.red()).arg(c.green()).arg(c.blue());
-}
-
 // Empty when the shot shows the viewer over the whole screen with the
 // picture centred; otherwise what is wrong.
 QString checkShot(const QImage &shot)
@@ -35,36 +25,33 @@ QString checkShot(const QImage &shot)
     if (shot.isNull())
         return QStringLiteral("no screenshot");
     const int w = shot.width(), h = shot.height();
-    // The viewer's background: magenta at the top, fading to black at the
-    // bottom, across the whole width.
-    for (const QPoint p : {QPoint(1, 1), QPoint(w - 2, 1)}) {
-        const QColor c = shot.pixelColor(p);
-        if (!near(c, 255, 0, 255, 12))
-            return describe("top corner", p, c);
-    }
-    for (const QPoint p : {QPoint(1, h - 2), QPoint(w - 2, h - 2)}) {
-        const QColor c = shot.pixelColor(p);
-        if (!near(c, 0, 0, 0, 8))
-            return describe("bottom corner", p, c);
-    }
-    for (const QPoint p : {QPoint(1, h / 2), QPoint(w - 2, h / 2)}) {
-        const QColor c = shot.pixelColor(p);
-        if (!near(c, 127, 0, 127, 8))
-            return describe("middle of an edge", p, c);
-    }
-    // The picture, centred: inside its edges it shows, just outside it does not.
-    const QPoint centre((w - PictureSize.width()) / 2 + PictureSize.width() / 2,
-                        (h - PictureSize.height()) / 2 + PictureSize.height() / 2);
+    const QPoint c(w / 2, h / 2);
     const int hw = PictureSize.width() / 2, hh = PictureSize.height() / 2;
-    for (const QPoint d : {QPoint(0, 0), QPoint(-hw + 3, 0), QPoint(hw - 4, 0), QPoint(0, -hh + 3), QPoint(0, hh - 4)}) {
-        const QColor c = shot.pixelColor(centre + d);
-        if (c != PictureColour)
-            return describe("inside the picture", centre + d, c);
-    }
-    for (const QPoint d : {QPoint(-hw - 4, 0), QPoint(hw + 4, 0), QPoint(0, -hh - 4), QPoint(0, hh + 4)}) {
-        const QColor c = shot.pixelColor(centre + d);
-        if (c.green() > 20)
-            return describe("outside the picture", centre + d, c);
+    struct Probe {
+        QPoint at;
+        QColor want;   // invalid: anything but the picture's green
+        int tolerance;
+    };
+    // The viewer's background fades from magenta at the top to black at the
+    // bottom across the whole width; the picture shows just inside its
+    // edges and not just outside them.
+    const QColor magenta(255, 0, 255), black(0, 0, 0), half(127, 0, 127);
+    const Probe probes[] = {
+        {{1, 1}, magenta, 12}, {{w - 2, 1}, magenta, 12}, {{1, h - 2}, black, 8}, {{w - 2, h - 2}, black, 8},
+        {{1, h / 2}, half, 8}, {{w - 2, h / 2}, half, 8},
+        {c, PictureColour, 0}, {c + QPoint(-hw + 3, 0), PictureColour, 0}, {c + QPoint(hw - 4, 0), PictureColour, 0},
+        {c + QPoint(0, -hh + 3), PictureColour, 0}, {c + QPoint(0, hh - 4), PictureColour, 0},
+        {c + QPoint(-hw - 4, 0), {}, 0}, {c + QPoint(hw + 4, 0), {}, 0},
+        {c + QPoint(0, -hh - 4), {}, 0}, {c + QPoint(0, hh + 4), {}, 0},
+    };
+    for (const Probe &p : probes) {
+        const QColor got = shot.pixelColor(p.at);
+        const bool ok = p.want.isValid() ? qAbs(got.red() - p.want.red()) <= p.tolerance
+                                               && qAbs(got.green() - p.want.green()) <= p.tolerance
+                                               && qAbs(got.blue() - p.want.blue()) <= p.tolerance
+                                         : got.green() <= 20;
+        if (!ok)
+            return QStringLiteral("(%1,%2) is %3").arg(p.at.x()).arg(p.at.y()).arg(got.name());
     }
     return QString();
 }

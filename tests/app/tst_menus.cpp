@@ -12,15 +12,11 @@
 #include "frmMain.h"
 #include "frmMedia.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include "../info/WhenModal.h"
 
 namespace {
 QAction *item(QMenu *menu, const QString &text)
@@ -45,7 +41,7 @@ class TestMenus : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     std::unique_ptr<frmMain> w;
-    QTimer boxCloser; // the CD player finds no drive here and says so
+    std::unique_ptr<BoxWatch> boxes; // the CD player finds no drive here and says so
 
     std::unique_ptr<frmMain> start()
     {
@@ -64,11 +60,7 @@ private slots:
         image.fill(Qt::blue);
         QVERIFY(image.save(dir.filePath("media/a.bmp")));
         QVERIFY(image.save(dir.filePath("media/b.jpg")));
-        connect(&boxCloser, &QTimer::timeout, [] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                box->accept();
-        });
-        boxCloser.start(50);
+        boxes = std::make_unique<BoxWatch>();
         w = start();
     }
 
@@ -107,7 +99,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        boxCloser.stop();
+        boxes.reset();
         w.reset();
     }
 };

@@ -18,11 +18,16 @@ class TestSettings : public QObject {
 
     QTemporaryDir dir;
     QString ini() const { return dir.filePath("Glintwave.ini"); }
-    void writeIni(const QByteArray &body)
+    void writeIni(const QByteArray &body, const QString &path = QString())
     {
-        QFile f(ini());
+        QFile f(path.isEmpty() ? ini() : path);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(body);
+    }
+    // A store QSettings cannot read as a whole.
+    static QByteArray garbage()
+    {
+        return QByteArray("[Settings]\nThumbSize=64\n") + QByteArray(64, '\0') + "\n[Sett\xff\xfe";
     }
     SettingsContext context() const
     {
@@ -54,7 +59,6 @@ private slots:
         QVERIFY(!*toBool("False") && !*toBool("0"));
         QVERIFY(!toBool("yes"));
 
-        QCOMPARE(fromFloat(-120.0f), QString("-120"));
         QCOMPARE(fromFloat(0.1f), QString("0.1"));   // shortest text for the float, not the double
         QCOMPARE(fromFloat(4567.5f), QString("4567.5"));
         QCOMPARE(fromFloat(30000000.0f), QString("30000000"));
@@ -63,8 +67,7 @@ private slots:
         for (const float f : {std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
                               std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min()})
             QCOMPARE(toFloat(fromFloat(f)), std::optional<float>(f));
-        QVERIFY(!toFloat("3.41e38"));
-        QVERIFY(!toFloat("-1e39"));
+        QVERIFY(!toFloat("3.41e38") && !toFloat("-1e39"));
         QCOMPARE(fromBool(true), QString("True"));
         QCOMPARE(fromInt(-32768), QString("-32768"));
 
@@ -126,85 +129,58 @@ private slots:
 
     void roundTripKeepsEveryValueAndForeignKeys()
     {
-        writeIni("[Other]\nkeep=me\n[Settings]\nUnknownKey=stays\n");
+        // Every key, none at its default, in the form it is stored in: read,
+        // then written into a store holding only foreign keys, each comes
+        // back as it went in.
+        const QList<QPair<QString, QString>> keys = {
+            {"MainLeft", "150.5"}, {"MainTop", "-30"}, {"MainWidth", "9000"}, {"MainHeight", "6000"},
+            {"View", "1"}, {"ThumbSize", "64"}, {"WindowState", "2"}, {"Filter", "1000000000000001"},
+            {"Path", "/tmp/a folder, with \"quotes\" & more"}, {"SlideDelay", "2.5"}, {"ScaleBig", "1"},
+            {"ScaleSmall", "1"}, {"TimingInfo", "0"}, {"VideoSize", "6"}, {"BgColour", QString::number(0x00C08040)},
+            {"UnknownAsText", "0"}, {"CDPlaybackDrive", "/media/cdrom [AUDIO]"}, {"CustomFilter", "*.PNG;*.TIF,*.x"},
+            {"TextFontName", "Liberation Mono"}, {"TextFontSize", "14"}, {"TextFontBold", "True"},
+            {"TextFontItalic", "True"}, {"DetailedCol0", "1234"}, {"DetailedCol1", "2345"},
+            {"DetailedCol2", "3456"}, {"DetailedCol3", "4567"}, {"SortCol", "2"}, {"SortDir", "1"},
+            {"EdgeTuning", "150"}, {"LoopSlide", "1"}, {"CDonTop", "1"}};
+        const QString from = dir.filePath("from.ini");
+        {
+            SettingsStore store(from);
+            for (const auto &[key, text] : keys)
+                store.SaveSetting(key, text);
+            QVERIFY(store.sync());
+        }
         StoredSettings s;
-        WindowSettings &w = s.window;
-        OptionSet &o = s.options;
-        w.MainLeft = 150.5f;
-        w.MainTop = -30;
-        w.MainWidth = 9000;
-        w.MainHeight = 6000;
-        w.WindowState = 2;
-        w.Filter = "1000000000000001";
-        w.Path = "/tmp/a folder, with \"quotes\" & more";
-        w.CustomFilter = "*.PNG;*.TIF,*.x";
-        w.DetailedCol = {1234, 2345, 3456, 4567};
-        o.ViewMode = 1;
-        o.ThumbSize = 64;
-        o.SlideDelay = 2.5;
-        o.ScaleBig = true;
-        o.TimingInfo = false;
-        o.UnknownAsText = false;
-        o.VideoSize = 6;
-        o.BgColour = QColor(0x40, 0x80, 0xC0);
-        o.CDPlaybackDrive = "/media/cdrom [AUDIO]";
-        o.TextFontName = "Liberation Mono";
-        o.TextFontSize = 14;
-        o.TextFontItalic = true;
-        o.SortCol = 2;
-        o.SortDir = 1;
-        o.EdgeTuning = 150;
-        o.LoopSlide = true;
-        o.CDonTop = true;
+        SettingsStore source(from);
+        readAllSettings(source, context(), s);
+        // The typed values too, so that a conversion undone on the way back shows.
+        const WindowSettings &w = s.window;
+        const OptionSet &o = s.options;
+        QVERIFY(w.MainLeft == 150.5f && w.MainHeight == 6000.0f && w.WindowState == 2);
+        QCOMPARE(w.Path, keys[8].second);
+        QCOMPARE(w.DetailedCol, (std::array<int32_t, 4>{1234, 2345, 3456, 4567}));
+        QVERIFY(o.ViewMode == 1 && o.ThumbSize == 64 && o.SlideDelay == 2.5 && o.EdgeTuning == 150);
+        QVERIFY(o.ScaleBig && o.ScaleSmall && !o.TimingInfo && !o.UnknownAsText && o.LoopSlide && o.CDonTop);
+        QVERIFY(o.TextFontBold && o.TextFontItalic && o.TextFontSize == 14 && o.SortCol == 2 && o.SortDir == 1);
+        QCOMPARE(o.BgColour, QColor(0x40, 0x80, 0xC0));   // stored as 0x00BBGGRR
+
+        writeIni("[Other]\nkeep=me\n[Settings]\nUnknownKey=stays\n");
         {
             SettingsStore store(ini());
             writeAllSettings(store, s);
             QVERIFY(store.sync());
         }
-        SettingsStore store(ini());
-        StoredSettings s2;
-        readAllSettings(store, context(), s2);
-        const WindowSettings &w2 = s2.window;
-        const OptionSet &o2 = s2.options;
-        QCOMPARE(w2.MainLeft, w.MainLeft);
-        QCOMPARE(w2.MainTop, w.MainTop);
-        QCOMPARE(w2.MainWidth, w.MainWidth);
-        QCOMPARE(w2.WindowState, w.WindowState);
-        QCOMPARE(w2.Filter, w.Filter);
-        QCOMPARE(w2.Path, w.Path);
-        QCOMPARE(w2.CustomFilter, w.CustomFilter);
-        QCOMPARE(w2.DetailedCol, w.DetailedCol);
-        QCOMPARE(o2.ViewMode, o.ViewMode);
-        QCOMPARE(o2.ThumbSize, o.ThumbSize);
-        QCOMPARE(o2.SlideDelay, o.SlideDelay);
-        QVERIFY(o2.ScaleBig && !o2.TimingInfo && !o2.UnknownAsText && o2.LoopSlide && o2.CDonTop);
-        QCOMPARE(o2.VideoSize, o.VideoSize);
-        QCOMPARE(o2.BgColour, o.BgColour);
-        QCOMPARE(o2.CDPlaybackDrive, o.CDPlaybackDrive);
-        QCOMPARE(o2.TextFontName, o.TextFontName);
-        QCOMPARE(o2.TextFontSize, o.TextFontSize);
-        QCOMPARE(o2.TextFontItalic, o.TextFontItalic);
-        QCOMPARE(o2.SortCol, o.SortCol);
-        QCOMPARE(o2.SortDir, o.SortDir);
-        QCOMPARE(o2.EdgeTuning, o.EdgeTuning);
-        QCOMPARE(store.GetSetting("UnknownKey", ""), QString("stays"));
-        QSettings raw(ini(), QSettings::IniFormat);
-        QCOMPARE(raw.value("Other/keep").toString(), QString("me"));
-        // The stored texts keep their forms: colours as 0x00BBGGRR, flags as numbers.
-        QCOMPARE(raw.value("Settings/TextFontItalic").toString(), QString("True"));
-        QCOMPARE(raw.value("Settings/BgColour").toString(), QString::number(0x00C08040));
-        QCOMPARE(raw.value("Settings/LoopSlide").toString(), QString("1"));
-        QCOMPARE(raw.value("Settings/SlideDelay").toString(), QString("2.5"));
+        SettingsStore back(ini());
+        for (const auto &[key, text] : keys)
+            QCOMPARE(back.GetSetting(key, "?"), text);
+        QCOMPARE(back.GetSetting("UnknownKey", ""), QString("stays"));
+        QCOMPARE(QSettings(ini(), QSettings::IniFormat).value("Other/keep").toString(), QString("me"));
     }
 
     void unreadableStoreOpensWithDefaultsAndIsKept()
     {
         // A store that cannot be read as a whole is not overwritten: it is set
         // aside on the first write, so none of its content is lost.
-        QByteArray garbage("[Settings]\nThumbSize=64\n");
-        garbage.append(QByteArray(64, '\0'));
-        garbage.append("\n[Sett\xff\xfe");
-        writeIni(garbage);
+        writeIni(garbage());
         SettingsStore probe(ini());
         if (!probe.damaged())
             QSKIP("this Qt reads the damaged file; nothing to set aside");
@@ -217,7 +193,7 @@ private slots:
         QCOMPARE(aside.size(), 1);
         QFile kept(dir.filePath(aside.first()));
         QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), garbage);
+        QCOMPARE(kept.readAll(), garbage());
     }
 
     void randomRunsAreTheSameSequence()
@@ -252,15 +228,8 @@ private slots:
     {
         // The damaged file's first new name is taken (a file set aside a
         // moment ago): it gets another, and both files stay as they were.
-        QByteArray garbage("[Settings]\nThumbSize=64\n");
-        garbage.append(QByteArray(64, '\0'));
-        garbage.append("\n[Sett\xff\xfe");
         const QString path = dir.filePath("collide.ini");
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(garbage);
-        }
+        writeIni(garbage(), path);
         SettingsStore store(path);
         if (!store.damaged())
             QSKIP("this Qt reads the damaged file; nothing to set aside");
@@ -279,7 +248,7 @@ private slots:
             QFile f(dir.filePath(name));
             QVERIFY(f.open(QIODevice::ReadOnly));
             const QByteArray bytes = f.readAll();
-            garbageCopies += bytes == garbage;
+            garbageCopies += bytes == garbage();
             earlier += bytes == "kept from before";
         }
         QCOMPARE(garbageCopies, 1);
@@ -290,15 +259,8 @@ private slots:
     {
         // A name so long that no longer name is allowed: the rename fails,
         // so nothing may be written over the file; sync says so and why.
-        QByteArray garbage("[Settings]\nThumbSize=64\n");
-        garbage.append(QByteArray(64, '\0'));
-        garbage.append("\n[Sett\xff\xfe");
         const QString path = dir.filePath(QString(240, 'd') + ".ini");
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(garbage);
-        }
+        writeIni(garbage(), path);
         SettingsStore store(path);
         if (!store.damaged())
             QSKIP("this Qt reads the damaged file; nothing to set aside");
@@ -310,7 +272,7 @@ private slots:
         QVERIFY2(store.errorString().contains(path), qPrintable(store.errorString()));
         QFile kept(path);
         QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), garbage);
+        QCOMPARE(kept.readAll(), garbage());
         QCOMPARE(store.GetSetting("ThumbSize", "100"), QString("100"));
     }
 

@@ -11,9 +11,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -118,7 +117,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(viewer()->mdpMedia->isPlaying(), 5000);
         QTest::keyClick(viewer(), Qt::Key_P);
         QVERIFY(w->state().PlaybackPaused);
-        QTest::qWait(800); // longer than what is left of the 0.6 s clip: it must not move on
+        // Longer than what is left of the 0.6 s clip: it must not end nor move on.
+        QSignalSpy ended(viewer()->mdpMedia, &MediaPlayerWidget::endOfStream);
+        QVERIFY(!ended.wait(800));
         QCOMPARE(w->currentEntry(), 4);
         // Stepping: forward 1 second, back with Ctrl 10 seconds stops at 0.
         QTest::keyClick(viewer(), Qt::Key_Period);
@@ -129,21 +130,13 @@ private slots:
         QVERIFY(!w->state().PlaybackPaused);
     }
 
-    void clipOutsideASlideShowClosesTheViewer()
-    {
-        w->selectEntry(4);
-        w->ShowMedia();
-        QVERIFY(viewer());
-        QTRY_VERIFY_WITH_TIMEOUT(!viewer(), 8000);
-    }
-
     void videoTakesItsSizeAndPlace()
     {
         const QString avi = dir.filePath("clip.avi");
         QCOMPARE(QProcess::execute("ffmpeg", {"-loglevel", "error", "-f", "lavfi", "-i",
                                               "testsrc=duration=3:size=160x120:rate=10", "-y", avi}),
                  0);
-        // Original: the clip's own size, centred on the screen.
+        // Original: the clip's own size.
         w->options().TimingInfo = true;
         w->options().VideoSize = 0;
         w->state().CommandLine = avi;
@@ -151,9 +144,7 @@ private slots:
         w->state().CommandLine.clear();
         MediaPlayerWidget *player = viewer()->mdpMedia;
         QVERIFY(player && player->isVisible());
-        const QSize screen = viewer()->screenSize();
         QTRY_COMPARE_WITH_TIMEOUT(player->size(), QSize(160, 120 + player->stripHeight()), 8000);
-        QVERIFY((player->geometry().center() - QRect(QPoint(), screen).center()).manhattanLength() <= 2);
         closeViewer();
     }
 

@@ -73,6 +73,7 @@ private slots:
         const auto trackOnly = tmsf::parseTmsf("12");
         QVERIFY(trackOnly && trackOnly->track == 12 && trackOnly->minutes == 0);
         QCOMPARE(*tmsf::parseMsf("01:02:03"), tmsf::toSectors(1, 2, 3));
+        QVERIFY(tmsf::parseTmsf("1:00:59:74"));   // the last second and frame
         for (const char *bad : {"", "1:00:60", "1:2:3:75", "1:2:3:4:5", "a", "1::2", "-1", "1 2", "١"})
             QVERIFY2(!tmsf::parseTmsf(bad), bad);
     }

@@ -44,6 +44,23 @@ inline QString svgText(int w = Width, int h = Height)
         .arg(h);
 }
 
+// A one-second 440 Hz tone from sox.
+inline bool soxTone(const QString &out, QString *error)
+{
+    return runTool("sox", {"-n", "-r", "22050", "-c", "1", out, "synth", "1", "sine", "440"}, error);
+}
+
+// A one-second ffmpeg clip from its generated sources: a 440 Hz tone, and a
+// 160 x 120 test picture when video; codecs names the encoders and container.
+inline bool ffmpegClip(const QString &out, bool video, const QStringList &codecs, QString *error)
+{
+    QStringList args{"-y", "-nostdin", "-loglevel", "error"};
+    if (video)
+        args << "-f" << "lavfi" << "-i" << "testsrc=size=160x120:rate=25:duration=1";
+    args << "-f" << "lavfi" << "-i" << "sine=frequency=440:duration=1";
+    return runTool("ffmpeg", args + codecs + QStringList{out}, error);
+}
+
 // Makes dir/<base>.<kind> (kind: any of the lists above, or "anim.webp" for
 // a two-frame animated WebP whose first frame is the halves and the second
 // green). Returns the path, or empty with *error set.
@@ -54,11 +71,22 @@ inline QString make(const QString &dir, const QString &kind, QString *error, con
     const QString out = QDir(dir).filePath((anim ? base + "-anim" : base) + "." + ext);
     const QStringList halves{"-size", "32x48", "xc:#ff0000", "-size", "32x48", "xc:#0000ff", "+append", "+repage"};
     // ImageMagick picks the writer from the prefix; the name keeps our extension.
-    auto target = [&](const QString &format) { return format + ":" + out; };
-    const QStringList ff{"-y", "-nostdin", "-loglevel", "error"};
-    const QStringList tone{"-f", "lavfi", "-i", "sine=frequency=440:duration=1"};
-    const QStringList pictureAndTone{"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1",
-                                     "-f", "lavfi", "-i", "sine=frequency=440:duration=1"};
+    static const QMap<QString, QString> format{{"png", "PNG"},   {"webp", "WEBP"}, {"tif", "TIFF"},
+                                               {"tiff", "TIFF"}, {"heic", "HEIC"}, {"heif", "HEIC"},
+                                               {"avif", "AVIF"}};
+    static const QMap<QString, QStringList> audio{{"ogg", {"-c:a", "libvorbis", "-f", "ogg"}},
+                                                  {"oga", {"-c:a", "libvorbis", "-f", "ogg"}},
+                                                  {"opus", {"-c:a", "libopus", "-f", "ogg"}},
+                                                  {"m4a", {"-c:a", "aac", "-f", "ipod"}},
+                                                  {"aac", {"-c:a", "aac", "-f", "adts"}}};
+    static const QStringList h264{"-c:v", "libx264", "-pix_fmt", "yuv420p"};
+    static const QMap<QString, QStringList> video{
+        {"mp4", h264 + QStringList{"-c:a", "aac", "-f", "mp4"}},
+        {"m4v", h264 + QStringList{"-c:a", "aac", "-f", "mp4"}},
+        {"mov", h264 + QStringList{"-c:a", "aac", "-f", "mov"}},
+        {"mkv", h264 + QStringList{"-c:a", "libvorbis", "-f", "matroska"}},
+        {"webm", {"-c:v", "libvpx", "-c:a", "libopus", "-f", "webm"}},
+        {"ogv", {"-c:v", "libtheora", "-c:a", "libvorbis", "-f", "ogg"}}};
     bool ok = false;
     if (kind == "svg") {
         QFile f(out);
@@ -67,39 +95,17 @@ inline QString make(const QString &dir, const QString &kind, QString *error, con
             *error = f.errorString();
     } else if (anim) {
         ok = runTool("convert", QStringList{"-delay", "20", "("} + halves + QStringList{")", "-size", "64x48",
-                                "xc:#00ff00", "-loop", "0", "-define", "webp:lossless=true", target("WEBP")},
+                                "xc:#00ff00", "-loop", "0", "-define", "webp:lossless=true", "WEBP:" + out},
                      error);
-    } else if (kind == "png" || kind == "webp" || kind == "tif" || kind == "tiff" || kind == "heic"
-               || kind == "heif" || kind == "avif") {
-        static const QMap<QString, QString> format{{"png", "PNG"},   {"webp", "WEBP"}, {"tif", "TIFF"},
-                                                   {"tiff", "TIFF"}, {"heic", "HEIC"}, {"heif", "HEIC"},
-                                                   {"avif", "AVIF"}};
+    } else if (format.contains(kind)) {
         QStringList args = halves;
         if (kind == "webp")
             args << "-define" << "webp:lossless=true";
-        ok = runTool("convert", args << target(format.value(kind)), error);
-    } else if (kind == "ogg" || kind == "oga") {
-        ok = runTool("ffmpeg", ff + tone + QStringList{"-c:a", "libvorbis", "-f", "ogg", out}, error);
-    } else if (kind == "opus") {
-        ok = runTool("ffmpeg", ff + tone + QStringList{"-c:a", "libopus", "-f", "ogg", out}, error);
+        ok = runTool("convert", args << format.value(kind) + ":" + out, error);
     } else if (kind == "flac") {
-        ok = runTool("sox", {"-n", "-r", "22050", "-c", "1", out, "synth", "1", "sine", "440"}, error);
-    } else if (kind == "m4a") {
-        ok = runTool("ffmpeg", ff + tone + QStringList{"-c:a", "aac", "-f", "ipod", out}, error);
-    } else if (kind == "aac") {
-        ok = runTool("ffmpeg", ff + tone + QStringList{"-c:a", "aac", "-f", "adts", out}, error);
-    } else if (kind == "mp4" || kind == "m4v" || kind == "mov") {
-        ok = runTool("ffmpeg", ff + pictureAndTone + QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p",
-                     "-c:a", "aac", "-f", kind == "mov" ? "mov" : "mp4", out}, error);
-    } else if (kind == "mkv") {
-        ok = runTool("ffmpeg", ff + pictureAndTone + QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p",
-                     "-c:a", "libvorbis", "-f", "matroska", out}, error);
-    } else if (kind == "webm") {
-        ok = runTool("ffmpeg", ff + pictureAndTone + QStringList{"-c:v", "libvpx", "-c:a", "libopus",
-                     "-f", "webm", out}, error);
-    } else if (kind == "ogv") {
-        ok = runTool("ffmpeg", ff + pictureAndTone + QStringList{"-c:v", "libtheora", "-c:a", "libvorbis",
-                     "-f", "ogg", out}, error);
+        ok = soxTone(out, error);
+    } else if (audio.contains(kind) || video.contains(kind)) {
+        ok = ffmpegClip(out, video.contains(kind), audio.value(kind, video.value(kind)), error);
     } else {
         *error = "unknown kind " + kind;
     }

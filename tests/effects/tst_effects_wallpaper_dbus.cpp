@@ -74,125 +74,94 @@ private:
 
 class TestWallpaperDBus : public QObject {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void gnomeSettingShowsEachNewPicture();
-    void portalSetsWhereNoSetterIsKnown();
-    void portalThatCancelsLeavesAMessage();
-    void withoutPortalTheUserIsTold();
-
-private:
-    static QProcessEnvironment desktopless();
-    static DeskWallResult setInBackground(const QImage &picture, const QString &folder,
-                                          const QProcessEnvironment &env);
-    void startPortal();
-    void stopPortal();
     QTemporaryDir m_folder;
-    FakeWallpaperPortal *m_portal = nullptr;
-};
 
-void TestWallpaperDBus::initTestCase()
-{
-    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
-    QVERIFY2(!QStandardPaths::findExecutable("gsettings").isEmpty(), "gsettings is missing (scripts/setup)");
-    // A portal already on the bus would make these tests meaningless.
-    QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered("org.freedesktop.portal.Desktop"));
-}
-
-QProcessEnvironment TestWallpaperDBus::desktopless()
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *v : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "DISPLAY", "SWAYSOCK"})
-        env.remove(v);
-    env.insert("WAYLAND_DISPLAY", "wayland-test");
-    return env;
-}
-
-DeskWallResult TestWallpaperDBus::setInBackground(const QImage &picture, const QString &folder,
-                                                 const QProcessEnvironment &env)
-{
-    // As in the program: off the window's thread, which stays free to serve.
-    QFuture<DeskWallResult> f = QtConcurrent::run([=] { return DeskWall(picture, folder, env); });
-    if (!QTest::qWaitFor([&] { return f.isFinished(); }, 30000))
-        qFatal("the wallpaper was still being set after 30 s");
-    return f.result();
-}
-
-void TestWallpaperDBus::gnomeSettingShowsEachNewPicture()
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CURRENT_DESKTOP", "GNOME");
-    QString previous;
-    for (const QColor colour : {QColor(200, 30, 40), QColor(20, 60, 220)}) {
-        const DeskWallResult r = DeskWall(filled(colour), m_folder.path(), env);
-        QVERIFY2(r.set, qPrintable(r.message));
-        const QString uri = QUrl::fromLocalFile(r.shownPath).toString(QUrl::FullyEncoded);
-        QCOMPARE(gsettingsGet("picture-uri"), "'" + uri + "'");
-        QCOMPARE(gsettingsGet("picture-uri-dark"), "'" + uri + "'");
-        // The file the desktop reads is the new picture, under a new name.
-        QCOMPARE(QImage(r.shownPath).pixelColor(5, 5), colour);
-        QVERIFY(r.shownPath != previous);
-        if (!previous.isEmpty())
-            QVERIFY(!QFileInfo::exists(previous));
-        previous = r.shownPath;
+    static QProcessEnvironment desktopless()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *v : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "DISPLAY", "SWAYSOCK"})
+            env.remove(v);
+        env.insert("WAYLAND_DISPLAY", "wayland-test");
+        return env;
     }
-}
+    // As in the program: off the window's thread, which stays free to serve the portal's reply.
+    DeskWallResult setInBackground(const QImage &picture)
+    {
+        const QString folder = m_folder.path();
+        QFuture<DeskWallResult> f = QtConcurrent::run([=] { return DeskWall(picture, folder, desktopless()); });
+        if (!QTest::qWaitFor([&] { return f.isFinished(); }, 30000))
+            qFatal("the wallpaper was still being set after 30 s");
+        return f.result();
+    }
 
-void TestWallpaperDBus::startPortal()
-{
-    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "portal");
-    QVERIFY(bus.isConnected());
-    m_portal = new FakeWallpaperPortal(bus);
-    QVERIFY(bus.registerObject("/org/freedesktop/portal/desktop", m_portal,
-                               QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
-    QVERIFY(bus.registerService("org.freedesktop.portal.Desktop"));
-}
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
+        QVERIFY2(!QStandardPaths::findExecutable("gsettings").isEmpty(), "gsettings is missing (scripts/setup)");
+        // A portal already on the bus would make these tests meaningless.
+        QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered("org.freedesktop.portal.Desktop"));
+    }
 
-void TestWallpaperDBus::stopPortal()
-{
-    QDBusConnection bus("portal");
-    bus.unregisterService("org.freedesktop.portal.Desktop");
-    bus.unregisterObject("/org/freedesktop/portal/desktop");
-    delete m_portal;
-    m_portal = nullptr;
-    QDBusConnection::disconnectFromBus("portal");
-}
+    void gnomeSettingShowsEachNewPicture()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CURRENT_DESKTOP", "GNOME");
+        // Link names taken for the next seconds, as two pictures set within one
+        // millisecond (or another Glintwave's) would take them.
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        for (qint64 t = now; t < now + 5000; ++t)
+            QVERIFY(QFile(m_folder.filePath(QString("Glintwave-%1.bmp").arg(t))).open(QIODevice::WriteOnly));
+        QString previous;
+        for (const QColor colour : {QColor(200, 30, 40), QColor(20, 60, 220)}) {
+            const DeskWallResult r = DeskWall(filled(colour), m_folder.path(), env);
+            QVERIFY2(r.set, qPrintable(r.message));
+            const QString uri = QUrl::fromLocalFile(r.shownPath).toString(QUrl::FullyEncoded);
+            QCOMPARE(gsettingsGet("picture-uri"), "'" + uri + "'");
+            QCOMPARE(gsettingsGet("picture-uri-dark"), "'" + uri + "'");
+            // The file the desktop reads is the new picture, under a name it has
+            // not seen, so it cannot show a cached one; the earlier one is gone.
+            QCOMPARE(QImage(r.shownPath).pixelColor(5, 5), colour);
+            QCOMPARE(QImage(r.path).pixelColor(5, 5), colour);
+            QVERIFY(r.shownPath != previous && r.shownPath != r.path);
+            if (!previous.isEmpty())
+                QVERIFY(!QFileInfo::exists(previous));
+            previous = r.shownPath;
+        }
+    }
 
-void TestWallpaperDBus::portalSetsWhereNoSetterIsKnown()
-{
-    startPortal();
-    const DeskWallResult r = setInBackground(filled(Qt::green), m_folder.path(), desktopless());
-    const int calls = m_portal->calls;
-    const QString uri = m_portal->uri;
-    const QVariantMap options = m_portal->options;
-    stopPortal();
-    QVERIFY2(r.set, qPrintable(r.message));
-    QCOMPARE(calls, 1);
-    QCOMPARE(uri, QUrl::fromLocalFile(r.shownPath).toString(QUrl::FullyEncoded));
-    QCOMPARE(QImage(r.shownPath).pixelColor(3, 3), QColor(Qt::green));
-    QCOMPARE(options.value("show-preview").toBool(), false);
-    QCOMPARE(options.value("set-on").toString(), QStringLiteral("background"));
-}
+    void portalSetsOrCancels()
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "portal");
+        QVERIFY(bus.isConnected());
+        FakeWallpaperPortal portal(bus);
+        QVERIFY(bus.registerObject("/org/freedesktop/portal/desktop", &portal,
+                                   QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+        QVERIFY(bus.registerService("org.freedesktop.portal.Desktop"));
+        DeskWallResult r = setInBackground(filled(Qt::green));
+        QVERIFY2(r.set, qPrintable(r.message));
+        QCOMPARE(portal.calls, 1);
+        QCOMPARE(portal.uri, QUrl::fromLocalFile(r.shownPath).toString(QUrl::FullyEncoded));
+        QCOMPARE(QImage(r.shownPath).pixelColor(3, 3), QColor(Qt::green));
+        QCOMPARE(portal.options.value("show-preview").toBool(), false);
+        QCOMPARE(portal.options.value("set-on").toString(), QStringLiteral("background"));
 
-void TestWallpaperDBus::portalThatCancelsLeavesAMessage()
-{
-    startPortal();
-    m_portal->responseCode = 1;
-    const DeskWallResult r = setInBackground(filled(Qt::blue), m_folder.path(), desktopless());
-    stopPortal();
-    QVERIFY(r.written);
-    QVERIFY(!r.set);
-    QVERIFY2(r.message.contains("portal") && r.message.contains("cancelled"), qPrintable(r.message));
-    QVERIFY(QFileInfo(r.path).isFile());
-}
+        // The user cancels in the desktop's dialog: the file stays, with a message.
+        portal.responseCode = 1;
+        r = setInBackground(filled(Qt::blue));
+        bus.unregisterService("org.freedesktop.portal.Desktop");
+        bus.unregisterObject("/org/freedesktop/portal/desktop");
+        QDBusConnection::disconnectFromBus("portal");
+        QVERIFY(r.written && !r.set);
+        QVERIFY2(r.message.contains("portal") && r.message.contains("cancelled"), qPrintable(r.message));
+        QCOMPARE(QImage(r.path).pixelColor(3, 3), QColor(Qt::blue));
 
-void TestWallpaperDBus::withoutPortalTheUserIsTold()
-{
-    const DeskWallResult r = setInBackground(filled(Qt::yellow), m_folder.path(), desktopless());
-    QVERIFY(r.written);
-    QVERIFY(!r.set);
-    QVERIFY2(r.message.contains("cannot set the wallpaper"), qPrintable(r.message));
-}
+        // No portal left on the bus: the user is told.
+        r = setInBackground(filled(Qt::yellow));
+        QVERIFY(r.written && !r.set);
+        QVERIFY2(r.message.contains("cannot set the wallpaper"), qPrintable(r.message));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestWallpaperDBus)
 #include "tst_effects_wallpaper_dbus.moc"

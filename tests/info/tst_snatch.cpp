@@ -3,13 +3,12 @@
 #include "SnatchCommand.h"
 
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "WhenModal.h"
 
 #include <csignal>
 #include <cstdio>
@@ -42,25 +41,6 @@ static QByteArray bytes(int size, char seed)
 namespace {
 const mode_t userMask = 027;
 
-struct FileId {
-    ino_t inode = 0;
-    QByteArray hash;
-    bool operator==(const FileId &o) const { return inode == o.inode && hash == o.hash; }
-};
-FileId idOf(const QString &path)
-{
-    FileId id;
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
-        id.inode = st.st_ino;
-    QFile f(path);
-    if (f.open(QIODevice::ReadOnly)) {
-        QCryptographicHash h(QCryptographicHash::Sha256);
-        h.addData(&f);
-        id.hash = h.result();
-    }
-    return id;
-}
 mode_t modeOf(const QString &path)
 {
     struct stat st;
@@ -183,7 +163,7 @@ private slots:
         DIR *dir = opendir(QFile::encodeName(m_dst).constData());
         QVERIFY(dir);
         while (dirent *e = readdir(dir))
-            entries += e->d_name[0] != '.' || (strcmp(e->d_name, ".") && strcmp(e->d_name, ".."));
+            entries += strcmp(e->d_name, ".") && strcmp(e->d_name, "..");
         closedir(dir);
         QCOMPARE(entries, 1);
         ::unlink(from.constData()); // QTemporaryDir cannot remove them by name
@@ -193,30 +173,19 @@ private slots:
     void commandReportsFailureOnly()
     {
         QVERIFY(put(m_src + "/ok.txt", "fine"));
-        QStringList boxes;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxes << box->windowTitle() + ": " + box->text();
-                box->accept();
-            }
-        });
-        poll.start(10);
+        BoxWatch boxes;
         std::optional<SnatchResult> done;
         runSnatch(nullptr, m_src, "ok.txt", m_dst, [&](const SnatchResult &r) { done = r; });
         QTRY_VERIFY(done && done->ok());
-        QVERIFY(boxes.isEmpty() && !QApplication::overrideCursor());
+        QVERIFY(boxes.texts.isEmpty() && !QApplication::overrideCursor());
 
         done.reset();
         runSnatch(nullptr, m_src, "ok.txt", m_src, [&](const SnatchResult &r) { done = r; });
         QTRY_VERIFY(done && done->status == SnatchStatus::SameFile);
-        QCOMPARE(boxes, QStringList{"Error: Cannot copy file!"});
+        QCOMPARE(boxes.texts, QStringList{"Error: Cannot copy file!"});
         QVERIFY(!QApplication::overrideCursor());
     }
 
-private:
-    QTemporaryDir m_dir;
-    QString m_src, m_dst;
 
     // Where the copies land: the user's data folder, never the program's.
     void programFolderIsTheUsersDataFolder()
@@ -240,7 +209,7 @@ private:
         const QString exeName = QFileInfo(exe).fileName();
         const QString exeDir = QCoreApplication::applicationDirPath();
         const QStringList before = QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        const FileId program = idOf(exe);
+        const QByteArray program = get(exe);
         QVERIFY(put(m_src + "/" + exeName, "#!/bin/sh\necho not the program\n"));
         QVERIFY(put(m_src + "/Readme.htm", "<html>someone else's help</html>"));
 
@@ -252,7 +221,7 @@ private:
             QCOMPARE(done->destination, data + "/Glintwave/" + name);
             QCOMPARE(get(done->destination), get(m_src + "/" + name));
         }
-        QVERIFY2(idOf(exe) == program, "the program was replaced");
+        QVERIFY2(get(exe) == program, "the program was replaced");
         QCOMPARE(QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
 
         // A second snatch replaces the older copy without asking.
@@ -273,6 +242,10 @@ private:
         QCOMPARE(modeOf(m_dst + "/shared.jpg"), mode_t(0666 & ~userMask));
         QCOMPARE(modeOf(m_dst + "/tool.sh"), mode_t(0775 & ~userMask));
     }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_src, m_dst;
 };
 
 int main(int argc, char **argv)

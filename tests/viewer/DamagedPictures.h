@@ -22,11 +22,24 @@ inline quint32 pngCrc(const QByteArray &typeAndData)
     return ~crc;
 }
 
-// Makes the file (its kind from name's extension: .jpg, .bmp, .gif, .png,
-// .ico, placeable .wmf) claim w x h; false when it has no such header.
-// PNG chunks keep a valid CRC, so that the size is believed.
+// HEIF and AVIF claim their size in 'ispe' boxes (the tiles' and the
+// grid's): sets all but those keepWidth wide; false when none was set.
+inline bool claimIspeSize(QByteArray &b, quint32 w, quint32 h, quint32 keepWidth = 0)
+{
+    int boxes = 0;
+    for (int at = b.indexOf("ispe"); at >= 0 && at + 16 <= b.size(); at = b.indexOf("ispe", at + 4)) {
+        if (keepWidth && qFromBigEndian<quint32>(b.constData() + at + 8) == keepWidth)
+            continue;
+        qToBigEndian<quint32>(w, b.data() + at + 8);
+        qToBigEndian<quint32>(h, b.data() + at + 12);
+        ++boxes;
+    }
+    return boxes > 0;
+}
 
-// Header edits that make a file claim another size, per format.
+// Makes the file (its kind from name's extension: .jpg, .bmp, .gif, .png,
+// .ico, placeable .wmf, .heic, .avif) claim w x h; false when it has no such header.
+// PNG chunks keep a valid CRC, so that the size is believed.
 inline bool claimSize(QByteArray &b, const QString &name, quint32 w, quint32 h)
 {
     auto *d = reinterpret_cast<uchar *>(b.data());
@@ -39,6 +52,8 @@ inline bool claimSize(QByteArray &b, const QString &name, quint32 w, quint32 h)
             }
         return false;
     }
+    if (name.endsWith(".heic") || name.endsWith(".avif"))
+        return claimIspeSize(b, w, h);
     if (name.endsWith(".bmp") && b.size() > 26) {
         qToLittleEndian<qint32>(qint32(w), d + 18);
         qToLittleEndian<qint32>(qint32(h), d + 22);
@@ -79,6 +94,4 @@ inline bool claimSize(QByteArray &b, const QString &name, quint32 w, quint32 h)
     }
     return false;
 }
-
-
 }

@@ -4,10 +4,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QString>
-#include <QtEndian>
 
 namespace testmedia {
 
@@ -23,14 +20,16 @@ inline QImage halves(int w, int h)
     return image;
 }
 
-inline QByteArray jpegBytes(const QImage &image, int quality = 90)
+inline QByteArray encoded(const QImage &image, const char *format, int quality = -1)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", quality);
+    image.save(&buffer, format, quality);
     return bytes;
 }
+
+inline QByteArray jpegBytes(const QImage &image) { return encoded(image, "JPG", 90); }
 
 inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -60,31 +59,11 @@ inline QByteArray withExifOrientation(const QByteArray &jpeg, quint16 orientatio
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
-// Rewrites the frame header so that it claims another size (no pixels added).
-inline QByteArray withJpegSize(QByteArray jpeg, quint16 width, quint16 height)
+// Each channel within tolerance: for lossy formats and antialiased edges.
+inline bool near(QRgb a, QRgb b, int tolerance = 40)
 {
-    for (int i = 2; i + 9 < jpeg.size(); ++i) {
-        const uchar m = uchar(jpeg[i + 1]);
-        if (uchar(jpeg[i]) == 0xFF && (m == 0xC0 || m == 0xC1 || m == 0xC2)) {
-            qToBigEndian<quint16>(height, jpeg.data() + i + 5);
-            qToBigEndian<quint16>(width, jpeg.data() + i + 7);
-            return jpeg;
-        }
-    }
-    return {};
-}
-
-inline QString tool(const QString &name) { return QStandardPaths::findExecutable(name); }
-
-// Runs ImageMagick's convert; false when it is missing or fails.
-inline bool convert(const QStringList &args)
-{
-    const QString exe = tool(QStringLiteral("convert"));
-    if (exe.isEmpty())
-        return false;
-    QProcess p;
-    p.start(exe, args);
-    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
+           && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
 // Peak resident memory of this process in kB.

@@ -39,11 +39,6 @@ public:
         return newObject();
     }
     void select(int object) { record(0x012D, {w16(object)}); }
-    void remove(int object)
-    {
-        record(0x01F0, {w16(object)});
-        m_free.push_back(object);
-    }
     void moveTo(int x, int y) { record(0x0214, {w16(y), w16(x)}); }
     void lineTo(int x, int y) { record(0x0213, {w16(y), w16(x)}); }
     void rectangle(int l, int t, int r, int b) { record(0x041B, {w16(b), w16(r), w16(t), w16(l)}); }
@@ -117,7 +112,6 @@ public:
                 put16(out, w);
         }
         QByteArray body = m_records;
-        std::vector<quint16> eof;
         QByteArray end;
         put32(end, 3);
         put16(end, 0);
@@ -148,15 +142,7 @@ private:
         put16(b, quint16(v & 0xFFFF));
         put16(b, quint16(v >> 16));
     }
-    int newObject()
-    {
-        if (!m_free.empty()) {
-            const int slot = m_free.back();
-            m_free.pop_back();
-            return slot;
-        }
-        return m_objects++;
-    }
+    int newObject() { return m_objects++; }
     void record(quint16 function, const std::vector<quint16> &params)
     {
         const quint32 size = quint32(3 + params.size());
@@ -170,5 +156,4 @@ private:
     QByteArray m_records;
     int m_objects = 0;
     quint32 m_maxRecord = 3;
-    std::vector<int> m_free;
 };

@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QListView>
-#include <QScreen>
 #include <QStringListModel>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -35,31 +34,10 @@ class TestFrmMedia : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    QPoint centred(frmMedia *v, QSize size) const
-    {
-        return QPoint((v->screenSize().width() - size.width()) / 2, (v->screenSize().height() - size.height()) / 2);
-    }
 
     OptionSet m_options;
     AppState m_state;
     QPointer<frmMedia> m_viewer;
-    // A picture whose full-size decode takes a good part of a second.
-    QString slowPicture()
-    {
-        const QString big = path("big.jpg");
-        if (!QFile::exists(big)) {
-            QImage image(9000, 6000, QImage::Format_RGB32);
-            for (int y = 0; y < image.height(); ++y) {
-                auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-                for (int x = 0; x < image.width(); ++x)
-                    line[x] = qRgb(x * 7 + y, y * 3 ^ x, (x ^ y) * 5);   // detail JPEG cannot skip
-            }
-            image.save(big, "JPG", 95);
-        }
-        return big;
-    }
-    OptionSet &options() { return m_options; }
-    AppState &appState() { return m_state; }
     // A new viewer, or the open one: the window deletes itself when it closes.
     frmMedia *viewer()
     {
@@ -78,27 +56,24 @@ private slots:
 
     void picturesAreScaledAndCentred()
     {
-        options().ScaleBig = true;
+        m_options.ScaleBig = true;
         QVERIFY(halves(3000, 1000).save(path("wide.jpg"), "JPG", 90));
         QVERIFY(halves(64, 32).save(path("small.bmp"), "BMP"));
         QVERIFY(writeFile(path("broken.jpg"), "\xFF\xD8garbage"));
         frmMedia *v = viewer();
         QVERIFY(openPicture(v, path("wide.jpg")));
-        QCOMPARE(v->geometry(), QGuiApplication::primaryScreen()->geometry());
         const QSize expected = ScaleRule::scaledSize(QSize(3000, 1000), v->screenSize(), 1, 0);
         QCOMPARE(v->picMedia->picture().size(), expected);
-        QCOMPARE(v->picMedia->pos(), centred(v, expected));
         QVERIFY(v->picMedia->isVisible() && !v->lstMedia->isVisible() && !v->lblWave->isVisible());
         // Without ScaleBig it keeps its own size; scaleIt applies the rule again.
-        options().ScaleBig = false;
+        m_options.ScaleBig = false;
         QVERIFY(openPicture(v, path("wide.jpg")));
         QCOMPARE(v->picMedia->size(), QSize(3000, 1000));
-        options().ScaleBig = true;
+        m_options.ScaleBig = true;
         v->scaleIt();
         QCOMPARE(v->picMedia->size(), expected);
-        // A picture that cannot be loaded keeps what was shown, centred again.
+        // A picture that cannot be loaded keeps what was shown.
         QVERIFY(openPicture(v, path("small.bmp")));
-        v->picMedia->move(3, 4);
         QVERIFY(!openPicture(v, path("broken.jpg")));
         QCOMPARE(v->picMedia->picture().size(), QSize(64, 32));
         // A line names the file and says why, in the system's words where it has them.
@@ -108,7 +83,6 @@ private slots:
         QVERIFY2(v->lblProblem->text().endsWith("No such file or directory"), qPrintable(v->lblProblem->text()));
         QVERIFY(openPicture(v, path("small.bmp")));
         QVERIFY(!v->lblProblem->isVisible());
-        QCOMPARE(v->picMedia->pos(), centred(v, QSize(64, 32)));
     }
 
     void textAndTheSlideTimer()
@@ -127,14 +101,14 @@ private slots:
 
         QVERIFY(openPicture(v, path("s.bmp")));
         QVERIFY(!v->tmrSlideshow->isActive());   // only during a slide show
-        appState().SlideShowRunning = true;
-        options().SlideDelay = 3;
+        m_state.SlideShowRunning = true;
+        m_options.SlideDelay = 3;
         QSignalSpy ticks(v, &frmMedia::slideTick);
         QVERIFY(openPicture(v, path("s.bmp")));
         QCOMPARE(v->tmrSlideshow->interval(), 3000);
         v->showText(path("a.txt"));   // a text file stops it: the show waits there
         QVERIFY(!v->tmrSlideshow->isActive());
-        options().SlideDelay = 0.05;
+        m_options.SlideDelay = 0.05;
         QVERIFY(openPicture(v, path("s.bmp")));
         QTRY_VERIFY(ticks.count() > 0);
     }
@@ -170,11 +144,11 @@ private slots:
         // Escape from any control closes the viewer and ends the slide show.
         QVERIFY(writeFile(path("a.txt"), "x"));
         QVERIFY(v->showText(path("a.txt")));
-        appState().SlideShowRunning = appState().PlaybackPaused = true;
+        m_state.SlideShowRunning = m_state.PlaybackPaused = true;
         QPointer<frmMedia> watch(v);
         QTest::keyClick(v->lstMedia, Qt::Key_Escape);
         QTRY_VERIFY(watch.isNull());
-        QVERIFY(!appState().SlideShowRunning && !appState().PlaybackPaused);
+        QVERIFY(!m_state.SlideShowRunning && !m_state.PlaybackPaused);
     }
 
     void mouseClosesDragsAndPopsUp()
@@ -241,9 +215,19 @@ private slots:
         QCOMPARE(v->picMedia->picture().size(), QSize(100, 50));
     }
 
-    void keysWaitForAPictureBeingDecoded()
+    void aSlowDecodeHoldsTheKeysAndEscapeClosesAtOnce()
     {
-        options().ScaleBig = false;   // the full picture: a long decode
+        // A picture whose full-size decode takes a good part of a second.
+        m_options.ScaleBig = false;
+        QImage image(9000, 6000, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                line[x] = qRgb(x * 7 + y, y * 3 ^ x, (x ^ y) * 5);   // detail JPEG cannot skip
+        }
+        const QString big = path("big.jpg");
+        QVERIFY(image.save(big, "JPG", 95));
+        image = QImage();
         frmMedia *v = viewer();
         QSignalSpy keys(v, &frmMedia::keyDown);
         QSignalSpy shown(v, &frmMedia::pictureShown);
@@ -253,7 +237,7 @@ private slots:
         connect(&pulse, &QTimer::timeout, this, [&] { ++ticks; });
         pulse.start(5);
 
-        QVERIFY(!v->showPicture(slowPicture()));
+        QVERIFY(!v->showPicture(big));
         QVERIFY(v->isVisible());
         QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
         v->Form_KeyDown(72, 0);   // H
@@ -267,25 +251,19 @@ private slots:
         QCOMPARE(keys.count(), 2);
         QCOMPARE(keys.at(0).at(0).value<int16_t>(), int16_t(72));
         QCOMPARE(keys.at(1).at(0).value<int16_t>(), int16_t(86));
-    }
 
-    void escapeDuringASlowDecodeClosesAtOnce()
-    {
-        options().ScaleBig = false;
-        const QString big = slowPicture();
-        frmMedia *v = viewer();
-        QSignalSpy shown(v, &frmMedia::pictureShown);
-        QSignalSpy keys(v, &frmMedia::keyDown);
-        QVERIFY(!v->showPicture(big));
+        // Escape during the next slow decode closes at once, while the decode
+        // is still running on its worker.
+        QVERIFY(QFile::copy(big, path("big2.jpg")));
+        QVERIFY(!v->showPicture(path("big2.jpg")));
         QVERIFY(v->pictures()->isOpening());
         QTest::keyClick(v, Qt::Key_Escape);
-        // Closed at once, while the decode is still running on its worker.
         QVERIFY(!v->isVisible());
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(!v->pictures()->isOpening());
         QTRY_VERIFY(!m_viewer);   // and gone
-        QCOMPARE(shown.count(), 0);
-        QCOMPARE(keys.count(), 0);
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(keys.count(), 2);
     }
 };
 

@@ -9,9 +9,10 @@
 #include "PictureLoader.h"
 #include "TestMedia.h"
 #include "ThumbnailBuilder.h"
+#include "TodaysMedia.h"
 #include "WmfWriter.h"
 
-#include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -26,15 +27,6 @@
 using namespace testmedia;
 
 namespace {
-
-QByteArray encoded(const QImage &image, const char *format, int quality = -1)
-{
-    QByteArray out;
-    QBuffer b(&out);
-    b.open(QIODevice::WriteOnly);
-    image.save(&b, format, quality);
-    return out;
-}
 
 // A photo-like picture that does not compress well: about 80 KB as JPEG.
 QImage noisy(int w, int h)
@@ -95,258 +87,266 @@ class TestHostileFiles : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
-    void boundsPerFormat();
-    void bombsAreRefusedEverywhere_data();
-    void bombsAreRefusedEverywhere();
-    void cutShortBmpIsNoSuccess();
-    void iconsAndGifsAreMeasuredByTheirInnerHeaders();
-    void allDecodesShareOneBudget();
-    void newDecodersFollowTheSameLimits();
-    void errorsInTheSystemsWords();
-    void batchOpensMetafilesWithoutADisplay();
+    void boundsPerFormat()
+    {
+        const qint64 budget = PictureLimits::budgetBytes(qint64(24) << 30);
+        QCOMPARE(budget, qint64(6) << 30);   // a quarter of the memory
+        QCOMPARE(PictureLimits::budgetBytes(qint64(64) << 30), PictureLimits::HardCapBytes);
+        using PictureLimits::refusal;
+        // The bombs, and real files near each format's extreme.
+        QVERIFY(!refusal("jpeg", QSize(30000, 30000), 80 * 1024, budget).isEmpty());
+        QVERIFY(refusal("jpeg", QSize(8000, 8000), 250 * 1024, budget).isEmpty());   // blank, from libjpeg
+        QVERIFY(!refusal("bmp", QSize(37, 6881303), 246, budget).isEmpty());
+        QVERIFY(refusal("bmp", QSize(6000, 4000), 6000 * 4000 * 3 + 54, budget).isEmpty());
+        QVERIFY(refusal("png", QSize(20000, 20000), 50 * 1024, budget).isEmpty());   // 1-bit blank, deflated
+        QVERIFY(!refusal("png", QSize(30000, 30000), 90 * 1024, budget).isEmpty());
+        QVERIFY(!refusal("gif", QSize(65535, 65535), 1000, budget).isEmpty());
+        // Small pictures pass whatever their file; the budget still counts.
+        QVERIFY(refusal("bmp", QSize(4000, 4000), 100, budget).isEmpty());
+        QVERIFY(!refusal("jpeg", QSize(45000, 45000), 1 << 30, budget).isEmpty());   // 8.1 GB decoded
+        QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, budget).isEmpty());
+        QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, PictureLimits::budgetBytes(qint64(4) << 30)).contains("too large"));
+        // Large photos fit, claimed bombs and sides beyond any format do not;
+        // a small machine has no room for the same photo.
+        QVERIFY(PictureLimits::acceptable(QSize(40000, 20000), budget));
+        QVERIFY(PictureLimits::acceptable(QSize(12000, 12000), budget));
+        QVERIFY(!PictureLimits::acceptable(QSize(65500, 65500), budget));
+        QVERIFY(!PictureLimits::acceptable(QSize(70000, 10), budget));
+        QVERIFY(!PictureLimits::acceptable(QSize(0, 100), budget));
+        QVERIFY(!PictureLimits::acceptable(QSize(40000, 20000), PictureLimits::budgetBytes(qint64(4) << 30)));
+        QVERIFY(PictureLimits::budgetBytes(qint64(1) << 40) <= PictureLimits::HardCapBytes);
+    }
+
+    void bombsAreRefusedEverywhere_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray jpeg = encoded(noisy(250, 250), "JPG", 90);
+        QVERIFY(jpeg.size() > 40000 && jpeg.size() < 200000);
+        QTest::newRow("jpeg 30000 x 30000") << "bomb.jpg" << bomb(jpeg, "x.jpg", 30000, 30000);
+        QByteArray bmp = encoded(noisy(8, 6), "BMP");
+        bmp.resize(246);
+        QTest::newRow("bmp 37 x 6881303 in 246 bytes") << "bomb.bmp" << bomb(bmp, "x.bmp", 37, 6881303);
+            QTest::newRow("png 30000 x 30000, valid CRC") << "bomb.png" << bomb(encoded(noisy(64, 64), "PNG"), "x.png", 30000, 30000);
+        QTest::newRow("ico holding 30000 x 30000") << "bomb.ico" << bomb(encoded(noisy(32, 32), "ICO"), "x.ico", 30000, 30000);
+        QByteArray gif("GIF89a", 6);
+        gif += QByteArray("\xFF\xFF\xFF\xFF\x80\x00\x00", 7) + QByteArray(6, '\x40');   // 65535 x 65535, 2 colours
+        gif += QByteArray("\x2C\0\0\0\0\xFF\xFF\xFF\xFF\x00\x02\x02\x44\x01\x00\x3B", 16);
+        QTest::newRow("gif 65535 x 65535") << "bomb.gif" << gif;
+        for (const char *kind : {"heic", "avif"}) {
+        QString error;
+        QFile f(todaysmedia::make(m_dir.path(), kind, &error));
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(error));
+        QTest::newRow(qPrintable(QString(kind) + " 60000 x 60000"))
+            << QString("bomb.") + kind << bomb(f.readAll(), QString("x.") + kind, 60000, 60000);
+    }
+    // A metafile whose header claims a 4 GB record: libwmf would set that
+        // much aside before reading anything (found by fuzzing).
+        WmfWriter w;
+        w.setWindow(0, 0, 100, 100);
+        w.rectangle(10, 10, 90, 90);
+        QByteArray wmf = w.data(false);
+        qToLittleEndian<quint32>(0x7FFFFFFF, wmf.data() + 12);
+        QTest::newRow("wmf with a 4 GB record") << "bomb.wmf" << wmf;
+    }
+
+    void bombsAreRefusedEverywhere()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!bytes.isEmpty());
+        QVERIFY(writeFile(path(name), bytes));
+        const qint64 before = peakMemoryKb();
+        QElapsedTimer timer;
+        timer.start();
+
+        const LoadedPicture whole = PictureLoader::load(path(name));
+        QVERIFY(!whole.ok());
+        QVERIFY2(whole.error.contains("damaged") || whole.error.contains("too large"), qPrintable(whole.error));
+        QVERIFY(!PictureLoader::loadThumbnail(path(name), 100).ok());
+        QVERIFY(timer.elapsed() < 2000);   // refused from the header, not after decoding
+        QVERIFY(makeThumbnail(path(name), 100).isNull());   // the gallery builder
+
+        ThumbnailBuilder builder;
+        QSignalSpy items(&builder, &ThumbnailBuilder::itemReady);
+        QSignalSpy finished(&builder, &ThumbnailBuilder::finished);
+        builder.start(m_dir.path(), {ThumbnailEntry{name, 0}}, 96);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(items.count(), 0);
+
+        QTemporaryDir out;
+        const BatchRun r = batch({"--apply", "H", "--out", out.path(), path(name)});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("cannot load " + path(name) + ": "), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(QDir(out.path()).isEmpty());
+
+        QVERIFY2(peakMemoryKb() - before < 100 * 1024, "a refused picture was allocated");
+    }
+
+    void cutShortBmpIsNoSuccess()
+    {
+        // Qt's reader hands back the part of an uncompressed BMP that is there
+        // as if it were whole.
+        const QByteArray bmp = encoded(noisy(200, 100), "BMP");
+        QVERIFY(writeFile(path("cut.bmp"), bmp.left(bmp.size() / 2)));
+        const LoadedPicture p = PictureLoader::load(path("cut.bmp"));
+        QVERIFY(!p.ok());
+        QVERIFY(p.error.contains("damaged"));
+        QVERIFY(writeFile(path("whole.bmp"), bmp));
+        QVERIFY(PictureLoader::load(path("whole.bmp")).ok());
+        QTemporaryDir out;
+        QCOMPARE(batch({"--apply", "H", "--out", out.path(), path("cut.bmp")}).status, 1);
+    }
+
+    void iconsAndGifsAreMeasuredByTheirInnerHeaders()
+    {
+        // An icon whose 256 x 256 picture is stored as PNG, as icon editors do:
+        // its directory says 0 x 0, its PNG header the truth.
+        const QByteArray png = encoded(noisy(256, 256), "PNG");
+        QByteArray ico("\0\0\1\0\1\0", 6);
+        ico += QByteArray("\0\0\0\0\1\0\x20\0", 8);
+        ico += QByteArray(8, '\0');
+        qToLittleEndian<quint32>(quint32(png.size()), ico.data() + 6 + 8);
+        qToLittleEndian<quint32>(22, ico.data() + 6 + 12);
+        ico += png;
+        QVERIFY(writeFile(path("big-png.ico"), ico));
+        const LoadedPicture icon = PictureLoader::load(path("big-png.ico"));
+        QVERIFY2(icon.ok(), qPrintable(icon.error));
+        QCOMPARE(icon.image.size(), QSize(256, 256));
+
+        // A GIF whose first frame reaches far beyond its small logical screen.
+        QByteArray gif("GIF89a\x10\0\x10\0\x80\0\0", 13);
+        gif += QByteArray(6, '\x40');
+        gif += QByteArray("\x2C\0\0\0\0\xFF\xFF\xFF\xFF\x00\x02\x02\x44\x01\x00\x3B", 16);
+        QVERIFY(writeFile(path("wide-frame.gif"), gif));
+        const LoadedPicture wide = PictureLoader::load(path("wide-frame.gif"));
+        QVERIFY(!wide.ok());
+        QVERIFY2(wide.error.contains("65535 x 65535"), qPrintable(wide.error));
+    }
+
+    void allDecodesShareOneBudget()
+    {
+        PictureLimits::DecodeBudget budget(100);
+        QVERIFY(!budget.acquire(101));   // more than the whole: refused, not waited for
+        QCOMPARE(budget.inUse(), 0);
+
+        // Eight decoders wanting 40 each: never more than 100 held at once,
+        // and every one gets its turn.
+        std::atomic<int> holding{0}, most{0}, done{0}, refused{0};
+        QList<QFuture<void>> runs;
+        for (int i = 0; i < 8; ++i)
+            runs << QtConcurrent::run([&] {
+                PictureLimits::Reservation r(budget);
+                refused += !r.take(40);
+                const int now = holding += 40;
+                for (int seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
+                }
+                QThread::yieldCurrentThread();
+                holding -= 40;
+                r.reset();
+                ++done;
+            });
+        for (QFuture<void> &f : runs)
+            f.waitForFinished();
+        QCOMPARE(done.load(), 8);
+        QCOMPARE(refused.load(), 0);
+        QVERIFY(most.load() <= 80);
+        QCOMPARE(budget.inUse(), 0);
+
+        // A waiting decoder goes on as soon as another gives memory back.
+        PictureLimits::Reservation first(budget);
+        QVERIFY(first.take(70));
+        std::atomic_bool got{false};
+        QFuture<void> second = QtConcurrent::run([&] {
+            PictureLimits::Reservation r(budget);
+            r.take(70);
+            got = true;
+        });
+        QVERIFY(!got);
+        first.reset();
+        second.waitForFinished();
+        QVERIFY(got);
+    }
+
+    void newDecodersFollowTheSameLimits()
+    {
+        auto decoder = std::make_shared<TestDecoder>();
+        PictureDecoders::add(decoder);
+        QVERIFY(writeFile(path("small.testpic"), "TESTPIC 40 30"));
+        QVERIFY(writeFile(path("huge.testpic"), "TESTPIC 30000 30000"));
+
+        const LoadedPicture small = PictureLoader::loadThumbnail(path("small.testpic"), 20);
+        QVERIFY2(small.ok(), qPrintable(small.error));
+        QCOMPARE(small.sourceSize, QSize(40, 30));
+        QCOMPARE(small.image.size(), QSize(20, 15));
+
+        const int before = decoder->allocations;
+        const LoadedPicture huge = PictureLoader::load(path("huge.testpic"));
+        QVERIFY(!huge.ok());
+        QVERIFY2(huge.error.contains("damaged"), qPrintable(huge.error));   // 900 Mpixel in 19 bytes
+        QCOMPARE(decoder->allocations, before);
+        QTemporaryDir out;
+        const BatchRun r = batch({"--apply", "H", "--out", out.path(), path("huge.testpic"), path("small.testpic")});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.err.contains("huge.testpic"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 1);
+    }
+
+    void errorsInTheSystemsWords()
+    {
+        QVERIFY(QFile::link(path("loop-a.jpg"), path("loop-b.jpg")));
+        QVERIFY(QFile::link(path("loop-b.jpg"), path("loop-a.jpg")));
+        struct Case {
+            QString file, words;
+        };
+        QList<Case> cases = {{path("missing.jpg"), "No such file or directory"},
+                             {path("loop-a.jpg"), "Too many levels of symbolic links"}};
+        QVERIFY(writeFile(path("locked.jpg"), encoded(noisy(10, 10), "JPG")));
+        QVERIFY(QFile::setPermissions(path("locked.jpg"), QFileDevice::Permissions()));
+        if (geteuid() != 0)   // root reads it anyway
+            cases << Case{path("locked.jpg"), "Permission denied"};
+        for (const Case &c : cases) {
+            const LoadedPicture p = PictureLoader::load(c.file);
+            QVERIFY(!p.ok());
+            QVERIFY2(p.error.contains(c.words), qPrintable(p.error));
+            const BatchRun r = batch({"--apply", "H", c.file});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains("cannot load " + c.file + ": " + c.words), qPrintable(r.err));
+        }
+    }
+
+    void batchOpensMetafilesWithoutADisplay()
+    {
+        // The separate batch program, as a user runs it where no display is:
+        // a metafile with text needs fonts, but no windowing system.
+        WmfWriter w;
+        w.setWindow(0, 0, 400, 300);
+        w.select(w.brush(0, 0xFF0000));   // COLORREF: blue
+        w.rectangle(0, 0, 400, 300);
+        w.select(w.font(60, "Sans", 700));
+        w.textColour(0xFFFFFF);
+        w.textOut(20, 100, "Metafile");
+        QVERIFY(writeFile(path("drawing.wmf"), w.data(true, 0, 0, 400, 300, 96)));
+        QTemporaryDir out;
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(GW_APPLY_PROGRAM), {"H", "--out", out.path(), path("drawing.wmf")});
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAllStandardError().constData());
+        const QImage saved(out.filePath("gw001.bmp"));
+        QCOMPARE(saved.size(), QSize(400, 300));
+        QVERIFY(qBlue(saved.pixel(10, 10)) > 200 && qRed(saved.pixel(10, 10)) < 60);   // the blue background
+    }
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QTemporaryDir m_dir;
 };
-
-void TestHostileFiles::boundsPerFormat()
-{
-    const qint64 budget = PictureLimits::budgetBytes(qint64(24) << 30);
-    QCOMPARE(budget, qint64(6) << 30);   // a quarter of the memory
-    QCOMPARE(PictureLimits::budgetBytes(qint64(64) << 30), PictureLimits::HardCapBytes);
-    using PictureLimits::refusal;
-    // The bombs, and real files near each format's extreme.
-    QVERIFY(!refusal("jpeg", QSize(30000, 30000), 80 * 1024, budget).isEmpty());
-    QVERIFY(refusal("jpeg", QSize(8000, 8000), 250 * 1024, budget).isEmpty());   // blank, from libjpeg
-    QVERIFY(!refusal("bmp", QSize(37, 6881303), 246, budget).isEmpty());
-    QVERIFY(refusal("bmp", QSize(6000, 4000), 6000 * 4000 * 3 + 54, budget).isEmpty());
-    QVERIFY(refusal("png", QSize(20000, 20000), 50 * 1024, budget).isEmpty());   // 1-bit blank, deflated
-    QVERIFY(!refusal("png", QSize(30000, 30000), 90 * 1024, budget).isEmpty());
-    QVERIFY(!refusal("gif", QSize(65535, 65535), 1000, budget).isEmpty());
-    // Small pictures pass whatever their file; the budget still counts.
-    QVERIFY(refusal("bmp", QSize(4000, 4000), 100, budget).isEmpty());
-    QVERIFY(!refusal("jpeg", QSize(45000, 45000), 1 << 30, budget).isEmpty());   // 8.1 GB decoded
-    QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, budget).isEmpty());
-    QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, PictureLimits::budgetBytes(qint64(4) << 30)).contains("too large"));
-}
-
-void TestHostileFiles::bombsAreRefusedEverywhere_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    const QByteArray jpeg = encoded(noisy(250, 250), "JPG", 90);
-    QVERIFY(jpeg.size() > 40000 && jpeg.size() < 200000);
-    QTest::newRow("jpeg 30000 x 30000") << "bomb.jpg" << bomb(jpeg, "x.jpg", 30000, 30000);
-    QByteArray bmp = encoded(noisy(8, 6), "BMP");
-    bmp.resize(246);
-    QTest::newRow("bmp 37 x 6881303 in 246 bytes") << "bomb.bmp" << bomb(bmp, "x.bmp", 37, 6881303);
-    QTest::newRow("png 30000 x 30000, valid CRC") << "bomb.png" << bomb(encoded(noisy(64, 64), "PNG"), "x.png", 30000, 30000);
-    QTest::newRow("ico holding 30000 x 30000") << "bomb.ico" << bomb(encoded(noisy(32, 32), "ICO"), "x.ico", 30000, 30000);
-    QByteArray gif("GIF89a", 6);
-    gif += QByteArray("\xFF\xFF\xFF\xFF\x80\x00\x00", 7) + QByteArray(6, '\x40');   // 65535 x 65535, 2 colours
-    gif += QByteArray("\x2C\0\0\0\0\xFF\xFF\xFF\xFF\x00\x02\x02\x44\x01\x00\x3B", 16);
-    QTest::newRow("gif 65535 x 65535") << "bomb.gif" << gif;
-    // A metafile whose header claims a 4 GB record: libwmf would set that
-    // much aside before reading anything (found by fuzzing).
-    WmfWriter w;
-    w.setWindow(0, 0, 100, 100);
-    w.rectangle(10, 10, 90, 90);
-    QByteArray wmf = w.data(false);
-    qToLittleEndian<quint32>(0x7FFFFFFF, wmf.data() + 12);
-    QTest::newRow("wmf with a 4 GB record") << "bomb.wmf" << wmf;
-}
-
-void TestHostileFiles::bombsAreRefusedEverywhere()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QVERIFY(!bytes.isEmpty());
-    QVERIFY(writeFile(path(name), bytes));
-    const qint64 before = peakMemoryKb();
-
-    const LoadedPicture whole = PictureLoader::load(path(name));
-    QVERIFY(!whole.ok());
-    QVERIFY2(whole.error.contains("damaged") || whole.error.contains("too large"), qPrintable(whole.error));
-    QVERIFY(!PictureLoader::loadThumbnail(path(name), 100).ok());
-    QVERIFY(makeThumbnail(path(name), 100).isNull());   // the gallery builder
-
-    ThumbnailBuilder builder;
-    QSignalSpy items(&builder, &ThumbnailBuilder::itemReady);
-    QSignalSpy finished(&builder, &ThumbnailBuilder::finished);
-    builder.start(m_dir.path(), {ThumbnailEntry{name, 0}}, 96);
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(items.count(), 0);
-
-    QTemporaryDir out;
-    const BatchRun r = batch({"--apply", "H", "--out", out.path(), path(name)});
-    QCOMPARE(r.status, 1);
-    QVERIFY2(r.err.contains("cannot load " + path(name) + ": "), qPrintable(r.err));
-    QVERIFY(r.out.isEmpty());
-    QVERIFY(QDir(out.path()).isEmpty());
-
-    QVERIFY2(peakMemoryKb() - before < 100 * 1024, "a refused picture was allocated");
-}
-
-void TestHostileFiles::cutShortBmpIsNoSuccess()
-{
-    // Qt's reader hands back the part of an uncompressed BMP that is there
-    // as if it were whole.
-    const QByteArray bmp = encoded(noisy(200, 100), "BMP");
-    QVERIFY(writeFile(path("cut.bmp"), bmp.left(bmp.size() / 2)));
-    const LoadedPicture p = PictureLoader::load(path("cut.bmp"));
-    QVERIFY(!p.ok());
-    QVERIFY(p.error.contains("damaged"));
-    QVERIFY(writeFile(path("whole.bmp"), bmp));
-    QVERIFY(PictureLoader::load(path("whole.bmp")).ok());
-    QTemporaryDir out;
-    QCOMPARE(batch({"--apply", "H", "--out", out.path(), path("cut.bmp")}).status, 1);
-}
-
-void TestHostileFiles::iconsAndGifsAreMeasuredByTheirInnerHeaders()
-{
-    // An icon whose 256 x 256 picture is stored as PNG, as icon editors do:
-    // its directory says 0 x 0, its PNG header the truth.
-    const QByteArray png = encoded(noisy(256, 256), "PNG");
-    QByteArray ico("\0\0\1\0\1\0", 6);
-    ico += QByteArray("\0\0\0\0\1\0\x20\0", 8);
-    ico += QByteArray(8, '\0');
-    qToLittleEndian<quint32>(quint32(png.size()), ico.data() + 6 + 8);
-    qToLittleEndian<quint32>(22, ico.data() + 6 + 12);
-    ico += png;
-    QVERIFY(writeFile(path("big-png.ico"), ico));
-    const LoadedPicture icon = PictureLoader::load(path("big-png.ico"));
-    QVERIFY2(icon.ok(), qPrintable(icon.error));
-    QCOMPARE(icon.image.size(), QSize(256, 256));
-
-    // A GIF whose first frame reaches far beyond its small logical screen.
-    QByteArray gif("GIF89a\x10\0\x10\0\x80\0\0", 13);
-    gif += QByteArray(6, '\x40');
-    gif += QByteArray("\x2C\0\0\0\0\xFF\xFF\xFF\xFF\x00\x02\x02\x44\x01\x00\x3B", 16);
-    QVERIFY(writeFile(path("wide-frame.gif"), gif));
-    const LoadedPicture wide = PictureLoader::load(path("wide-frame.gif"));
-    QVERIFY(!wide.ok());
-    QVERIFY2(wide.error.contains("65535 x 65535"), qPrintable(wide.error));
-}
-
-void TestHostileFiles::allDecodesShareOneBudget()
-{
-    PictureLimits::DecodeBudget budget(100);
-    QVERIFY(!budget.acquire(101));   // more than the whole: refused, not waited for
-    QCOMPARE(budget.inUse(), 0);
-
-    // Eight decoders wanting 40 each: never more than 100 held at once,
-    // and every one gets its turn.
-    std::atomic<int> holding{0}, most{0}, done{0}, refused{0};
-    QList<QFuture<void>> runs;
-    for (int i = 0; i < 8; ++i)
-        runs << QtConcurrent::run([&] {
-            PictureLimits::Reservation r(budget);
-            refused += !r.take(40);
-            const int now = holding += 40;
-            for (int seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
-            }
-            QThread::yieldCurrentThread();
-            holding -= 40;
-            r.reset();
-            ++done;
-        });
-    for (QFuture<void> &f : runs)
-        f.waitForFinished();
-    QCOMPARE(done.load(), 8);
-    QCOMPARE(refused.load(), 0);
-    QVERIFY(most.load() <= 80);
-    QCOMPARE(budget.inUse(), 0);
-
-    // A waiting decoder goes on as soon as another gives memory back.
-    PictureLimits::Reservation first(budget);
-    QVERIFY(first.take(70));
-    std::atomic_bool got{false};
-    QFuture<void> second = QtConcurrent::run([&] {
-        PictureLimits::Reservation r(budget);
-        r.take(70);
-        got = true;
-    });
-    QVERIFY(!got);
-    first.reset();
-    second.waitForFinished();
-    QVERIFY(got);
-}
-
-void TestHostileFiles::newDecodersFollowTheSameLimits()
-{
-    auto decoder = std::make_shared<TestDecoder>();
-    PictureDecoders::add(decoder);
-    QVERIFY(writeFile(path("small.testpic"), "TESTPIC 40 30"));
-    QVERIFY(writeFile(path("huge.testpic"), "TESTPIC 30000 30000"));
-
-    const LoadedPicture small = PictureLoader::loadThumbnail(path("small.testpic"), 20);
-    QVERIFY2(small.ok(), qPrintable(small.error));
-    QCOMPARE(small.sourceSize, QSize(40, 30));
-    QCOMPARE(small.image.size(), QSize(20, 15));
-
-    const int before = decoder->allocations;
-    const LoadedPicture huge = PictureLoader::load(path("huge.testpic"));
-    QVERIFY(!huge.ok());
-    QVERIFY2(huge.error.contains("damaged"), qPrintable(huge.error));   // 900 Mpixel in 19 bytes
-    QCOMPARE(decoder->allocations, before);
-    QTemporaryDir out;
-    const BatchRun r = batch({"--apply", "H", "--out", out.path(), path("huge.testpic"), path("small.testpic")});
-    QCOMPARE(r.status, 1);
-    QVERIFY(r.err.contains("huge.testpic"));
-    QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 1);
-}
-
-void TestHostileFiles::errorsInTheSystemsWords()
-{
-    QVERIFY(writeFile(path("fine.png"), encoded(noisy(10, 10), "PNG")));
-    QVERIFY(QFile::link(path("loop-a.jpg"), path("loop-b.jpg")));
-    QVERIFY(QFile::link(path("loop-b.jpg"), path("loop-a.jpg")));
-    struct Case {
-        QString file, words;
-    };
-    QList<Case> cases = {{path("missing.jpg"), "No such file or directory"},
-                         {path("loop-a.jpg"), "Too many levels of symbolic links"}};
-    QVERIFY(writeFile(path("locked.jpg"), encoded(noisy(10, 10), "JPG")));
-    QVERIFY(QFile::setPermissions(path("locked.jpg"), QFileDevice::Permissions()));
-    if (geteuid() != 0)   // root reads it anyway
-        cases << Case{path("locked.jpg"), "Permission denied"};
-    for (const Case &c : cases) {
-        const LoadedPicture p = PictureLoader::load(c.file);
-        QVERIFY(!p.ok());
-        QVERIFY2(p.error.contains(c.words), qPrintable(p.error));
-        const BatchRun r = batch({"--apply", "H", c.file});
-        QCOMPARE(r.status, 1);
-        QVERIFY2(r.err.contains("cannot load " + c.file + ": " + c.words), qPrintable(r.err));
-    }
-}
-
-void TestHostileFiles::batchOpensMetafilesWithoutADisplay()
-{
-    // The separate batch program, as a user runs it where no display is:
-    // a metafile with text needs fonts, but no windowing system.
-    WmfWriter w;
-    w.setWindow(0, 0, 400, 300);
-    w.select(w.brush(0, 0xFF0000));   // COLORREF: blue
-    w.rectangle(0, 0, 400, 300);
-    w.select(w.font(60, "Sans", 700));
-    w.textColour(0xFFFFFF);
-    w.textOut(20, 100, "Metafile");
-    QVERIFY(writeFile(path("drawing.wmf"), w.data(true, 0, 0, 400, 300, 96)));
-    QTemporaryDir out;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(GW_APPLY_PROGRAM), {"H", "--out", out.path(), path("drawing.wmf")});
-    QVERIFY(p.waitForFinished(60000));
-    QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAllStandardError().constData());
-    const QImage saved(out.filePath("gw001.bmp"));
-    QCOMPARE(saved.size(), QSize(400, 300));
-    QVERIFY(qBlue(saved.pixel(10, 10)) > 200 && qRed(saved.pixel(10, 10)) < 60);   // the blue background
-}
 
 QTEST_MAIN(TestHostileFiles)
 #include "tst_hostilefiles.moc"

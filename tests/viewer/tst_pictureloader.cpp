@@ -1,8 +1,8 @@
-#include "PictureLimits.h"
+#include "DamagedPictures.h"
 #include "PictureLoader.h"
 #include "TestMedia.h"
+#include "TodaysMedia.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,20 +21,6 @@ class TestPictureLoader : public QObject {
 
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
-    void limitsAcceptLargePhotosButNotBombs()
-    {
-        const qint64 machine = qint64(24) << 30;
-        const qint64 bound = PictureLimits::budgetBytes(machine);
-        QVERIFY(PictureLimits::acceptable(QSize(40000, 20000), bound));
-        QVERIFY(PictureLimits::acceptable(QSize(12000, 12000), bound));
-        QVERIFY(!PictureLimits::acceptable(QSize(65500, 65500), bound));    // 17 GB claimed
-        QVERIFY(!PictureLimits::acceptable(QSize(70000, 10), bound));       // side beyond any format
-        QVERIFY(!PictureLimits::acceptable(QSize(0, 100), bound));
-        // On a small machine the same photo would not fit comfortably.
-        QVERIFY(!PictureLimits::acceptable(QSize(40000, 20000), PictureLimits::budgetBytes(qint64(4) << 30)));
-        QVERIFY(PictureLimits::budgetBytes(qint64(1) << 40) <= PictureLimits::HardCapBytes);
-    }
-
     void loadsEachFormatAsRgb32()
     {
         const QImage source = halves(40, 30);
@@ -56,10 +42,12 @@ private slots:
 
     void gifGivesItsFirstFrameAndIcoItsLargestImage()
     {
-        if (!convert({"-size", "30x20", "xc:red", "xc:blue", "-delay", "10", path("anim.gif")})
-            || !convert({"-size", "16x16", "xc:red", "-size", "48x48", "xc:green", "-size", "32x32", "xc:blue",
-                         path("multi.ico")}))
-            QSKIP("ImageMagick's convert is needed to write GIF and multi-size ICO files");
+        QString error;
+        QVERIFY2(todaysmedia::runTool("convert", {"-size", "30x20", "xc:red", "xc:blue", "-delay", "10", path("anim.gif")},
+                                      &error)
+                     && todaysmedia::runTool("convert", {"-size", "16x16", "xc:red", "-size", "48x48", "xc:green",
+                                                         "-size", "32x32", "xc:blue", path("multi.ico")}, &error),
+                 qPrintable(error));
 
         const LoadedPicture gif = PictureLoader::load(path("anim.gif"));
         QVERIFY2(gif.ok(), qPrintable(gif.error));
@@ -125,12 +113,8 @@ private slots:
         const LoadedPicture tall = PictureLoader::loadThumbnail(path("tall-small.bmp"), 100);
         QCOMPARE(tall.image.size(), QSize(25, 100));
 
-        const QImage square = PictureLoader::squareThumbnail(wide.image, 100);
-        QCOMPARE(square.size(), QSize(100, 100));
-        QCOMPARE(qAlpha(square.pixel(50, 10)), 0);       // above the picture: transparent
-        QCOMPARE(qAlpha(square.pixel(50, 50)), 255);
-        QCOMPARE(qAlpha(square.pixel(50, 88)), 0);       // below it
-        QVERIFY(isRed(square.pixel(20, 50)));
+        // The square (its transparent margins are checked through the builder).
+        QVERIFY(isRed(PictureLoader::squareThumbnail(wide.image, 100).pixel(20, 50)));
 
         QCOMPARE(PictureLoader::fitInside(QSize(2000, 1), 100), QSize(100, 1));
         QCOMPARE(PictureLoader::fitInside(QSize(3, 3), 100), QSize(100, 100));
@@ -152,46 +136,18 @@ private slots:
         QVERIFY(writeFile(path("cut.jpg"), good.left(120)));
         QVERIFY(writeFile(path("noise.jpg"), QByteArray("\xFF\xD8\xFF") + QByteArray(500, '\x13')));
         QVERIFY(writeFile(path("empty.jpg"), QByteArray()));
-        for (const char *name : {"cut.jpg", "noise.jpg", "empty.jpg", "missing.jpg"}) {
+        // Sides Qt's BMP reader will not take: refused by the reader itself.
+        QByteArray huge = encoded(halves(16, 16), "BMP");
+        QVERIFY(damaged::claimSize(huge, "x.bmp", 60000, 60000));
+        QVERIFY(writeFile(path("huge.bmp"), huge));
+        const qint64 before = peakMemoryKb();
+        for (const char *name : {"cut.jpg", "noise.jpg", "empty.jpg", "missing.jpg", "huge.bmp"}) {
             const LoadedPicture p = PictureLoader::load(path(name));
             QVERIFY2(!p.ok(), name);
             QVERIFY2(!p.error.isEmpty(), name);
             QVERIFY(!PictureLoader::loadThumbnail(path(name), 50).ok());
         }
-    }
-
-    void craftedHugeHeadersAreRefusedWithoutAllocating_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("jpeg 65500 x 65500") << "bomb.jpg" << withJpegSize(jpegBytes(halves(16, 16)), 65500, 65500);
-        QByteArray bmp;
-        {
-            QBuffer b(&bmp);
-            b.open(QIODevice::WriteOnly);
-            halves(16, 16).save(&b, "BMP");
-        }
-        qToLittleEndian<qint32>(60000, bmp.data() + 18);
-        qToLittleEndian<qint32>(60000, bmp.data() + 22);
-        QTest::newRow("bmp 60000 x 60000") << "bomb.bmp" << bmp;
-    }
-
-    void craftedHugeHeadersAreRefusedWithoutAllocating()
-    {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
-        QVERIFY(!bytes.isEmpty());
-        QVERIFY(writeFile(path(name), bytes));
-        const qint64 before = peakMemoryKb();
-        QElapsedTimer timer;
-        timer.start();
-        const LoadedPicture full = PictureLoader::load(path(name));
-        const LoadedPicture thumb = PictureLoader::loadThumbnail(path(name), 100);
-        QVERIFY(!full.ok());
-        QVERIFY(!thumb.ok());
-        QVERIFY(!full.error.isEmpty());
-        QVERIFY(timer.elapsed() < 2000);
-        QVERIFY2(peakMemoryKb() - before < 100 * 1024, "the refused picture was allocated");
+        QVERIFY2(peakMemoryKb() - before < 100 * 1024, "a refused picture was allocated");
     }
 
     void pictureAboveQtsDefaultLimitOpens()

@@ -26,16 +26,16 @@ QImage solid(int w, int h, QRgb colour)
     return image;
 }
 
-// What any thumbnailer names an entry: MD5 of file:// and the percent-encoded path.
-QString standardName(const QString &path)
-{
-    const QByteArray uri = "file://" + QUrl::toPercentEncoding(path, "/");
-    return QString::fromLatin1(QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex()) + ".png";
-}
-
 QString standardUri(const QString &path)
 {
     return QString::fromLatin1("file://" + QUrl::toPercentEncoding(path, "/"));
+}
+
+// What any thumbnailer names an entry: MD5 of file:// and the percent-encoded path.
+QString standardName(const QString &path)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(standardUri(path).toLatin1(), QCryptographicHash::Md5).toHex())
+           + ".png";
 }
 
 qint64 mtimeOf(const QString &path)
@@ -83,142 +83,131 @@ QRgb centre(const QImage &image)
     return image.pixel(image.width() / 2, image.height() / 2) & 0xffffffu;
 }
 
-bool near(QRgb a, QRgb b)
-{
-    return std::abs(qRed(a) - qRed(b)) < 12 && std::abs(qGreen(a) - qGreen(b)) < 12
-           && std::abs(qBlue(a) - qBlue(b)) < 12;
-}
-
 } // namespace
 
 class TestThumbnailCache : public QObject {
     Q_OBJECT
 private slots:
-    void entriesCarryTheStandardsNamesAndKeys();
-    void aTouchedPictureIsRebuiltAndAnotherProgramsEntryIsReused();
-    void aFailingPictureIsRecordedAndNotTriedAgain();
-    void picturesInsideTheCacheAreNeverCached();
+    void entriesCarryTheStandardsNamesAndKeys()
+    {
+        QTemporaryDir pics, cache;
+        const QString wide = pics.filePath("summer photo ä.jpg");   // a blank and a non-ASCII letter
+        const QString tiny = pics.filePath("tiny.png");
+        QVERIFY(halves(600, 400).save(wide, "JPG", 90));
+        QVERIFY(halves(40, 30).save(tiny, "PNG"));
+        const QString root = cache.filePath("thumbnails");
+
+        const auto items = build(pics.path(), {"summer photo ä.jpg", "tiny.png"}, 100, root);
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items.value("summer photo ä.jpg").size(), QSize(100, 100));
+
+        // Up to 128 pixels: the normal folder, named by the URI's MD5.
+        const QString entry = root + "/normal/" + standardName(wide);
+        QVERIFY2(QFile::exists(entry), qPrintable(entry));
+        const QImage png = readPng(entry);
+        QCOMPARE(png.text("Thumb::URI"), standardUri(wide));
+        QVERIFY(png.text("Thumb::URI").contains("summer%20photo%20%C3%A4.jpg"));
+        QCOMPARE(png.text("Thumb::MTime"), QString::number(mtimeOf(wide)));
+        QCOMPARE(png.text("Thumb::Size"), QString::number(QFileInfo(wide).size()));
+        QCOMPARE(png.text("Thumb::Image::Width"), QStringLiteral("600"));
+        QCOMPARE(png.text("Thumb::Image::Height"), QStringLiteral("400"));
+        QCOMPARE(png.size(), QSize(128, 85));   // fitted inside 128, proportions kept
+        // The user's alone: the file 0600, its folders 0700.
+        QCOMPARE(QFileInfo(entry).permissions() & 0x0777, QFileDevice::Permissions(0x0600));
+        QCOMPARE(QFileInfo(root + "/normal").permissions() & 0x0777, QFileDevice::Permissions(0x0700));
+        QCOMPARE(QFileInfo(root).permissions() & 0x0777, QFileDevice::Permissions(0x0700));
+        // No temporary file left beside it.
+        QCOMPARE(QDir(root + "/normal").entryList(QDir::Files).size(), 2);
+
+        // A picture smaller than the folder's size is kept as it is.
+        QCOMPARE(readPng(root + "/normal/" + standardName(tiny)).size(), QSize(40, 30));
+
+        // Above 128 pixels the large folder, up to 256.
+        build(pics.path(), {"summer photo ä.jpg"}, 200, root);
+        const QImage large = readPng(root + "/large/" + standardName(wide));
+        QCOMPARE(large.size(), QSize(256, 171));
+        QCOMPARE(large.text("Thumb::URI"), standardUri(wide));
+    }
+
+    void aTouchedPictureIsRebuiltAndAnotherProgramsEntryIsReused()
+    {
+        QTemporaryDir pics, cache;
+        const QString root = cache.filePath("thumbnails");
+        const QString path = pics.filePath("p.jpg");
+        QVERIFY(solid(300, 200, qRgb(220, 20, 20)).save(path, "JPG", 95));
+        const QDateTime first = QDateTime::currentDateTime().addSecs(-100);
+        setMTime(path, first);
+
+        // Another program's entry: only the two required keys, a picture of its
+        // own (blue, so that reuse shows), mode 0644.
+        QVERIFY(QDir().mkpath(root + "/normal"));
+        const QString entry = root + "/normal/" + standardName(path);
+        QImage theirs = solid(128, 85, qRgb(20, 20, 220));
+        theirs.setText("Thumb::URI", standardUri(path));
+        theirs.setText("Thumb::MTime", QString::number(first.toSecsSinceEpoch()));
+        QVERIFY(QImageWriter(entry, "png").write(theirs));
+        const QDateTime written = QFileInfo(entry).lastModified();
+
+        auto items = build(pics.path(), {"p.jpg"}, 64, root);
+        QVERIFY(near(centre(items.value("p.jpg")), qRgb(20, 20, 220), 11));   // theirs, not decoded
+        QCOMPARE(QFileInfo(entry).lastModified(), written);               // and left alone
+
+        // touch: the entry no longer describes the file, so the picture is decoded again.
+        const QDateTime later = first.addSecs(50);
+        setMTime(path, later);
+        items = build(pics.path(), {"p.jpg"}, 64, root);
+        QVERIFY(near(centre(items.value("p.jpg")), qRgb(220, 20, 20), 11));
+        const QImage rebuilt = readPng(entry);
+        QCOMPARE(rebuilt.text("Thumb::MTime"), QString::number(later.toSecsSinceEpoch()));
+        QVERIFY(near(centre(rebuilt), qRgb(220, 20, 20), 11));
+    }
+
+    void aFailingPictureIsRecordedAndNotTriedAgain()
+    {
+        QTemporaryDir pics, cache;
+        const QString root = cache.filePath("thumbnails");
+        const QString broken = pics.filePath("broken.jpg");
+        QVERIFY(writeFile(broken, jpegBytes(halves(50, 50)).left(120)));
+        const QString good = pics.filePath("good.jpg");
+        QVERIFY(halves(80, 60).save(good, "JPG", 90));
+
+        auto items = build(pics.path(), {"broken.jpg", "good.jpg"}, 64, root);
+        QCOMPARE(items.keys(), QStringList{"good.jpg"});
+        const QString failFolder = root + "/fail/glintwave-" GLINTWAVE_VERSION_TEXT;
+        const QImage record = readPng(failFolder + "/" + standardName(broken));
+        QVERIFY2(!record.isNull(), qPrintable(failFolder));
+        QCOMPARE(record.text("Thumb::URI"), standardUri(broken));
+        QCOMPARE(record.text("Thumb::MTime"), QString::number(mtimeOf(broken)));
+        QVERIFY(!QFile::exists(root + "/normal/" + standardName(broken)));
+
+        // A recorded failure is believed while the file stays as it was: a good
+        // picture with a failure planted for it gets no item, not a decode.
+        QFile::remove(root + "/normal/" + standardName(good));
+        QImage planted(1, 1, QImage::Format_ARGB32);
+        planted.setText("Thumb::URI", standardUri(good));
+        planted.setText("Thumb::MTime", QString::number(mtimeOf(good)));
+        QVERIFY(QImageWriter(failFolder + "/" + standardName(good), "png").write(planted));
+        items = build(pics.path(), {"broken.jpg", "good.jpg"}, 64, root);
+        QVERIFY(items.isEmpty());
+
+        // Once the file changes it is tried again.
+        setMTime(good, QDateTime::currentDateTime().addSecs(30));
+        items = build(pics.path(), {"good.jpg"}, 64, root);
+        QCOMPARE(items.keys(), QStringList{"good.jpg"});
+    }
+
+    void picturesInsideTheCacheAreNeverCached()
+    {
+        QTemporaryDir cache;
+        const QString root = cache.filePath("thumbnails");
+        QVERIFY(QDir().mkpath(root + "/normal"));
+        QVERIFY(halves(128, 64).save(root + "/normal/aaaa.png", "PNG"));
+        const auto items = build(root + "/normal", {"aaaa.png"}, 64, root);
+        QCOMPARE(items.size(), 1);   // shown, but not cached
+        QCOMPARE(QDir(root + "/normal").entryList(QDir::Files), QStringList{"aaaa.png"});
+        QVERIFY(!QDir(root + "/fail").exists());
+    }
 };
-
-void TestThumbnailCache::entriesCarryTheStandardsNamesAndKeys()
-{
-    QTemporaryDir pics, cache;
-    const QString wide = pics.filePath("summer photo ä.jpg");   // a blank and a non-ASCII letter
-    const QString tiny = pics.filePath("tiny.png");
-    QVERIFY(halves(600, 400).save(wide, "JPG", 90));
-    QVERIFY(halves(40, 30).save(tiny, "PNG"));
-    const QString root = cache.filePath("thumbnails");
-
-    const auto items = build(pics.path(), {"summer photo ä.jpg", "tiny.png"}, 100, root);
-    QCOMPARE(items.size(), 2);
-    QCOMPARE(items.value("summer photo ä.jpg").size(), QSize(100, 100));
-
-    // Up to 128 pixels: the normal folder, named by the URI's MD5.
-    const QString entry = root + "/normal/" + standardName(wide);
-    QVERIFY2(QFile::exists(entry), qPrintable(entry));
-    const QImage png = readPng(entry);
-    QCOMPARE(png.text("Thumb::URI"), standardUri(wide));
-    QVERIFY(png.text("Thumb::URI").contains("summer%20photo%20%C3%A4.jpg"));
-    QCOMPARE(png.text("Thumb::MTime"), QString::number(mtimeOf(wide)));
-    QCOMPARE(png.text("Thumb::Size"), QString::number(QFileInfo(wide).size()));
-    QCOMPARE(png.text("Thumb::Image::Width"), QStringLiteral("600"));
-    QCOMPARE(png.text("Thumb::Image::Height"), QStringLiteral("400"));
-    QCOMPARE(png.size(), QSize(128, 85));   // fitted inside 128, proportions kept
-    // The user's alone: the file 0600, its folders 0700.
-    QCOMPARE(QFileInfo(entry).permissions() & 0x0777, QFileDevice::Permissions(0x0600));
-    QCOMPARE(QFileInfo(root + "/normal").permissions() & 0x0777, QFileDevice::Permissions(0x0700));
-    QCOMPARE(QFileInfo(root).permissions() & 0x0777, QFileDevice::Permissions(0x0700));
-    // No temporary file left beside it.
-    QCOMPARE(QDir(root + "/normal").entryList(QDir::Files).size(), 2);
-
-    // A picture smaller than the folder's size is kept as it is.
-    QCOMPARE(readPng(root + "/normal/" + standardName(tiny)).size(), QSize(40, 30));
-
-    // Above 128 pixels the large folder, up to 256.
-    build(pics.path(), {"summer photo ä.jpg"}, 200, root);
-    const QImage large = readPng(root + "/large/" + standardName(wide));
-    QCOMPARE(large.size(), QSize(256, 171));
-    QCOMPARE(large.text("Thumb::URI"), standardUri(wide));
-}
-
-void TestThumbnailCache::aTouchedPictureIsRebuiltAndAnotherProgramsEntryIsReused()
-{
-    QTemporaryDir pics, cache;
-    const QString root = cache.filePath("thumbnails");
-    const QString path = pics.filePath("p.jpg");
-    QVERIFY(solid(300, 200, qRgb(220, 20, 20)).save(path, "JPG", 95));
-    const QDateTime first = QDateTime::currentDateTime().addSecs(-100);
-    setMTime(path, first);
-
-    // Another program's entry: only the two required keys, a picture of its
-    // own (blue, so that reuse shows), mode 0644.
-    QVERIFY(QDir().mkpath(root + "/normal"));
-    const QString entry = root + "/normal/" + standardName(path);
-    QImage theirs = solid(128, 85, qRgb(20, 20, 220));
-    theirs.setText("Thumb::URI", standardUri(path));
-    theirs.setText("Thumb::MTime", QString::number(first.toSecsSinceEpoch()));
-    QVERIFY(QImageWriter(entry, "png").write(theirs));
-    const QDateTime written = QFileInfo(entry).lastModified();
-
-    auto items = build(pics.path(), {"p.jpg"}, 64, root);
-    QVERIFY(near(centre(items.value("p.jpg")), qRgb(20, 20, 220)));   // theirs, not decoded
-    QCOMPARE(QFileInfo(entry).lastModified(), written);               // and left alone
-
-    // touch: the entry no longer describes the file, so the picture is decoded again.
-    const QDateTime later = first.addSecs(50);
-    setMTime(path, later);
-    items = build(pics.path(), {"p.jpg"}, 64, root);
-    QVERIFY(near(centre(items.value("p.jpg")), qRgb(220, 20, 20)));
-    const QImage rebuilt = readPng(entry);
-    QCOMPARE(rebuilt.text("Thumb::MTime"), QString::number(later.toSecsSinceEpoch()));
-    QVERIFY(near(centre(rebuilt), qRgb(220, 20, 20)));
-}
-
-void TestThumbnailCache::aFailingPictureIsRecordedAndNotTriedAgain()
-{
-    QTemporaryDir pics, cache;
-    const QString root = cache.filePath("thumbnails");
-    const QString broken = pics.filePath("broken.jpg");
-    QVERIFY(writeFile(broken, jpegBytes(halves(50, 50)).left(120)));
-    const QString good = pics.filePath("good.jpg");
-    QVERIFY(halves(80, 60).save(good, "JPG", 90));
-
-    auto items = build(pics.path(), {"broken.jpg", "good.jpg"}, 64, root);
-    QCOMPARE(items.keys(), QStringList{"good.jpg"});
-    const QString failFolder = root + "/fail/glintwave-" GLINTWAVE_VERSION_TEXT;
-    const QImage record = readPng(failFolder + "/" + standardName(broken));
-    QVERIFY2(!record.isNull(), qPrintable(failFolder));
-    QCOMPARE(record.text("Thumb::URI"), standardUri(broken));
-    QCOMPARE(record.text("Thumb::MTime"), QString::number(mtimeOf(broken)));
-    QVERIFY(!QFile::exists(root + "/normal/" + standardName(broken)));
-
-    // A recorded failure is believed while the file stays as it was: a good
-    // picture with a failure planted for it gets no item, not a decode.
-    QFile::remove(root + "/normal/" + standardName(good));
-    QImage planted(1, 1, QImage::Format_ARGB32);
-    planted.setText("Thumb::URI", standardUri(good));
-    planted.setText("Thumb::MTime", QString::number(mtimeOf(good)));
-    QVERIFY(QImageWriter(failFolder + "/" + standardName(good), "png").write(planted));
-    items = build(pics.path(), {"broken.jpg", "good.jpg"}, 64, root);
-    QVERIFY(items.isEmpty());
-
-    // Once the file changes it is tried again.
-    setMTime(good, QDateTime::currentDateTime().addSecs(30));
-    items = build(pics.path(), {"good.jpg"}, 64, root);
-    QCOMPARE(items.keys(), QStringList{"good.jpg"});
-}
-
-void TestThumbnailCache::picturesInsideTheCacheAreNeverCached()
-{
-    QTemporaryDir cache;
-    const QString root = cache.filePath("thumbnails");
-    QVERIFY(QDir().mkpath(root + "/normal"));
-    QVERIFY(halves(128, 64).save(root + "/normal/aaaa.png", "PNG"));
-    const auto items = build(root + "/normal", {"aaaa.png"}, 64, root);
-    QCOMPARE(items.size(), 1);   // shown, but not cached
-    QCOMPARE(QDir(root + "/normal").entryList(QDir::Files), QStringList{"aaaa.png"});
-    QVERIFY(!QDir(root + "/fail").exists());
-}
 
 QTEST_MAIN(TestThumbnailCache)
 #include "tst_thumbnailcache.moc"

@@ -1,5 +1,6 @@
 #include "PictureLoader.h"
 #include "WmfRender.h"
+#include "TestMedia.h"
 #include "WmfWriter.h"
 
 #include <QElapsedTimer>
@@ -9,6 +10,8 @@
 
 namespace {
 
+using testmedia::near;
+
 constexpr quint32 Red = 0x0000FF, Green = 0x00FF00, Blue = 0xFF0000, White = 0xFFFFFF, Black = 0;
 
 // A 1000 x 1000 unit drawing with one of each kind of record.
@@ -16,23 +19,17 @@ WmfWriter drawing()
 {
     WmfWriter w;
     w.setWindow(0, 0, 1000, 1000);
-    const int nullPen = w.pen(5, 0, 0);
-    w.select(nullPen);
-    const int white = w.brush(0, White);
-    w.select(white);
+    w.select(w.pen(5, 0, 0));
+    w.select(w.brush(0, White));
     w.rectangle(0, 0, 1000, 1000);
-    const int red = w.brush(0, Red);
-    w.select(red);
+    w.select(w.brush(0, Red));
     w.polygon({{100, 100}, {400, 100}, {100, 400}});
-    const int blue = w.brush(0, Blue);
-    w.select(blue);
+    w.select(w.brush(0, Blue));
     w.ellipse(500, 100, 900, 400);
-    const int thick = w.pen(0, 40, Green);
-    w.select(thick);
+    w.select(w.pen(0, 40, Green));
     w.moveTo(100, 600);
     w.lineTo(500, 600);
-    const int font = w.font(-120, "DejaVu Sans", 700);
-    w.select(font);
+    w.select(w.font(-120, "DejaVu Sans", 700));
     w.textColour(Black);
     w.transparentText();
     w.textOut(100, 700, "Glint");
@@ -43,12 +40,6 @@ WmfWriter drawing()
     quad.setPixel(1, 1, qRgb(255, 255, 0));
     w.bitmap(quad, 600, 600, 300, 300);
     return w;
-}
-
-bool near(QRgb a, QRgb b, int tolerance = 40)
-{
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance
-        && std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
 int darkPixels(const QImage &image, const QRect &area)
@@ -170,8 +161,7 @@ private slots:
     {
         WmfWriter w;
         w.setWindow(0, 0, 32000, 32000);
-        const int pen = w.pen(0, 32767, Red);
-        w.select(pen);
+        w.select(w.pen(0, 32767, Red));
         std::vector<std::pair<int, int>> zigzag;
         for (int i = 0; i < 2000; ++i)
             zigzag.push_back({(i * 16) % 32000, (i % 2) ? 32000 : 0});

@@ -1,8 +1,10 @@
 #include "PlayerTestMedia.h"
 
+#include "TodaysMedia.h"
+
 #include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QMap>
 
 #include <unistd.h>
 
@@ -18,22 +20,8 @@ void prepareEnvironment()
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
-bool run(const QString &program, const QStringList &args, QString *error)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForStarted(10000)) {
-        *error = program + QStringLiteral(" did not start");
-        return false;
-    }
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *error = program + QStringLiteral(" failed: ") + QString::fromLocal8Bit(p.readAllStandardError());
-        return false;
-    }
-    return true;
-}
-
-QByteArray midiTune()
+// A half-second General MIDI tune: one note on the piano.
+static QByteArray midiTune()
 {
     const char track[] = {
         0x00, char(0xFF), 0x51, 0x03, 0x07, char(0xA1), 0x20,   // 120 beats a minute
@@ -50,40 +38,24 @@ QByteArray midiTune()
 
 QString makeClip(const QString &dir, const QString &kind, QString *error)
 {
-    const QString out = QDir(dir).filePath(QStringLiteral("clip.") + kind);
-    const QStringList ff{QStringLiteral("-y"), QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
-                         QStringLiteral("error")};
-    const QStringList video{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                            QStringLiteral("testsrc=size=160x120:rate=25:duration=1"),
-                            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                            QStringLiteral("sine=frequency=440:duration=1")};
+    const QString out = QDir(dir).filePath("clip." + kind);
+    static const QMap<QString, QStringList> codecs{
+        {"mp3", {"-c:a", "libmp3lame"}},
+        {"mpg", {"-c:v", "mpeg1video", "-c:a", "mp2", "-f", "mpeg"}},
+        {"avi", {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}},
+        {"asf", {"-c:v", "wmv2", "-c:a", "wmav2"}}};
     bool ok = false;
-    if (kind == QLatin1String("wav") || kind == QLatin1String("au")) {
-        ok = run(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("22050"),
-                                         QStringLiteral("-c"), QStringLiteral("1"), out,
-                                         QStringLiteral("synth"), QStringLiteral("1"), QStringLiteral("sine"),
-                                         QStringLiteral("440")}, error);
-    } else if (kind == QLatin1String("mp3")) {
-        ok = run(QStringLiteral("ffmpeg"), ff + QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"),
-                 QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=1"),
-                 QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), out}, error);
-    } else if (kind == QLatin1String("mpg")) {
-        ok = run(QStringLiteral("ffmpeg"), ff + video + QStringList{QStringLiteral("-c:v"),
-                 QStringLiteral("mpeg1video"), QStringLiteral("-c:a"), QStringLiteral("mp2"),
-                 QStringLiteral("-f"), QStringLiteral("mpeg"), out}, error);
-    } else if (kind == QLatin1String("avi")) {
-        ok = run(QStringLiteral("ffmpeg"), ff + video + QStringList{QStringLiteral("-c:v"),
-                 QStringLiteral("mpeg4"), QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), out}, error);
-    } else if (kind == QLatin1String("asf")) {
-        ok = run(QStringLiteral("ffmpeg"), ff + video + QStringList{QStringLiteral("-c:v"),
-                 QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2"), out}, error);
-    } else if (kind == QLatin1String("mid")) {
+    if (kind == "wav" || kind == "au") {
+        ok = todaysmedia::soxTone(out, error);
+    } else if (codecs.contains(kind)) {
+        ok = todaysmedia::ffmpegClip(out, kind != "mp3", codecs.value(kind), error);
+    } else if (kind == "mid") {
         QFile f(out);
         ok = f.open(QIODevice::WriteOnly) && f.write(midiTune()) > 0;
         if (!ok)
             *error = f.errorString();
     } else {
-        *error = QStringLiteral("unknown kind ") + kind;
+        *error = "unknown kind " + kind;
     }
     return ok ? out : QString();
 }

@@ -9,15 +9,9 @@ namespace testmedia {
 // Call before QApplication exists.
 void prepareEnvironment();
 
-// Runs a tool to completion; false (with its error output) on failure.
-bool run(const QString &program, const QStringList &args, QString *error);
-
 // A one-second clip of the given kind ("wav", "mp3", "au", "mid", "mpg",
 // "avi", "asf") in `dir`; empty with *error set when it cannot be made.
 QString makeClip(const QString &dir, const QString &kind, QString *error);
-
-// A half-second General MIDI tune: one note on the piano.
-QByteArray midiTune();
 
 }
 
