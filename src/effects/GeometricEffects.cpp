@@ -6,6 +6,9 @@
 #include "PictureBuffers.h"
 
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 #include <algorithm>
 #include <vector>
@@ -50,8 +53,54 @@ QImage flipTopBottom(const QImage &picture)
 
 namespace {
 // Quarter turns move pixels across rows; going tile by tile keeps both the
-// reads and the writes inside the cache.
+// reads and the writes inside the cache, and inside a tile 4 x 4 blocks are
+// turned in registers so every load and store moves four pixels.
 constexpr int Tile = 64;
+
+inline void turnPixel(const uchar *sBits, qsizetype sLine, const PictureRows &dstRow, int x, int y,
+                      int w, int h, bool clockwise)
+{
+    const QRgb p = *reinterpret_cast<const QRgb *>(sBits + y * sLine + qsizetype(x) * 4);
+    if (clockwise)
+        reinterpret_cast<QRgb *>(dstRow(x))[h - 1 - y] = p;
+    else
+        reinterpret_cast<QRgb *>(dstRow(w - 1 - x))[y] = p;
+}
+
+// Source block (x, y)..(x + 3, y + 3) into the turned picture.
+inline void turnBlock(const uchar *s, qsizetype sLine, const PictureRows &dstRow, int x, int y,
+                      int w, int h, bool clockwise)
+{
+#if !defined(__SSE2__)
+    const uchar *base = s - y * sLine - qsizetype(x) * 4;
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 4; ++i)
+            turnPixel(base, sLine, dstRow, x + i, y + j, w, h, clockwise);
+#else
+    __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
+    __m128i r1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + sLine));
+    __m128i r2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 2 * sLine));
+    __m128i r3 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 3 * sLine));
+    const __m128i t0 = _mm_unpacklo_epi32(r0, r1), t1 = _mm_unpacklo_epi32(r2, r3);
+    const __m128i t2 = _mm_unpackhi_epi32(r0, r1), t3 = _mm_unpackhi_epi32(r2, r3);
+    // Column j of the block, top to bottom.
+    const __m128i col[4] = {_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1),
+                            _mm_unpacklo_epi64(t2, t3), _mm_unpackhi_epi64(t2, t3)};
+    for (int j = 0; j < 4; ++j) {
+        // (x, y) -> (h - 1 - y, x) clockwise, where the column lands reversed;
+        // (x, y) -> (y, w - 1 - x) the other way.
+        QRgb *d = clockwise ? reinterpret_cast<QRgb *>(dstRow(x + j)) + (h - 4 - y)
+                            : reinterpret_cast<QRgb *>(dstRow(w - 1 - x - j)) + y;
+        const __m128i v = clockwise ? _mm_shuffle_epi32(col[j], _MM_SHUFFLE(0, 1, 2, 3)) : col[j];
+        // The turned picture is not read again soon: aligned stores go straight
+        // to memory, so its lines are never fetched just to be overwritten.
+        if (reinterpret_cast<quintptr>(d) % 16 == 0)
+            _mm_stream_si128(reinterpret_cast<__m128i *>(d), v);
+        else
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(d), v);
+    }
+#endif
+}
 
 QImage quarterTurn(const QImage &src, bool clockwise)
 {
@@ -66,22 +115,24 @@ QImage quarterTurn(const QImage &src, bool clockwise)
     parallelBands(tileRows, qint64(w) * Tile, [&](int t0, int t1) {
         for (int ty = t0 * Tile; ty < std::min(h, t1 * Tile); ty += Tile) {
             const int yEnd = std::min(h, ty + Tile);
+            const int yBlocks = ty + (yEnd - ty) / 4 * 4;
             for (int tx = 0; tx < w; tx += Tile) {
                 const int xEnd = std::min(w, tx + Tile);
-                for (int x = tx; x < xEnd; ++x) {
-                    // Source column x becomes destination row x (clockwise) or w - 1 - x.
-                    QRgb *d = reinterpret_cast<QRgb *>(dstRow(clockwise ? x : w - 1 - x));
-                    const uchar *s = sBits + qsizetype(x) * 4;
-                    if (clockwise) {
-                        for (int y = ty; y < yEnd; ++y) // (x, y) -> (h - 1 - y, x)
-                            d[h - 1 - y] = *reinterpret_cast<const QRgb *>(s + y * sLine);
-                    } else {
-                        for (int y = ty; y < yEnd; ++y) // (x, y) -> (y, w - 1 - x)
-                            d[y] = *reinterpret_cast<const QRgb *>(s + y * sLine);
-                    }
-                }
+                const int xBlocks = tx + (xEnd - tx) / 4 * 4;
+                // Down each 4-pixel column strip, so the four rows it lands on
+                // are written a whole line at a time.
+                for (int x = tx; x < xBlocks; x += 4)
+                    for (int y = ty; y < yBlocks; y += 4)
+                        turnBlock(sBits + y * sLine + qsizetype(x) * 4, sLine, dstRow, x, y, w, h, clockwise);
+                // The ragged right and bottom edges of the tile, pixel by pixel.
+                for (int y = ty; y < yEnd; ++y)
+                    for (int x = (y < yBlocks ? xBlocks : tx); x < xEnd; ++x)
+                        turnPixel(sBits, sLine, dstRow, x, y, w, h, clockwise);
             }
         }
+#if defined(__SSE2__)
+        _mm_sfence(); // the streamed stores are visible before the band is done
+#endif
     });
     return dst;
 }
