@@ -125,7 +125,6 @@ private slots:
         QTest::addColumn<QString>("perRow");
         QTest::addColumn<QList<int>>("rows");
         QTest::newRow("12 by 5") << 12 << "5" << QList<int>{5, 5, 2};
-        QTest::newRow("zero") << 3 << "0" << QList<int>{1, 1, 1};
         QTest::newRow("fraction") << 5 << "2.9" << QList<int>{2, 2, 1};
         QTest::newRow("no files") << 0 << "5" << QList<int>{};
     }
