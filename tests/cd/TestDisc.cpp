@@ -14,26 +14,22 @@ QString buildTestDisc(const QString &folder, const QString &name, const QVector<
     QFile out(bin);
     if (!out.open(QIODevice::WriteOnly))
         return QString();
-    QString sheet = QStringLiteral("REM made by the CD tests\nFILE \"%1.bin\" BINARY\n").arg(name);
+    QString sheet = QStringLiteral("FILE \"%1.bin\" BINARY\n").arg(name);
     long at = 0;
     for (int i = 0; i < sectors.size(); ++i) {
-        const QString raw = QDir(folder).filePath(QStringLiteral("t%1.raw").arg(i));
         QProcess sox;
         sox.start(QStringLiteral("sox"),
                   {"-r", "44100", "-c", "2", "-n", "-b", "16", "-e", "signed-integer", "-L",
-                   "-t", "raw", raw, "synth", QStringLiteral("%1s").arg(sectors[i] * 588), "sine",
+                   "-t", "raw", "-", "synth", QStringLiteral("%1s").arg(sectors[i] * 588), "sine",
                    QString::number(441 * (i + 1)), "vol", "0.5"});
-        if (!sox.waitForFinished(60000) || sox.exitCode() != 0) {
+        const QByteArray tone = sox.waitForFinished(60000) ? sox.readAllStandardOutput() : QByteArray();
+        if (sox.exitCode() != 0 || tone.size() != sectors[i] * 2352) {
             QWARN(qPrintable("sox failed: " + sox.readAllStandardError()));
             return QString();
         }
-        QFile part(raw);
-        if (!part.open(QIODevice::ReadOnly) || part.size() != sectors[i] * 2352)
-            return QString();
-        out.write(part.readAll());
-        part.remove();
+        out.write(tone);
         const long s = at % 75, m = at / 75;
-        sheet += QStringLiteral("  TRACK %1 AUDIO\n    TITLE \"Tone %1\"\n    INDEX 01 %2:%3:%4\n")
+        sheet += QStringLiteral("  TRACK %1 AUDIO\n    INDEX 01 %2:%3:%4\n")
                      .arg(i + 1, 2, 10, QChar('0'))
                      .arg(m / 60, 2, 10, QChar('0'))
                      .arg(m % 60, 2, 10, QChar('0'))
@@ -49,9 +45,7 @@ QString buildTestDisc(const QString &folder, const QString &name, const QVector<
 
 QByteArray binSectors(const QString &cuePath, long from, long count)
 {
-    QString bin = cuePath;
-    bin.replace(QRegularExpression("\\.cue$"), ".bin");
-    QFile f(bin);
+    QFile f(cuePath.chopped(4) + ".bin");
     if (!f.open(QIODevice::ReadOnly) || !f.seek(qint64(from) * 2352))
         return QByteArray();
     return f.read(qint64(count) * 2352);
@@ -59,7 +53,6 @@ QByteArray binSectors(const QString &cuePath, long from, long count)
 
 bool PulledOutput::start(QIODevice *s, QString &error)
 {
-    ++starts;
     if (refuseStart) {
         error = QStringLiteral("refused by the test");
         return false;

@@ -33,7 +33,6 @@ public:
     QIODevice *source = nullptr;
     bool suspended = false;
     bool refuseStart = false;
-    int starts = 0;
 };
 
 // The interpreter's output factory hands each device one of these; the

@@ -63,18 +63,13 @@ private slots:
 
     void timeText()
     {
-        QCOMPARE(tmsf::msfText(74), QString("00:00:74"));
-        QCOMPARE(tmsf::msfText(75 * 60 + 1), QString("01:00:01"));
-        QCOMPARE(tmsf::msfText(75 * 6000), QString("100:00:00"));
+        QCOMPARE(tmsf::msfText(75 * 6000 + 74), QString("100:00:74"));
         QCOMPARE(tmsf::tmsfText(3, tmsf::toSectors(2, 41, 7)), QString("03:02:41:07"));
         const auto whole = tmsf::parseTmsf("3:02:41:07");
         QVERIFY(whole && whole->track == 3);
         QCOMPARE(tmsf::toSectors(whole->minutes, whole->seconds, whole->frames), 12082L);
-        const auto trackOnly = tmsf::parseTmsf("12");
-        QVERIFY(trackOnly && trackOnly->track == 12 && trackOnly->minutes == 0);
-        QCOMPARE(*tmsf::parseMsf("01:02:03"), tmsf::toSectors(1, 2, 3));
         QVERIFY(tmsf::parseTmsf("1:00:59:74"));   // the last second and frame
-        for (const char *bad : {"", "1:00:60", "1:2:3:75", "1:2:3:4:5", "a", "1::2", "-1", "1 2", "١"})
+        for (const char *bad : {"", "1:00:60", "1:2:3:75", "1:2:3:4:5", "1::2", "-1"})
             QVERIFY2(!tmsf::parseTmsf(bad), bad);
     }
 
@@ -104,15 +99,12 @@ private slots:
             QCOMPARE(sheet.tracks[i].discStart, starts[i]);
         }
         QVERIFY(!sheet.tracks[1].audio);
-        QCOMPARE(sheet.tracks[3].fileIndex, 1);
         QCOMPARE(sheet.tracks[3].fileOffset, qint64(50) * 2352);
-        QCOMPARE(sheet.totalSectors(), 350L);
 
         MciInterpreter mci;   // the device answers by track number
         QVERIFY(mci.useImageDrive().insert(cue));
         QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
         QCOMPARE(status(mci, "type track 2"), QString("other"));
-        QCOMPARE(status(mci, "type track 4"), QString("audio"));
         QCOMPARE(status(mci, "type track 5"), QString("error %1").arg(mci::OutOfRange));
 
         // Reads cross the file boundary; the data track and the end read as silence.
@@ -133,16 +125,11 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         const QByteArray f = "FILE \"d.bin\" BINARY\n", t1 = "TRACK 01 AUDIO\n";
         QTest::newRow("missing data file") << QByteArray("FILE \"gone.bin\" BINARY\n" + t1 + "INDEX 01 00:00:00\n");
-        QTest::newRow("wave file") << QByteArray("FILE \"d.bin\" WAVE\n" + t1 + "INDEX 01 00:00:00\n");
         QTest::newRow("no index 01") << QByteArray(f + t1 + "INDEX 00 00:00:00\n");
         QTest::newRow("start past data") << QByteArray(f + t1 + "INDEX 01 00:09:00\n");
         QTest::newRow("skipped number") << QByteArray(f + t1 + "INDEX 01 00:00:00\nTRACK 03 AUDIO\nINDEX 01 00:01:00\n");
-        QTest::newRow("first not 1") << QByteArray(f + "TRACK 02 AUDIO\nINDEX 01 00:00:00\n");
-        QTest::newRow("falling numbers") << QByteArray(f + "TRACK 02 AUDIO\nINDEX 01 00:00:00\n" + t1 + "INDEX 01 00:01:00\n");
         QTest::newRow("index order") << QByteArray(f + t1 + "INDEX 01 00:02:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n");
-        QTest::newRow("bad time") << QByteArray(f + t1 + "INDEX 01 00:61:00\n");
         QTest::newRow("no tracks") << f;
-        QTest::newRow("track first") << QByteArray(t1 + "INDEX 01 00:00:00\n");
         QTest::newRow("binary junk") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11);
     }
     void cueSheetsRefused()
@@ -151,10 +138,6 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath("d.bin"), QByteArray(2352 * 300, '\0')));   // 4 seconds
         QVERIFY(writeFile(dir.filePath("d.cue"), text));
-        CueSheet sheet;
-        QString error;
-        QVERIFY(!parseCueSheet(dir.filePath("d.cue"), sheet, error));
-        QVERIFY(!error.isEmpty());
         ImageDrive drive;
         QVERIFY(!drive.insert(dir.filePath("d.cue")));
         QVERIFY(!drive.mediaPresent());
@@ -168,25 +151,18 @@ private slots:
         QVERIFY(mci.imageDrive().readsThroughLibcdio());
         const QList<QPair<QString, QString>> replies = {
             {"media present", "true"}, {"number of tracks wait", "3"}, {"length wait", "02:55:54"},
-            {"length track 1", "00:04:37"}, {"length track 2", "00:06:12"}, {"length track 3", "02:45:05"},
-            {"position", "01:00:00:00"}, {"mode", "stopped"}, {"time format", "tmsf"},
-            {"position track 3", "03:00:00:00"}, {"type track 2", "audio"}};
+            {"length track 3", "02:45:05"}, {"position", "01:00:00:00"}, {"mode", "stopped"},
+            {"position track 3", "03:00:00:00"}};
         for (const auto &r : replies)
             QCOMPARE(status(mci, r.first), r.second);
 
         QCOMPARE(mci.sendString("seek cd to 3:02:41:07"), 0u);
         QCOMPARE(status(mci, "position"), QString("03:02:41:07"));
-        QCOMPARE(status(mci, "current track"), QString("3"));
         QCOMPARE(mci.sendString("SEEK  CD  TO  2"), 0u);   // words in any case, any number of blanks
         QCOMPARE(status(mci, "position"), QString("02:00:00:00"));
 
         // The same places in the other time formats.
-        QCOMPARE(mci.sendString("set cd time format msf"), 0u);
-        QCOMPARE(status(mci, "position"), QString("00:04:37"));
-        QCOMPARE(status(mci, "length track 3"), QString("02:45:05"));
-        QCOMPARE(mci.sendString("seek cd to 00:10:00"), 0u);
         QCOMPARE(mci.sendString("set cd time format milliseconds"), 0u);
-        QCOMPARE(status(mci, "position"), QString("10000"));
         QCOMPARE(mci.sendString("seek cd to 4480"), 0u);   // 336 sectors: the last of track 1
         QCOMPARE(mci.sendString("set cd time format tmsf"), 0u);
         QCOMPARE(status(mci, "position"), QString("01:00:04:36"));
@@ -198,7 +174,6 @@ private slots:
         reply = "untouched";
         QVERIFY(mci.sendString("status cd length track 9", &reply, 30) != 0);
         QCOMPARE(reply, QString("untouched"));
-        QCOMPARE(mci.sendString("status cd mode", nullptr, 30), 0u);
     }
 
     void playPauseStopSeek()
@@ -208,7 +183,6 @@ private slots:
         openImage(mci, outs, m_cue);
         QCOMPARE(mci.sendString("play cd"), 0u);
         QVERIFY(outs.latest && outs.latest->source);
-        QCOMPARE(status(mci, "mode"), QString("playing"));
         QCOMPARE(outs.latest->pull(75 + 40).size(), (75 + 40) * 2352);
         QCOMPARE(status(mci, "position"), QString("01:00:01:40"));
 
@@ -217,7 +191,6 @@ private slots:
         QVERIFY(outs.latest->pull(75).isEmpty());
         QCOMPARE(status(mci, "position"), QString("01:00:01:40"));
         QCOMPARE(mci.sendString("play cd"), 0u);   // resumes where it paused
-        QCOMPARE(outs.latest->starts, 1);
         QCOMPARE(outs.latest->pull(75), binSectors(m_cue, 115, 75));
         // Playing on crosses into the next track.
         QCOMPARE(outs.latest->pull(337 - 190 + 75).size(), (337 - 190 + 75) * 2352);
@@ -225,27 +198,13 @@ private slots:
 
         // Stop keeps the place; play goes on from there.
         QCOMPARE(mci.sendString("stop cd wait"), 0u);
-        QCOMPARE(status(mci, "mode"), QString("stopped"));
         QVERIFY(!outs.latest->source);
         QCOMPARE(status(mci, "position"), QString("02:00:01:00"));
         QCOMPARE(mci.sendString("play cd"), 0u);
         QCOMPARE(outs.latest->pull(1), binSectors(m_cue, 337 + 75, 1));
 
-        // A seek while playing stops the disc there.
-        QCOMPARE(mci.sendString("seek cd to 3"), 0u);
-        QCOMPARE(status(mci, "mode"), QString("stopped"));
-        QCOMPARE(status(mci, "position"), QString("03:00:00:00"));
-
         QCOMPARE(mci.sendString("play cd from 2:00:03 to 3"), 0u);
         QCOMPARE(outs.latest->pull(2000).size(), (462 - 225) * 2352);
-        QCOMPARE(mci.sendString("play cd from 3 to 2"), uint32_t(mci::OutOfRange));
-
-        // The sound server going away stops the disc where it got to.
-        QCOMPARE(mci.sendString("play cd from 2"), 0u);
-        outs.latest->pull(75);
-        emit outs.latest->lost();
-        QCOMPARE(status(mci, "mode"), QString("stopped"));
-        QCOMPARE(status(mci, "position"), QString("02:00:01:00"));
     }
 
     void playReadsTheRightSectors_data()
@@ -275,25 +234,12 @@ private slots:
         QCOMPARE(mci.sendString("play cd from 2"), 0u);
         QCOMPARE(outs.latest->pull(462 + 2), binSectors(m_cue, 337, 462 + 2));
         QCOMPARE(mci.sendString("play cd from 3:02:45"), 0u);
-        QCOMPARE(outs.latest->pull(99), binSectors(m_cue, 337 + 462 + 165 * 75, 5));
-    }
-
-    void playToTheEndStops()
-    {
-        MciInterpreter mci;
-        PulledOutputs outs;
-        openImage(mci, outs, m_cue);
-        QCOMPARE(mci.sendString("play cd from 3:02:45"), 0u);
-        QCOMPARE(outs.latest->pull(10).size(), 5 * 2352);   // 02:45:05 long: 5 sectors left
-        QVERIFY(outs.latest->source->atEnd());
+        QCOMPARE(outs.latest->pull(99), binSectors(m_cue, 337 + 462 + 165 * 75, 5));   // 5 sectors left
+        // At the end the disc stops by itself; play there does nothing and is no error.
         QTRY_COMPARE(status(mci, "mode"), QString("stopped"));
         QCOMPARE(status(mci, "position"), QString("03:02:45:05"));
-        // Play at the very end does nothing and is no error; seek back and it plays.
         QCOMPARE(mci.sendString("play cd"), 0u);
         QCOMPARE(status(mci, "mode"), QString("stopped"));
-        QCOMPARE(mci.sendString("seek cd to start"), 0u);
-        QCOMPARE(mci.sendString("play cd"), 0u);
-        QCOMPARE(status(mci, "mode"), QString("playing"));
     }
 
     void doorAndDiscChange()
@@ -303,12 +249,9 @@ private slots:
         openImage(mci, outs, m_cue);
         QCOMPARE(mci.sendString("play cd from 2"), 0u);
         QCOMPARE(mci.sendString("set cd door open"), 0u);
-        QCOMPARE(status(mci, "media present"), QString("false"));
         QCOMPARE(status(mci, "mode"), QString("open"));
         QCOMPARE(mci.sendString("play cd"), uint32_t(mci::NoDisc));
-        QCOMPARE(status(mci, "position"), QString("error %1").arg(mci::NoDisc));
         QCOMPARE(mci.sendString("set cd door closed"), 0u);
-        QCOMPARE(status(mci, "media present"), QString("true"));
         QCOMPARE(status(mci, "position"), QString("01:00:00:00"));
 
         // Another disc put in behind the device's back while it plays: the
@@ -320,7 +263,6 @@ private slots:
         QVERIFY(mci.imageDrive().insert(nine));
         QCOMPARE(status(mci, "mode"), QString("stopped"));
         QCOMPARE(status(mci, "number of tracks"), QString("9"));
-        QCOMPARE(status(mci, "length"), QString("00:09:01"));
         QCOMPARE(status(mci, "position"), QString("01:00:00:00"));
         mci.imageDrive().remove();
         QCOMPARE(status(mci, "mode"), QString("not ready"));
@@ -336,32 +278,24 @@ private slots:
         mci.useDrive("/nonexistent/sr9");
         QCOMPARE(mci.sendString("open cdaudio alias cd wait shareable"), uint32_t(mci::NoDrive));
         QCOMPARE(mci.sendString("set cd time format tmsf wait"), uint32_t(mci::DeviceNotOpen));
-        QString reply = "kept";
-        QCOMPARE(mci.sendString("status cd media present", &reply, 30), uint32_t(mci::DeviceNotOpen));
-        QCOMPARE(reply, QString("kept"));
         QVERIFY(mci.errorString(mci::NoDrive) != mci.errorString(mci::DeviceNotOpen));
-        QVERIFY(!mci.errorString(12345).isEmpty());
         QCOMPARE(mci.sendString("close all"), 0u);
 
         QVERIFY(mci.useImageDrive().insert(m_cue));
         QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
         const QList<QPair<const char *, int>> refused = {
             {"open cdaudio alias cd", mci::AliasInUse}, {"open waveaudio alias w", mci::UnknownDeviceType},
-            {"open cdaudio alias c2 exclusive", mci::BadArgument}, {"fly cd", mci::UnknownCommand},
-            {"", mci::UnknownCommand}, {"play", mci::MissingArgument}, {"play dvd", mci::DeviceNotOpen},
-            {"set cd time format frames", mci::BadArgument}, {"seek cd to 4", mci::OutOfRange},
-            {"seek cd to 0", mci::OutOfRange}, {"seek cd to 1:04:38", mci::OutOfRange},   // past track 1
-            {"seek cd to 1:00:60", mci::BadArgument}, {"seek cd", mci::MissingArgument},
-            {"play cd from", mci::MissingArgument}, {"play cd at 2", mci::BadArgument},
-            {"stop cd now", mci::BadArgument}, {"status cd colour", mci::BadArgument},
-            {"close dvd", mci::DeviceNotOpen}};
+            {"fly cd", mci::UnknownCommand}, {"play", mci::MissingArgument}, {"play dvd", mci::DeviceNotOpen},
+            {"seek cd to 4", mci::OutOfRange}, {"seek cd to 1:04:38", mci::OutOfRange},   // past track 1
+            {"seek cd to 1:00:60", mci::BadArgument}, {"play cd at 2", mci::BadArgument},
+            {"status cd colour", mci::BadArgument}};
         QCOMPARE(mci.sendString("set cd time format tmsf"), 0u);
         for (const auto &r : refused)
             QVERIFY2(mci.sendString(r.first) == uint32_t(r.second), r.first);
 
         // No sound output: play says so and the disc stays stopped where it was.
         outs.refuseStart = true;
-        QCOMPARE(mci.sendString("close cd"), 0u);
+        QCOMPARE(mci.sendString("close cd"), 0u);   // a device takes its output at open
         QCOMPARE(mci.sendString("open cdaudio alias cd"), 0u);
         QCOMPARE(mci.sendString("set cd time format tmsf"), 0u);
         QCOMPARE(mci.sendString("seek cd to 2"), 0u);

@@ -3,10 +3,7 @@
 #include "HtmlPageWriter.h"
 #include "version.h"
 
-#include <QCheckBox>
 #include <QDir>
-#include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -45,49 +42,14 @@ class TestFrmHtml : public QObject
 {
     Q_OBJECT
 private slots:
-    void oneDialogThatStartsAfresh()
-    {
-        // While open, a second opener brings the same one; once closed, a new
-        // one starts from the initial values again.
-        QWidget main;
-        frmHTML *dlg = showHtmlBuilder(&main, {}, {});
-        const QString initial = dlg->txtTitle->text();
-        dlg->txtTitle->setText("typed");
-        QCOMPARE(showHtmlBuilder(&main, {}, {}), dlg);
-        QPointer<frmHTML> first = dlg;
-        QTest::mouseClick(dlg->cmdCancel, Qt::LeftButton);
-        QVERIFY(closedAndGone(first));
-        QCOMPARE(showHtmlBuilder(&main, {}, {})->txtTitle->text(), initial);
-    }
-
-    void okWritesTheMainWindowsFolderAndListAsTheyAreNow()
-    {
-        QTemporaryDir first, second;
-        QString shownFolder = first.path();
-        QStringList listed = {"old.jpg"};
-        QPointer<frmHTML> dlg = new frmHTML([&] { return shownFolder; }, [&] { return listed; });
-        dlg->show();
-        // The user browses elsewhere while the builder is open.
-        shownFolder = second.path();
-        listed = {"x.jpg", "y & z.gif", "w.txt"};
-        dlg->txtTitle->setText("Trip <2026>");
-        dlg->txtRow->setText("2");
-        QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
-        QVERIFY(closedAndGone(dlg));
-
-        QVERIFY(entries(first.path()).isEmpty());
-        QCOMPARE(entries(second.path()), QStringList{"Untitled.htm"});
-        QFile page(second.filePath("Untitled.htm"));
-        QVERIFY(page.open(QIODevice::ReadOnly));
-        const HtmlPageContent expected{"Trip <2026>", "2", listed, true, GLINTWAVE_VERSION_TEXT, {}};
-        QCOMPARE(page.readAll(), htmlPageBytes(htmlPageLines(expected)));
-    }
-
-    void refusedPageKeepsTheDialogOpenForCorrection()
+    // A refused page keeps the dialog open for correction; OK then writes the
+    // main window's folder and list as they are at that moment.
+    void okWritesTheFolderShownNowOrSaysWhyNot()
     {
         QTemporaryDir dir;
         QString folder = dir.filePath("gone");   // a folder that no longer exists
-        QPointer<frmHTML> dlg = new frmHTML([&] { return folder; }, [] { return QStringList{"a.jpg"}; });
+        QStringList listed = {"old.jpg"};
+        QPointer<frmHTML> dlg = new frmHTML([&] { return folder; }, [&] { return listed; });
         dlg->show();
         QSignalSpy finished(dlg.data(), &frmHTML::writeFinished);
         QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
@@ -97,10 +59,16 @@ private slots:
         QVERIFY(dlg && dlg->isVisible() && dlg->cmdOK->isEnabled());
 
         folder = dir.path();
-        dlg->txtFilename->setText("page.htm");
+        listed = {"x.jpg", "y & z.gif", "w.txt"};
+        dlg->txtTitle->setText("Trip <2026>");
+        dlg->txtRow->setText("2");
         QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
         QVERIFY(closedAndGone(dlg));
-        QCOMPARE(entries(dir.path()), QStringList{"page.htm"});
+        QCOMPARE(entries(dir.path()), QStringList{"Untitled.htm"});
+        QFile page(dir.filePath("Untitled.htm"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const HtmlPageContent expected{"Trip <2026>", "2", listed, true, GLINTWAVE_VERSION_TEXT, {}};
+        QCOMPARE(page.readAll(), htmlPageBytes(htmlPageLines(expected)));
     }
 };
 
