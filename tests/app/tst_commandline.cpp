@@ -12,154 +12,129 @@ using Action = CommandLineRequest::Action;
 
 class TestCommandLine : public QObject {
     Q_OBJECT
-private slots:
-    void parser_data();
-    void parser();
-    void shellSplitNameOpensAsOneFile();
-    void displayFromEnvironment();
-
-    void programAnswersWithoutDisplay_data();
-    void programAnswersWithoutDisplay();
-
-private:
     static CommandLineRequest parse(const QStringList &args, const QStringList &files = {})
     {
         return parseCommandLine(QStringList{"glintwave"} + args,
                                 [files](const QString &p) { return files.contains(p); });
     }
+
+private slots:
+    void parser_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("exitCode");
+
+        const int browse = int(Action::Browse), open = int(Action::Open), help = int(Action::Help),
+                  version = int(Action::Version), refused = int(Action::Refused);
+        QTest::newRow("nothing") << QStringList{} << browse << QString() << 0;
+        QTest::newRow("file") << QStringList{"a.jpg"} << open << "a.jpg" << 0;
+        QTest::newRow("help beside a file") << QStringList{"a.jpg", "--help"} << help << QString() << 0;
+        QTest::newRow("--version") << QStringList{"--version"} << version << QString() << 0;
+        QTest::newRow("--help after -- is a file") << QStringList{"--", "--help"} << open << "--help" << 0;
+        QTest::newRow("dash file without --") << QStringList{"-photo.jpg"} << refused << QString() << 2;
+        QTest::newRow("Qt's own option") << QStringList{"-style", "fusion"} << refused << QString() << 2;
+        QTest::newRow("--apply not first") << QStringList{"a.jpg", "--apply", "T"} << refused << QString() << 2;
+        QTest::newRow("empty name") << QStringList{""} << refused << QString() << 2;
+    }
+
+    void parser()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, action);
+        QFETCH(QString, file);
+        QFETCH(int, exitCode);
+        const CommandLineRequest r = parse(args);
+        QCOMPARE(int(r.action), action);
+        QCOMPARE(r.file, file);
+        QCOMPARE(r.exitCode, exitCode);
+        if (r.action == Action::Help)
+            QVERIFY(r.text.startsWith("Usage: glintwave"));
+        if (r.action == Action::Version)
+            QCOMPARE(r.text, QStringLiteral("Glintwave " GLINTWAVE_VERSION_TEXT "\n"));
+        if (r.action == Action::Refused) {
+            // One line, naming what was wrong and where to look.
+            QVERIFY(r.text.startsWith("glintwave: "));
+            QCOMPARE(r.text.count('\n'), 1);
+            QVERIFY(r.text.contains("--help"));
+        }
+    }
+
+    void shellSplitNameOpensAsOneFile()
+    {
+        // An unquoted name with a blank still opens the one file it names...
+        CommandLineRequest r = parse({"my", "photo.jpg"}, {"my photo.jpg"});
+        QCOMPARE(r.file, QStringLiteral("my photo.jpg"));
+        // ...and --apply keeps everything after it for the batch mode, options included.
+        r = parse({"--apply", "Shift+Z,Esc", "--out", "/tmp/x", "--", "-a.png"});
+        QCOMPARE(r.action, Action::Apply);
+        QCOMPARE(r.applyArguments, (QStringList{"Shift+Z,Esc", "--out", "/tmp/x", "--", "-a.png"}));
+    }
+
+    void displayFromEnvironment()
+    {
+        QProcessEnvironment env;
+        QVERIFY(!displayNamed(env));
+        QVERIFY(preferredPlatform(env).isEmpty());
+        env.insert("WAYLAND_DISPLAY", "wayland-0");
+        QVERIFY(displayNamed(env));
+        QCOMPARE(preferredPlatform(env), QStringLiteral("wayland"));   // no X server beside it
+        env.insert("DISPLAY", ":0");
+        QVERIFY(preferredPlatform(env).isEmpty());                     // Qt's own choice
+    }
+
+    void programAnswersWithoutDisplay_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");   // start of standard output
+        QTest::addColumn<QString>("err");   // start of standard error
+
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: glintwave" << "";
+        QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << "" << "glintwave: Unknown option 'bogus'";
+        QTest::newRow("dash file after --, no display") << QStringList{"--", "-pic.png"} << 1 << ""
+                                                        << "glintwave: no display";
+        QTest::newRow("--apply") << QStringList{"--apply", "Shift+Z", "--out", "OUT", "PICTURE"} << 0 << "OUT/gw001.bmp"
+                                 << "";
+    }
+
+    void programAnswersWithoutDisplay()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+
+        QTemporaryDir dir;
+        QImage picture(32, 24, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        const QString path = dir.filePath("pic.png");
+        QVERIFY(picture.save(path));
+        for (QString &a : args) {
+            a.replace("PICTURE", path);
+            a.replace("OUT", dir.path());
+        }
+        out.replace("OUT", dir.path());
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(v);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        p.start(GW_PROGRAM, args);
+        QVERIFY(p.waitForFinished(60000));
+        const QString stdOut = QString::fromLocal8Bit(p.readAllStandardOutput());
+        const QString stdErr = QString::fromLocal8Bit(p.readAllStandardError());
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);   // never an abort
+        QVERIFY2(p.exitCode() == exitCode, qPrintable(QString("exit %1, stderr: %2").arg(p.exitCode()).arg(stdErr)));
+        QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
+        QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.startsWith(err) && stdErr.count('\n') == 1, qPrintable(stdErr));
+        if (args.value(0) == "--apply" && exitCode == 0)
+            QVERIFY(QFileInfo(dir.filePath("gw001.bmp")).isFile());
+    }
 };
-
-void TestCommandLine::parser_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("exitCode");
-
-    const int browse = int(Action::Browse), open = int(Action::Open), help = int(Action::Help),
-              version = int(Action::Version), refused = int(Action::Refused);
-    QTest::newRow("nothing") << QStringList{} << browse << QString() << 0;
-    QTest::newRow("file") << QStringList{"a.jpg"} << open << "a.jpg" << 0;
-    QTest::newRow("--help") << QStringList{"--help"} << help << QString() << 0;
-    QTest::newRow("-h") << QStringList{"-h"} << help << QString() << 0;
-    QTest::newRow("help beside a file") << QStringList{"a.jpg", "--help"} << help << QString() << 0;
-    QTest::newRow("--version") << QStringList{"--version"} << version << QString() << 0;
-    QTest::newRow("dash file after --") << QStringList{"--", "-photo.jpg"} << open << "-photo.jpg" << 0;
-    QTest::newRow("--help after -- is a file") << QStringList{"--", "--help"} << open << "--help" << 0;
-    QTest::newRow("dash file without --") << QStringList{"-photo.jpg"} << refused << QString() << 2;
-    QTest::newRow("unknown long option") << QStringList{"--fullscreen", "a.jpg"} << refused << QString() << 2;
-    QTest::newRow("Qt's own option") << QStringList{"-style", "fusion"} << refused << QString() << 2;
-    QTest::newRow("--apply not first") << QStringList{"a.jpg", "--apply", "T"} << refused << QString() << 2;
-    QTest::newRow("empty name") << QStringList{""} << refused << QString() << 2;
-    QTest::newRow("several files: the first") << QStringList{"a.jpg", "b.png"} << open << "a.jpg" << 0;
-}
-
-void TestCommandLine::parser()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, action);
-    QFETCH(QString, file);
-    QFETCH(int, exitCode);
-    const CommandLineRequest r = parse(args);
-    QCOMPARE(int(r.action), action);
-    QCOMPARE(r.file, file);
-    QCOMPARE(r.exitCode, exitCode);
-    if (r.action == Action::Help)
-        QVERIFY(r.text.startsWith("Usage: glintwave"));
-    if (r.action == Action::Version)
-        QCOMPARE(r.text, QStringLiteral("Glintwave " GLINTWAVE_VERSION_TEXT "\n"));
-    if (r.action == Action::Refused) {
-        // One line, naming what was wrong and where to look.
-        QVERIFY(r.text.startsWith("glintwave: "));
-        QCOMPARE(r.text.count('\n'), 1);
-        QVERIFY(r.text.contains("--help"));
-    }
-}
-
-void TestCommandLine::shellSplitNameOpensAsOneFile()
-{
-    // An unquoted name with a blank still opens the one file it names...
-    CommandLineRequest r = parse({"my", "photo.jpg"}, {"my photo.jpg"});
-    QCOMPARE(r.file, QStringLiteral("my photo.jpg"));
-    // ...and --apply keeps everything after it for the batch mode, options included.
-    r = parse({"--apply", "Shift+Z,Esc", "--out", "/tmp/x", "--", "-a.png"});
-    QCOMPARE(r.action, Action::Apply);
-    QCOMPARE(r.applyArguments, (QStringList{"Shift+Z,Esc", "--out", "/tmp/x", "--", "-a.png"}));
-}
-
-void TestCommandLine::displayFromEnvironment()
-{
-    QProcessEnvironment env;
-    QVERIFY(!displayNamed(env));
-    QVERIFY(preferredPlatform(env).isEmpty());
-    env.insert("WAYLAND_DISPLAY", "wayland-0");
-    QVERIFY(displayNamed(env));
-    QCOMPARE(preferredPlatform(env), QStringLiteral("wayland"));   // no X server beside it
-    env.insert("DISPLAY", ":0");
-    QVERIFY(preferredPlatform(env).isEmpty());                     // Qt's own choice
-    QProcessEnvironment chosen;
-    chosen.insert("QT_QPA_PLATFORM", "offscreen");
-    QVERIFY(displayNamed(chosen));
-    QVERIFY(preferredPlatform(chosen).isEmpty());
-}
-
-void TestCommandLine::programAnswersWithoutDisplay_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("out");   // start of standard output
-    QTest::addColumn<QString>("err");   // start of standard error
-
-    QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: glintwave" << "";
-    QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << "" << "glintwave: Unknown option 'bogus'";
-    QTest::newRow("dash file after --, no display") << QStringList{"--", "-pic.png"} << 1 << ""
-                                                    << "glintwave: no display";
-    // The batch mode's own refusal of a key that needs the viewer window.
-    QTest::newRow("--apply refused key") << QStringList{"--apply", "Esc", "PICTURE"} << 2 << ""
-                                         << "glintwave: ";
-    QTest::newRow("--apply") << QStringList{"--apply", "Shift+Z", "--out", "OUT", "PICTURE"} << 0 << "" << "";
-}
-
-void TestCommandLine::programAnswersWithoutDisplay()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, exitCode);
-    QFETCH(QString, out);
-    QFETCH(QString, err);
-
-    QTemporaryDir dir;
-    QImage picture(32, 24, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    const QString path = dir.filePath("pic.png");
-    QVERIFY(picture.save(path));
-    for (QString &a : args) {
-        a.replace("PICTURE", path);
-        a.replace("OUT", dir.path());
-    }
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(v);
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(dir.path());
-    p.start(GW_PROGRAM, args);
-    QVERIFY(p.waitForFinished(60000));
-    const QString stdOut = QString::fromLocal8Bit(p.readAllStandardOutput());
-    const QString stdErr = QString::fromLocal8Bit(p.readAllStandardError());
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);   // never an abort
-    QVERIFY2(p.exitCode() == exitCode, qPrintable(QString("exit %1, stderr: %2").arg(p.exitCode()).arg(stdErr)));
-    QVERIFY2(out.isEmpty() || stdOut.startsWith(out), qPrintable(stdOut));
-    if (out.isEmpty() && exitCode != 0)
-        QVERIFY2(stdOut.isEmpty(), qPrintable(stdOut));
-    QVERIFY2(err.isEmpty() || stdErr.startsWith(err), qPrintable(stdErr));
-    if (err.isEmpty())
-        QVERIFY2(stdErr.isEmpty(), qPrintable(stdErr));
-    else if (args.value(0) != "--apply")   // the batch mode adds its usage line
-        QCOMPARE(stdErr.count('\n'), 1);
-    if (args.value(0) == "--apply" && exitCode == 0)
-        QVERIFY(QFileInfo(dir.filePath("gw001.bmp")).isFile());
-}
 
 QTEST_GUILESS_MAIN(TestCommandLine)
 #include "tst_commandline.moc"
