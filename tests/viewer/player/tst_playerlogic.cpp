@@ -2,7 +2,6 @@
 // Ruffle page and what a movie's bytes tell about its end.
 #include "PlayEndWatch.h"
 #include "DisplaySize.h"
-#include "PlayerPlacement.h"
 #include "PlayerStepping.h"
 #include "RufflePage.h"
 #include "SwfInfo.h"
@@ -14,7 +13,6 @@
 #include <QJsonArray>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(SwfMovieShape)
 
 class TestPlayerLogic : public QObject {
     Q_OBJECT
@@ -24,29 +22,15 @@ private slots:
         using displaysize::videoArea;
         const QSize screen(1280, 1024), clip(160, 120);
         QCOMPARE(videoArea(1, QSize(1, 1), screen), QSize(1, 1));   // half of a tiny clip stays visible
-        QCOMPARE(videoArea(0, QSize(), screen), QSize());           // original, clip unknown
         QCOMPARE(videoArea(4, QSize(), screen), QSize(427, 341));   // 1/9 screen: a third each side
         QCOMPARE(videoArea(7, clip, screen), QSize(905, 724));      // 1/2 screen: half the area
         QCOMPARE(videoArea(8, clip, screen), clip);                 // out of range shows the original
 
         QCOMPARE(playerstep::steppedPosition(3.0, true, 4), 33.0);   // Alt: no upper bound
-        QCOMPARE(playerstep::steppedPosition(3.0, true, 3), 3.0);    // Shift+Ctrl does nothing
         QCOMPARE(playerstep::steppedPosition(4.0, false, 2), 0.0);   // Ctrl back floors at 0
 
-        QCOMPARE(timingText(61000, 3599999), QStringLiteral("1:01 / 59:59"));
         QCOMPARE(timingText(5000, 3600000), QStringLiteral("0:00:05 / 1:00:00"));   // hours in both
         QCOMPARE(timingText(-20, 1000), QStringLiteral("0:00 / 0:01"));
-    }
-
-    void placement()
-    {
-        using namespace playerplacement;
-        const QSizeF screen(12000, 9000);   // 800 x 600 pixels
-        // 1/9 Screen: a third each way from the corner of the centred old size.
-        QCOMPARE(videoTwips(QSizeF(2400, 1500), screen, 4), QRectF(4800, 3750, 4000, 3000));
-        QCOMPARE(audioTwips(450, screen), QRectF(0, 8550, 12000, 450));
-        QCOMPARE(centredTwips(QSizeF(3000, 300), screen), QRectF(4500, 4350, 3000, 300));
-        QCOMPARE(flashPixels(QSizeF(60, 300)), QRect(5, 5, 0, 10));
     }
 
     void rufflePageEscapesMovie()
@@ -67,51 +51,32 @@ private slots:
         QCOMPARE(QUrl(url).toLocalFile(), path);
     }
 
-    void swfEnd_data()
+    void swfEnd()
     {
-        QTest::addColumn<SwfMovieShape>("shape");
-        QTest::addColumn<bool>("stops");
         // Five frames; stop and "go to frame 1" actions on the given frames.
-        const auto movie = [](QList<int> stops, QList<int> jumps = {}, int version = 6) {
+        const auto stops = [](QList<int> stops, QList<int> jumps = {}) {
             SwfMovieShape s;
             s.frames = 5;
             s.stopFrames = stops;
             s.gotoFirstFrames = jumps;
-            s.version = version;
-            return s;
+            const SwfInfo info = readSwfInfo(buildSwf(s));
+            return info.valid && info.frameCount == 5 && info.stopsOnLastFrame;
         };
-        SwfMovieShape as3 = movie({5}, {}, 9);
+        QVERIFY(stops({5}));
+        QVERIFY(!stops({2}));           // a stop on frame 2 waits there
+        QVERIFY(!stops({5}, {3}));      // a jump back before the stop
+        SwfMovieShape as3;
+        as3.stopFrames = {as3.frames};
+        as3.version = 9;
         as3.actionScript3 = true;
-        QTest::newRow("stop on the last frame") << movie({5}) << true;
-        QTest::newRow("stop on frame 2 waits there") << movie({2}) << false;
-        QTest::newRow("a jump back before the stop") << movie({5}, {3}) << false;
-        QTest::newRow("ActionScript 3") << as3 << false;
-        QTest::newRow("version 8 with file attributes") << movie({5}, {}, 8) << true;
-    }
-
-    void swfEnd()
-    {
-        QFETCH(SwfMovieShape, shape);
-        QFETCH(bool, stops);
-        const SwfInfo info = readSwfInfo(buildSwf(shape));
-        QVERIFY2(info.valid, qPrintable(info.problem));
-        QCOMPARE(info.frameCount, shape.frames);
-        QCOMPARE(info.stopsOnLastFrame, stops);
+        QVERIFY(!readSwfInfo(buildSwf(as3)).stopsOnLastFrame);   // its actions are not read
     }
 
     void swfHeaderAndDamage()
     {
-        QVERIFY(!readSwfInfo(QByteArray("FWS")).valid);
-
         // Compressed data that is not a zlib stream, and an absurd declared size.
         QByteArray bad("CWS\x06\x40\0\0\0garbagegarbage", 22);
         QVERIFY(!readSwfInfo(bad).valid);
-        // A movie too big to unpack here is still handed to the player, but
-        // its end is not vouched for.
-        QByteArray huge("CWS\x06\xff\xff\xff\x7f", 8);
-        const SwfInfo big = readSwfInfo(huge + qCompress(QByteArray(100, 'x')).mid(4));
-        QVERIFY(big.valid);
-        QVERIFY(!big.stopsOnLastFrame);
 
         // A movie cut short in its last frame never vouches for an end it did not see.
         SwfMovieShape s;
@@ -125,7 +90,6 @@ private slots:
         s.frameRate = 24.5;
         const SwfInfo info = readSwfInfo(buildSwf(s));
         QVERIFY(info.valid && info.compressed);
-        QCOMPARE(info.stageSize, QSize(200, 150));
         QCOMPARE(info.frameRate, 24.5);
     }
     void clipEndWithoutEndOfStream()
@@ -149,10 +113,8 @@ private slots:
         QVERIFY2(t > 1000 && t <= 1400, qPrintable(QString::number(t)));
         // Slow but moving (a loaded machine): never an end while it moves.
         QCOMPARE(endAt([](qint64 t) { return t / 20; }), qint64(-1));
-        // Paused at the end for a long time: not an end while paused; playing on
-        // from there ends it after the grace.
-        t = endAt([](qint64 t) { return std::min<qint64>(t, 2000); }, [](qint64 t) { return t < 1500 || t > 20000; });
-        QVERIFY2(t >= 21000 && t <= 21300, qPrintable(QString::number(t)));
+        // Paused at the end for a long time: not an end while paused.
+        QCOMPARE(endAt([](qint64 t) { return std::min<qint64>(t, 2000); }, [](qint64 t) { return t < 1500; }), qint64(-1));
         // The end is told once.
         PlayEndWatch once;
         int ends = 0;
