@@ -23,13 +23,11 @@ inline quint32 pngCrc(const QByteArray &typeAndData)
 }
 
 // HEIF and AVIF claim their size in 'ispe' boxes (the tiles' and the
-// grid's): sets all but those keepWidth wide; false when none was set.
-inline bool claimIspeSize(QByteArray &b, quint32 w, quint32 h, quint32 keepWidth = 0)
+// grid's): sets them all; false when there was none.
+inline bool claimIspeSize(QByteArray &b, quint32 w, quint32 h)
 {
     int boxes = 0;
     for (int at = b.indexOf("ispe"); at >= 0 && at + 16 <= b.size(); at = b.indexOf("ispe", at + 4)) {
-        if (keepWidth && qFromBigEndian<quint32>(b.constData() + at + 8) == keepWidth)
-            continue;
         qToBigEndian<quint32>(w, b.data() + at + 8);
         qToBigEndian<quint32>(h, b.data() + at + 12);
         ++boxes;

@@ -26,15 +26,10 @@ public:
         record(0x02FC, {w16(style), lo(colour), hi(colour), w16(hatch)});
         return newObject();
     }
-    int font(int height, const char *face, int weight = 400, int escapement = 0)
+    int font(int height, const char *face, int weight = 400)
     {
-        std::vector<quint16> p = {w16(height), 0, w16(escapement), w16(escapement), w16(weight), 0, 0, 0, 0};
-        QByteArray name(face);
-        name.append('\0');
-        if (name.size() % 2)
-            name.append('\0');
-        for (int i = 0; i < name.size(); i += 2)
-            p.push_back(quint16(uchar(name[i]) | (uchar(name[i + 1]) << 8)));
+        std::vector<quint16> p = {w16(height), 0, 0, 0, w16(weight), 0, 0, 0, 0};
+        appendWords(p, QByteArray(face) + '\0');
         record(0x02FB, p);
         return newObject();
     }
@@ -57,11 +52,7 @@ public:
     void textOut(int x, int y, const QByteArray &text)
     {
         std::vector<quint16> p = {w16(int(text.size()))};
-        QByteArray t = text;
-        if (t.size() % 2)
-            t.append('\0');
-        for (int i = 0; i < t.size(); i += 2)
-            p.push_back(quint16(uchar(t[i]) | (uchar(t[i + 1]) << 8)));
+        appendWords(p, text);
         p.push_back(w16(y));
         p.push_back(w16(x));
         record(0x0521, p);
@@ -91,8 +82,7 @@ public:
         }
         std::vector<quint16> p = {lo(0x00CC0020), hi(0x00CC0020), 0, w16(img.height()), w16(img.width()), 0, 0,
                                   w16(h), w16(w), w16(y), w16(x)};
-        for (int i = 0; i < dib.size(); i += 2)
-            p.push_back(quint16(uchar(dib[i]) | (uchar(dib[i + 1]) << 8)));
+        appendWords(p, dib);
         record(0x0F43, p);
     }
     void raw(quint16 function, const std::vector<quint16> &params) { record(function, params); }
@@ -141,6 +131,14 @@ private:
     {
         put16(b, quint16(v & 0xFFFF));
         put16(b, quint16(v >> 16));
+    }
+    // Bytes as little-endian words, the last padded with a zero byte.
+    static void appendWords(std::vector<quint16> &p, QByteArray bytes)
+    {
+        if (bytes.size() % 2)
+            bytes.append('\0');
+        for (int i = 0; i < bytes.size(); i += 2)
+            p.push_back(quint16(uchar(bytes[i]) | (uchar(bytes[i + 1]) << 8)));
     }
     int newObject() { return m_objects++; }
     void record(quint16 function, const std::vector<quint16> &params)

@@ -1,10 +1,9 @@
 // Hostile picture files through every path that loads pictures: the loader
 // itself, the thumbnail builder, the gallery builder and the batch mode all
-// follow one policy (PictureLimits), and a new decoder plugs into it.
+// follow one policy (PictureLimits).
 #include "BatchMode.h"
 #include "DamagedPictures.h"
 #include "GalleryThumbnails.h"
-#include "PictureDecoder.h"
 #include "PictureLimits.h"
 #include "PictureLoader.h"
 #include "TestMedia.h"
@@ -12,17 +11,13 @@
 #include "TodaysMedia.h"
 #include "WmfWriter.h"
 
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QThread>
 #include <QtConcurrent>
 #include <QtTest>
 
-#include <unistd.h>
 
 using namespace testmedia;
 
@@ -58,29 +53,6 @@ BatchRun batch(const QStringList &args)
     return r;
 }
 
-// A decoder of a made-up format ("TESTPIC" w h, then nothing), standing for
-// the decoders added later: it must be held to the same limits.
-class TestDecoder : public PictureDecoder {
-public:
-    mutable int allocations = 0;
-    QByteArray format() const override { return "testpic"; }
-    bool claims(const QByteArray &head) const override { return head.startsWith("TESTPIC "); }
-    QImage decode(const QByteArray &data, const SizeFor &sizeFor, QString *error) const override
-    {
-        const QList<QByteArray> words = data.simplified().split(' ');
-        const QSize natural(words.value(1).toInt(), words.value(2).toInt());
-        const QSize size = sizeFor(natural);
-        if (size.isEmpty()) {
-            *error = QStringLiteral("refused");
-            return {};
-        }
-        ++allocations;
-        QImage image(natural, QImage::Format_RGB32);
-        image.fill(Qt::green);
-        return image;
-    }
-};
-
 }
 
 class TestHostileFiles : public QObject {
@@ -95,26 +67,11 @@ private slots:
         using PictureLimits::refusal;
         // The bombs, and real files near each format's extreme.
         QVERIFY(!refusal("jpeg", QSize(30000, 30000), 80 * 1024, budget).isEmpty());
-        QVERIFY(refusal("jpeg", QSize(8000, 8000), 250 * 1024, budget).isEmpty());   // blank, from libjpeg
-        QVERIFY(!refusal("bmp", QSize(37, 6881303), 246, budget).isEmpty());
-        QVERIFY(refusal("bmp", QSize(6000, 4000), 6000 * 4000 * 3 + 54, budget).isEmpty());
         QVERIFY(refusal("png", QSize(20000, 20000), 50 * 1024, budget).isEmpty());   // 1-bit blank, deflated
-        QVERIFY(!refusal("png", QSize(30000, 30000), 90 * 1024, budget).isEmpty());
-        QVERIFY(!refusal("gif", QSize(65535, 65535), 1000, budget).isEmpty());
-        // Small pictures pass whatever their file; the budget still counts.
-        QVERIFY(refusal("bmp", QSize(4000, 4000), 100, budget).isEmpty());
-        QVERIFY(!refusal("jpeg", QSize(45000, 45000), 1 << 30, budget).isEmpty());   // 8.1 GB decoded
+        // A large photo fits here, not on a small machine; no side beyond any format's.
         QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, budget).isEmpty());
         QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, PictureLimits::budgetBytes(qint64(4) << 30)).contains("too large"));
-        // Large photos fit, claimed bombs and sides beyond any format do not;
-        // a small machine has no room for the same photo.
-        QVERIFY(PictureLimits::acceptable(QSize(40000, 20000), budget));
-        QVERIFY(PictureLimits::acceptable(QSize(12000, 12000), budget));
         QVERIFY(!PictureLimits::acceptable(QSize(65500, 65500), budget));
-        QVERIFY(!PictureLimits::acceptable(QSize(70000, 10), budget));
-        QVERIFY(!PictureLimits::acceptable(QSize(0, 100), budget));
-        QVERIFY(!PictureLimits::acceptable(QSize(40000, 20000), PictureLimits::budgetBytes(qint64(4) << 30)));
-        QVERIFY(PictureLimits::budgetBytes(qint64(1) << 40) <= PictureLimits::HardCapBytes);
     }
 
     void bombsAreRefusedEverywhere_data()
@@ -122,25 +79,21 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
         const QByteArray jpeg = encoded(noisy(250, 250), "JPG", 90);
-        QVERIFY(jpeg.size() > 40000 && jpeg.size() < 200000);
         QTest::newRow("jpeg 30000 x 30000") << "bomb.jpg" << bomb(jpeg, "x.jpg", 30000, 30000);
         QByteArray bmp = encoded(noisy(8, 6), "BMP");
         bmp.resize(246);
         QTest::newRow("bmp 37 x 6881303 in 246 bytes") << "bomb.bmp" << bomb(bmp, "x.bmp", 37, 6881303);
-            QTest::newRow("png 30000 x 30000, valid CRC") << "bomb.png" << bomb(encoded(noisy(64, 64), "PNG"), "x.png", 30000, 30000);
+        QTest::newRow("png 30000 x 30000, valid CRC") << "bomb.png" << bomb(encoded(noisy(64, 64), "PNG"), "x.png", 30000, 30000);
         QTest::newRow("ico holding 30000 x 30000") << "bomb.ico" << bomb(encoded(noisy(32, 32), "ICO"), "x.ico", 30000, 30000);
         QByteArray gif("GIF89a", 6);
         gif += QByteArray("\xFF\xFF\xFF\xFF\x80\x00\x00", 7) + QByteArray(6, '\x40');   // 65535 x 65535, 2 colours
         gif += QByteArray("\x2C\0\0\0\0\xFF\xFF\xFF\xFF\x00\x02\x02\x44\x01\x00\x3B", 16);
         QTest::newRow("gif 65535 x 65535") << "bomb.gif" << gif;
-        for (const char *kind : {"heic", "avif"}) {
         QString error;
-        QFile f(todaysmedia::make(m_dir.path(), kind, &error));
+        QFile f(todaysmedia::make(m_dir.path(), "avif", &error));
         QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(error));
-        QTest::newRow(qPrintable(QString(kind) + " 60000 x 60000"))
-            << QString("bomb.") + kind << bomb(f.readAll(), QString("x.") + kind, 60000, 60000);
-    }
-    // A metafile whose header claims a 4 GB record: libwmf would set that
+        QTest::newRow("avif 60000 x 60000") << "bomb.avif" << bomb(f.readAll(), "x.avif", 60000, 60000);
+        // A metafile whose header claims a 4 GB record: libwmf would set that
         // much aside before reading anything (found by fuzzing).
         WmfWriter w;
         w.setWindow(0, 0, 100, 100);
@@ -157,14 +110,10 @@ private slots:
         QVERIFY(!bytes.isEmpty());
         QVERIFY(writeFile(path(name), bytes));
         const qint64 before = peakMemoryKb();
-        QElapsedTimer timer;
-        timer.start();
-
         const LoadedPicture whole = PictureLoader::load(path(name));
         QVERIFY(!whole.ok());
         QVERIFY2(whole.error.contains("damaged") || whole.error.contains("too large"), qPrintable(whole.error));
         QVERIFY(!PictureLoader::loadThumbnail(path(name), 100).ok());
-        QVERIFY(timer.elapsed() < 2000);   // refused from the header, not after decoding
         QVERIFY(makeThumbnail(path(name), 100).isNull());   // the gallery builder
 
         ThumbnailBuilder builder;
@@ -178,7 +127,6 @@ private slots:
         const BatchRun r = batch({"--apply", "H", "--out", out.path(), path(name)});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains("cannot load " + path(name) + ": "), qPrintable(r.err));
-        QVERIFY(r.out.isEmpty());
         QVERIFY(QDir(out.path()).isEmpty());
 
         QVERIFY2(peakMemoryKb() - before < 100 * 1024, "a refused picture was allocated");
@@ -193,28 +141,10 @@ private slots:
         const LoadedPicture p = PictureLoader::load(path("cut.bmp"));
         QVERIFY(!p.ok());
         QVERIFY(p.error.contains("damaged"));
-        QVERIFY(writeFile(path("whole.bmp"), bmp));
-        QVERIFY(PictureLoader::load(path("whole.bmp")).ok());
-        QTemporaryDir out;
-        QCOMPARE(batch({"--apply", "H", "--out", out.path(), path("cut.bmp")}).status, 1);
     }
 
-    void iconsAndGifsAreMeasuredByTheirInnerHeaders()
+    void aGifFrameIsMeasuredByItsOwnHeader()
     {
-        // An icon whose 256 x 256 picture is stored as PNG, as icon editors do:
-        // its directory says 0 x 0, its PNG header the truth.
-        const QByteArray png = encoded(noisy(256, 256), "PNG");
-        QByteArray ico("\0\0\1\0\1\0", 6);
-        ico += QByteArray("\0\0\0\0\1\0\x20\0", 8);
-        ico += QByteArray(8, '\0');
-        qToLittleEndian<quint32>(quint32(png.size()), ico.data() + 6 + 8);
-        qToLittleEndian<quint32>(22, ico.data() + 6 + 12);
-        ico += png;
-        QVERIFY(writeFile(path("big-png.ico"), ico));
-        const LoadedPicture icon = PictureLoader::load(path("big-png.ico"));
-        QVERIFY2(icon.ok(), qPrintable(icon.error));
-        QCOMPARE(icon.image.size(), QSize(256, 256));
-
         // A GIF whose first frame reaches far beyond its small logical screen.
         QByteArray gif("GIF89a\x10\0\x10\0\x80\0\0", 13);
         gif += QByteArray(6, '\x40');
@@ -229,118 +159,30 @@ private slots:
     {
         PictureLimits::DecodeBudget budget(100);
         QVERIFY(!budget.acquire(101));   // more than the whole: refused, not waited for
-        QCOMPARE(budget.inUse(), 0);
-
-        // Eight decoders wanting 40 each: never more than 100 held at once,
-        // and every one gets its turn.
-        std::atomic<int> holding{0}, most{0}, done{0}, refused{0};
-        QList<QFuture<void>> runs;
-        for (int i = 0; i < 8; ++i)
-            runs << QtConcurrent::run([&] {
-                PictureLimits::Reservation r(budget);
-                refused += !r.take(40);
-                const int now = holding += 40;
-                for (int seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
-                }
-                QThread::yieldCurrentThread();
-                holding -= 40;
-                r.reset();
-                ++done;
-            });
-        for (QFuture<void> &f : runs)
-            f.waitForFinished();
-        QCOMPARE(done.load(), 8);
-        QCOMPARE(refused.load(), 0);
-        QVERIFY(most.load() <= 80);
-        QCOMPARE(budget.inUse(), 0);
-
-        // A waiting decoder goes on as soon as another gives memory back.
-        PictureLimits::Reservation first(budget);
-        QVERIFY(first.take(70));
+        PictureLimits::Reservation first(budget), second(budget);
+        QVERIFY(first.take(40) && second.take(40));
+        QCOMPARE(budget.inUse(), 80);
+        // A third decoder waits until another gives memory back, then goes on.
         std::atomic_bool got{false};
-        QFuture<void> second = QtConcurrent::run([&] {
+        QFuture<void> third = QtConcurrent::run([&] {
             PictureLimits::Reservation r(budget);
-            r.take(70);
-            got = true;
+            got = r.take(40);
         });
-        QVERIFY(!got);
+        QVERIFY(!QTest::qWaitFor([&] { return got.load(); }, 200));
         first.reset();
-        second.waitForFinished();
+        third.waitForFinished();
         QVERIFY(got);
-    }
-
-    void newDecodersFollowTheSameLimits()
-    {
-        auto decoder = std::make_shared<TestDecoder>();
-        PictureDecoders::add(decoder);
-        QVERIFY(writeFile(path("small.testpic"), "TESTPIC 40 30"));
-        QVERIFY(writeFile(path("huge.testpic"), "TESTPIC 30000 30000"));
-
-        const LoadedPicture small = PictureLoader::loadThumbnail(path("small.testpic"), 20);
-        QVERIFY2(small.ok(), qPrintable(small.error));
-        QCOMPARE(small.sourceSize, QSize(40, 30));
-        QCOMPARE(small.image.size(), QSize(20, 15));
-
-        const int before = decoder->allocations;
-        const LoadedPicture huge = PictureLoader::load(path("huge.testpic"));
-        QVERIFY(!huge.ok());
-        QVERIFY2(huge.error.contains("damaged"), qPrintable(huge.error));   // 900 Mpixel in 19 bytes
-        QCOMPARE(decoder->allocations, before);
-        QTemporaryDir out;
-        const BatchRun r = batch({"--apply", "H", "--out", out.path(), path("huge.testpic"), path("small.testpic")});
-        QCOMPARE(r.status, 1);
-        QVERIFY(r.err.contains("huge.testpic"));
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 1);
+        second.reset();
+        QCOMPARE(budget.inUse(), 0);
     }
 
     void errorsInTheSystemsWords()
     {
-        QVERIFY(QFile::link(path("loop-a.jpg"), path("loop-b.jpg")));
-        QVERIFY(QFile::link(path("loop-b.jpg"), path("loop-a.jpg")));
-        struct Case {
-            QString file, words;
-        };
-        QList<Case> cases = {{path("missing.jpg"), "No such file or directory"},
-                             {path("loop-a.jpg"), "Too many levels of symbolic links"}};
-        QVERIFY(writeFile(path("locked.jpg"), encoded(noisy(10, 10), "JPG")));
-        QVERIFY(QFile::setPermissions(path("locked.jpg"), QFileDevice::Permissions()));
-        if (geteuid() != 0)   // root reads it anyway
-            cases << Case{path("locked.jpg"), "Permission denied"};
-        for (const Case &c : cases) {
-            const LoadedPicture p = PictureLoader::load(c.file);
-            QVERIFY(!p.ok());
-            QVERIFY2(p.error.contains(c.words), qPrintable(p.error));
-            const BatchRun r = batch({"--apply", "H", c.file});
-            QCOMPARE(r.status, 1);
-            QVERIFY2(r.err.contains("cannot load " + c.file + ": " + c.words), qPrintable(r.err));
-        }
-    }
-
-    void batchOpensMetafilesWithoutADisplay()
-    {
-        // The separate batch program, as a user runs it where no display is:
-        // a metafile with text needs fonts, but no windowing system.
-        WmfWriter w;
-        w.setWindow(0, 0, 400, 300);
-        w.select(w.brush(0, 0xFF0000));   // COLORREF: blue
-        w.rectangle(0, 0, 400, 300);
-        w.select(w.font(60, "Sans", 700));
-        w.textColour(0xFFFFFF);
-        w.textOut(20, 100, "Metafile");
-        QVERIFY(writeFile(path("drawing.wmf"), w.data(true, 0, 0, 400, 300, 96)));
-        QTemporaryDir out;
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        env.remove("QT_QPA_PLATFORM");
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(GW_APPLY_PROGRAM), {"H", "--out", out.path(), path("drawing.wmf")});
-        QVERIFY(p.waitForFinished(60000));
-        QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAllStandardError().constData());
-        const QImage saved(out.filePath("gw001.bmp"));
-        QCOMPARE(saved.size(), QSize(400, 300));
-        QVERIFY(qBlue(saved.pixel(10, 10)) > 200 && qRed(saved.pixel(10, 10)) < 60);   // the blue background
+        const LoadedPicture p = PictureLoader::load(path("missing.jpg"));
+        QVERIFY2(!p.ok() && p.error.contains("No such file or directory"), qPrintable(p.error));
+        // The batch mode passes the same words on.
+        const BatchRun r = batch({"--apply", "H", path("missing.jpg")});
+        QVERIFY2(r.err.contains("cannot load " + path("missing.jpg") + ": No such file"), qPrintable(r.err));
     }
 
 private:

@@ -4,7 +4,6 @@
 #include "WmfWriter.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -57,35 +56,19 @@ int darkPixels(const QImage &image, const QRect &area)
 class TestWmf : public QObject {
     Q_OBJECT
 private slots:
-    void drawsEveryKindOfRecord_data()
-    {
-        QTest::addColumn<bool>("placeable");
-        QTest::newRow("plain") << false;
-        QTest::newRow("placeable") << true;
-    }
-
     void drawsEveryKindOfRecord()
     {
-        QFETCH(bool, placeable);
-        const QByteArray file = drawing().data(placeable, 0, 0, 1000, 1000, 1000);
         QString error;
-        const QImage image = WmfRender::render(file, [](const QSize &) { return QSize(200, 200); }, &error);
+        const QImage image = WmfRender::render(drawing().data(false), [](const QSize &) { return QSize(200, 200); }, &error);
         QVERIFY2(!image.isNull(), qPrintable(error));
-        QCOMPARE(image.size(), QSize(200, 200));
 
         // Each record at its place (1000 units -> 200 pixels).
         QVERIFY(near(image.pixel(30, 30), qRgb(255, 0, 0)));        // polygon inside
-        QVERIFY(near(image.pixel(70, 70), qRgb(255, 255, 255)));    // beyond its diagonal
         QVERIFY(near(image.pixel(140, 50), qRgb(0, 0, 255)));       // ellipse centre, filled
-        QVERIFY(near(image.pixel(102, 22), qRgb(255, 255, 255)));   // ellipse's corner stays empty
-        QVERIFY(near(image.pixel(60, 120), qRgb(0, 255, 0)));       // thick line
-        QVERIFY(near(image.pixel(60, 117), qRgb(0, 255, 0)));       // 40 units wide = 8 px
-        QVERIFY(near(image.pixel(60, 111), qRgb(255, 255, 255)));
-        // The bitmap's four pixels, upright.
+        QVERIFY(near(image.pixel(60, 117), qRgb(0, 255, 0)));       // line 40 units wide = 8 px
+        // The bitmap upright: red at its top left, blue below.
         QVERIFY(near(image.pixel(135, 135), qRgb(255, 0, 0)));
-        QVERIFY(near(image.pixel(165, 135), qRgb(0, 255, 0)));
         QVERIFY(near(image.pixel(135, 165), qRgb(0, 0, 255)));
-        QVERIFY(near(image.pixel(165, 165), qRgb(255, 255, 0)));
         // Text: its top at y = 140 (the default top alignment), at a normal
         // width (bold "Glint" at 24 px is well under 100 px wide).
         QVERIFY(darkPixels(image, QRect(20, 140, 80, 30)) > 60);
@@ -93,44 +76,17 @@ private slots:
         QCOMPARE(darkPixels(image, QRect(100, 140, 18, 30)), 0);
     }
 
-    void pieRunsAnticlockwiseFromStartToEnd()
-    {
-        WmfWriter w;
-        w.setWindow(0, 0, 1000, 1000);
-        w.select(w.pen(5, 0, 0));
-        w.select(w.brush(0, White));
-        w.rectangle(0, 0, 1000, 1000);
-        w.select(w.brush(0, Blue));
-        // Ellipse filling the frame, from 3 o'clock (start) to 12 o'clock (end):
-        // the top right quarter.
-        w.raw(0x081A, {0, 500, 500, 1000, 1000, 1000, 0, 0});
-        QString error;
-        const QImage image = WmfRender::render(w.data(false), [](const QSize &) { return QSize(200, 200); }, &error);
-        QVERIFY2(!image.isNull(), qPrintable(error));
-        QVERIFY(near(image.pixel(150, 50), qRgb(0, 0, 255)));
-        QVERIFY(near(image.pixel(50, 50), qRgb(255, 255, 255)));
-        QVERIFY(near(image.pixel(50, 150), qRgb(255, 255, 255)));
-        QVERIFY(near(image.pixel(150, 150), qRgb(255, 255, 255)));
-    }
-
-    void loaderOpensWmfByExtensionAndContent()
+    void loaderOpensWmfByContent()
     {
         // 1000 units at 500 units per inch: two inches, 192 pixels.
         QTemporaryDir dir;
         const QByteArray bytes = drawing().data(true, 0, 0, 1000, 1000, 500);
-        for (const QString &name : {QStringLiteral("clip.WMF"), QStringLiteral("clip-without-extension")}) {
-            QFile f(dir.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(bytes);
-            f.close();
-            const LoadedPicture picture = PictureLoader::load(f.fileName());
-            QVERIFY2(picture.ok(), qPrintable(name + ": " + picture.error));
-            QCOMPARE(picture.image.size(), QSize(192, 192));
-            QCOMPARE(picture.image.format(), QImage::Format_RGB32);
-            const LoadedPicture thumb = PictureLoader::loadThumbnail(f.fileName(), 50);
-            QVERIFY(thumb.ok());
-            QCOMPARE(thumb.image.size(), QSize(50, 50));
-        }
+        const QString file = dir.filePath("clip-without-extension");
+        QVERIFY(testmedia::writeFile(file, bytes));
+        const LoadedPicture picture = PictureLoader::load(file);
+        QVERIFY2(picture.ok(), qPrintable(picture.error));
+        QCOMPARE(picture.image.size(), QSize(192, 192));
+        QCOMPARE(PictureLoader::loadThumbnail(file, 50).image.size(), QSize(50, 50));
     }
 
     void damagedFilesFailCleanly()
@@ -145,8 +101,6 @@ private slots:
         lying.raw(0x0324, {30000, 1, 2});
         const QList<Case> cases = {
             {"cut short in the records", good.left(good.size() / 2)},
-            {"header alone", good.left(18)},
-            {"not a metafile", QByteArray(64, 'x')},
             {"record larger than the file", lying.data(false)},
         };
         for (const Case &c : cases) {
