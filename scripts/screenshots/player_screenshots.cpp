@@ -5,6 +5,7 @@
 #include "MediaPlayerWidget.h"
 #include "PlayerTestMedia.h"
 #include "SwfWriter.h"
+#include "TodaysMedia.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,7 +34,7 @@ int main(int argc, char **argv)
     QTemporaryDir tmp;
     QString error;
     const QString clip = tmp.filePath("clip.avi");
-    if (!testmedia::run("ffmpeg", {"-y", "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+    if (!todaysmedia::runTool("ffmpeg", {"-y", "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
                                    "testsrc=size=320x240:rate=25:duration=8", "-f", "lavfi", "-i",
                                    "sine=frequency=440:duration=8", "-c:v", "mpeg4", "-c:a", "pcm_s16le", clip},
                         &error)) {
