@@ -1,32 +1,32 @@
-// What the desktop is told about Glintwave: the menu entry claims exactly the
-// types the program opens and passes file names safely; both files are valid.
+// What the desktop is told about Glintwave: the menu entry is valid, claims
+// exactly the types the program opens and passes file names safely.
 #include "MediaTypes.h"
 #include "TodaysMedia.h"
 
 #include <QMimeDatabase>
+#include <QRegularExpression>
 #include <QtTest>
 
-namespace {
-QString desktopValue(const QString &key)
+static QString desktopValue(const QString &key)
 {
     QFile f(GW_SOURCE_DIR "/data/glintwave.desktop");
     if (!f.open(QIODevice::ReadOnly))
         return QString();
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key.toUtf8() + '='))
-            return QString::fromUtf8(line.mid(key.size() + 1));
-    return QString();
+    const QRegularExpression line("^" + key + "=(.*)$", QRegularExpression::MultilineOption);
+    return line.match(QString::fromUtf8(f.readAll())).captured(1);
 }
-
-} // namespace
 
 class TestDesktopFiles : public QObject {
     Q_OBJECT
 private slots:
-    void entryClaimsTheTypesTheViewerOpens()
+    void validEntryClaimsTheTypesTheViewerOpens()
     {
+        QString error;
+        QVERIFY2(todaysmedia::runTool("desktop-file-validate", {GW_SOURCE_DIR "/data/glintwave.desktop"}, &error),
+                 qPrintable(error));
+        // "--" keeps a file named "-x.jpg" from being taken for an option.
+        QCOMPARE(desktopValue("Exec"), QStringLiteral("glintwave -- %F"));
         const QStringList claimed = desktopValue("MimeType").split(';', Qt::SkipEmptyParts);
-        QVERIFY(!claimed.isEmpty());
         QMimeDatabase db;
         // Every extension the viewer opens (including ones that may be added to
         // the table later) must be claimed by its MIME type...
@@ -47,18 +47,6 @@ private slots:
         // for files it shows as "other".
         for (const QString &name : claimed)
             QVERIFY2(needed.contains(name), qPrintable(name + " is claimed but opens as nothing"));
-    }
-
-    void validatorsAcceptBothFiles()
-    {
-        // "--" keeps a file named "-x.jpg" from being taken for an option.
-        QCOMPARE(desktopValue("Exec"), QStringLiteral("glintwave -- %F"));
-        QString error;
-        QVERIFY2(todaysmedia::runTool("desktop-file-validate", {GW_SOURCE_DIR "/data/glintwave.desktop"}, &error),
-                 qPrintable(error));
-        QVERIFY2(todaysmedia::runTool("appstreamcli", {"validate", "--no-net", GW_SOURCE_DIR "/data/glintwave.metainfo.xml"},
-                                      &error),
-                 qPrintable(error));
     }
 };
 
