@@ -1,5 +1,6 @@
 // The Flash player: movies we build are played by the real Ruffle in a web
-// view, and only a movie that stops on its last frame finishes by itself.
+// view, keys still reach the viewer window, and only a movie that stops on
+// its last frame finishes by itself.
 #include "FlashPlayerWidget.h"
 #include "PlayerTestMedia.h"
 #include "RufflePage.h"
@@ -32,39 +33,7 @@ private slots:
         QVERIFY2(!rufflepage::findRuffleFolder().isEmpty(), "Ruffle is not installed (run scripts/setup)");
     }
 
-    void rendersTheMovieAndHandsOnKeys()
-    {
-        // Blue stage 200 x 150, red square (50, 25, 100, 100).
-        const QString movie = writeMovie("square.swf", buildSwf(SwfMovieShape{}));
-
-        KeyWindow window;
-        window.resize(410, 310);
-        auto *player = new FlashPlayerWidget(&window);
-        player->setGeometry(5, 5, 400, 300);   // same proportions: scaled by 2 exactly
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QSignalSpy started(player, &FlashPlayerWidget::movieStarted);
-        player->setMovie(movie);
-        QVERIFY2(started.wait(30000), qPrintable(player->errorText()));
-
-        // Pixels of the page: the square in the middle, the stage around it.
-        const auto drawn = [&] {
-            const QImage shot = player->view()->grab().toImage();
-            return near(shot.pixel(110, 60), qRgb(255, 0, 0)) && near(shot.pixel(90, 60), qRgb(0, 0, 255));
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(drawn(), 15000);
-
-        // Clicking the movie hands the focus to the page's own widget; the
-        // viewer window must still see every key.
-        QWidget *page = player->view()->focusProxy();
-        QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(100, 100));
-        QTest::keyClick(page, Qt::Key_P);
-        QTest::keyClick(page, Qt::Key_Escape);
-        // Handed on from the event loop: a loaded machine may take a moment.
-        QTRY_COMPARE_WITH_TIMEOUT(window.keys, (QList<int>{Qt::Key_P, Qt::Key_Escape}), 10000);
-    }
-
-    void onlyAMovieStoppingOnItsLastFrameFinishes()
+    void keysReachTheWindowAndOnlyAMovieStoppingOnItsLastFrameFinishes()
     {
         SwfMovieShape loop;
         loop.frames = 6;
@@ -73,28 +42,40 @@ private slots:
         once.frames = 12;
         once.frameRate = 12;   // one second of frames
         once.stopFrames = {12};
-        FlashPlayerWidget player;
-        player.setLastFrameHold(300);
-        player.resize(200, 150);
-        player.show();
-        QSignalSpy started(&player, &FlashPlayerWidget::movieStarted);
-        QSignalSpy finished(&player, &FlashPlayerWidget::movieFinished);
-        player.setMovie(writeMovie("loop.swf", buildSwf(loop)));
-        QVERIFY(started.wait(30000));
-        QVERIFY(!finished.wait(600));   // a few rounds of the movie: it must not finish
+        KeyWindow window;
+        window.resize(210, 160);
+        auto *player = new FlashPlayerWidget(&window);
+        player->setGeometry(5, 5, 200, 150);
+        player->setLastFrameHold(300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy started(player, &FlashPlayerWidget::movieStarted);
+        QSignalSpy finished(player, &FlashPlayerWidget::movieFinished);
+        player->setMovie(writeMovie("loop.swf", buildSwf(loop)));
+        QVERIFY2(started.wait(30000), qPrintable(player->errorText()));
 
-        player.setMovie(writeMovie("once.swf", buildSwf(once)));
+        // Clicking the movie hands the focus to the page's own widget; the
+        // viewer window must still see every key.
+        QWidget *page = player->view()->focusProxy();
+        QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(100, 75));
+        QTest::keyClick(page, Qt::Key_P);
+        QTest::keyClick(page, Qt::Key_Escape);
+        // Handed on from the event loop: a loaded machine may take a moment.
+        QTRY_COMPARE_WITH_TIMEOUT(window.keys, (QList<int>{Qt::Key_P, Qt::Key_Escape}), 10000);
+        QVERIFY(!finished.wait(600));   // a few rounds of the movie: it must not finish
+        QCOMPARE(finished.count(), 0);
+
+        player->setMovie(writeMovie("once.swf", buildSwf(once)));
         QVERIFY(started.wait(30000));
         // Not at once (the mended rule): only after its frames and the hold.
         QVERIFY(!finished.wait(900));
         QVERIFY(finished.wait(10000));
-        QVERIFY(player.isFinished());
+        QVERIFY(player->isFinished());
     }
 
     void notAMovie()
     {
         FlashPlayerWidget player;
-        player.resize(300, 200);
         player.show();
         QSignalSpy failed(&player, &FlashPlayerWidget::errorOccurred);
         player.setMovie(writeMovie("junk.swf", "GIF89a and then nothing useful"));
@@ -110,10 +91,6 @@ private:
         return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
     }
 
-    static bool near(QRgb c, QRgb want) {
-        return qAbs(qRed(c) - qRed(want)) < 40 && qAbs(qGreen(c) - qGreen(want)) < 40
-            && qAbs(qBlue(c) - qBlue(want)) < 40;
-    }
     QTemporaryDir m_dir;
 };
 
