@@ -54,8 +54,6 @@ private slots:
     void fontAppliesAtOnceAndSurvivesCancel()
     {
         o.ThumbSize = 100;
-        o.TextFontName = "DejaVu Sans";
-        o.TextFontSize = 10;
         frmOptions d(o, {});
         whenModal<QFontDialog>([](QFontDialog *f) {
             QFont chosen("Liberation Serif");
