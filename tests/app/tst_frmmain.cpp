@@ -7,6 +7,8 @@
 #include "SettingsStore.h"
 #include "frmMain.h"
 
+#include "TestFiles.h"
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QScreen>
@@ -17,13 +19,7 @@
 #include "../info/WhenModal.h"
 
 namespace {
-void touch(const QString &path, int bytes = 1)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(bytes, 'x'));
-}
-
+using namespace testfiles;
 QStringList listed(frmMain &w) { return w.listModel()->names(); }
 
 bool put(const QString &path, const QByteArray &bytes)
@@ -61,7 +57,7 @@ private slots:
         const QList<QPair<const char *, int>> files = {{"b.jpg", 300}, {"A.JPG", 20}, {"song.mp3", 1000},
             {"notes.txt", 5}, {"clip.wmf", 7}, {"other.pcx", 9}, {".hidden.jpg", 1}};
         for (const auto &f : files)
-            touch(media + "/" + f.first, f.second);
+            QVERIFY(writeFile(media + "/" + f.first, QByteArray(f.second, 'x')));
         ini = dir.filePath("settings/Glintwave.ini");
         QDir::setCurrent(media);
     }

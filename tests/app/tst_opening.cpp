@@ -8,6 +8,8 @@
 #include "frmMain.h"
 #include "frmMedia.h"
 
+#include "TestFiles.h"
+
 #include <QCheckBox>
 #include <QListView>
 #include <QStringListModel>
@@ -16,13 +18,7 @@
 
 
 namespace {
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
-
+using namespace testfiles;
 void closeViewer(frmMain *w)
 {
     if (frmMedia *v = w->viewer(false))
@@ -62,9 +58,9 @@ private slots:
         QImage picture(64, 32, QImage::Format_RGB32);
         picture.fill(QColor(10, 200, 30));
         QVERIFY(picture.save(dir.filePath("green.bmp"), "BMP"));
-        writeFile(dir.filePath("notes.txt"), "first line\nsecond line\n");
-        writeFile(dir.filePath("server.log"), "log line\n");
-        writeFile(dir.filePath("broken.jpg"), QByteArray("\xff\xd8\xff\xe0garbage", 12));
+        QVERIFY(writeFile(dir.filePath("notes.txt"), "first line\nsecond line\n"));
+        QVERIFY(writeFile(dir.filePath("server.log"), "log line\n"));
+        QVERIFY(writeFile(dir.filePath("broken.jpg"), QByteArray("\xff\xd8\xff\xe0garbage", 12)));
         w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
         w->Form_Load();
         w->show();

@@ -6,6 +6,8 @@
 #include "MediaTypes.h"
 #include "TypeFilters.h"
 
+#include "TestFiles.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -17,12 +19,7 @@
 #include <utime.h>
 
 namespace {
-void touch(const QString &path, const QByteArray &content = "x")
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
+using namespace testfiles;
 } // namespace
 
 class TestBrowserEngine : public QObject {
@@ -115,7 +112,7 @@ private slots:
         const QString d = dir.path();
         for (const char *n : {"b.JPG", "A.jpg", "c.txt", "Zeta.jpeg", "a b 'q' \"<&%#>\".jpg",
                               ".hidden.jpg", "noext"})
-            touch(d + "/" + n);
+            QVERIFY(writeFile(d + "/" + n));
         QVERIFY(QDir(d).mkdir("folder.jpg"));
         QVERIFY(QFile::link(d + "/A.jpg", d + "/link.jpg"));
         QVERIFY(QFile::link(d + "/missing", d + "/dangling.jpg"));
@@ -186,7 +183,7 @@ private slots:
         QCOMPARE(folderForAddress(sub + "//"), sub);
         QCOMPARE(folderForAddress("/"), QString("/"));
         QVERIFY(folderForAddress(dir.path() + "/nope").isEmpty());
-        touch(dir.path() + "/file");
+        QVERIFY(writeFile(dir.path() + "/file"));
         QVERIFY(folderForAddress(dir.path() + "/file").isEmpty());
     }
 
@@ -196,9 +193,9 @@ private slots:
         // one's suffix; so are names the database knows whole.
         QTemporaryDir dir;
         const QString d = dir.path();
-        touch(d + "/Makefile", "all:\n\ttrue\n");
-        touch(d + "/notes", "plain words\n");
-        touch(d + "/CMakeLists.txt", "project(x)\n");
+        QVERIFY(writeFile(d + "/Makefile", "all:\n\ttrue\n"));
+        QVERIFY(writeFile(d + "/notes", "plain words\n"));
+        QVERIFY(writeFile(d + "/CMakeLists.txt", "project(x)\n"));
         const QVector<DetailRow> rows = readDetails(d, {"Makefile", "notes", "CMakeLists.txt"});
         QMimeDatabase db;
         QCOMPARE(rows[0].type, db.mimeTypeForName("text/x-makefile").comment());
@@ -209,7 +206,7 @@ private slots:
     void detailFields()
     {
         QTemporaryDir dir;
-        touch(dir.path() + "/a.jpg", QByteArray(512, 'x'));
+        QVERIFY(writeFile(dir.path() + "/a.jpg", QByteArray(512, 'x')));
         const QDateTime when(QDate(2001, 6, 30), QTime(17, 5, 30));
         struct utimbuf times = {when.toSecsSinceEpoch(), when.toSecsSinceEpoch()};
         QCOMPARE(utime(QFile::encodeName(dir.path() + "/a.jpg").constData(), &times), 0);

@@ -9,17 +9,14 @@
 #include "TestDisc.h"
 #include "Tmsf.h"
 
+#include "TestFiles.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
+using namespace testfiles;
 // A drive that takes its time over every read, as one spinning up does.
 class SlowDrive : public ImageDrive
 {

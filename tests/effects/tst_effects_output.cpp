@@ -7,6 +7,8 @@
 #include "PictureOutput.h"
 
 
+#include "TestFiles.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -18,6 +20,7 @@
 #include <sys/stat.h>
 
 namespace {
+using namespace testfiles;
 QImage picture(int w, int h)
 {
     QImage img(w, h, QImage::Format_RGB32);
@@ -27,20 +30,7 @@ QImage picture(int w, int h)
     return img;
 }
 
-mode_t modeOf(const QString &path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
 QStringList bmpFiles(const QString &dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
-
-void touch(const QString &path)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("x");
-}
 
 struct BatchRun {
     int status;
@@ -69,7 +59,7 @@ private slots:
         QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw002.bmp"));
         QCOMPARE(SavePic(img, b.path()).path, b.filePath("gw001.bmp")); // each folder on its own
         QVERIFY(QFile::remove(a.filePath("gw001.bmp")));
-        touch(a.filePath("gw003.bmp"));
+        QVERIFY(writeFile(a.filePath("gw003.bmp")));
         QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw001.bmp")); // a gap is reused
         QCOMPARE(SavePic(img, a.path()).path, a.filePath("gw004.bmp"));
         QCOMPARE(bmpFiles(a.path()), (QStringList{"gw001.bmp", "gw002.bmp", "gw003.bmp", "gw004.bmp"}));
@@ -84,7 +74,7 @@ private slots:
         QTemporaryDir dir;
         const QImage img = picture(4, 4);
         for (int n = 1; n <= 999; ++n)
-            touch(dir.filePath(saveName(n)));
+            QVERIFY(writeFile(dir.filePath(saveName(n))));
         const OutputResult full = SavePic(img, dir.path());
         QVERIFY(!full.ok);
         QVERIFY(full.error.contains("gw999.bmp"));

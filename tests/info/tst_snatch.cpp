@@ -2,6 +2,8 @@
 #include "ProgramFolder.h"
 #include "SnatchCommand.h"
 
+#include "TestFiles.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -38,13 +40,9 @@ static QByteArray bytes(int size, char seed)
 }
 
 namespace {
+using namespace testfiles;
 const mode_t userMask = 027;
 
-mode_t modeOf(const QString &path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
 } // namespace
 
 class TestSnatch : public QObject

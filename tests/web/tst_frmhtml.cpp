@@ -3,6 +3,8 @@
 #include "HtmlPageWriter.h"
 #include "version.h"
 
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -12,11 +14,7 @@
 #include <QtTest>
 
 namespace {
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
-}
-
+using namespace testfiles;
 // Closing deletes the window later: let that happen and check it did.
 bool closedAndGone(QPointer<frmHTML> &window)
 {

@@ -1,6 +1,8 @@
 #include "GalleryThumbnails.h"
 #include "HtmlPageWriter.h"
 
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
@@ -13,25 +15,8 @@
 #include <sys/stat.h>
 
 namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
+using namespace testfiles;
 const mode_t userMask = 027;
-
-mode_t modeOf(const QString &path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
 
 // The <img> of each cell by link target: its src resolved against the page,
 // and the size it is shown at.
@@ -54,11 +39,6 @@ QHash<QString, ShownThumb> shownThumbs(const QString &pagePath)
     return shown;
 }
 
-
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 // Cells in each table row.
 QList<int> rowSizes(const QStringList &lines)
@@ -179,8 +159,8 @@ private slots:
         QVERIFY(wide.copy(0, 0, 60, 120).save(dir.filePath("tall.BMP"), "BMP"));
         QVERIFY(wide.save(dir.filePath("picture.pcx"), "PNG"));   // not a kind that gets one
         QVERIFY(wide.copy(0, 0, 1, 118).save(dir.filePath("strip.jpg"), "JPEG"));   // never enlarged
-        QVERIFY(writeBytes(dir.filePath("notes.txt"), "hello"));
-        QVERIFY(writeBytes(dir.filePath("broken.jpg"), "this is no picture"));
+        QVERIFY(writeFile(dir.filePath("notes.txt"), "hello"));
+        QVERIFY(writeFile(dir.filePath("broken.jpg"), "this is no picture"));
         // Qt writes no GIF: ImageMagick makes one, under a name whose encoded form holds "%3C".
         QCOMPARE(QProcess::execute("convert", {"-size", "150x50", "xc:blue", "GIF:" + dir.filePath("a<b>.gif")}), 0);
 
@@ -225,10 +205,10 @@ private slots:
         QImage pic(80, 40, QImage::Format_RGB32);
         pic.fill(Qt::green);
         QVERIFY(pic.save(dir.filePath("1.jpg"), "JPEG") && pic.save(dir.filePath("2.jpg"), "JPEG"));
-        QVERIFY(writeBytes(dir.filePath("plain-file"), "x"));
+        QVERIFY(writeFile(dir.filePath("plain-file"), "x"));
         QVERIFY(QDir(dir.path()).mkdir("taken.htm"));
         const QByteArray oldPage = "<html>the page from last time</html>";
-        QVERIFY(writeBytes(dir.filePath("Untitled.htm"), oldPage));
+        QVERIFY(writeFile(dir.filePath("Untitled.htm"), oldPage));
         const QStringList before = entries(dir.path());
 
         // Refused names and folders: a message that says why, and nothing changes.
@@ -257,7 +237,7 @@ private slots:
         QCOMPARE(entries(dir.path()), before);
 
         // The thumbnail folder's name is taken by a file: the same.
-        QVERIFY(writeBytes(dir.filePath("Untitled_thumbs"), "mine"));
+        QVERIFY(writeFile(dir.filePath("Untitled_thumbs"), "mine"));
         const HtmlPageResult failed = HtmlPageWriter(request).write();
         QVERIFY2(failed.message.contains("thumbnail folder"), qPrintable(failed.message));
         QCOMPARE(readAll(dir.filePath("Untitled.htm")), oldPage);
@@ -280,9 +260,9 @@ private slots:
         tiny.fill(Qt::yellow);
         QVERIFY(tiny.save(dir.filePath("tiny.jpg"), "JPEG"));
         const QByteArray jpeg = readAll(dir.filePath("tiny.jpg"));
-        QVERIFY(writeBytes(dir.filePath("notes.txt"), "my notes"));
-        QVERIFY(writeBytes(dir.filePath("fake.htm"), QByteArray("\x89PNG\r\n\x1a\n", 8) + "not a page"));
-        QVERIFY(writeBytes(dir.filePath("old.html"), "<html>last time</html>"));
+        QVERIFY(writeFile(dir.filePath("notes.txt"), "my notes"));
+        QVERIFY(writeFile(dir.filePath("fake.htm"), QByteArray("\x89PNG\r\n\x1a\n", 8) + "not a page"));
+        QVERIFY(writeFile(dir.filePath("old.html"), "<html>last time</html>"));
         const QStringList listed = {"tiny.jpg", "old.html"};
 
         // A listed picture, a file that is not listed, a picture named like a page.
@@ -303,7 +283,7 @@ private slots:
         // An earlier page is replaced, listed or not, and so is an empty file.
         for (const QString &name : {QString("old.html"), QString("new.htm")}) {
             if (name == "new.htm")
-                QVERIFY(writeBytes(dir.filePath(name), ""));
+                QVERIFY(writeFile(dir.filePath(name), ""));
             HtmlPageRequest request = requestFor(dir.path(), listed, false);
             request.fileName = name;
             QCOMPARE(HtmlPageWriter(request).write().status, HtmlPageResult::Written);
