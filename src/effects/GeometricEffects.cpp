@@ -121,9 +121,13 @@ QImage quarterTurn(const QImage &src, bool clockwise)
                 const int xBlocks = tx + (xEnd - tx) / 4 * 4;
                 // Down each 4-pixel column strip, so the four rows it lands on
                 // are written a whole line at a time.
+                // Clockwise, the strip lands right to left: walk it bottom up
+                // so the stores still run forward through memory.
                 for (int x = tx; x < xBlocks; x += 4)
-                    for (int y = ty; y < yBlocks; y += 4)
+                    for (int i = 0; i < yBlocks - ty; i += 4) {
+                        const int y = clockwise ? yBlocks - 4 - i : ty + i;
                         turnBlock(sBits + y * sLine + qsizetype(x) * 4, sLine, dstRow, x, y, w, h, clockwise);
+                    }
                 // The ragged right and bottom edges of the tile, pixel by pixel.
                 for (int y = ty; y < yEnd; ++y)
                     for (int x = (y < yBlocks ? xBlocks : tx); x < xEnd; ++x)
