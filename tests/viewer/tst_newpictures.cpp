@@ -8,6 +8,7 @@
 #include "TodaysMedia.h"
 
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 namespace {
@@ -78,6 +79,31 @@ private slots:
         const LoadedPicture refused = PictureLoader::load(bomb);
         QVERIFY2(refused.error.startsWith("The picture is too large (65000 x 65000"), qPrintable(refused.error));
         QVERIFY2(testmedia::peakMemoryKb() - before < 100 * 1024, "the refused picture was allocated");
+    }
+
+    void heifThumbnailServesSmallSizes()
+    {
+        // heif-enc stores a 32 x 24 thumbnail beside the picture. With the picture
+        // claiming far more than the limit, small sizes still come from the thumbnail.
+        const QString png = dir.filePath("halves.png"), heic = dir.filePath("thumbed.heic");
+        QVERIFY(testmedia::halves(64, 48).save(png));
+        QString error;
+        QVERIFY2(todaysmedia::runTool("heif-enc", {"-t", "32", "-q", "90", png, "-o", heic}, &error), qPrintable(error));
+        QFile f(heic);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QByteArray bytes = f.readAll();
+        for (int at = bytes.indexOf("ispe"); at >= 0; at = bytes.indexOf("ispe", at + 4)) {
+            if (qFromBigEndian<quint32>(bytes.constData() + at + 8) != 32) { // not the thumbnail's own
+                qToBigEndian<quint32>(64000, bytes.data() + at + 8);
+                qToBigEndian<quint32>(48000, bytes.data() + at + 12);
+            }
+        }
+        QVERIFY(testmedia::writeFile(heic, bytes));
+        QVERIFY(!PictureLoader::load(heic).ok());
+        const LoadedPicture small = PictureLoader::loadThumbnail(heic, 30);
+        QVERIFY2(small.ok(), qPrintable(small.error));
+        QCOMPARE(small.sourceSize, QSize(64000, 48000));
+        QVERIFY(near(small.image.pixel(4, small.image.height() / 2), qRgb(255, 0, 0), 48));
     }
 
     void damagedNewPicturesFail()
