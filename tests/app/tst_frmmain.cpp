@@ -3,7 +3,6 @@
 #include "AppState.h"
 #include "FileListModel.h"
 #include "OptionSet.h"
-#include "ReadOnlyFolder.h"
 #include "SettingsStore.h"
 #include "frmMain.h"
 
@@ -16,6 +15,9 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
 #include "../info/WhenModal.h"
 
 namespace {
@@ -138,8 +140,8 @@ private slots:
 
     void optionsThatCannotBeWrittenAreReported()
     {
-        // The options folder became read-only during the run: closing says
-        // so, with the reason, before the program ends; the old file stays.
+        // The disk filled up during the run (no write may add a byte): closing
+        // says so, with the reason, before the program ends; the old file stays.
         const QString folder = dir.filePath("config");
         QVERIFY(QDir().mkpath(folder));
         const QString stored = folder + "/Glintwave.ini";
@@ -148,16 +150,18 @@ private slots:
         w->Form_Load();
         w->show();
         w->options().ThumbSize = 80;
-        {
-            ReadOnlyFolder readOnly(folder);
-            if (!readOnly.ok())
-                QSKIP("no way to make a folder read-only here");
-            BoxWatch boxes;
-            w->close();
-            QCOMPARE(boxes.texts.size(), 1);
-            QVERIFY2(boxes.texts.first().contains(": The options could not be saved.") && boxes.texts.first().contains(stored),
-                     qPrintable(boxes.texts.first()));
-        }
+        rlimit before;
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+        struct Restore { rlimit limit; ~Restore() { setrlimit(RLIMIT_FSIZE, &limit); } } restore{before};
+        const rlimit full{0, before.rlim_max};
+        signal(SIGXFSZ, SIG_IGN); // a failed write, not a killed process
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+        BoxWatch boxes;
+        w->close();
+        setrlimit(RLIMIT_FSIZE, &before); // the guard is for a failed check above
+        QCOMPARE(boxes.texts.size(), 1);
+        QVERIFY2(boxes.texts.first().contains(": The options could not be saved.") && boxes.texts.first().contains(stored),
+                 qPrintable(boxes.texts.first()));
         QCOMPARE(get(stored), QByteArray("[Settings]\nThumbSize=64\n"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"Glintwave.ini"});
     }

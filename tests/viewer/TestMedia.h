@@ -1,5 +1,7 @@
 #pragma once
 // Pictures the viewer tests make for themselves at run time.
+#include "TestFiles.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -31,11 +33,7 @@ inline QByteArray encoded(const QImage &image, const char *format, int quality =
 
 inline QByteArray jpegBytes(const QImage &image) { return encoded(image, "JPG", 90); }
 
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+using testfiles::writeFile;
 
 // Inserts an EXIF block holding only an orientation tag right after SOI.
 inline QByteArray withExifOrientation(const QByteArray &jpeg, quint16 orientation)
