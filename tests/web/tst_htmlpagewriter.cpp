@@ -147,6 +147,7 @@ private slots:
         }
         QCOMPARE(cells.at(1), QString("<td><p align=\"center\"><a href=\"%3Cscript%3Ealert(1)%3C%2Fscript%3E.htm\">"
                                       "&lt;script&gt;alert(1)&lt;/script&gt;.htm</a></p>"));
+        QCOMPARE(cells.at(2), QString("<td><p align=\"center\"><a href=\"Tom%20%26%20Jerry.mp3\">Tom &amp; Jerry.mp3</a></p>"));
         QCOMPARE(cells.at(6), QString("<td><p align=\"center\"><a href=\"two%0Alines.txt\">two&#10;lines.txt</a></p>"));
     }
 
