@@ -1,5 +1,5 @@
 // The viewer window end to end: a picture shown scaled, a text file, keys
-// reaching the key handler, and the preloaded neighbour.
+// reaching the key handler, the preloaded neighbour and a slow decode.
 #include "AppState.h"
 #include "OptionSet.h"
 #include "PictureBox.h"
@@ -112,6 +112,44 @@ private slots:
         QVERIFY(!v->showPicture(path("a.jpg")));
         QVERIFY(v->waitForPicture());
         QCOMPARE(v->picMedia->picture().size(), QSize(100, 50));
+    }
+
+    void aSlowDecodeHoldsTheKeysAndEscapeClosesAtOnce()
+    {
+        // A picture whose full-size decode takes a good part of a second.
+        m_options.ScaleBig = false;
+        QImage image(9000, 6000, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                line[x] = qRgb(x * 7 + y, y * 3 ^ x, (x ^ y) * 5);   // detail JPEG cannot skip
+        }
+        const QString big = path("big.jpg");
+        QVERIFY(image.save(big, "JPG", 95));
+        image = QImage();
+        frmMedia *v = viewer();
+        QSignalSpy keys(v, &frmMedia::keyDown);
+        QSignalSpy shown(v, &frmMedia::pictureShown);
+        QVERIFY(!v->showPicture(big));   // the window's thread goes on while the worker decodes
+        v->Form_KeyDown(72, 0);   // H
+        v->Form_KeyDown(86, 0);   // V
+        QCOMPARE(keys.count(), 0);
+        QVERIFY(shown.wait(20000));
+        QCOMPARE(v->picMedia->picture().size(), QSize(9000, 6000));
+        // Then the keys, in the order pressed.
+        QCOMPARE(keys.count(), 2);
+        QCOMPARE(keys.at(1).at(0).value<int16_t>(), int16_t(86));
+
+        // Escape during the next slow decode closes at once, while the decode
+        // is still running on its worker.
+        QVERIFY(QFile::copy(big, path("big2.jpg")));
+        QVERIFY(!v->showPicture(path("big2.jpg")));
+        QVERIFY(v->pictures()->isOpening());
+        QTest::keyClick(v, Qt::Key_Escape);
+        QVERIFY(!v->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+        QTRY_VERIFY(!m_viewer);   // and gone
+        QCOMPARE(shown.count(), 1);
     }
 
 };
