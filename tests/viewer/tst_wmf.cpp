@@ -11,7 +11,7 @@ namespace {
 
 using testmedia::near;
 
-constexpr quint32 Red = 0x0000FF, Green = 0x00FF00, Blue = 0xFF0000, White = 0xFFFFFF, Black = 0;
+constexpr quint32 Red = 0x0000FF, Green = 0x00FF00, Blue = 0xFF0000, Black = 0;
 
 // A 1000 x 1000 unit drawing with one of each kind of record.
 WmfWriter drawing()
@@ -19,7 +19,7 @@ WmfWriter drawing()
     WmfWriter w;
     w.setWindow(0, 0, 1000, 1000);
     w.select(w.pen(5, 0, 0));
-    w.select(w.brush(0, White));
+    w.select(w.brush(0, 0x80FFFF));   // a pale yellow ground, unlike the canvas's own white
     w.rectangle(0, 0, 1000, 1000);
     w.select(w.brush(0, Red));
     w.polygon({{100, 100}, {400, 100}, {100, 400}});
@@ -63,6 +63,7 @@ private slots:
         QVERIFY2(!image.isNull(), qPrintable(error));
 
         // Each record at its place (1000 units -> 200 pixels).
+        QVERIFY(near(image.pixel(190, 190), qRgb(255, 255, 128)));  // the ground rectangle
         QVERIFY(near(image.pixel(30, 30), qRgb(255, 0, 0)));        // polygon inside
         QVERIFY(near(image.pixel(140, 50), qRgb(0, 0, 255)));       // ellipse centre, filled
         QVERIFY(near(image.pixel(60, 117), qRgb(0, 255, 0)));       // line 40 units wide = 8 px
