@@ -46,6 +46,7 @@ private slots:
         const LoadedPicture ico = PictureLoader::load(path("multi.ico"));
         QVERIFY2(ico.ok(), qPrintable(ico.error));
         QCOMPARE(ico.image.size(), QSize(48, 48));
+        QCOMPARE(ico.sourceSize, QSize(48, 48));   // its own size, as every other format gives it
         QVERIFY(isGreen(ico.image.pixel(24, 24)));
     }
 
