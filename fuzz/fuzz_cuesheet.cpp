@@ -1,7 +1,7 @@
 // The cue-sheet parser, with a data file beside the sheet so that FILE
 // lines naming it get as far as the track layout.
 #include "FuzzTarget.h"
-#include "CueSheet.h"
+#include "cd/CueSheet.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -2,7 +2,7 @@
 // into an anonymous in-memory file that the loader opens by name.
 #include "FuzzTarget.h"
 #include "GuiForFuzz.h"
-#include "PictureLoader.h"
+#include "viewer/PictureLoader.h"
 
 #include <QString>
 

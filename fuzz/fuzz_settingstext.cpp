@@ -1,7 +1,7 @@
 // The settings text conversions: whatever is stored, reading must not
 // fail badly, and what is written must read back as the same value.
 #include "FuzzTarget.h"
-#include "SettingsText.h"
+#include "core/SettingsText.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The Flash header reader (including the zlib body of compressed movies).
 #include "FuzzTarget.h"
-#include "SwfInfo.h"
+#include "player/SwfInfo.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // The metafile player: libwmf's reader and our canvas drawing what it plays.
 #include "FuzzTarget.h"
 #include "GuiForFuzz.h"
-#include "WmfRender.h"
+#include "viewer/WmfRender.h"
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {

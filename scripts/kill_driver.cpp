@@ -4,9 +4,9 @@
 //                              the options file (XDG_CONFIG_HOME decides where)
 //   kill_driver gallery FOLDER the gallery page of FOLDER's pictures, with
 //                              thumbnails, as the HTML builder writes it
-#include "HtmlPageWriter.h"
-#include "SettingsStore.h"
-#include "frmMain.h"
+#include "web/HtmlPageWriter.h"
+#include "core/SettingsStore.h"
+#include "app/frmMain.h"
 
 #include <QApplication>
 #include <QDir>

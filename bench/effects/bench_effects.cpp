@@ -1,12 +1,12 @@
 // Times every effect on a 24-megapixel picture as a ratio to one memcpy of
 // its pixels, and the batch mode end to end against ImageMagick's convert.
-#include "BatchMode.h"
-#include "ColourEffects.h"
-#include "GeometricEffects.h"
-#include "NeighbourEffects.h"
-#include "NeighbourKernels.h"
-#include "Rnd.h"
-#include "ZoomView.h"
+#include "effects/BatchMode.h"
+#include "effects/ColourEffects.h"
+#include "effects/GeometricEffects.h"
+#include "effects/NeighbourEffects.h"
+#include "effects/NeighbourKernels.h"
+#include "core/Rnd.h"
+#include "effects/ZoomView.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

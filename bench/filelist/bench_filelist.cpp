@@ -1,10 +1,10 @@
 // Builds the List and the Detailed view for a folder of generated files and
 // compares each with `ls -l` on the same folder, in the same run.
 //   bench_filelist [FILES=100000]
-#include "AppState.h"
-#include "OptionSet.h"
-#include "SettingsStore.h"
-#include "frmMain.h"
+#include "core/AppState.h"
+#include "core/OptionSet.h"
+#include "core/SettingsStore.h"
+#include "app/frmMain.h"
 
 #include <QAction>
 #include <QApplication>

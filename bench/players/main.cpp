@@ -5,11 +5,11 @@
 // video, the plays whose picture showed on the screen (not a black area).
 // Video plays go round display sizes 0, 2, 4 and 7. A play still open after
 // SOAK_GIVE_UP_S seconds (10) counts as never ending.
-#include "AppState.h"
-#include "MediaPlayerWidget.h"
-#include "OptionSet.h"
+#include "core/AppState.h"
+#include "player/ui/MediaPlayerWidget.h"
+#include "core/OptionSet.h"
 #include "PlayerTestMedia.h"
-#include "frmMedia.h"
+#include "viewer/ui/frmMedia.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,10 +3,10 @@
 //                                "problem: " and the viewer's line
 // robustness_probe thumbs FOLDER builds the Thumbnails view's items for
 //                                every file of FOLDER; prints the counts
-#include "AppState.h"
-#include "OptionSet.h"
-#include "ThumbnailBuilder.h"
-#include "frmMedia.h"
+#include "core/AppState.h"
+#include "core/OptionSet.h"
+#include "viewer/ThumbnailBuilder.h"
+#include "viewer/ui/frmMedia.h"
 
 #include <QApplication>
 #include <QDir>

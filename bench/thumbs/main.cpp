@@ -1,11 +1,11 @@
 // Thumbnail build and viewer opening speed; see README.md.
 #include "../common/BenchPhoto.h"
-#include "AppState.h"
-#include "OptionSet.h"
-#include "PictureBox.h"
-#include "PictureLoader.h"
-#include "ThumbnailBuilder.h"
-#include "frmMedia.h"
+#include "core/AppState.h"
+#include "core/OptionSet.h"
+#include "viewer/ui/PictureBox.h"
+#include "viewer/PictureLoader.h"
+#include "viewer/ThumbnailBuilder.h"
+#include "viewer/ui/frmMedia.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,12 +1,12 @@
 // Where users wait; see README.md.
 #include "../common/BenchPhoto.h"
-#include "AppState.h"
-#include "OptionSet.h"
-#include "PictureBox.h"
-#include "PicturePreloader.h"
-#include "ThumbnailBuilder.h"
-#include "ThumbnailCache.h"
-#include "frmMedia.h"
+#include "core/AppState.h"
+#include "core/OptionSet.h"
+#include "viewer/ui/PictureBox.h"
+#include "viewer/PicturePreloader.h"
+#include "viewer/ThumbnailBuilder.h"
+#include "viewer/ThumbnailCache.h"
+#include "viewer/ui/frmMedia.h"
 
 #include <QApplication>
 #include <QDir>

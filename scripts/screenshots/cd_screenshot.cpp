@@ -1,10 +1,10 @@
 // Pictures the CD player playing track 2 of a generated disc image:
 //   cd_screenshot <png path>
 // Run through cd-screenshot.sh, which gives it an X server and a sound server.
-#include "ImageDrive.h"
-#include "MciInterpreter.h"
+#include "cd/ImageDrive.h"
+#include "cd/MciInterpreter.h"
 #include "TestDisc.h"
-#include "frmCD.h"
+#include "cd/ui/frmCD.h"
 
 #include <QApplication>
 #include <QLabel>

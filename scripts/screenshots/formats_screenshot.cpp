@@ -2,13 +2,13 @@
 // kind Glintwave lists, old and new, plus a PNG and a text file without an
 // extension, saved as the picture given as the first argument (run under
 // Xvfb). The files are made here, as the tests make theirs.
-#include "FileListModel.h"
-#include "OptionSet.h"
+#include "browser/FileListModel.h"
+#include "core/OptionSet.h"
 #include "PlayerTestMedia.h"
-#include "SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "SwfWriter.h"
 #include "TodaysMedia.h"
-#include "frmMain.h"
+#include "app/frmMain.h"
 
 #include <QApplication>
 #include <QCheckBox>

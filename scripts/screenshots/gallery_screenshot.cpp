@@ -3,10 +3,10 @@
 // browser once every image has loaded. Run under Xvfb:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" gallery_screenshot <output.png>
 // Prints how many of the page's images loaded; fails unless all did.
-#include "PageBrowser.h"
-#include "WebEngineSetup.h"
-#include "frmBrowser.h"
-#include "frmHTML.h"
+#include "web/ui/PageBrowser.h"
+#include "web/WebEngineSetup.h"
+#include "web/ui/frmBrowser.h"
+#include "web/ui/frmHTML.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // Saves pictures of the setup dialog, the key reference and the about box
 // into the folder given as the first argument (run under Xvfb).
-#include "OptionSet.h"
-#include "frmAbout.h"
-#include "frmKeyDoc.h"
-#include "frmOptions.h"
+#include "core/OptionSet.h"
+#include "info/ui/frmAbout.h"
+#include "info/ui/frmKeyDoc.h"
+#include "setup/ui/frmOptions.h"
 
 #include <QApplication>
 #include <QDir>

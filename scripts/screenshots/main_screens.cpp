@@ -2,10 +2,10 @@
 // media tab, the Detailed view after a header click) and of the setup dialog
 // into the folder given as the first argument. Run it under Xvfb, once as it
 // is and once with QT_SCALE_FACTOR=2.
-#include "OptionSet.h"
-#include "SettingsStore.h"
-#include "frmMain.h"
-#include "frmOptions.h"
+#include "core/OptionSet.h"
+#include "core/SettingsStore.h"
+#include "app/frmMain.h"
+#include "setup/ui/frmOptions.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // Takes the documentation screenshots of the two players (run under Xvfb):
 //   player_screenshots <output folder>
 // writes player-video.png, player-video-quarter.png and player-flash.png there.
-#include "FlashPlayerWidget.h"
-#include "MediaPlayerWidget.h"
+#include "player/ui/FlashPlayerWidget.h"
+#include "player/ui/MediaPlayerWidget.h"
 #include "PlayerTestMedia.h"
 #include "SwfWriter.h"
 #include "TodaysMedia.h"

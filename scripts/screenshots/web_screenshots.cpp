@@ -1,11 +1,11 @@
 // Takes the web pages' screenshots for the docs: the help page and a
 // generated gallery page, each in the page browser. Run under Xvfb:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" web_screenshots <output folder>
-#include "HtmlPageWriter.h"
-#include "PageBrowser.h"
-#include "WebEngineSetup.h"
-#include "frmBrowser.h"
-#include "frmHTML.h"
+#include "web/HtmlPageWriter.h"
+#include "web/ui/PageBrowser.h"
+#include "web/WebEngineSetup.h"
+#include "web/ui/frmBrowser.h"
+#include "web/ui/frmHTML.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,15 +1,15 @@
 // The main window's construction, layout, load and unload.
-#include "frmMain.h"
+#include "app/frmMain.h"
 
-#include "DetailModel.h"
-#include "DriveList.h"
-#include "FileListModel.h"
-#include "Module1.h"
-#include "Rnd.h"
-#include "SettingsStore.h"
-#include "Twips.h"
-#include "WindowPlacement.h"
-#include "frmFileRead.h"
+#include "browser/DetailModel.h"
+#include "browser/DriveList.h"
+#include "browser/FileListModel.h"
+#include "core/ui/Module1.h"
+#include "core/Rnd.h"
+#include "core/SettingsStore.h"
+#include "core/Twips.h"
+#include "core/WindowPlacement.h"
+#include "browser/ui/frmFileRead.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 #pragma once
-#include "AddressHistory.h"
-#include "AppState.h"
-#include "FileListing.h"
-#include "MediaTypes.h"
-#include "OptionSet.h"
-#include "RawPath.h"
-#include "StoredOptions.h"
-#include "TypeFilters.h"
+#include "browser/AddressHistory.h"
+#include "core/AppState.h"
+#include "browser/FileListing.h"
+#include "browser/MediaTypes.h"
+#include "core/OptionSet.h"
+#include "core/RawPath.h"
+#include "core/StoredOptions.h"
+#include "browser/TypeFilters.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,14 +1,14 @@
 // The main window's browsing: folders, type filters, the views and sorting.
-#include "frmMain.h"
+#include "app/frmMain.h"
 
-#include "DetailModel.h"
-#include "DriveList.h"
-#include "FileDetails.h"
-#include "FileListModel.h"
-#include "GridSort.h"
-#include "Rnd.h"
-#include "Twips.h"
-#include "frmFileRead.h"
+#include "browser/DetailModel.h"
+#include "browser/DriveList.h"
+#include "browser/FileDetails.h"
+#include "browser/FileListModel.h"
+#include "browser/GridSort.h"
+#include "core/Rnd.h"
+#include "core/Twips.h"
+#include "browser/ui/frmFileRead.h"
 
 #include <QApplication>
 #include <QCheckBox>

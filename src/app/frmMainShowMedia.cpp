@@ -1,17 +1,17 @@
 // Opening the current entry, and the thumbnail build.
-#include "frmMain.h"
+#include "app/frmMain.h"
 
-#include "ContentKind.h"
-#include "FileListModel.h"
-#include "FileProblem.h"
-#include "MediaTypes.h"
-#include "PageBrowser.h"
-#include "ThumbnailBuilder.h"
-#include "ThumbnailCache.h"
-#include "frmFileRead.h"
-#include "frmMedia.h"
-#include "KeyDispatcher.h"
-#include "MediaPlayerWidget.h"
+#include "browser/ContentKind.h"
+#include "browser/FileListModel.h"
+#include "core/FileProblem.h"
+#include "browser/MediaTypes.h"
+#include "web/ui/PageBrowser.h"
+#include "viewer/ThumbnailBuilder.h"
+#include "viewer/ThumbnailCache.h"
+#include "browser/ui/frmFileRead.h"
+#include "viewer/ui/frmMedia.h"
+#include "effects/KeyDispatcher.h"
+#include "player/ui/MediaPlayerWidget.h"
 
 #include <QApplication>
 

@@ -1,14 +1,14 @@
 // Connects the viewer window to the key command dispatcher and the Effects
 // menu: every key and every menu leaf ends in the same handler.
-#include "frmMain.h"
+#include "app/frmMain.h"
 
-#include "DeskWall.h"
-#include "EffectsMenu.h"
-#include "KeyDispatcher.h"
-#include "PictureBox.h"
-#include "PictureOutput.h"
-#include "PictureSurface.h"
-#include "frmMedia.h"
+#include "effects/ui/DeskWall.h"
+#include "effects/ui/EffectsMenu.h"
+#include "effects/KeyDispatcher.h"
+#include "viewer/ui/PictureBox.h"
+#include "effects/ui/PictureOutput.h"
+#include "viewer/PictureSurface.h"
+#include "viewer/ui/frmMedia.h"
 
 #include <QFileInfo>
 #include <QMenu>

@@ -1,15 +1,15 @@
 // The main window's menu bar and CD button: each opens another subsystem's window.
-#include "frmMain.h"
+#include "app/frmMain.h"
 
-#include "CdPlayer.h"
-#include "FileListModel.h"
-#include "PageBrowser.h"
-#include "ProgramFolder.h"
-#include "SnatchCommand.h"
-#include "frmAbout.h"
-#include "frmHTML.h"
-#include "frmKeyDoc.h"
-#include "frmOptions.h"
+#include "cd/ui/CdPlayer.h"
+#include "browser/FileListModel.h"
+#include "web/ui/PageBrowser.h"
+#include "core/ProgramFolder.h"
+#include "info/ui/SnatchCommand.h"
+#include "info/ui/frmAbout.h"
+#include "web/ui/frmHTML.h"
+#include "info/ui/frmKeyDoc.h"
+#include "setup/ui/frmOptions.h"
 
 #include <QMenu>
 #include <QToolButton>

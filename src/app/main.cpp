@@ -1,10 +1,10 @@
-#include "BatchMode.h"
-#include "CommandLine.h"
-#include "RawPath.h"
-#include "SettingsStore.h"
-#include "WebEngineSetup.h"
-#include "frmMain.h"
-#include "version.h"
+#include "effects/BatchMode.h"
+#include "core/CommandLine.h"
+#include "core/RawPath.h"
+#include "core/SettingsStore.h"
+#include "web/WebEngineSetup.h"
+#include "app/frmMain.h"
+#include "core/version.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "AddressHistory.h"
+#include "browser/AddressHistory.h"
 
 #include <QDir>
 #include <QFileInfo>

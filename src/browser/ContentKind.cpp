@@ -1,4 +1,4 @@
-#include "ContentKind.h"
+#include "browser/ContentKind.h"
 
 #include <QMimeDatabase>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "MediaTypes.h"
+#include "browser/MediaTypes.h"
 #include <QString>
 
 // Files known by their content. The extension tables decide first; only a

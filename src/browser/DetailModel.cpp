@@ -1,6 +1,6 @@
-#include "DetailModel.h"
+#include "browser/DetailModel.h"
 
-#include "GridSort.h"
+#include "browser/GridSort.h"
 
 void DetailModel::setRows(QVector<DetailRow> rows)
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include "FileDetails.h"
+#include "browser/FileDetails.h"
 
 #include <QAbstractTableModel>
 #include <QVector>

@@ -1,6 +1,6 @@
-#include "FileDetails.h"
+#include "browser/FileDetails.h"
 
-#include "RawPath.h"
+#include "core/RawPath.h"
 
 #include <QFile>
 #include <QMimeDatabase>

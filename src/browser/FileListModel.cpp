@@ -1,6 +1,6 @@
-#include "FileListModel.h"
+#include "browser/FileListModel.h"
 
-#include "RawPath.h"
+#include "core/RawPath.h"
 
 void FileListModel::setNames(const QStringList &names, const QList<QByteArray> &raw)
 {

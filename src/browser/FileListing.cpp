@@ -1,6 +1,6 @@
-#include "FileListing.h"
+#include "browser/FileListing.h"
 
-#include "RawPath.h"
+#include "core/RawPath.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "FilePattern.h"
+#include "browser/FilePattern.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "FilePattern.h"
+#include "browser/FilePattern.h"
 
 #include <QStringList>
 

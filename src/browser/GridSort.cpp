@@ -1,4 +1,4 @@
-#include "GridSort.h"
+#include "browser/GridSort.h"
 
 #include <algorithm>
 

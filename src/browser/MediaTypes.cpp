@@ -1,4 +1,4 @@
-#include "MediaTypes.h"
+#include "browser/MediaTypes.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
-#include "TypeFilters.h"
+#include "browser/TypeFilters.h"
 
-#include "FilePattern.h"
+#include "browser/FilePattern.h"
 
 namespace TypeFilters {
 

@@ -1,8 +1,8 @@
-#include "CdAudioDevice.h"
+#include "cd/CdAudioDevice.h"
 
-#include "CdAudioStream.h"
-#include "MciError.h"
-#include "Tmsf.h"
+#include "cd/CdAudioStream.h"
+#include "cd/MciError.h"
+#include "cd/Tmsf.h"
 
 CdAudioDevice::CdAudioDevice(std::shared_ptr<DiscSource> source,
                              std::unique_ptr<AudioOutput> output, QObject *parent)

@@ -1,6 +1,6 @@
 #pragma once
-#include "AudioOutput.h"
-#include "DiscSource.h"
+#include "cd/AudioOutput.h"
+#include "cd/DiscSource.h"
 
 #include <QObject>
 #include <memory>

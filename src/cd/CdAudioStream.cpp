@@ -1,7 +1,7 @@
-#include "CdAudioStream.h"
+#include "cd/CdAudioStream.h"
 
-#include "DiscSource.h"
-#include "Tmsf.h"
+#include "cd/DiscSource.h"
+#include "cd/Tmsf.h"
 
 #include <QMetaObject>
 #include <cstring>

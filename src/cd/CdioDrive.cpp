@@ -1,7 +1,7 @@
-#include "CdioDrive.h"
+#include "cd/CdioDrive.h"
 
-#include "CdioLog.h"
-#include "Tmsf.h"
+#include "cd/CdioLog.h"
+#include "cd/Tmsf.h"
 
 #include <cdio/cdio.h>
 #include <cdio/paranoia/cdda.h>

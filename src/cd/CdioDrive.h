@@ -1,5 +1,5 @@
 #pragma once
-#include "DiscSource.h"
+#include "cd/DiscSource.h"
 
 #include <QByteArray>
 #include <mutex>

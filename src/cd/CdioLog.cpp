@@ -1,4 +1,4 @@
-#include "CdioLog.h"
+#include "cd/CdioLog.h"
 
 #include <QtGlobal>
 #include <cdio/logging.h>

@@ -1,6 +1,6 @@
-#include "CueSheet.h"
+#include "cd/CueSheet.h"
 
-#include "Tmsf.h"
+#include "cd/Tmsf.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "ImageDrive.h"
+#include "cd/ImageDrive.h"
 
-#include "CdioLog.h"
-#include "Tmsf.h"
+#include "cd/CdioLog.h"
+#include "cd/Tmsf.h"
 
 #include <QFileInfo>
 #include <cdio/cdio.h>

@@ -1,6 +1,6 @@
 #pragma once
-#include "CueSheet.h"
-#include "DiscSource.h"
+#include "cd/CueSheet.h"
+#include "cd/DiscSource.h"
 
 #include <QFile>
 #include <memory>

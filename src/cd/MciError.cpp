@@ -1,4 +1,4 @@
-#include "MciError.h"
+#include "cd/MciError.h"
 
 namespace mci {
 

@@ -1,10 +1,10 @@
-#include "MciInterpreter.h"
+#include "cd/MciInterpreter.h"
 
-#include "CdAudioDevice.h"
-#include "CdioDrive.h"
-#include "ImageDrive.h"
-#include "MciError.h"
-#include "QtAudioOutput.h"
+#include "cd/CdAudioDevice.h"
+#include "cd/CdioDrive.h"
+#include "cd/ImageDrive.h"
+#include "cd/MciError.h"
+#include "cd/QtAudioOutput.h"
 
 #include <QStringList>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "QtAudioOutput.h"
+#include "cd/QtAudioOutput.h"
 
-#include "Tmsf.h"
+#include "cd/Tmsf.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>

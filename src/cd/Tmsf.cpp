@@ -1,4 +1,4 @@
-#include "Tmsf.h"
+#include "cd/Tmsf.h"
 
 #include <QStringList>
 

@@ -1,14 +1,14 @@
-#include "BatchMode.h"
+#include "effects/BatchMode.h"
 
-#include "PictureLoader.h"
+#include "viewer/PictureLoader.h"
 
-#include "KeyCommand.h"
-#include "KeyDispatcher.h"
-#include "PictureLoader.h"
-#include "Rnd.h"
-#include "SettingsStore.h"
-#include "SettingsText.h"
-#include "ZoomView.h"
+#include "effects/KeyCommand.h"
+#include "effects/KeyDispatcher.h"
+#include "viewer/PictureLoader.h"
+#include "core/Rnd.h"
+#include "core/SettingsStore.h"
+#include "core/SettingsText.h"
+#include "effects/ZoomView.h"
 
 #include <QDir>
 #include <QFileInfo>

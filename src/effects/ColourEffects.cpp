@@ -1,7 +1,7 @@
-#include "ColourEffects.h"
+#include "effects/ColourEffects.h"
 
-#include "ParallelRows.h"
-#include "PictureBuffers.h"
+#include "effects/ParallelRows.h"
+#include "effects/PictureBuffers.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
-#include "GeometricEffects.h"
+#include "effects/GeometricEffects.h"
 
-#include "ColourEffects.h"
-#include "Colour.h"
-#include "ParallelRows.h"
-#include "PictureBuffers.h"
+#include "effects/ColourEffects.h"
+#include "effects/Colour.h"
+#include "effects/ParallelRows.h"
+#include "effects/PictureBuffers.h"
 
 #include <cmath>
 #if defined(__SSE2__)

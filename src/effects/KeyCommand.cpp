@@ -1,6 +1,6 @@
-#include "KeyCommand.h"
+#include "effects/KeyCommand.h"
 
-#include "ColourEffects.h"
+#include "effects/ColourEffects.h"
 
 int panStep(int16_t shift)
 {

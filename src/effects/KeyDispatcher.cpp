@@ -1,7 +1,7 @@
-#include "KeyDispatcher.h"
+#include "effects/KeyDispatcher.h"
 
-#include "PictureCommands.h"
-#include "PictureSave.h"
+#include "effects/PictureCommands.h"
+#include "effects/PictureSave.h"
 
 #include <QDeadlineTimer>
 #include <QFutureWatcher>

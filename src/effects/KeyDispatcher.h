@@ -1,6 +1,6 @@
 #pragma once
-#include "KeyCommand.h"
-#include "PictureView.h"
+#include "effects/KeyCommand.h"
+#include "effects/PictureView.h"
 
 #include <QList>
 #include <QObject>

@@ -1,11 +1,11 @@
-#include "NeighbourEffects.h"
+#include "effects/NeighbourEffects.h"
 
-#include "ColourEffects.h"
-#include "Colour.h"
-#include "NeighbourKernels.h"
-#include "ParallelRows.h"
-#include "PictureBuffers.h"
-#include "Rnd.h"
+#include "effects/ColourEffects.h"
+#include "effects/Colour.h"
+#include "effects/NeighbourKernels.h"
+#include "effects/ParallelRows.h"
+#include "effects/PictureBuffers.h"
+#include "core/Rnd.h"
 
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "NeighbourKernels.h"
+#include "effects/NeighbourKernels.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 // GCC 12 warns about the deliberately undefined vectors inside its own

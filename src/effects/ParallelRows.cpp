@@ -1,4 +1,4 @@
-#include "ParallelRows.h"
+#include "effects/ParallelRows.h"
 
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>

@@ -1,4 +1,4 @@
-#include "PictureBuffers.h"
+#include "effects/PictureBuffers.h"
 
 #include <QMutex>
 #include <cstdlib>

@@ -1,9 +1,9 @@
-#include "PictureCommands.h"
+#include "effects/PictureCommands.h"
 
-#include "ColourEffects.h"
-#include "GeometricEffects.h"
-#include "NeighbourEffects.h"
-#include "ZoomView.h"
+#include "effects/ColourEffects.h"
+#include "effects/GeometricEffects.h"
+#include "effects/NeighbourEffects.h"
+#include "effects/ZoomView.h"
 
 namespace {
 // A pixel effect's result replaces the picture; a result that could not be

@@ -1,4 +1,4 @@
-#include "PictureSave.h"
+#include "effects/PictureSave.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,7 +6,7 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
-#include "UserFileMode.h"
+#include "core/UserFileMode.h"
 
 #include <optional>
 

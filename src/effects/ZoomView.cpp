@@ -1,9 +1,9 @@
-#include "ZoomView.h"
+#include "effects/ZoomView.h"
 
-#include "ColourEffects.h"
-#include "Colour.h"
-#include "ParallelRows.h"
-#include "PictureBuffers.h"
+#include "effects/ColourEffects.h"
+#include "effects/Colour.h"
+#include "effects/ParallelRows.h"
+#include "effects/PictureBuffers.h"
 
 #include <QCoreApplication>
 #include <cmath>

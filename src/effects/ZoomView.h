@@ -1,5 +1,5 @@
 #pragma once
-#include "PictureView.h"
+#include "effects/PictureView.h"
 
 #include <QString>
 

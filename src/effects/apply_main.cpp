@@ -1,6 +1,6 @@
 // glintwave-apply: the batch mode on its own, linked without any window code,
 // so that it runs where there is no display at all.
-#include "BatchMode.h"
+#include "effects/BatchMode.h"
 
 #include <QGuiApplication>
 

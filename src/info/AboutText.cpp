@@ -1,6 +1,6 @@
-#include "AboutText.h"
+#include "info/AboutText.h"
 
-#include "version.h"
+#include "core/version.h"
 
 namespace about {
 

@@ -1,7 +1,7 @@
-#include "FileSnatch.h"
+#include "info/FileSnatch.h"
 
-#include "RawPath.h"
-#include "UserFileMode.h"
+#include "core/RawPath.h"
+#include "core/UserFileMode.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "KeyReference.h"
+#include "info/KeyReference.h"
 
 const QStringList &keyReferenceLines()
 {

@@ -1,4 +1,4 @@
-#include "SysInfo.h"
+#include "info/SysInfo.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,6 +1,6 @@
-#include "SetupRules.h"
+#include "setup/SetupRules.h"
 
-#include "NumberText.h"
+#include "core/NumberText.h"
 
 #include <QLocale>
 #include <algorithm>

@@ -1,5 +1,5 @@
 #pragma once
-#include "OptionSet.h"
+#include "core/OptionSet.h"
 #include <QString>
 #include <QStringList>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "HeifDecoder.h"
+#include "viewer/HeifDecoder.h"
 
-#include "PictureLimits.h"
+#include "viewer/PictureLimits.h"
 
 #include <QFile>
 

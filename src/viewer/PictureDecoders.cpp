@@ -1,7 +1,7 @@
-#include "PictureDecoders.h"
+#include "viewer/PictureDecoders.h"
 
-#include "HeifDecoder.h"
-#include "SvgDecoder.h"
+#include "viewer/HeifDecoder.h"
+#include "viewer/SvgDecoder.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "PictureLimits.h"
+#include "viewer/PictureLimits.h"
 
 #include <QImageReader>
 

@@ -1,9 +1,9 @@
-#include "PictureLoader.h"
+#include "viewer/PictureLoader.h"
 
-#include "PictureDecoders.h"
-#include "PictureDecoder.h"
-#include "PictureLimits.h"
-#include "WmfRender.h"
+#include "viewer/PictureDecoders.h"
+#include "viewer/PictureDecoder.h"
+#include "viewer/PictureLimits.h"
+#include "viewer/WmfRender.h"
 
 #include <QFile>
 #include <QImageReader>

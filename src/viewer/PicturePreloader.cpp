@@ -1,9 +1,9 @@
-#include "PicturePreloader.h"
+#include "viewer/PicturePreloader.h"
 
-#include "WorkerPriority.h"
+#include "viewer/WorkerPriority.h"
 
-#include "PictureLimits.h"
-#include "ScaleRule.h"
+#include "viewer/PictureLimits.h"
+#include "viewer/ScaleRule.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,5 +1,5 @@
 #pragma once
-#include "PictureLoader.h"
+#include "viewer/PictureLoader.h"
 
 #include <QColor>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "PictureSurface.h"
+#include "viewer/PictureSurface.h"
 
 #include <QPainter>
 

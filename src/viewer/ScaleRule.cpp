@@ -1,6 +1,6 @@
-#include "ScaleRule.h"
+#include "viewer/ScaleRule.h"
 
-#include "Twips.h"
+#include "core/Twips.h"
 
 #include <algorithm>
 #include <cmath>

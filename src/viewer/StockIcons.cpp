@@ -1,4 +1,4 @@
-#include "StockIcons.h"
+#include "viewer/StockIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
-#include "SvgDecoder.h"
+#include "viewer/SvgDecoder.h"
 
-#include "PictureLimits.h"
+#include "viewer/PictureLimits.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

@@ -1,12 +1,12 @@
-#include "ThumbnailBuilder.h"
+#include "viewer/ThumbnailBuilder.h"
 
-#include "WorkerPriority.h"
+#include "viewer/WorkerPriority.h"
 
-#include "PictureLimits.h"
-#include "PictureLoader.h"
-#include "RawPath.h"
-#include "StockIcons.h"
-#include "ThumbnailCache.h"
+#include "viewer/PictureLimits.h"
+#include "viewer/PictureLoader.h"
+#include "core/RawPath.h"
+#include "viewer/StockIcons.h"
+#include "viewer/ThumbnailCache.h"
 
 #include <QDir>
 #include <QMetaObject>

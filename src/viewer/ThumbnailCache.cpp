@@ -1,6 +1,6 @@
-#include "ThumbnailCache.h"
+#include "viewer/ThumbnailCache.h"
 
-#include "version.h"
+#include "core/version.h"
 
 #include <QCryptographicHash>
 #include <QDir>

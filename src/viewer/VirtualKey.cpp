@@ -1,4 +1,4 @@
-#include "VirtualKey.h"
+#include "viewer/VirtualKey.h"
 
 #include <QKeyEvent>
 

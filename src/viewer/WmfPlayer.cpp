@@ -1,4 +1,4 @@
-#include "WmfPlayer.h"
+#include "viewer/WmfPlayer.h"
 
 #include <libwmf/api.h>
 #include <libwmf/defs.h>

@@ -2,7 +2,7 @@
 // Plays a Windows metafile through libwmf's player onto a wmfdraw::Canvas.
 // Free of Qt: libwmf's headers stay inside WmfPlayer.cpp.
 
-#include "WmfCanvas.h"
+#include "viewer/WmfCanvas.h"
 
 #include <cstddef>
 #include <memory>

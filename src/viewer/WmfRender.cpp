@@ -1,8 +1,8 @@
-#include "WmfRender.h"
+#include "viewer/WmfRender.h"
 
-#include "PictureLimits.h"
-#include "WmfCanvas.h"
-#include "WmfPlayer.h"
+#include "viewer/PictureLimits.h"
+#include "viewer/WmfCanvas.h"
+#include "viewer/WmfPlayer.h"
 
 #include <QBuffer>
 #include <QFile>

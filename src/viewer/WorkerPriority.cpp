@@ -1,4 +1,4 @@
-#include "WorkerPriority.h"
+#include "viewer/WorkerPriority.h"
 
 #include <QtGlobal>
 

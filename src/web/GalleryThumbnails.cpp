@@ -1,7 +1,7 @@
-#include "GalleryThumbnails.h"
+#include "web/GalleryThumbnails.h"
 
-#include "NumberText.h"
-#include "PictureLoader.h"
+#include "core/NumberText.h"
+#include "viewer/PictureLoader.h"
 
 #include <QFileInfo>
 #include <QSet>

@@ -1,7 +1,7 @@
-#include "HtmlPageWriter.h"
+#include "web/HtmlPageWriter.h"
 
-#include "GalleryThumbnails.h"
-#include "NumberText.h"
+#include "web/GalleryThumbnails.h"
+#include "core/NumberText.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "PageLocation.h"
+#include "web/PageLocation.h"
 
-#include "Twips.h"
+#include "core/Twips.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "WebEngineSetup.h"
+#include "web/WebEngineSetup.h"
 
 #include <QDir>
 #include <QList>

@@ -1,12 +1,12 @@
 // The command line decided without a display, and the real program's answers
 // to it: what reaches standard output and standard error, and the exit codes.
-#include "CommandLine.h"
+#include "core/CommandLine.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "version.h"
+#include "core/version.h"
 
 using Action = CommandLineRequest::Action;
 

@@ -1,6 +1,6 @@
 // What the desktop is told about Glintwave: the menu entry is valid, claims
 // exactly the types the program opens and passes file names safely.
-#include "MediaTypes.h"
+#include "browser/MediaTypes.h"
 #include "TodaysMedia.h"
 
 #include <QMimeDatabase>

@@ -1,10 +1,10 @@
 // The main window: the type boxes and folders, a restart that brings back
 // what the last run left (within the screen), and options it cannot write.
-#include "AppState.h"
-#include "FileListModel.h"
-#include "OptionSet.h"
-#include "SettingsStore.h"
-#include "frmMain.h"
+#include "core/AppState.h"
+#include "browser/FileListModel.h"
+#include "core/OptionSet.h"
+#include "core/SettingsStore.h"
+#include "app/frmMain.h"
 
 #include "TestFiles.h"
 

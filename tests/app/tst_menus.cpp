@@ -1,8 +1,8 @@
 // Exit from the menu bar closes every open window after writing the
 // options, which the next start restores.
-#include "OptionSet.h"
-#include "SettingsStore.h"
-#include "frmMain.h"
+#include "core/OptionSet.h"
+#include "core/SettingsStore.h"
+#include "app/frmMain.h"
 
 #include <QAction>
 #include <QTemporaryDir>

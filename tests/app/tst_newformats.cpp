@@ -2,14 +2,14 @@
 // no extension) thumbnailed by pixels; the stored Filter text of an older
 // Glintwave. (Decoding on its own is tests/viewer/tst_newpictures, the
 // kind of each file tests/browser/tst_contentkind.)
-#include "FileListModel.h"
-#include "MediaPlayerWidget.h"
-#include "OptionSet.h"
+#include "browser/FileListModel.h"
+#include "player/ui/MediaPlayerWidget.h"
+#include "core/OptionSet.h"
 #include "PlayerTestMedia.h"
-#include "SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "TodaysMedia.h"
-#include "frmMain.h"
-#include "frmMedia.h"
+#include "app/frmMain.h"
+#include "viewer/ui/frmMedia.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,12 +1,12 @@
 // Opening entries from the main window: by kind; then the viewer's keys.
-#include "AppState.h"
-#include "FileListModel.h"
-#include "OptionSet.h"
-#include "PictureBox.h"
-#include "PicturePreloader.h"
-#include "SettingsStore.h"
-#include "frmMain.h"
-#include "frmMedia.h"
+#include "core/AppState.h"
+#include "browser/FileListModel.h"
+#include "core/OptionSet.h"
+#include "viewer/ui/PictureBox.h"
+#include "viewer/PicturePreloader.h"
+#include "core/SettingsStore.h"
+#include "app/frmMain.h"
+#include "viewer/ui/frmMedia.h"
 
 #include "TestFiles.h"
 

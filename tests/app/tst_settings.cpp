@@ -1,8 +1,8 @@
-#include "NumberText.h"
-#include "Rnd.h"
-#include "SettingsStore.h"
-#include "SettingsText.h"
-#include "StoredOptions.h"
+#include "core/NumberText.h"
+#include "core/Rnd.h"
+#include "core/SettingsStore.h"
+#include "core/SettingsText.h"
+#include "core/StoredOptions.h"
 
 #include <QDir>
 #include <QFile>

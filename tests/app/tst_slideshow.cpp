@@ -1,13 +1,13 @@
 // The slide show and the end of clips in it, through the main window and
 // the viewer.
-#include "AppState.h"
-#include "FileListModel.h"
-#include "MediaPlayerWidget.h"
-#include "OptionSet.h"
-#include "PictureBox.h"
-#include "SettingsStore.h"
-#include "frmMain.h"
-#include "frmMedia.h"
+#include "core/AppState.h"
+#include "browser/FileListModel.h"
+#include "player/ui/MediaPlayerWidget.h"
+#include "core/OptionSet.h"
+#include "viewer/ui/PictureBox.h"
+#include "core/SettingsStore.h"
+#include "app/frmMain.h"
+#include "viewer/ui/frmMedia.h"
 
 #include <QApplication>
 #include <QCheckBox>

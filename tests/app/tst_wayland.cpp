@@ -1,7 +1,7 @@
 // On a Wayland compositor, in the program's own process: keeping a window on
 // top, which Wayland refuses a program, is not asked for. (The full-screen
 // viewer there is photographed by tst_fullscreen.)
-#include "Module1.h"
+#include "core/ui/Module1.h"
 
 #include <QGuiApplication>
 #include <QtTest>

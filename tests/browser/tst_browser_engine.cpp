@@ -1,10 +1,10 @@
-#include "AddressHistory.h"
-#include "DetailModel.h"
-#include "FileDetails.h"
-#include "FileListing.h"
-#include "GridSort.h"
-#include "MediaTypes.h"
-#include "TypeFilters.h"
+#include "browser/AddressHistory.h"
+#include "browser/DetailModel.h"
+#include "browser/FileDetails.h"
+#include "browser/FileListing.h"
+#include "browser/GridSort.h"
+#include "browser/MediaTypes.h"
+#include "browser/TypeFilters.h"
 
 #include "TestFiles.h"
 

@@ -1,7 +1,7 @@
 // Files known by their content: the extension tables first, the first bytes
 // only where those tables say text or unknown. Real files made by the tools.
-#include "ContentKind.h"
-#include "MediaTypes.h"
+#include "browser/ContentKind.h"
+#include "browser/MediaTypes.h"
 #include "TodaysMedia.h"
 
 #include <QFile>

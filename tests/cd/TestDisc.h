@@ -1,5 +1,5 @@
 #pragma once
-#include "AudioOutput.h"
+#include "cd/AudioOutput.h"
 
 #include <QByteArray>
 #include <QIODevice>

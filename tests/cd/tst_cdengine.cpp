@@ -1,13 +1,13 @@
 // The CD command interpreter on a generated disc image: timing text, cue
 // sheets, status replies, playing and the error codes.
-#include "CdAudioDevice.h"
-#include "CdAudioStream.h"
-#include "CueSheet.h"
-#include "ImageDrive.h"
-#include "MciError.h"
-#include "MciInterpreter.h"
+#include "cd/CdAudioDevice.h"
+#include "cd/CdAudioStream.h"
+#include "cd/CueSheet.h"
+#include "cd/ImageDrive.h"
+#include "cd/MciError.h"
+#include "cd/MciInterpreter.h"
 #include "TestDisc.h"
-#include "Tmsf.h"
+#include "cd/Tmsf.h"
 
 #include "TestFiles.h"
 

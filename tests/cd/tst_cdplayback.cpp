@@ -1,8 +1,8 @@
 // Plays a generated disc image through QAudioSink to a real sound server
 // (run-with-pulse.sh starts one with a null sink) and listens to what
 // arrived there with parec.
-#include "ImageDrive.h"
-#include "MciInterpreter.h"
+#include "cd/ImageDrive.h"
+#include "cd/MciInterpreter.h"
 #include "TestDisc.h"
 
 #include <QProcess>

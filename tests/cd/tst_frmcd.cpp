@@ -1,12 +1,12 @@
 // The CD player window wired to the real interpreter and a disc image; the
 // test pulls the audio and calls the timer's handler itself. The commands
 // themselves are tested in tst_cdengine.
-#include "CdAudioDevice.h"
-#include "ImageDrive.h"
-#include "MciError.h"
-#include "MciInterpreter.h"
+#include "cd/CdAudioDevice.h"
+#include "cd/ImageDrive.h"
+#include "cd/MciError.h"
+#include "cd/MciInterpreter.h"
 #include "TestDisc.h"
-#include "frmCD.h"
+#include "cd/ui/frmCD.h"
 
 #include <QApplication>
 #include <QComboBox>

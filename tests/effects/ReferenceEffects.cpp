@@ -1,6 +1,6 @@
 #include "ReferenceEffects.h"
 
-#include "Rnd.h"
+#include "core/Rnd.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,12 +1,12 @@
 // The picture commands on the view (zoom, fit,
 // stretch, alignment, panning), the key handler with its hooks and the
 // pop-up menu.
-#include "EffectsMenu.h"
-#include "KeyCommand.h"
-#include "KeyDispatcher.h"
-#include "PictureCommands.h"
-#include "PictureOutput.h"
-#include "ZoomView.h"
+#include "effects/ui/EffectsMenu.h"
+#include "effects/KeyCommand.h"
+#include "effects/KeyDispatcher.h"
+#include "effects/PictureCommands.h"
+#include "effects/ui/PictureOutput.h"
+#include "effects/ZoomView.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,10 +1,10 @@
 // Saving, printing, the wallpaper and the batch mode, against real files.
-#include "BatchMode.h"
-#include "DeskWall.h"
-#include "KeyDispatcher.h"
-#include "NeighbourEffects.h"
-#include "GeometricEffects.h"
-#include "PictureOutput.h"
+#include "effects/BatchMode.h"
+#include "effects/ui/DeskWall.h"
+#include "effects/KeyDispatcher.h"
+#include "effects/NeighbourEffects.h"
+#include "effects/GeometricEffects.h"
+#include "effects/ui/PictureOutput.h"
 
 
 #include "TestFiles.h"

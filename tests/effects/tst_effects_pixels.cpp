@@ -1,13 +1,13 @@
 // The effects against a few hand-worked pixels and against the
 // pixel-by-pixel reference on random pictures, including sizes large enough to be split
 // over threads.
-#include "ColourEffects.h"
-#include "GeometricEffects.h"
-#include "NeighbourEffects.h"
-#include "NeighbourKernels.h"
-#include "PictureBuffers.h"
+#include "effects/ColourEffects.h"
+#include "effects/GeometricEffects.h"
+#include "effects/NeighbourEffects.h"
+#include "effects/NeighbourKernels.h"
+#include "effects/PictureBuffers.h"
 #include "ReferenceEffects.h"
-#include "Rnd.h"
+#include "core/Rnd.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // The wallpaper through GNOME's own setting: gsettings over dconf on a
 // private session bus (dbus-run-session), read back as the desktop would.
-#include "DeskWall.h"
+#include "effects/ui/DeskWall.h"
 
 #include <QDBusConnection>
 #include <QProcess>

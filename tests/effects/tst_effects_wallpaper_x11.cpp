@@ -1,6 +1,6 @@
 // The wallpaper on a plain X server: the root window really shows the
 // picture, and a second picture replaces the first.
-#include "DeskWall.h"
+#include "effects/ui/DeskWall.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,7 +1,7 @@
-#include "KeyReference.h"
-#include "SysInfo.h"
-#include "frmAbout.h"
-#include "frmKeyDoc.h"
+#include "info/KeyReference.h"
+#include "info/SysInfo.h"
+#include "info/ui/frmAbout.h"
+#include "info/ui/frmKeyDoc.h"
 
 #include <QFile>
 #include <QListWidget>

@@ -1,6 +1,6 @@
-#include "FileSnatch.h"
-#include "ProgramFolder.h"
-#include "SnatchCommand.h"
+#include "info/FileSnatch.h"
+#include "core/ProgramFolder.h"
+#include "info/ui/SnatchCommand.h"
 
 #include "TestFiles.h"
 

@@ -1,8 +1,8 @@
 // The setup dialog: edits reach the options it was given, hand-edited values
 // are brought into range, and Cancel drops all but the font.
-#include "frmOptions.h"
+#include "setup/ui/frmOptions.h"
 
-#include "OptionSet.h"
+#include "core/OptionSet.h"
 
 #include <QCheckBox>
 #include <QComboBox>

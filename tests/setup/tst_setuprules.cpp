@@ -1,4 +1,4 @@
-#include "SetupRules.h"
+#include "setup/SetupRules.h"
 
 #include <QLocale>
 #include <QSet>

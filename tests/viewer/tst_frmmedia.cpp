@@ -1,12 +1,12 @@
 // The viewer window end to end: a picture shown scaled, a text file, keys
 // reaching the key handler, the preloaded neighbour and a slow decode.
-#include "AppState.h"
-#include "OptionSet.h"
-#include "PictureBox.h"
-#include "PicturePreloader.h"
-#include "ScaleRule.h"
+#include "core/AppState.h"
+#include "core/OptionSet.h"
+#include "viewer/ui/PictureBox.h"
+#include "viewer/PicturePreloader.h"
+#include "viewer/ScaleRule.h"
 #include "TestMedia.h"
-#include "frmMedia.h"
+#include "viewer/ui/frmMedia.h"
 
 #include <QLabel>
 #include <QListView>

@@ -1,13 +1,13 @@
 // Hostile picture files through every path that loads pictures: the loader
 // itself, the thumbnail builder, the gallery builder and the batch mode all
 // follow one policy (PictureLimits).
-#include "BatchMode.h"
+#include "effects/BatchMode.h"
 #include "DamagedPictures.h"
-#include "GalleryThumbnails.h"
-#include "PictureLimits.h"
-#include "PictureLoader.h"
+#include "web/GalleryThumbnails.h"
+#include "viewer/PictureLimits.h"
+#include "viewer/PictureLoader.h"
 #include "TestMedia.h"
-#include "ThumbnailBuilder.h"
+#include "viewer/ThumbnailBuilder.h"
 #include "TodaysMedia.h"
 #include "WmfWriter.h"
 

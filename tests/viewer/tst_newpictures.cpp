@@ -3,7 +3,7 @@
 // (its first frame when animated), TIFF, SVG drawn at the size asked for,
 // HEIC/HEIF and AVIF; and the size bound for Glintwave's own decoders.
 #include "DamagedPictures.h"
-#include "PictureLoader.h"
+#include "viewer/PictureLoader.h"
 #include "TestMedia.h"
 #include "TodaysMedia.h"
 

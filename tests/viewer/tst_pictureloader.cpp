@@ -1,5 +1,5 @@
 #include "DamagedPictures.h"
-#include "PictureLoader.h"
+#include "viewer/PictureLoader.h"
 #include "TestMedia.h"
 #include "TodaysMedia.h"
 

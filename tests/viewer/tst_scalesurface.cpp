@@ -1,6 +1,6 @@
-#include "PictureSurface.h"
-#include "ScaleRule.h"
-#include "VirtualKey.h"
+#include "viewer/PictureSurface.h"
+#include "viewer/ScaleRule.h"
+#include "viewer/VirtualKey.h"
 
 #include <QKeyEvent>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // The thumbnail builder: list order whatever order the decoders finish in,
 // damaged pictures and stock pictures, restarting (which cancels the old build).
-#include "StockIcons.h"
+#include "viewer/StockIcons.h"
 #include "TestMedia.h"
-#include "ThumbnailBuilder.h"
+#include "viewer/ThumbnailBuilder.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

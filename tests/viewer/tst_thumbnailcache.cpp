@@ -3,9 +3,9 @@
 // cache's own functions. (The keys are taken from the image read, as
 // QImageReader::text() cuts keys at their first colon.)
 #include "TestMedia.h"
-#include "ThumbnailBuilder.h"
-#include "ThumbnailCache.h"
-#include "version.h"
+#include "viewer/ThumbnailBuilder.h"
+#include "viewer/ThumbnailCache.h"
+#include "core/version.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

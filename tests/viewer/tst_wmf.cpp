@@ -1,5 +1,5 @@
-#include "PictureLoader.h"
-#include "WmfRender.h"
+#include "viewer/PictureLoader.h"
+#include "viewer/WmfRender.h"
 #include "TestMedia.h"
 #include "WmfWriter.h"
 

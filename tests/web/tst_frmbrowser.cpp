@@ -1,8 +1,8 @@
-#include "HtmlPageWriter.h"
-#include "PageBrowser.h"
-#include "ProgramFolder.h"
-#include "WebEngineSetup.h"
-#include "frmBrowser.h"
+#include "web/HtmlPageWriter.h"
+#include "web/ui/PageBrowser.h"
+#include "core/ProgramFolder.h"
+#include "web/WebEngineSetup.h"
+#include "web/ui/frmBrowser.h"
 
 #include <QApplication>
 #include <QImage>

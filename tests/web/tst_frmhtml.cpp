@@ -1,7 +1,7 @@
-#include "frmHTML.h"
+#include "web/ui/frmHTML.h"
 
-#include "HtmlPageWriter.h"
-#include "version.h"
+#include "web/HtmlPageWriter.h"
+#include "core/version.h"
 
 #include "TestFiles.h"
 

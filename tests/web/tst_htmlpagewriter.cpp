@@ -1,5 +1,5 @@
-#include "GalleryThumbnails.h"
-#include "HtmlPageWriter.h"
+#include "web/GalleryThumbnails.h"
+#include "web/HtmlPageWriter.h"
 
 #include "TestFiles.h"
 

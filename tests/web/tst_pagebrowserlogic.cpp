@@ -1,5 +1,5 @@
-#include "PageLocation.h"
-#include "WebEngineSetup.h"
+#include "web/PageLocation.h"
+#include "web/WebEngineSetup.h"
 
 #include <QtTest>
 

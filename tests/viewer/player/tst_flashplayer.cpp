@@ -1,9 +1,9 @@
 // The Flash player: movies we build are played by the real Ruffle in a web
 // view, keys still reach the viewer window, and only a movie that stops on
 // its last frame finishes by itself.
-#include "FlashPlayerWidget.h"
+#include "player/ui/FlashPlayerWidget.h"
 #include "PlayerTestMedia.h"
-#include "RufflePage.h"
+#include "player/RufflePage.h"
 #include "SwfWriter.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The audio/video player over the real GStreamer backend, into its fake
 // audio sink: every kind the viewer plays runs to its end.
-#include "MediaPlayerWidget.h"
+#include "player/ui/MediaPlayerWidget.h"
 #include "PlayerTestMedia.h"
-#include "VideoArea.h"
+#include "player/ui/VideoArea.h"
 
 #include <QApplication>
 #include <QLabel>

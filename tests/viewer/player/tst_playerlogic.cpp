@@ -1,12 +1,12 @@
 // The player's pure rules: display sizes, seek steps, the time display, the
 // Ruffle page and what a movie's bytes (or a clip's positions) tell about its end.
-#include "PlayEndWatch.h"
-#include "DisplaySize.h"
-#include "PlayerStepping.h"
-#include "RufflePage.h"
-#include "SwfInfo.h"
+#include "player/PlayEndWatch.h"
+#include "player/DisplaySize.h"
+#include "player/PlayerStepping.h"
+#include "player/RufflePage.h"
+#include "player/SwfInfo.h"
 #include "SwfWriter.h"
-#include "TimingText.h"
+#include "player/TimingText.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>

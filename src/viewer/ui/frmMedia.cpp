@@ -1,0 +1,501 @@
+#include "viewer/ui/frmMedia.h"
+
+#include "core/AppState.h"
+#include "player/ui/FlashPlayerWidget.h"
+#include "player/ui/MediaPlayerWidget.h"
+#include "player/PlayerPlacement.h"
+#include "core/Twips.h"
+#include "core/ui/Module1.h"
+#include "core/OptionSet.h"
+#include "viewer/ui/PictureBox.h"
+#include "viewer/PictureLoader.h"
+#include "viewer/PicturePreloader.h"
+#include "viewer/PictureSurface.h"
+#include "viewer/ScaleRule.h"
+#include "viewer/TextLines.h"
+#include "viewer/VirtualKey.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDeadlineTimer>
+#include <QKeyEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListView>
+#include <QPainter>
+#include <QScreen>
+#include <QStringListModel>
+#include <QRunnable>
+#include <QThreadPool>
+#include <QTimer>
+
+frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options), m_state(state)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("frmMedia"));
+    setWindowTitle(QStringLiteral("Glintwave"));
+
+    picMedia = new PictureBox(this);
+    picMedia->setObjectName(QStringLiteral("picMedia"));
+    picMedia->setBackColor(Surface::toBgr(m_options.BgColour.rgb()));
+    picMedia->hide();
+
+    lstMedia = new QListView(this);
+    lstMedia->setObjectName(QStringLiteral("lstMedia"));
+    lstMediaModel = new QStringListModel(this);
+    lstMedia->setModel(lstMediaModel);
+    lstMedia->setUniformItemSizes(true);   // keeps a huge text file fast
+    lstMedia->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstMedia->viewport()->installEventFilter(this);
+    lstMedia->hide();
+
+    lblWave = new QLabel(this);
+    lblWave->setObjectName(QStringLiteral("lblWave"));
+    lblWave->setStyleSheet(QStringLiteral("color: white;"));   // on the dark gradient
+    QFont waveFont = lblWave->font();
+    waveFont.setPointSize(14);
+    lblWave->setFont(waveFont);
+    lblWave->hide();
+
+    lblProblem = new QLabel(this);
+    lblProblem->setObjectName(QStringLiteral("lblProblem"));
+    lblProblem->setStyleSheet(QStringLiteral("color: white; background: rgba(0, 0, 0, 160); padding: 6px;"));
+    lblProblem->setTextFormat(Qt::PlainText);
+    lblProblem->hide();
+
+    tmrSlideshow = new QTimer(this);
+    tmrSlideshow->setObjectName(QStringLiteral("tmrSlideshow"));
+    connect(tmrSlideshow, &QTimer::timeout, this, &frmMedia::slideTick);
+
+    connect(picMedia, &PictureBox::leftPressed, this, [this](const QPoint &pos) {
+        m_dragOffset = pos;
+        m_dragging = true;
+    });
+    connect(picMedia, &PictureBox::dragMoved, this, [this](const QPoint &pos) {
+        if (!m_dragging)
+            return;
+        // The point first grabbed stays under the pointer.
+        picMedia->move(picMedia->pos() + pos - m_dragOffset);
+    });
+    connect(picMedia, &PictureBox::released, this, [this] { m_dragging = false; });
+    connect(picMedia, &PictureBox::rightPressed, this, &frmMedia::popup);
+    connect(picMedia, &PictureBox::doubleClicked, this, &QWidget::close);
+
+    m_pictures = new PicturePreloader(this);
+    connect(m_pictures, &PicturePreloader::opened, this, &frmMedia::pictureArrived);
+
+    // Keys reach the viewer whichever of its controls has the focus.
+    qApp->installEventFilter(this);
+    coverScreen();
+}
+
+frmMedia::~frmMedia()
+{
+    setWaitCursor(false);
+    // Unloading ends the slide show and any pause (also when destroyed
+    // without closing).
+    m_state.SlideShowRunning = false;
+    m_state.PlaybackPaused = false;
+}
+
+QSize frmMedia::screenSize() const
+{
+    const QScreen *s = screen();
+    return s ? s->geometry().size() : size();
+}
+
+void frmMedia::coverScreen()
+{
+    // Placed over its screen first, so that the picture is laid out for the
+    // size the full-screen state will give it; the window system's
+    // full-screen state is what keeps panels off it, on Wayland as on X11.
+    if (const QScreen *s = screen())
+        setGeometry(s->geometry());
+}
+
+void frmMedia::hideAllControls()
+{
+    lblProblem->hide();
+    picMedia->hide();
+    lstMedia->hide();
+    lblWave->hide();
+    hidePlayers();
+}
+
+void frmMedia::hidePlayers()
+{
+    if (mdpMedia)
+        mdpMedia->hide();
+    if (swfMedia)
+        swfMedia->hide();
+}
+
+MediaPlayerWidget *frmMedia::mediaPlayer()
+{
+    if (!mdpMedia) {
+        mdpMedia = new MediaPlayerWidget(this);
+        mdpMedia->setObjectName(QStringLiteral("mdpMedia"));
+        mdpMedia->hide();
+        connect(mdpMedia, &MediaPlayerWidget::endOfStream, this, &frmMedia::clipEnded);
+        connect(mdpMedia, &MediaPlayerWidget::leftButtonPressed, this, &QWidget::close);
+    }
+    return mdpMedia;
+}
+
+FlashPlayerWidget *frmMedia::flashPlayer()
+{
+    if (!swfMedia) {
+        swfMedia = new FlashPlayerWidget(this);
+        swfMedia->setObjectName(QStringLiteral("swfMedia"));
+        swfMedia->hide();
+        // Closes when a movie that stops has played its last frame.
+        connect(swfMedia, &FlashPlayerWidget::movieFinished, this, &QWidget::close);
+    }
+    return swfMedia;
+}
+
+QSizeF frmMedia::screenTwips() const
+{
+    const QSize s = screenSize();
+    return QSizeF(twips::fromPixels(s.width()), twips::fromPixels(s.height()));
+}
+
+void frmMedia::showVideo(const QString &path)
+{
+    stopOpening();
+    lblProblem->hide();
+    picMedia->hide();
+    lblWave->hide();
+    lstMedia->hide();
+    MediaPlayerWidget *player = mediaPlayer();
+    player->show();
+    tmrSlideshow->stop();
+    if (swfMedia)
+        swfMedia->hide();
+    const int size = m_options.VideoSize;
+    player->setShowTiming(m_options.TimingInfo);
+    player->setDisplaySize(size);
+    const QRectF place = playerplacement::videoTwips(player->geometryTwips().size(), screenTwips(), size);
+    player->setGeometryTwips(place.x(), place.y(), place.width(), place.height());
+    player->setSwitch1112(size != 3);
+    player->setAutoSize(size != 3);
+    showViewer();
+    player->setFileName(path);
+    player->play();
+}
+
+void frmMedia::showAudio(const QString &path, const QString &shownAs)
+{
+    stopOpening();
+    lblProblem->hide();
+    picMedia->hide();
+    lblWave->show();
+    lstMedia->hide();
+    MediaPlayerWidget *player = mediaPlayer();
+    player->show();
+    if (swfMedia)
+        swfMedia->hide();
+    tmrSlideshow->stop();
+    player->setFileName(path);
+    lblWave->setText(QStringLiteral("Now playing ") + (shownAs.isEmpty() ? path : shownAs));
+    lblWave->adjustSize();
+    const QSize screen = screenSize();
+    lblWave->move((screen.width() - lblWave->width()) / 2, (screen.height() - lblWave->height()) / 2);
+    player->setDisplaySize(0);
+    player->setShowTiming(m_options.TimingInfo);
+    const QRectF dock = playerplacement::audioTwips(player->geometryTwips().height(), screenTwips());
+    player->setGeometryTwips(dock.x(), dock.y(), dock.width(), dock.height());
+    showViewer();
+    player->play();
+}
+
+void frmMedia::showFlash(const QString &path)
+{
+    stopOpening();
+    lblProblem->hide();
+    picMedia->hide();
+    lblWave->hide();
+    lstMedia->hide();
+    if (mdpMedia)
+        mdpMedia->hide();
+    FlashPlayerWidget *flash = flashPlayer();
+    flash->show();
+    tmrSlideshow->stop();
+    flash->setGeometry(playerplacement::flashPixels(screenTwips()));
+    flash->setMovie(path);
+    showViewer();
+}
+
+void frmMedia::clipEnded()
+{
+    if (m_state.PlaybackPaused)
+        return;
+    if (m_state.SlideShowRunning) {
+        startSlideTimer();
+        emit slideTick(); // the next file opens at once
+        return;
+    }
+    close();
+}
+
+void frmMedia::startSlideTimer()
+{
+    tmrSlideshow->setInterval(m_options.slideIntervalMs());
+    tmrSlideshow->start();
+}
+
+void frmMedia::centrePicture()
+{
+    const QSize screen = screenSize();
+    picMedia->move((screen.width() - picMedia->width()) / 2, (screen.height() - picMedia->height()) / 2);
+}
+
+void frmMedia::scaleIt()
+{
+    const QImage &current = picMedia->picture();
+    const QSize target = ScaleRule::scaledSize(current.size(), screenSize(), m_options.ScaleBig,
+                                               m_options.ScaleSmall);
+    if (current.isNull() || target == current.size())
+        return;
+    picSpare = ScaleRule::resample(current, target);
+    picMedia->setPicture(picSpare);
+    picSpare = QImage();
+}
+
+bool frmMedia::showPicture(const QString &path)
+{
+    picMedia->setBackColor(Surface::toBgr(m_options.BgColour.rgb()));
+    picMedia->show();
+    lblWave->hide();
+    lstMedia->hide();
+    hidePlayers();
+
+    // The neighbours to decode ahead are those of this picture, given next.
+    m_neighbours.clear();
+    // Decoded straight to the size scaleIt would give: a large photo is
+    // never held at full size only to be shrunk.
+    m_pictures->setRule({screenSize(), m_options.ScaleBig != 0, m_options.ScaleSmall != 0, m_options.BgColour});
+    LoadedPicture ready;
+    if (m_pictures->open(path, &ready)) {
+        showViewer();
+        pictureArrived(path, ready);
+        return ready.ok();
+    }
+    // The slide show's delay counts from the picture being there.
+    tmrSlideshow->stop();
+    setWaitCursor(true);
+    showViewer();
+    return false;
+}
+
+void frmMedia::pictureArrived(const QString &path, const LoadedPicture &loaded)
+{
+    setWaitCursor(false);
+    if (loaded.ok()) {
+        QImage old = picMedia->picture();
+        picMedia->setPicture(loaded.image);
+        picSpare = QImage();
+        releaseElsewhere(std::move(old));
+        lblProblem->hide();
+    } else {
+        // Say which picture could not be shown, and why, in the system's words.
+        lblProblem->setText(tr("Cannot show \"%1\": %2").arg(QFileInfo(path).fileName(), loaded.error));
+        lblProblem->adjustSize();
+        lblProblem->move((screenSize().width() - lblProblem->width()) / 2, 0);
+        lblProblem->show();
+        lblProblem->raise();
+    }
+    centrePicture();
+    if (m_state.SlideShowRunning)
+        startSlideTimer();
+    update();
+    emit pictureShown(path, loaded.ok());
+    if (!m_pictures->isOpening()) {
+        m_pictures->preload(m_neighbours);
+        runWaitingKeys();
+    }
+}
+
+void frmMedia::releaseElsewhere(QImage &&picture)
+{
+    // Giving back the memory of a large picture takes the system a while;
+    // a worker waits for that, not the window. (Other holders of the same
+    // picture keep it alive as before.)
+    if (picture.sizeInBytes() < (qsizetype(16) << 20))
+        return;
+    QThreadPool::globalInstance()->start(QRunnable::create([picture = std::move(picture)] {}));
+}
+
+void frmMedia::preloadPictures(const QStringList &paths)
+{
+    m_neighbours = paths;
+    // While the user waits for a picture both cores go to it.
+    if (!m_pictures->isOpening())
+        m_pictures->preload(paths);
+}
+
+void frmMedia::dropPreloaded()
+{
+    m_neighbours.clear();
+    m_pictures->preload({});
+}
+
+void frmMedia::stopOpening()
+{
+    if (!m_pictures->isOpening())
+        return;
+    m_pictures->abandon();
+    setWaitCursor(false);
+    runWaitingKeys();
+}
+
+void frmMedia::setWaitCursor(bool on)
+{
+    if (on == m_cursorSet)
+        return;
+    m_cursorSet = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void frmMedia::runWaitingKeys()
+{
+    while (!m_waitingKeys.isEmpty() && !m_pictures->isOpening() && isVisible()) {
+        const auto [code, shift] = m_waitingKeys.takeFirst();
+        emit keyDown(code, shift);
+    }
+}
+
+bool frmMedia::waitForPicture(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_pictures->isOpening() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return !m_pictures->isOpening();
+}
+
+bool frmMedia::showText(const QString &path, const QString &shownAs)
+{
+    stopOpening();
+    lblProblem->hide();
+    picMedia->hide();
+    lblWave->hide();
+    lstMedia->show();
+    hidePlayers();
+
+    QFont font = lstMedia->font();
+    if (!m_options.TextFontName.isEmpty())
+        font.setFamily(m_options.TextFontName);
+    if (m_options.TextFontSize > 0)
+        font.setPointSize(m_options.TextFontSize);
+    font.setBold(m_options.TextFontBold);
+    font.setItalic(m_options.TextFontItalic);
+    lstMedia->setFont(font);
+
+    tmrSlideshow->stop();
+    lstMedia->setGeometry(QRect(QPoint(0, 0), screenSize()));
+
+    QStringList lines;
+    const bool read = readTextLines(path, &lines);
+    lstMediaModel->setStringList(textViewEntries(shownAs.isEmpty() ? path : shownAs, lines));
+    lstMedia->setCurrentIndex(QModelIndex());   // no line stands out
+    lstMedia->scrollToTop();
+    showViewer();
+    return read;
+}
+
+void frmMedia::showViewer()
+{
+    if (!isFullScreen())
+        coverScreen();
+    showFullScreen();
+    raise();
+    activateWindow();
+    update();
+}
+
+void frmMedia::Form_KeyDown(int16_t KeyCode, int16_t Shift)
+{
+    if (KeyCode == 27) {
+        close();   // also while a picture is being decoded: it is abandoned
+        return;
+    }
+    if (m_pictures->isOpening()) {
+        if (m_waitingKeys.size() < 64)
+            m_waitingKeys.append({KeyCode, Shift});
+        return;
+    }
+    emit keyDown(KeyCode, Shift);
+}
+
+void frmMedia::popup(const QPoint &globalPos)
+{
+    emit popupRequested(globalPos);
+}
+
+void frmMedia::paintEvent(QPaintEvent *)
+{
+    // The bands end one band short of the bottom edge; on a full screen that
+    // strip would show the window's grey, so it starts black, as the
+    // gradient ends.
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::black);
+    }
+    Module1::PaintGradient(this, 1, 0, 1);
+}
+
+void frmMedia::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        close();
+    else if (event->button() == Qt::RightButton)
+        popup(event->globalPosition().toPoint());
+}
+
+void frmMedia::closeEvent(QCloseEvent *event)
+{
+    m_state.PlaybackPaused = false;
+    m_state.SlideShowRunning = false;
+    tmrSlideshow->stop();
+    // Nothing decoded for this viewer is wanted any more.
+    m_waitingKeys.clear();
+    m_neighbours.clear();
+    m_pictures->clear();
+    setWaitCursor(false);
+    QImage shown = picMedia->picture();
+    picMedia->setPicture(QImage());
+    releaseElsewhere(std::move(shown));
+    event->accept();
+}
+
+bool frmMedia::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Shortcuts of other windows must not take the viewer's keys.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            event->accept();
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            int16_t code = 0, shift = 0;
+            if (toVirtualKey(*static_cast<QKeyEvent *>(event), code, shift))
+                Form_KeyDown(code, shift);
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick && watched == lstMedia->viewport()) {
+        close();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
