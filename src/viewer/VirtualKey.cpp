@@ -86,6 +86,30 @@ int16_t codeFor(int key, bool keypad)
     }
 }
 
+// The key a US keyboard has at an XKB key code (evdev's code + 8, which Qt
+// reports as the native scan code on X11 and Wayland), or 0.
+int usKeyAt(quint32 scanCode)
+{
+    static const char rows[][14] = {
+        "1234567890-=",   // 10..21
+        "QWERTYUIOP[]",   // 24..35
+        "ASDFGHJKL;'`",   // 38..49
+        "\\ZXCVBNM,./",  // 51..61
+    };
+    static const quint32 starts[] = {10, 24, 38, 51};
+    for (int r = 0; r < 4; ++r) {
+        const quint32 i = scanCode - starts[r];
+        if (scanCode >= starts[r] && i < qstrlen(rows[r]))
+            return int(uchar(rows[r][i])); // Qt's codes for these are their ASCII codes
+    }
+    return 0;
+}
+
+bool isTopRowDigit(quint32 scanCode)
+{
+    return scanCode >= 10 && scanCode <= 19;
+}
+
 } // namespace
 
 bool toVirtualKey(int qtKey, int qtModifiers, int16_t &keyCode, int16_t &shift)
@@ -102,5 +126,19 @@ bool toVirtualKey(int qtKey, int qtModifiers, int16_t &keyCode, int16_t &shift)
 
 bool toVirtualKey(const QKeyEvent &event, int16_t &keyCode, int16_t &shift)
 {
-    return toVirtualKey(event.key(), int(event.modifiers()), keyCode, shift);
+    // Keys follow the keyboard: a letter by the layout's Latin letter where
+    // it has one, else (Cyrillic, Greek, ...) by where the key sits on a US
+    // keyboard; digits by their place in the top row, so the French key
+    // that bears 1 (unshifted "&") is 1. Synthetic events carry no scan code
+    // and are taken by their key alone.
+    const quint32 scan = event.nativeScanCode();
+    const bool keypad = event.modifiers().testFlag(Qt::KeypadModifier);
+    int key = event.key();
+    const bool latinLetter = key >= Qt::Key_A && key <= Qt::Key_Z;
+    if (scan != 0 && !keypad && !latinLetter) {
+        const int usKey = usKeyAt(scan);
+        if (isTopRowDigit(scan) || (usKey != 0 && codeFor(key, false) == 0))
+            key = usKey;
+    }
+    return toVirtualKey(key, int(event.modifiers()), keyCode, shift);
 }
