@@ -126,6 +126,7 @@ void frmMain::createControls()
     cboAddress->setEditable(true);
     cboAddress->setInsertPolicy(QComboBox::NoInsert);
     cboAddress->setCompleter(nullptr); // our own completion from the history
+    cboAddress->installEventFilter(this);   // deleting keys (see eventFilter)
     cboAddress->lineEdit()->installEventFilter(this);
     cboAddress->setStyleSheet("QComboBox { " + grey + " }");
     place(cboAddress, 149, 1, 266, 21);

@@ -366,9 +366,12 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             return false;
         }
     }
-    if (watched == static_cast<QObject *>(cboAddress->lineEdit())
+    if ((watched == static_cast<QObject *>(cboAddress) || watched == static_cast<QObject *>(cboAddress->lineEdit()))
         && event->type() == QEvent::KeyPress) {
-        // An edit made by a deleting key is not completed.
+        // An edit made by a deleting key is not completed. Typed keys reach
+        // the combo box, which hands them to its line edit directly (no
+        // filter of the line edit sees them); keys sent to the line edit
+        // itself come this way too.
         auto *key = static_cast<QKeyEvent *>(event);
         m_addressDeleting = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete
                             || key->matches(QKeySequence::Cut)

@@ -9,6 +9,7 @@
 #include "TestFiles.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
 #include <QSettings>
@@ -136,6 +137,32 @@ private slots:
         QSettings raw(ini, QSettings::IniFormat);
         QVERIFY(raw.value("Settings/MainHeight").toDouble() <= area.height() * 15);
         QVERIFY(raw.value("Settings/MainTop").toDouble() >= 0);
+    }
+
+    void addressBoxDoesNotCompleteWhatTheUserDeletes()
+    {
+        // Keys typed into the address box go to the combo box, as a user's do.
+        auto w = start();
+        w->setFolder(media + "/sub");
+        w->setFolder(media);
+        QComboBox *box = w->cboAddress;
+        QLineEdit *edit = box->lineEdit();
+        box->setFocus();
+        for (const auto &[key, mods] : {std::pair{Qt::Key_Delete, Qt::NoModifier},
+                                        std::pair{Qt::Key_Backspace, Qt::NoModifier}}) {
+            edit->clear();
+            QTest::keyClicks(box, media + "/");
+            QCOMPARE(edit->text(), media + "/sub");      // completed from the history
+            QCOMPARE(edit->selectedText(), QString("sub"));
+            QTest::keyClick(box, key, mods);
+            QCOMPARE(edit->text(), media + "/");         // the deleted tail stays away
+        }
+        // A word deleted before the caret is not completed either.
+        edit->clear();
+        QTest::keyClicks(box, media + "/s");
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClick(box, Qt::Key_Backspace, Qt::ControlModifier);
+        QVERIFY2(!edit->text().endsWith("sub"), qPrintable(edit->text()));
     }
 
     void optionsThatCannotBeWrittenAreReported()
