@@ -240,7 +240,7 @@ void frmMain::mnuThumbs_Click()
     mnuThumbsAction->setChecked(true);
     grdPics->hide();
     lvPics->show();
-    const int size = m_options.ThumbSize;
+    const int size = int(m_options.ThumbSize);
     lvPics->setViewMode(QListView::IconMode);
     lvPics->setFlow(QListView::LeftToRight);
     lvPics->setWrapping(true);

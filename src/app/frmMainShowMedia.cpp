@@ -137,7 +137,7 @@ void frmMain::thumbnailBuild()
     m_thumbWait->lblThumbwait->setText(frmThumbwait::caption(0, names.size()));
     if (!names.isEmpty())
         m_thumbWait->show();
-    m_thumbs->start(m_folder, entries, m_options.ThumbSize);
+    m_thumbs->start(m_folder, entries, int(m_options.ThumbSize));
 }
 
 void frmMain::showPlayerMedia(MediaKind kind, const QString &path, const QString &shown)

@@ -8,7 +8,7 @@
 // widths) are in WindowSettings.
 struct OptionSet {
     int ViewMode = 0;            // 0 list, 1 detailed, 2 thumbnails (others show the list)
-    int ThumbSize = 100;         // thumbnail edge in pixels, at least 1
+    double ThumbSize = 100;      // thumbnail edge in pixels, at least 1; may carry a fraction
     double SlideDelay = 5;       // seconds between slides, above 0
     bool ScaleBig = false;       // shrink pictures larger than the screen
     bool ScaleSmall = false;     // enlarge pictures smaller than the screen

@@ -23,6 +23,29 @@ QString writeProblem(const QString &path)
     return QStringLiteral("\"%1\" could not be written.").arg(path);
 }
 
+// QSettings reads nearly any bytes without complaint and only reports a
+// format error when it writes over them, so the file is checked here first:
+// lines of text, each blank, a comment, a [section] or a key=value.
+bool looksLikeSettings(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    constexpr qint64 MostExpected = 16 * 1024 * 1024;
+    if (file.size() > MostExpected || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (bytes.contains('\0'))
+        return false;
+    for (const QByteArray &raw : bytes.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (!line.isEmpty() && !line.startsWith(';') && !line.startsWith('#')
+            && !(line.startsWith('[') && line.contains(']')) && !line.contains('='))
+            return false;
+    }
+    return true;
+}
+
 // Renames the damaged file to a name of its own (never over another file);
 // the new name, or empty with why set.
 QString keepUnderNewName(const QString &path, QString *why)
@@ -55,7 +78,7 @@ SettingsStore::SettingsStore(const QString &iniPath)
     m_path = m_settings->fileName();
     const QFileInfo file(m_path);
     m_damaged = m_settings->status() != QSettings::NoError
-        || (file.exists() && (!file.isFile() || !file.isReadable()));
+        || (file.exists() && (!file.isFile() || !file.isReadable() || !looksLikeSettings(m_path)));
 }
 
 QString SettingsStore::GetSetting(const QString &key, const QString &defaultText) const

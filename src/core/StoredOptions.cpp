@@ -127,8 +127,8 @@ const std::vector<StoredKey> &storedKeys()
         k.push_back(key<float>("MainWidth", WIN(MainWidth), fixed(6795.0f), asFloat));
         k.push_back(key<float>("MainHeight", WIN(MainHeight), fixed(5595.0f), asFloat));
         k.push_back(key<int>("View", OPT(ViewMode), fixed(0), wholeNumberText(anyNumber)));
-        k.push_back(key<int>("ThumbSize", OPT(ThumbSize), fixed(100),
-                             wholeNumberText([](double v) { return v >= 1; })));
+        k.push_back(key<double>("ThumbSize", OPT(ThumbSize), fixed(100.0),
+                                numberText([](double v) { return v >= 1; })));
         k.push_back(key<int>("WindowState", WIN(WindowState), fixed(0), asInt16));
         k.push_back(key<QString>("Filter", WIN(Filter), fixed(QString("011111111111111")), asText));
         k.push_back(key<QString>("Path", WIN(Path), [](const C &c, const S &) { return c.startFolder; }, asText));

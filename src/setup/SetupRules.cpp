@@ -66,9 +66,9 @@ QString numberText(double value)
     return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
 }
 
-int thumbSizeFromText(const QString &text)
+double thumbSizeFromText(const QString &text)
 {
-    return static_cast<int>(clampThumbSize(leadingNumber(text)));
+    return clampThumbSize(leadingNumber(text));
 }
 
 double slideDelayFromText(const QString &text)

@@ -56,7 +56,7 @@ double clampSlideDelay(double value);
 QString numberText(double value);
 
 // OK's reading of the two text boxes: the leading number, kept in range.
-int thumbSizeFromText(const QString &text);
+double thumbSizeFromText(const QString &text);
 double slideDelayFromText(const QString &text);
 
 } // namespace setup

@@ -67,7 +67,7 @@ private slots:
 
         d.txtThumbs->setText("300");
         QTest::keyClick(&d, Qt::Key_Escape);   // Cancel: the font stays, the rest is dropped
-        QCOMPARE(o.ThumbSize, 100);
+        QCOMPARE(o.ThumbSize, 100.0);
         QCOMPARE(o.TextFontName, QString("Liberation Serif"));
     }
 };

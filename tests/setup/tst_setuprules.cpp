@@ -40,22 +40,22 @@ private slots:
     void boxTexts_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("thumb");
+        QTest::addColumn<double>("thumb");
         QTest::addColumn<double>("delay");
-        QTest::newRow("pasted letters") << "12ab" << 12 << 12.0;
-        QTest::newRow("empty") << "" << 8 << 0.5;
-        QTest::newRow("huge") << "99999999" << 1024 << 3600.0;
-        QTest::newRow("exponent is not read") << "1e3" << 8 << 1.0;
+        QTest::newRow("pasted letters") << "12.5ab" << 12.5 << 12.5;
+        QTest::newRow("empty") << "" << 8.0 << 0.5;
+        QTest::newRow("huge") << "99999999" << 1024.0 << 3600.0;
+        QTest::newRow("exponent is not read") << "1e3" << 8.0 << 1.0;
     }
 
     void boxTexts()
     {
         QFETCH(QString, typed);
-        QFETCH(int, thumb);
+        QFETCH(double, thumb);
         QFETCH(double, delay);
         // Typed with "." whatever language the desktop uses.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        const int t = thumbSizeFromText(typed);
+        const double t = thumbSizeFromText(typed);
         const double d = slideDelayFromText(typed);
         QLocale::setDefault(QLocale::c());
         QCOMPARE(t, thumb);
