@@ -64,7 +64,10 @@ int main(int argc, char **argv)
     case CommandLineRequest::Action::Apply: {
         execBatchProgram(argv);
         QCoreApplication app(argc, argv);
-        return runBatch(QStringList{QStringLiteral("--apply")} + request.applyArguments);
+        QList<QByteArray> args{"--apply"};
+        for (int i = 2; i < argc; ++i)
+            args << QByteArray(argv[i]);
+        return runBatch(args);
     }
     case CommandLineRequest::Action::Help:
     case CommandLineRequest::Action::Version:

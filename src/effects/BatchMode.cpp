@@ -1,10 +1,9 @@
 #include "effects/BatchMode.h"
 
-#include "viewer/PictureLoader.h"
-
 #include "effects/KeyCommand.h"
 #include "effects/KeyDispatcher.h"
 #include "viewer/PictureLoader.h"
+#include "core/RawPath.h"
 #include "core/Rnd.h"
 #include "core/SettingsStore.h"
 #include "core/SettingsText.h"
@@ -13,8 +12,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTextStream>
+#include <QFile>
+#include <QIODevice>
+#include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 int16_t namedKey(const QString &name)
@@ -94,11 +96,12 @@ namespace {
 struct Options {
     QString keys;
     bool haveKeys = false;
+    bool help = false;
     QSize screen{1920, 1080};
     bool haveSeed = false;
     quint32 seed = 0;
-    QString outDir;
-    QStringList files;
+    QByteArray outDir;
+    QList<QByteArray> files;
 };
 
 QString usage()
@@ -106,59 +109,83 @@ QString usage()
     return QStringLiteral("Usage: glintwave --apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...");
 }
 
-bool parseOptions(QStringList args, Options &o, QString &error)
+// Text for the user, with file names spliced in as the bytes they are.
+void say(QIODevice &to, const QByteArray &line)
 {
-    if (!args.isEmpty() && args.first() != QLatin1String("--apply") && args.size() > 1 && args.at(1) == QLatin1String("--apply"))
+    to.write(line);
+    to.write("\n");
+}
+
+QByteArray folderOf(const QByteArray &file)
+{
+    const int slash = file.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : file.left(slash);
+}
+
+bool parseOptions(QList<QByteArray> args, Options &o, QString &error)
+{
+    if (!args.isEmpty() && args.first() != "--apply" && args.size() > 1 && args.at(1) == "--apply")
         args.removeFirst(); // the program's own name
+    // Asked for anywhere, also where "--apply" would take it as its keys.
+    for (const QByteArray &a : args) {
+        if (a == "--")
+            break;
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+            return true;
+        }
+    }
     bool onlyFiles = false;
     for (int i = 0; i < args.size(); ++i) {
-        QString a = args.at(i);
-        if (onlyFiles || !a.startsWith(QLatin1String("--"))) {
+        QByteArray a = args.at(i);
+        if (onlyFiles || !a.startsWith("--")) {
             o.files << a;
             continue;
         }
-        if (a == QLatin1String("--")) {
+        if (a == "--") {
             onlyFiles = true;
             continue;
         }
-        QString value;
+        QByteArray value;
         const int eq = a.indexOf('=');
         if (eq > 0) {
             value = a.mid(eq + 1);
             a = a.left(eq);
         } else if (a == "--apply" || a == "--screen" || a == "--seed" || a == "--out") {
             if (i + 1 >= args.size()) {
-                error = QStringLiteral("%1 needs a value.").arg(a);
+                error = QStringLiteral("%1 needs a value.").arg(QString::fromUtf8(a));
                 return false;
             }
             value = args.at(++i);
         }
+        const QString text = QString::fromUtf8(value);
         if (a == "--apply") {
-            o.keys = value;
+            o.keys = text;
             o.haveKeys = true;
         } else if (a == "--screen") {
-            const QRegularExpressionMatch m = QRegularExpression("^(\\d{1,6})[xX](\\d{1,6})$").match(value);
+            const QRegularExpressionMatch m = QRegularExpression("^(\\d{1,6})[xX](\\d{1,6})$").match(text);
             if (!m.hasMatch() || m.captured(1).toInt() < 1 || m.captured(2).toInt() < 1) {
-                error = QStringLiteral("--screen wants a size like 1920x1080, not \"%1\".").arg(value);
+                error = QStringLiteral("--screen wants a size like 1920x1080, not \"%1\".").arg(text);
                 return false;
             }
             o.screen = QSize(m.captured(1).toInt(), m.captured(2).toInt());
         } else if (a == "--seed") {
             bool ok = false;
-            o.seed = value.toUInt(&ok);
+            o.seed = text.toUInt(&ok);
             if (!ok) {
-                error = QStringLiteral("--seed wants a whole number from 0 to 4294967295, not \"%1\".").arg(value);
+                error = QStringLiteral("--seed wants a whole number from 0 to 4294967295, not \"%1\".").arg(text);
                 return false;
             }
             o.haveSeed = true;
         } else if (a == "--out") {
-            if (!QFileInfo(value).isDir()) {
-                error = QStringLiteral("The output folder \"%1\" does not exist.").arg(value);
+            OpenedPath folder(value);
+            if (folder.path().isEmpty() || !QFileInfo(folder.path()).isDir()) {
+                error = QStringLiteral("The output folder \"%1\" does not exist.").arg(folder.display());
                 return false;
             }
             o.outDir = value;
         } else {
-            error = QStringLiteral("Unknown option \"%1\".").arg(a);
+            error = QStringLiteral("Unknown option \"%1\".").arg(QString::fromUtf8(a));
             return false;
         }
     }
@@ -175,46 +202,65 @@ bool parseOptions(QStringList args, Options &o, QString &error)
 
 } // namespace
 
-int runBatch(const QStringList &args, const BatchSettings &settings, QTextStream &out, QTextStream &err)
+QString batchUsage()
+{
+    return usage() + QStringLiteral(
+        "\n\n"
+        "Applies the viewer's key commands to each picture, as if typed in the viewer\n"
+        "on a screen of the given size, and saves the result as the next free\n"
+        "gwNNN.bmp beside the picture (or in DIR). KEYS are key names separated by\n"
+        "commas, each after any of Shift+, Ctrl+ and Alt+: letters, digits, Plus,\n"
+        "Minus, Comma, Period, Up, Down, Left, Right, Home, End, Ins, Del, Space,\n"
+        "Backspace, Esc; for example \"Shift+Z,T,8\". --seed makes noise repeatable.\n"
+        "Prints the name of each picture written; exits 0 when every picture was\n"
+        "saved, 1 when one failed, 2 for a command line it refused.\n");
+}
+
+int runBatch(const QList<QByteArray> &args, const BatchSettings &settings, QIODevice &out, QIODevice &err)
 {
     Options o;
     QString error;
     if (!parseOptions(args, o, error)) {
-        err << "glintwave: " << error << "\n" << usage() << "\n";
-        err.flush();
+        say(err, "glintwave: " + error.toUtf8() + "\n" + usage().toUtf8());
         return 2;
+    }
+    if (o.help) {
+        say(out, batchUsage().toUtf8());
+        return 0;
     }
     const KeyListParse keys = parseKeyList(o.keys);
     if (!keys.error.isEmpty()) {
-        err << "glintwave: " << keys.error << "\n";
-        err.flush();
+        say(err, "glintwave: " + keys.error.toUtf8());
         return 2;
     }
     for (const BatchKey &k : keys.keys)
         if (decodeKey(k.keyCode, k.shift).action == KeyAction::None)
-            err << "glintwave: note: " << k.name << " does nothing.\n";
+            say(err, "glintwave: note: " + k.name.toUtf8() + " does nothing.");
 
     if (o.haveSeed)
         Randomize(o.seed);
     else
         RandomizeFromClock();
     int status = 0;
-    for (const QString &file : o.files) {
+    for (const QByteArray &file : o.files) {
         // The viewer's loader and limits; transparent parts show the
-        // viewer's background.
+        // viewer's background. The name's bytes reach the file whatever they are.
+        const OpenedPath opened(file);
         const int32_t bg = settings.bgColour;
-        const LoadedPicture loaded = PictureLoader::load(file, QColor(bg & 0xff, (bg >> 8) & 0xff, (bg >> 16) & 0xff));
-        const QImage image = loaded.image;
+        const LoadedPicture loaded = opened.path().isEmpty()
+            ? LoadedPicture{}
+            : PictureLoader::load(opened.path(), QColor(bg & 0xff, (bg >> 8) & 0xff, (bg >> 16) & 0xff));
         if (!loaded.ok()) {
-            err << "glintwave: cannot load " << file << ": " << loaded.error << "\n";
-            err.flush();
+            const QString why = opened.path().isEmpty() && ::access(file.constData(), F_OK) != 0
+                ? qt_error_string(errno) : loaded.error;
+            say(err, "glintwave: cannot load " + file + ": " + why.toUtf8());
             status = 1;
             continue;
         }
         KeyDispatcher dispatcher;
         dispatcher.setSynchronous(true);
         PictureView view;
-        view.image = image;
+        view.image = loaded.image;
         view.screen = view.window = o.screen;
         view.bgColour = settings.bgColour;
         view.edgeTuning = settings.edgeTuning;
@@ -222,15 +268,12 @@ int runBatch(const QStringList &args, const BatchSettings &settings, QTextStream
         dispatcher.setView(view);
         bool failed = false;
         ViewerHooks &h = dispatcher.hooks();
-        const QString folder = o.outDir.isEmpty() ? QFileInfo(file).absolutePath() : o.outDir;
-        h.saveFolder = [folder] { return folder; };
-        h.saved = [&out](const QString &path) {
-            out << QDir::toNativeSeparators(path) << "\n";
-            out.flush();
-        };
+        const QByteArray folderBytes = o.outDir.isEmpty() ? folderOf(file) : o.outDir;
+        const OpenedPath folder(folderBytes);
+        h.saveFolder = [&folder] { return folder.path(); };
+        h.saved = [&](const QString &path) { say(out, RawPath::join(folderBytes, QFileInfo(path).fileName().toUtf8())); };
         h.showMessage = [&](const QString &text) {
-            err << "glintwave: " << file << ": " << text << "\n";
-            err.flush();
+            say(err, "glintwave: " + file + ": " + text.toUtf8());
             failed = true;
         };
         for (const BatchKey &k : keys.keys)
@@ -242,13 +285,14 @@ int runBatch(const QStringList &args, const BatchSettings &settings, QTextStream
     return status;
 }
 
-int runBatch(const QStringList &args)
+int runBatch(const QList<QByteArray> &args)
 {
     BatchSettings s;
     SettingsStore store;
     s.edgeTuning = SettingsText::toInt16(store.GetSetting("EdgeTuning", "40")).value_or(40);
     s.bgColour = SettingsText::toInt32(store.GetSetting("BgColour", "16777215")).value_or(16777215);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    QFile out, err;
+    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     return runBatch(args, s, out, err);
 }

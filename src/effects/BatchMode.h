@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-class QTextStream;
+class QIODevice;
 
 struct BatchKey {
     int16_t keyCode = 0;
@@ -30,9 +30,14 @@ struct BatchSettings {
 };
 
 // glintwave --apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...
-// args are the arguments after the program's name. Needs only a
-// QGuiApplication on the offscreen platform (metafile text needs fonts): no
-// display, no windowing system. Returns 0 when every file was saved, 1 when a file
+// args are the arguments after the program's name, as the bytes the command
+// line holds: a file name need not be valid UTF-8, and it is opened and
+// printed as those bytes. Needs only a QGuiApplication on the offscreen
+// platform (metafile text needs fonts): no display, no windowing system.
+// Returns 0 when every file was saved (or --help was asked), 1 when a file
 // failed, 2 for a refused command line (then nothing is written).
-int runBatch(const QStringList &args);
-int runBatch(const QStringList &args, const BatchSettings &settings, QTextStream &out, QTextStream &err);
+int runBatch(const QList<QByteArray> &args);
+int runBatch(const QList<QByteArray> &args, const BatchSettings &settings, QIODevice &out, QIODevice &err);
+
+// What --help prints.
+QString batchUsage();

@@ -10,8 +10,8 @@ int main(int argc, char **argv)
     // platform gives one without a display or any windowing system.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QStringList args{QStringLiteral("--apply")};
+    QList<QByteArray> args{"--apply"};
     for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        args << QByteArray(argv[i]);   // names as the file system holds them
     return runBatch(args);
 }

@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "core/version.h"
 
 using Action = CommandLineRequest::Action;
@@ -97,6 +101,7 @@ private slots:
                                                         << "glintwave: no display";
         QTest::newRow("--apply") << QStringList{"--apply", "Shift+Z", "--out", "OUT", "PICTURE"} << 0 << "OUT/gw001.bmp"
                                  << "";
+        QTest::newRow("--apply --help") << QStringList{"--apply", "--help"} << 0 << "Usage: glintwave --apply" << "";
     }
 
     void programAnswersWithoutDisplay()
@@ -131,8 +136,42 @@ private slots:
         QVERIFY2(p.exitCode() == exitCode, qPrintable(QString("exit %1, stderr: %2").arg(p.exitCode()).arg(stdErr)));
         QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
         QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.startsWith(err) && stdErr.count('\n') == 1, qPrintable(stdErr));
-        if (args.value(0) == "--apply" && exitCode == 0)
+        if (args.value(0) == "--apply" && args.size() > 2 && exitCode == 0)
             QVERIFY(QFileInfo(dir.filePath("gw001.bmp")).isFile());
+    }
+
+    void batchProgramHelps()
+    {
+        QProcess p;
+        p.start(GW_APPLY_PROGRAM, {"--help"});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(p.readAllStandardOutput().startsWith("Usage: glintwave --apply"));
+        QCOMPARE(p.readAllStandardError(), QByteArray());
+    }
+
+    void batchTakesNamesThatAreNotUtf8()
+    {
+        // A folder and a picture named in Latin-1, as an old archive has them:
+        // the names go to the program as their bytes (through the shell), the
+        // result lands beside the picture and its name is printed as it is.
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path()) + "/caf\xe9";
+        QVERIFY(::mkdir(folder.constData(), 0755) == 0);
+        QImage picture(32, 24, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        QVERIFY(picture.save(dir.filePath("plain.png")));
+        QVERIFY(::rename(QFile::encodeName(dir.filePath("plain.png")).constData(), (folder + "/pic\xe9.png").constData()) == 0);
+
+        QProcess p;
+        p.start("/bin/sh", {"-c", "exec \"$0\" --apply N \"$(printf '%s/caf\\351/pic\\351.png' \"$1\")\" \"$(printf 'missing\\351.png')\"",
+                            GW_PROGRAM, dir.path()});
+        QVERIFY(p.waitForFinished(60000));
+        const QByteArray err = p.readAllStandardError();
+        QCOMPARE(p.exitCode(), 1);   // the missing one
+        QCOMPARE(p.readAllStandardOutput(), folder + "/gw001.bmp\n");
+        QVERIFY(::access((folder + "/gw001.bmp").constData(), F_OK) == 0);
+        QVERIFY2(err.startsWith("glintwave: cannot load missing\xe9.png: No such file"), err.constData());
     }
 };
 

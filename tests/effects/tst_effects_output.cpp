@@ -10,6 +10,7 @@
 #include "TestFiles.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
@@ -39,12 +40,14 @@ struct BatchRun {
 
 BatchRun batch(const QStringList &args, BatchSettings s = {})
 {
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runBatch(args, s, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
+    QList<QByteArray> bytes;
+    for (const QString &a : args)
+        bytes << QFile::encodeName(a);
+    QBuffer o, e;
+    o.open(QIODevice::WriteOnly);
+    e.open(QIODevice::WriteOnly);
+    const int status = runBatch(bytes, s, o, e);
+    return {status, QString::fromUtf8(o.data()), QString::fromUtf8(e.data())};
 }
 } // namespace
 

@@ -11,6 +11,7 @@
 #include "TodaysMedia.h"
 #include "WmfWriter.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -48,8 +49,15 @@ struct BatchRun {
 BatchRun batch(const QStringList &args)
 {
     BatchRun r;
-    QTextStream out(&r.out), err(&r.err);
-    r.status = runBatch(args, BatchSettings{}, out, err);
+    QList<QByteArray> bytes;
+    for (const QString &a : args)
+        bytes << QFile::encodeName(a);
+    QBuffer out, err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    r.status = runBatch(bytes, BatchSettings{}, out, err);
+    r.out = QString::fromUtf8(out.data());
+    r.err = QString::fromUtf8(err.data());
     return r;
 }
 
