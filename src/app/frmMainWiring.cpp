@@ -26,7 +26,8 @@ void frmMain::wireMenus()
                              [this] {
                                  showHtmlBuilder(
                                      this, [this] { return currentFolder(); },
-                                     [this] { return lstPics.names(); });
+                                     [this] { return lstPics.names(); },
+                                     [this] { return lstPics.rawNames(); });
                              }),
           "mnuHTML");
     named(mnuFile->addSeparator(), "mnudsh");

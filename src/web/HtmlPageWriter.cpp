@@ -2,8 +2,10 @@
 
 #include "web/GalleryThumbnails.h"
 #include "core/NumberText.h"
+#include "core/RawPath.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
@@ -20,13 +22,23 @@ int cellsPerRow(const QString &text)
     return static_cast<int>(value);   // 2.9 gives 2
 }
 
-QString galleryLinkTarget(const QString &name)
+QByteArray HtmlPageContent::nameBytes(int i) const
+{
+    if (i < rawNames.size() && !rawNames.at(i).isEmpty())
+        return rawNames.at(i);
+    return QFile::encodeName(names.at(i));
+}
+
+QString galleryLinkTarget(const QByteArray &nameBytes)
 {
     // Everything outside the unreserved set is encoded except a few
     // characters that are harmless in a relative path inside a quoted
     // attribute; ":" stays encoded so that no name can become a scheme.
-    return QString::fromLatin1(QUrl::toPercentEncoding(name, "!$'()*+,;=@"));
+    // The bytes themselves are encoded, so a Latin-1 name links to its file.
+    return QString::fromLatin1(nameBytes.toPercentEncoding("!$'()*+,;=@"));
 }
+
+QString galleryLinkTarget(const QString &name) { return galleryLinkTarget(QFile::encodeName(name)); }
 
 QString galleryLinkText(const QString &name)
 {
@@ -44,7 +56,7 @@ QString galleryLinkText(const QString &name)
     return text;
 }
 
-QString galleryCellLine(const QString &name, bool showNames, const GalleryThumb *thumb)
+QString galleryCellLine(const QString &name, const QByteArray &nameBytes, bool showNames, const GalleryThumb *thumb)
 {
     QString inner;
     if (thumb) {
@@ -58,7 +70,7 @@ QString galleryCellLine(const QString &name, bool showNames, const GalleryThumb 
     }
     if (showNames)
         inner += galleryLinkText(name);
-    return QStringLiteral("<td><p align=\"center\"><a href=\"") + galleryLinkTarget(name)
+    return QStringLiteral("<td><p align=\"center\"><a href=\"") + galleryLinkTarget(nameBytes)
            + QStringLiteral("\">") + inner + QStringLiteral("</a></p>");
 }
 
@@ -87,7 +99,7 @@ QStringList htmlPageLines(const HtmlPageContent &content)
             const QString &name = content.names.at(i);
             const auto found = content.thumbs.constFind(name);
             const GalleryThumb *thumb = found == content.thumbs.constEnd() ? nullptr : &found.value();
-            lines << galleryCellLine(name, content.showNames, thumb);
+            lines << galleryCellLine(name, content.nameBytes(i), content.showNames, thumb);
         }
         lines << QStringLiteral("</tr>");
     }
@@ -212,14 +224,17 @@ HtmlPageResult HtmlPageWriter::write(const Progress &progress)
             created.folder = thumbFolder;
         }
 
-        QStringList pictures;
-        for (const QString &name : content.names) {
-            if (isThumbnailPicture(name))
-                pictures << name;
+        QList<int> pictures;
+        for (int i = 0; i < content.names.size(); ++i) {
+            if (isThumbnailPicture(content.names.at(i)))
+                pictures << i;
         }
+        const QByteArray folderBytes = QFile::encodeName(folder.path());
         int done = 0;
-        for (const QString &name : pictures) {
-            const QImage thumb = makeThumbnail(folder.filePath(name), width);
+        for (const int i : pictures) {
+            const QString &name = content.names.at(i);
+            const OpenedPath source(RawPath::join(folderBytes, content.nameBytes(i)));
+            const QImage thumb = source.path().isEmpty() ? QImage() : makeThumbnail(source.path(), width);
             if (!thumb.isNull()) {
                 const QString thumbName = thumbnailFileName(name);
                 const QString thumbPath = QDir(thumbFolder).filePath(thumbName);

@@ -21,6 +21,12 @@ struct HtmlPageContent {
     bool showNames = true;
     QString version;        // "major.minor.revision"
     QHash<QString, GalleryThumb> thumbs;   // names without one get no image
+    // The bytes of each name, in the order of names, where the text cannot
+    // spell it (not valid UTF-8); may be empty or shorter than names.
+    QList<QByteArray> rawNames;
+
+    // The bytes that name entry i on disk.
+    QByteArray nameBytes(int i) const;
 };
 
 // Cells per table row from the typed text: the whole part of its leading
@@ -30,10 +36,11 @@ int cellsPerRow(const QString &text);
 // A file name as a link target (percent-encoded) and as page text
 // (HTML-escaped), so that no name can break the page or inject markup.
 QString galleryLinkTarget(const QString &name);
+QString galleryLinkTarget(const QByteArray &nameBytes);
 QString galleryLinkText(const QString &name);
 
-// One table cell; thumb may be null.
-QString galleryCellLine(const QString &name, bool showNames, const GalleryThumb *thumb);
+// One table cell, linking to the file's own bytes; thumb may be null.
+QString galleryCellLine(const QString &name, const QByteArray &nameBytes, bool showNames, const GalleryThumb *thumb);
 
 // The page's lines in order, without line ends.
 QStringList htmlPageLines(const HtmlPageContent &content);

@@ -5,6 +5,7 @@
 
 #include "TestFiles.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cstdio>
 
 namespace {
 using namespace testfiles;
@@ -67,6 +70,30 @@ private slots:
         QVERIFY(page.open(QIODevice::ReadOnly));
         const HtmlPageContent expected{"Trip <2026>", "2", listed, true, GLINTWAVE_VERSION_TEXT, {}};
         QCOMPARE(page.readAll(), htmlPageBytes(htmlPageLines(expected)));
+    }
+
+    // A name that is not UTF-8 (an old archive's Latin-1) links to the file
+    // by its own bytes and still gets its thumbnail.
+    void latin1NamesLinkToTheirFiles()
+    {
+        QTemporaryDir dir;
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::green);
+        QVERIFY(picture.save(dir.filePath("plain.png")));
+        const QByteArray bytes = "caf\xe9.png";
+        QVERIFY(::rename(QFile::encodeName(dir.filePath("plain.png")).constData(),
+                         (QFile::encodeName(dir.path()) + '/' + bytes).constData()) == 0);
+        QPointer<frmHTML> dlg = new frmHTML([&] { return dir.path(); }, [&] { return QStringList{QFile::decodeName(bytes)}; },
+                                            nullptr, [&] { return QList<QByteArray>{bytes}; });
+        dlg->chkThumbs->setChecked(true);
+        dlg->show();
+        QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
+        QVERIFY(closedAndGone(dlg));
+        QFile page(dir.filePath("Untitled.htm"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QByteArray html = page.readAll();
+        QVERIFY2(html.contains("<a href=\"caf%E9.png\">"), html.constData());
+        QVERIFY2(html.contains("<img src=\""), html.constData());
     }
 };
 

@@ -29,8 +29,9 @@ QLabel *labelFor(const QString &text, QWidget *buddy, QWidget *parent)
 }
 }
 
-frmHTML::frmHTML(FolderSource currentFolder, NamesSource listedNames, QWidget *parent)
-    : QDialog(parent), m_currentFolder(std::move(currentFolder)), m_listedNames(std::move(listedNames))
+frmHTML::frmHTML(FolderSource currentFolder, NamesSource listedNames, QWidget *parent, RawNamesSource listedBytes)
+    : QDialog(parent), m_currentFolder(std::move(currentFolder)), m_listedNames(std::move(listedNames)),
+      m_listedBytes(std::move(listedBytes))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmHTML"));
@@ -138,6 +139,7 @@ void frmHTML::cmdOK_Click()
     request.content.title = txtTitle->text();
     request.content.itemsPerRow = txtRow->text();
     request.content.names = m_listedNames ? m_listedNames() : QStringList();
+    request.content.rawNames = m_listedBytes ? m_listedBytes() : QList<QByteArray>();
     request.content.showNames = chkFnames->isChecked();
     request.content.version = QStringLiteral(GLINTWAVE_VERSION_TEXT);
     request.thumbnails = chkThumbs->isChecked();
@@ -235,11 +237,12 @@ void frmHTML::showProblem(const QString &message)
     box->open();
 }
 
-frmHTML *showHtmlBuilder(QWidget *parent, frmHTML::FolderSource currentFolder, frmHTML::NamesSource listedNames)
+frmHTML *showHtmlBuilder(QWidget *parent, frmHTML::FolderSource currentFolder, frmHTML::NamesSource listedNames,
+                         frmHTML::RawNamesSource listedBytes)
 {
     static QPointer<frmHTML> open;
     if (!open || !open->isVisible())
-        open = new frmHTML(std::move(currentFolder), std::move(listedNames), parent);
+        open = new frmHTML(std::move(currentFolder), std::move(listedNames), parent, std::move(listedBytes));
     open->show();
     open->raise();
     open->activateWindow();

@@ -23,8 +23,10 @@ class frmHTML : public QDialog
 public:
     using FolderSource = std::function<QString()>;
     using NamesSource = std::function<QStringList()>;   // lstPics entries in list order
+    using RawNamesSource = std::function<QList<QByteArray>()>;   // their bytes, in the same order
 
-    frmHTML(FolderSource currentFolder, NamesSource listedNames, QWidget *parent = nullptr);
+    frmHTML(FolderSource currentFolder, NamesSource listedNames, QWidget *parent = nullptr,
+            RawNamesSource listedBytes = {});
     ~frmHTML() override;
 
     QLabel *lblFile = nullptr;
@@ -61,6 +63,7 @@ private:
 
     FolderSource m_currentFolder;
     NamesSource m_listedNames;
+    RawNamesSource m_listedBytes;
     std::shared_ptr<std::atomic<bool>> m_cancel;
     QFutureWatcher<HtmlPageResult> *m_watcher = nullptr;
     bool m_closeWhenDone = false;
@@ -69,4 +72,4 @@ private:
 // Opens the builder modelessly beside parent (one at a time: a second call
 // brings the open one to the front).
 frmHTML *showHtmlBuilder(QWidget *parent, frmHTML::FolderSource currentFolder,
-                         frmHTML::NamesSource listedNames);
+                         frmHTML::NamesSource listedNames, frmHTML::RawNamesSource listedBytes = {});
