@@ -65,6 +65,9 @@ public:
     // Opening entries. The current entry is the grid's current row in the
     // Detailed view and the list view's selected item otherwise, numbered from 1.
     void ShowMedia();
+    // "Disk error" for a file that cannot be read: the file and the system's
+    // reason below the message, and the same line on standard error.
+    void showDiskError(const QString &shownName, const QString &problem);
     int currentEntry() const;
     // The number of entries a user can step through: FileCount, but never more
     // than the active view holds (the thumbnail build may leave files out).

@@ -14,11 +14,23 @@
 #include "player/ui/MediaPlayerWidget.h"
 
 #include <QApplication>
+#include <cstdio>
 
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+
+void frmMain::showDiskError(const QString &shownName, const QString &problem)
+{
+    // The file and the system's reason go below the message, for the one who must fix it.
+    const QString detail = QStringLiteral("\"%1\": %2").arg(shownName, problem);
+    std::fprintf(stderr, "glintwave: cannot read %s\n", detail.toLocal8Bit().constData());
+    std::fflush(stderr);
+    QMessageBox box(QMessageBox::Critical, "Disk error", "Unable to read file from disk", QMessageBox::Ok, this);
+    box.setInformativeText(detail);
+    box.exec();
+}
 
 void frmMain::ShowMedia()
 {
@@ -47,10 +59,7 @@ void frmMain::ShowMedia()
     const QFileInfo file(path);
     const QString problem = fileProblem(path);
     if (path.isEmpty() || !problem.isEmpty() || !file.isFile()) {
-        // The system's reason goes below the message, for the one who must fix it.
-        QMessageBox box(QMessageBox::Critical, "Disk error", "Unable to read file from disk", QMessageBox::Ok, this);
-        box.setInformativeText(problem.isEmpty() ? QStringLiteral("Not a regular file") : problem);
-        box.exec();
+        showDiskError(shown, problem.isEmpty() ? QStringLiteral("Not a regular file") : problem);
         return;
     }
     // The player reads on while the clip plays: the file stays open until

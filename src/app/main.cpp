@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QProcessEnvironment>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -111,8 +112,10 @@ int main(int argc, char **argv)
         window.state().CommandLineBytes = file;
         window.loadOptionsOnly();
         struct stat st;
-        if (::stat(file.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
-            QMessageBox::critical(nullptr, "Disk error", "Unable to read file from disk");
+        const int found = ::stat(file.constData(), &st);
+        if (found != 0 || !S_ISREG(st.st_mode)) {
+            window.showDiskError(RawPath::display(file),
+                                 found != 0 ? qt_error_string(errno) : QStringLiteral("Not a regular file"));
             return 1;
         }
         window.ShowMedia();

@@ -140,6 +140,24 @@ private slots:
             QVERIFY(QFileInfo(dir.filePath("gw001.bmp")).isFile());
     }
 
+    void aFileThatCannotBeReadIsNamed()
+    {
+        // The message box waits for a user; standard error has said it first.
+        QTemporaryDir dir;
+        const QString missing = dir.filePath("missing.jpg");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(GW_PROGRAM, {missing});
+        QByteArray err;
+        const QByteArray expected = "glintwave: cannot read \"" + missing.toUtf8() + "\": No such file or directory\n";
+        QVERIFY2(QTest::qWaitFor([&] { err += p.readAllStandardError(); return err.contains(expected); }, 30000),
+                 err.constData());
+        p.kill();
+        p.waitForFinished();
+    }
+
     void batchProgramHelps()
     {
         QProcess p;

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "../info/WhenModal.h"
 
 namespace {
 using namespace testfiles;
@@ -90,6 +91,16 @@ private slots:
         w->options().UnknownAsText = false;
         QVERIFY(!open("server.log"));
         w->options().UnknownAsText = true;
+
+        // An entry whose file went away after the list was made: the
+        // message names it and says why.
+        QVERIFY(writeFile(dir.filePath("gone.txt"), "soon gone\n"));
+        w->goToFolder(dir.path());
+        QVERIFY(QFile::remove(dir.filePath("gone.txt")));
+        BoxWatch boxes;
+        QVERIFY(!open("gone.txt"));
+        QCOMPARE(boxes.texts, QStringList{"Disk error: Unable to read file from disk\n\"" + dir.filePath("gone.txt")
+                                          + "\": No such file or directory"});
     }
 
     // The viewer's keys, on a folder of three pictures.

@@ -20,8 +20,8 @@ void whenModal(std::function<void(T *)> action)
     timer->start(20);
 }
 
-// While it lives, every message box that comes up is noted ("title: text")
-// and accepted.
+// While it lives, every message box that comes up is noted ("title: text",
+// and its informative text on a line of its own) and accepted.
 class BoxWatch
 {
 public:
@@ -29,7 +29,8 @@ public:
     {
         QObject::connect(&m_poll, &QTimer::timeout, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts << box->windowTitle() + ": " + box->text();
+                texts << box->windowTitle() + ": " + box->text()
+                             + (box->informativeText().isEmpty() ? QString() : "\n" + box->informativeText());
                 box->accept();
             }
         });
