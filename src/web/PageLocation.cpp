@@ -32,8 +32,13 @@ QString locationName(const QString &title, const QUrl &url)
 {
     if (title.isEmpty())
         return addressOf(url);
-    auto withoutScheme = [&url](QUrl::FormattingOptions extra) {
-        QString text = url.toString(QUrl::RemoveScheme | QUrl::FullyDecoded | extra);
+    // A whole address cannot be asked for fully decoded (QUrl warns): decode
+    // what it gives.
+    auto decoded = [&url](QUrl::FormattingOptions options) {
+        return QUrl::fromPercentEncoding(url.toString(options | QUrl::FullyEncoded).toUtf8());
+    };
+    auto withoutScheme = [&decoded](QUrl::FormattingOptions extra) {
+        QString text = decoded(QUrl::RemoveScheme | extra);
         if (text.startsWith(QLatin1String("//")))
             text.remove(0, 2);
         if (extra & QUrl::StripTrailingSlash && text.endsWith('/'))
@@ -44,7 +49,7 @@ QString locationName(const QString &title, const QUrl &url)
     // compare them unescaped.
     const QString plain = QUrl::fromPercentEncoding(title.toUtf8());
     const QStringList standIns = {
-        url.toString(QUrl::FullyDecoded),
+        decoded(QUrl::None),
         withoutScheme({}),
         withoutScheme(QUrl::StripTrailingSlash),
         url.isLocalFile() ? url.fileName(QUrl::FullyDecoded) : QString(),
