@@ -15,7 +15,7 @@
 #include <QDir>
 #include <QListView>
 #include <QPainter>
-#include <QTabBar>
+#include "core/ui/TabRows.h"
 #include <QTemporaryDir>
 #include <QtTest>
 

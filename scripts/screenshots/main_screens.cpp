@@ -13,7 +13,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QScrollBar>
-#include <QTabBar>
+#include "core/ui/TabRows.h"
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>

@@ -26,7 +26,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStringListModel>
-#include <QTabBar>
+#include "core/ui/TabRows.h"
 #include <QTableView>
 #include <QToolButton>
 
@@ -162,16 +162,12 @@ void frmMain::createControls()
     grdPics->viewport()->installEventFilter(this);
     grdPics->horizontalHeader()->viewport()->installEventFilter(this);
 
-    tbsMedia = new QTabBar(client);
+    // Every caption whole: the four tabs take two rows in the column, down
+    // to where the pages begin.
+    tbsMedia = new TabRows(client);
     for (const char *caption : TypeFilters::TabCaptions)
         tbsMedia->addTab(caption);
-    tbsMedia->setExpanding(false);
-    // Whole captions with room between them; when they do not all fit in
-    // the column, the bar scrolls rather than cutting the last one off.
-    tbsMedia->setUsesScrollButtons(true);
-    tbsMedia->setElideMode(Qt::ElideNone);
-    tbsMedia->setStyleSheet("QTabBar::tab { padding: 3px 4px; margin: 0px; }");
-    place(tbsMedia, 320, 23, 121, 24);
+    place(tbsMedia, 320, 23, 121, 42);
 
     // Each page holds its boxes one under the other, 240 twips apart from a
     // top of 120; a caption too long for the page goes on more lines, broken
@@ -246,11 +242,11 @@ void frmMain::createControls()
     connect(cmdGo, &QPushButton::clicked, this, [this] { goToFolder(cboAddress->currentText()); });
     for (int i = 0; i < TypeFilters::BoxCount; ++i)
         connect(chkFilter[i], &QCheckBox::clicked, this, [this, i] { chkFilter_Click(i); });
-    connect(tbsMedia, &QTabBar::tabBarClicked, this, [this](int tab) {
+    connect(tbsMedia, &TabRows::tabBarClicked, this, [this](int tab) {
         if (tab >= 0)
             tbsMedia_Click(tab);
     });
-    connect(tbsMedia, &QTabBar::currentChanged, this, &frmMain::tbsMedia_Click);
+    connect(tbsMedia, &TabRows::currentChanged, this, &frmMain::tbsMedia_Click);
     connect(cmdRandom, &QPushButton::clicked, this, &frmMain::cmdRandom_Click);
     connect(lvPics, &QListView::clicked, this, [this] { ShowMedia(); });
     connect(lvPics, &QListView::activated, this, [this] { ShowMedia(); });

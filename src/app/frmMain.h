@@ -25,7 +25,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QStringListModel;
-class QTabBar;
+class TabRows;
 class QTableView;
 class QToolButton;
 class SettingsStore;
@@ -115,7 +115,7 @@ public:
     QListView *lvPics = nullptr;
     QTableView *grdPics = nullptr;
     FileListing lstPics;
-    QTabBar *tbsMedia = nullptr;
+    TabRows *tbsMedia = nullptr;
     std::array<QWidget *, 4> picOptions{};
     std::array<QCheckBox *, TypeFilters::BoxCount> chkFilter{};
     QToolButton *picCD = nullptr;

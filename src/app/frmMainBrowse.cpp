@@ -1,5 +1,6 @@
 // The main window's browsing: folders, type filters, the views and sorting.
 #include "app/frmMain.h"
+#include "core/ui/TabRows.h"
 
 #include "browser/DetailModel.h"
 #include "browser/DriveList.h"

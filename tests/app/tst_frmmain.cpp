@@ -5,6 +5,7 @@
 #include "core/OptionSet.h"
 #include "core/SettingsStore.h"
 #include "app/frmMain.h"
+#include "core/ui/TabRows.h"
 
 #include "TestFiles.h"
 
@@ -137,6 +138,29 @@ private slots:
         QSettings raw(ini, QSettings::IniFormat);
         QVERIFY(raw.value("Settings/MainHeight").toDouble() <= area.height() * 15);
         QVERIFY(raw.value("Settings/MainTop").toDouble() >= 0);
+    }
+
+    void everyMediaTabShowsWhole()
+    {
+        // At the first-start size and maximised, each caption whole inside
+        // the strip, and a click on any of them turns to its page.
+        auto w = start();
+        for (const bool maximised : {false, true}) {
+            if (maximised)
+                w->showMaximized();
+            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            const auto *tabs = w->tbsMedia;
+            QCOMPARE(tabs->count(), 4);
+            for (int i = 0; i < tabs->count(); ++i) {
+                const QRect r = tabs->tabRect(i);
+                QVERIFY2(tabs->rect().contains(r), qPrintable(tabs->tabText(i)));
+                QVERIFY2(tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) < r.width(), qPrintable(tabs->tabText(i)));
+            }
+            for (int i : {3, 0, 2}) {
+                QTest::mouseClick(w->tbsMedia, Qt::LeftButton, {}, tabs->tabRect(i).center());
+                QVERIFY(w->picOptions[i]->isEnabled() && w->picOptions[i]->x() >= tabs->x());
+            }
+        }
     }
 
     void addressBoxDoesNotCompleteWhatTheUserDeletes()
