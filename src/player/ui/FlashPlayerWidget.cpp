@@ -1,5 +1,7 @@
 #include "player/ui/FlashPlayerWidget.h"
 
+#include "web/GuardedWebPage.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -17,9 +19,9 @@
 #include <functional>
 
 // Hands the page's console reports to the widget.
-class RuffleHostPage : public QWebEnginePage {
+class RuffleHostPage : public GuardedWebPage {
 public:
-    RuffleHostPage(QWebEngineProfile *profile, QObject *parent) : QWebEnginePage(profile, parent) {}
+    RuffleHostPage(QWebEngineProfile *profile, QObject *parent) : GuardedWebPage(profile, parent) {}
     std::function<void(int, const QString &, const QByteArray &)> onReport;
 
 protected:
@@ -135,6 +137,8 @@ void FlashPlayerWidget::setMovie(const QString &path)
         fail(tr("Cannot play \"%1\": the player's page cannot be written.").arg(name));
         return;
     }
+    // The movie reads its own folder (and the player its own files), nothing else.
+    m_page->setPolicy(LocalPagePolicy{{m_pageDir.path(), ruffle, file.absolutePath()}});
     m_view->setUrl(QUrl::fromLocalFile(pagePath));
 }
 

@@ -3,10 +3,15 @@
 #include "web/PageLocation.h"
 #include "core/Twips.h"
 
+#include "web/GuardedWebPage.h"
+
+#include <QLabel>
 #include <QResizeEvent>
 #include <QTimer>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 frmBrowser::frmBrowser(const QString &target, QWidget *parent) : QWidget(parent, Qt::Window)
@@ -17,6 +22,25 @@ frmBrowser::frmBrowser(const QString &target, QWidget *parent) : QWidget(parent,
 
     brwWebBrowser = new QWebEngineView(this);
     brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
+    // A page from disk reads its own folder and no other file; a script's
+    // dialogs never block the window (their text shows above the page).
+    auto *page = new GuardedWebPage(QWebEngineProfile::defaultProfile(), brwWebBrowser);
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    brwWebBrowser->setPage(page);
+    m_page = page;
+    brwWebBrowser->installEventFilter(this);   // its input widget, to tell clicks from scripts
+    lblScriptMessage = new QLabel(this);
+    lblScriptMessage->setObjectName(QStringLiteral("lblScriptMessage"));
+    lblScriptMessage->setAutoFillBackground(true);
+    lblScriptMessage->setTextFormat(Qt::PlainText);
+    lblScriptMessage->hide();
+    connect(page, &GuardedWebPage::scriptMessage, this, [this](const QString &text) {
+        lblScriptMessage->setText(text.left(500));
+        lblScriptMessage->setGeometry(0, 0, width(), lblScriptMessage->sizeHint().height());
+        lblScriptMessage->show();
+        lblScriptMessage->raise();
+    });
     brwWebBrowser->setGeometry(browserArea(size()));
 
     timTimer = new QTimer(this);
@@ -24,7 +48,10 @@ frmBrowser::frmBrowser(const QString &target, QWidget *parent) : QWidget(parent,
     timTimer->setInterval(5);
     connect(timTimer, &QTimer::timeout, this, &frmBrowser::timTimer_Timer);
 
-    connect(brwWebBrowser, &QWebEngineView::loadStarted, this, [this] { m_busy = true; });
+    connect(brwWebBrowser, &QWebEngineView::loadStarted, this, [this] {
+        m_busy = true;
+        lblScriptMessage->hide();
+    });
     connect(brwWebBrowser, &QWebEngineView::loadFinished, this, [this](bool) {
         m_busy = false;
         brwWebBrowser_DownloadComplete();
@@ -64,6 +91,26 @@ void frmBrowser::timTimer_Timer()
 void frmBrowser::brwWebBrowser_DownloadComplete()
 {
     setWindowTitle(locationName());
+}
+
+bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (watched == brwWebBrowser) {
+            QObject *child = static_cast<QChildEvent *>(event)->child();
+            if (child->isWidgetType())
+                child->installEventFilter(this);
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress:
+        m_page->noteUserInput();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmBrowser::resizeEvent(QResizeEvent *event)

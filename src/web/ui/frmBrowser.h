@@ -1,6 +1,8 @@
 #pragma once
 #include <QWidget>
 
+class GuardedWebPage;
+class QLabel;
 class QTimer;
 class QWebEngineView;
 
@@ -16,6 +18,7 @@ public:
 
     QWebEngineView *brwWebBrowser = nullptr;
     QTimer *timTimer = nullptr;
+    QLabel *lblScriptMessage = nullptr;   // the last alert, confirm or prompt of the page
 
     // True from a navigation's start until its page has finished loading.
     bool isBusy() const { return m_busy; }
@@ -24,10 +27,12 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void timTimer_Timer();
     void brwWebBrowser_DownloadComplete();
 
     bool m_busy = false;
+    GuardedWebPage *m_page = nullptr;
 };
