@@ -1,0 +1,154 @@
+#include "decode/DecodeHelper.h"
+
+#include "decode/DecodeProtocol.h"
+#include "decode/SeccompFilter.h"
+#include "viewer/PictureLoader.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <new>
+#include <cstring>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace dp = decodeprotocol;
+
+namespace {
+struct Settings {
+    int socket = 3;
+    rlim_t addressSpace = RLIM_INFINITY;
+    rlim_t cpuPerPicture = 120;
+};
+
+Settings parse(int argc, char **argv)
+{
+    Settings s;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const QByteArray name(argv[i]);
+        const qlonglong value = QByteArray(argv[i + 1]).toLongLong();
+        if (name == "--socket")
+            s.socket = int(value);
+        else if (name == "--address-space" && value > 0)
+            s.addressSpace = rlim_t(value);
+        else if (name == "--cpu" && value > 0)
+            s.cpuPerPicture = rlim_t(value);
+    }
+    return s;
+}
+
+// The CPU time a picture may take, counted from now (the limit counts the
+// helper's whole life, and a warm helper decodes many pictures).
+void allowCpuFromNow(rlim_t seconds)
+{
+    rusage used{};
+    ::getrusage(RUSAGE_SELF, &used);
+    const rlim_t now = rlim_t(used.ru_utime.tv_sec + used.ru_stime.tv_sec) + 1;
+    const rlimit limit{now + seconds, RLIM_INFINITY};
+    ::setrlimit(RLIMIT_CPU, &limit);
+}
+
+// The pixels in a sealed memfd, or -1.
+int pixelsInMemfd(const QImage &image)
+{
+    const int fd = ::memfd_create("glintwave-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (fd < 0)
+        return -1;
+    const qsizetype length = image.sizeInBytes();
+    const char *bits = reinterpret_cast<const char *>(image.constBits());
+    bool ok = ::ftruncate(fd, length) == 0;
+    for (qsizetype done = 0; ok && done < length;) {
+        const ssize_t n = ::pwrite(fd, bits + done, size_t(length - done), done);
+        ok = n > 0;
+        done += ok ? n : 0;
+    }
+    ok = ok && ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) == 0;
+    if (!ok) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void decodeOne(const Settings &s, const dp::Message &request)
+{
+    allowCpuFromNow(s.cpuPerPicture);
+    PictureLoader::LoadRequest load;
+    load.keepAlpha = request.request.keepAlpha != 0;
+    load.background = QColor::fromRgba(request.request.background);
+    QSize askedFor(-2, -2), answer;
+    if (request.request.askSize) {
+        load.sizeRule = [&](const QSize &source) {
+            if (source == askedFor)
+                return answer;
+            if (!dp::sendSize(s.socket, source))
+                ::_exit(0);
+            const dp::Message want = dp::receive(s.socket, -1);
+            if (!want.ok || want.kind != dp::Kind::Want)
+                ::_exit(0);   // the program went away
+            askedFor = source;
+            answer = want.size;
+            return answer;
+        };
+    }
+    const LoadedPicture picture =
+        PictureLoader::load(QStringLiteral("/proc/self/fd/%1").arg(request.fd), load);
+    ::close(request.fd);
+    dp::Result r;
+    r.sourceWidth = picture.sourceSize.width();
+    r.sourceHeight = picture.sourceSize.height();
+    r.error = picture.error;
+    int pixels = -1;
+    if (picture.ok()) {
+        pixels = pixelsInMemfd(picture.image);
+        if (pixels < 0)
+            r.error = QStringLiteral("out of memory");
+        else {
+            r.ok = 1;
+            r.width = picture.image.width();
+            r.height = picture.image.height();
+            r.bytesPerLine = int(picture.image.bytesPerLine());
+            r.format = int(picture.image.format());
+        }
+    }
+    if (!dp::sendResult(s.socket, r, pixels))
+        ::_exit(0);
+    if (pixels >= 0)
+        ::close(pixels);
+}
+} // namespace
+
+int runDecodeHelper(int argc, char **argv)
+{
+    const Settings s = parse(argc, argv);
+    // Out of memory is an answer of its own, not a crash.
+    std::set_new_handler([] { ::_exit(dp::ExitOutOfMemory); });
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);   // never outlive the program
+    const rlimit space{s.addressSpace, s.addressSpace}, noCore{0, 0};
+    ::setrlimit(RLIMIT_AS, &space);
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    // Metafiles draw text, and fonts need a QGuiApplication.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    QString why;
+    if (!lockDownForDecoding(&why)) {
+        std::fprintf(stderr, "glintwave-decode: %s\n", qPrintable(why));
+        return 3;
+    }
+    for (;;) {
+        const dp::Message m = dp::receive(s.socket, -1);
+        if (!m.ok)
+            return 0;   // the program is gone
+        if (m.kind != dp::Kind::Request || m.fd < 0) {
+            if (m.fd >= 0)
+                ::close(m.fd);
+            return 2;
+        }
+        decodeOne(s, m);
+    }
+}

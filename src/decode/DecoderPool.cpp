@@ -1,0 +1,233 @@
+#include "decode/DecoderPool.h"
+
+#include "decode/DecodeProtocol.h"
+#include "decode/HelperLaunch.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace dp = decodeprotocol;
+
+namespace {
+struct Mapping {
+    void *address;
+    size_t length;
+};
+
+void unmap(void *info)
+{
+    auto *m = static_cast<Mapping *>(info);
+    ::munmap(m->address, m->length);
+    delete m;
+}
+
+// The helper's pixels, read where they lie. The memfd must be sealed, so
+// that nothing can change or shrink it under the picture, and hold the whole
+// picture it claims.
+QImage mapPixels(int fd, const dp::Result &r, QString *why)
+{
+    *why = QStringLiteral("the decoder gave a wrong answer");
+    const auto format = QImage::Format(r.format);
+    if (fd < 0 || r.width <= 0 || r.height <= 0
+        || (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied
+            && format != QImage::Format_ARGB32)
+        || r.bytesPerLine < qint64(r.width) * 4)
+        return {};
+    const int seals = ::fcntl(fd, F_GET_SEALS);
+    const int wanted = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE;
+    struct stat st;
+    const qint64 length = qint64(r.bytesPerLine) * r.height;
+    if (seals < 0 || (seals & wanted) != wanted || ::fstat(fd, &st) != 0 || st.st_size < length)
+        return {};
+    void *address = ::mmap(nullptr, size_t(length), PROT_READ, MAP_SHARED, fd, 0);
+    if (address == MAP_FAILED) {
+        *why = QStringLiteral("out of memory");
+        return {};
+    }
+    why->clear();
+    // Read-only: QImage copies the pixels only when something writes to them.
+    return QImage(static_cast<const uchar *>(address), r.width, r.height, r.bytesPerLine, format, unmap,
+                  new Mapping{address, size_t(length)});
+}
+} // namespace
+
+struct DecoderPool::Helper {
+    pid_t pid = -1;
+    int socket = -1;
+    QElapsedTimer idle;
+    ~Helper()
+    {
+        if (socket >= 0)
+            ::close(socket);
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+DecoderPool::DecoderPool(Options options) : m_options(std::move(options)) {}
+
+DecoderPool::~DecoderPool() = default;
+
+std::unique_ptr<DecoderPool::Helper> DecoderPool::start(QString *why) const
+{
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) {
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return nullptr;
+    }
+    const QStringList args{"--socket", "3", "--address-space", QString::number(m_options.addressSpaceBytes),
+                           "--cpu", QString::number(m_options.cpuSecondsPerPicture)};
+    const HelperLaunch launch = helperLaunch(m_options.helper, args, m_options.isolated);
+    std::vector<QByteArray> bytes;
+    for (const QString &a : launch.argv)
+        bytes.push_back(a.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    // The helper's end of the pair becomes its fd 3; everything else of
+    // ours is close-on-exec.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pair[1], 3);
+    auto helper = std::make_unique<Helper>();
+    const int failed = ::posix_spawn(&helper->pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pair[1]);
+    helper->socket = pair[0];
+    if (failed) {
+        helper->pid = -1;
+        *why = QStringLiteral("the decoding helper could not be started: %1")
+                   .arg(QString::fromLocal8Bit(std::strerror(failed)));
+        return nullptr;
+    }
+    return helper;
+}
+
+std::unique_ptr<DecoderPool::Helper> DecoderPool::take(QString *why)
+{
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        // Those idle too long go; the most recently used is taken.
+        m_idle.erase(std::remove_if(m_idle.begin(), m_idle.end(),
+                                    [this](const auto &h) { return h->idle.elapsed() > m_options.idleMs; }),
+                     m_idle.end());
+        if (!m_idle.empty()) {
+            auto h = std::move(m_idle.back());
+            m_idle.pop_back();
+            return h;
+        }
+    }
+    return start(why);
+}
+
+void DecoderPool::giveBack(std::unique_ptr<Helper> helper)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    helper->idle.start();
+    m_idle.push_back(std::move(helper));
+    while (int(m_idle.size()) > m_options.warmHelpers)
+        m_idle.erase(m_idle.begin());
+}
+
+std::vector<int> DecoderPool::idleHelpers()
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::vector<int> pids;
+    for (const auto &h : m_idle)
+        pids.push_back(h->pid);
+    return pids;
+}
+
+// Why a helper went away, from how it ended; the helper is gone afterwards.
+QString DecoderPool::endOf(Helper &helper, bool killed)
+{
+    int status = 0;
+    if (helper.pid > 0) {
+        if (killed)
+            ::kill(helper.pid, SIGKILL);
+        ::waitpid(helper.pid, &status, 0);
+        helper.pid = -1;
+    }
+    if (killed)
+        return QStringLiteral("the decoder took too long (stopped)");
+    // Under bubblewrap the helper's signal comes back as bwrap's exit status 128 + signal.
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const int signal = WIFSIGNALED(status) ? WTERMSIG(status) : code > 128 ? code - 128 : 0;
+    if (signal == SIGXCPU)
+        return QStringLiteral("the decoder took too long (stopped)");
+    if (signal == SIGKILL || code == dp::ExitOutOfMemory)
+        return QStringLiteral("the decoder ran out of memory");
+    if (code == 0)
+        return QStringLiteral("the decoder stopped answering");
+    return QStringLiteral("damaged picture (the decoder failed on it)");
+}
+
+DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bool keepAlpha, QColor background)
+{
+    Result result;
+    // A warm helper may have gone while it waited: then one more, fresh.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QString why;
+        std::unique_ptr<Helper> helper = take(&why);
+        if (!helper) {
+            result.error = why;
+            return result;
+        }
+        const dp::Request request{keepAlpha ? 1u : 0u, background.rgba(), sizeRule ? 1u : 0u};
+        if (!dp::sendRequest(helper->socket, request, fileFd)) {
+            endOf(*helper, true);
+            continue;
+        }
+        for (;;) {
+            dp::Message m = dp::receive(helper->socket, m_options.answerMs);
+            if (!m.ok) {
+                result.error = endOf(*helper, m.timedOut);
+                return result;
+            }
+            if (m.kind == dp::Kind::Size && sizeRule) {
+                if (!dp::sendWant(helper->socket, sizeRule(m.size))) {
+                    result.error = endOf(*helper, false);
+                    return result;
+                }
+                continue;
+            }
+            if (m.kind != dp::Kind::Result) {
+                if (m.fd >= 0)
+                    ::close(m.fd);
+                result.error = QStringLiteral("the decoder gave a wrong answer");
+                endOf(*helper, true);
+                return result;
+            }
+            result.sourceSize = QSize(m.result.sourceWidth, m.result.sourceHeight);
+            if (!m.result.ok) {
+                result.error = m.result.error;
+                giveBack(std::move(helper));
+                return result;
+            }
+            result.image = mapPixels(m.fd, m.result, &result.error);
+            if (m.fd >= 0)
+                ::close(m.fd);
+            giveBack(std::move(helper));
+            return result;
+        }
+    }
+    result.error = QStringLiteral("the decoding helper could not be reached");
+    return result;
+}

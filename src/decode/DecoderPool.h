@@ -1,0 +1,60 @@
+#pragma once
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Decodes pictures in helper processes (glintwave-decode), so that a
+// decoder's fault harms only a sandbox: the program hands over the open
+// file, answers the helper's question about the size it wants, and maps the
+// pixels the helper leaves in a sealed memfd, without a copy. A few helpers
+// are kept warm between decodes and let go when idle. A helper that dies,
+// runs out of memory or stops answering costs one picture: the decode fails
+// with a reason and the next decode gets a new helper. Safe to use from
+// several threads at once.
+class DecoderPool {
+public:
+    struct Options {
+        QString helper;                   // the helper program's absolute path
+        bool isolated = true;             // under bubblewrap (see namespacesAvailable)
+        qint64 addressSpaceBytes = qint64(4) << 30;   // each helper's RLIMIT_AS
+        int cpuSecondsPerPicture = 120;
+        int answerMs = 60000;             // the watchdog: silent this long, it is killed
+        int idleMs = 30000;               // a warm helper unused this long is let go
+        int warmHelpers = 2;              // at most this many kept between decodes
+    };
+    struct Result {
+        QImage image;                     // null on failure
+        QSize sourceSize;
+        QString error;
+    };
+    using SizeRule = std::function<QSize(const QSize &)>;
+
+    explicit DecoderPool(Options options);
+    ~DecoderPool();
+    DecoderPool(const DecoderPool &) = delete;
+    DecoderPool &operator=(const DecoderPool &) = delete;
+
+    const Options &options() const { return m_options; }
+
+    // fileFd: the picture, open for reading (the pool does not close it).
+    Result decode(int fileFd, const SizeRule &sizeRule, bool keepAlpha, QColor background);
+
+    // For tests and the about box: the process ids of the warm helpers.
+    std::vector<int> idleHelpers();
+
+private:
+    struct Helper;
+    std::unique_ptr<Helper> start(QString *why) const;
+    std::unique_ptr<Helper> take(QString *why);
+    void giveBack(std::unique_ptr<Helper> helper);
+    static QString endOf(Helper &helper, bool killed);
+
+    Options m_options;
+    std::mutex m_lock;
+    std::vector<std::unique_ptr<Helper>> m_idle;
+};

@@ -1,0 +1,50 @@
+// A decoding helper for the tests only: glintwave-decode with one more
+// decoder, which does what its file says: "GWFAULT crash" crashes, "GWFAULT
+// hang" never ends, "GWFAULT alloc" allocates without bound, and "GWFAULT
+// open PATH" tells whether PATH can be read from inside the helper.
+#include "decode/DecodeHelper.h"
+#include "viewer/PictureDecoder.h"
+
+#include <QFile>
+
+#include <csignal>
+#include <cstring>
+#include <vector>
+
+namespace {
+class FaultyDecoder : public PictureDecoder {
+public:
+    QByteArray format() const override { return "gwfault"; }
+    bool claims(const QByteArray &head) const override { return head.startsWith("GWFAULT "); }
+    QImage decode(const QByteArray &data, const SizeFor &, QString *error) const override
+    {
+        const QByteArray what = data.mid(8).trimmed();
+        if (what == "crash")
+            std::raise(SIGSEGV);
+        if (what == "hang")
+            for (volatile unsigned n = 0;; ++n) {
+            }
+        if (what == "alloc") {
+            std::vector<char *> held;
+            for (;;) {
+                char *block = new char[64 << 20];
+                std::memset(block, 1, 64 << 20);
+                held.push_back(block);
+            }
+        }
+        if (what.startsWith("open ")) {
+            QFile f(QString::fromUtf8(what.mid(5)));
+            *error = f.open(QIODevice::ReadOnly) ? QStringLiteral("readable") : QStringLiteral("not readable");
+            return {};
+        }
+        *error = QStringLiteral("no such fault");
+        return {};
+    }
+};
+} // namespace
+
+int main(int argc, char **argv)
+{
+    PictureDecoders::add(std::make_shared<FaultyDecoder>());
+    return runDecodeHelper(argc, argv);
+}

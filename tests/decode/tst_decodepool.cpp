@@ -1,0 +1,160 @@
+// Decoding in sandboxed helpers: the same pixels as the loader gives, a
+// helper that cannot see the user's files, and a decoder that crashes,
+// hangs or eats memory costing one picture and no more.
+#include "decode/DecoderPool.h"
+#include "decode/HelperLaunch.h"
+#include "viewer/PictureLoader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+// The helper process below a launcher (bubblewrap starts it as its child).
+int helperBelow(int pid)
+{
+    for (int depth = 0; depth < 4 && pid > 0; ++depth) {
+        const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
+        if (exe.endsWith("glintwave-decode") || exe.endsWith("glintwave-decode-faulty"))
+            return pid;
+        QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+        if (!children.open(QIODevice::ReadOnly))
+            return -1;
+        pid = children.readAll().trimmed().split(' ').value(0).toInt();
+    }
+    return -1;
+}
+
+QByteArray statusLine(int pid, const QByteArray &name)
+{
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(name + ':'))
+            return line.mid(name.size() + 1).trimmed();
+    return {};
+}
+
+struct OpenFile {
+    int fd;
+    explicit OpenFile(const QString &path) : fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {}
+    ~OpenFile() { if (fd >= 0) ::close(fd); }
+};
+} // namespace
+
+class TestDecodePool : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    bool isolated = false;
+
+    DecoderPool::Options options(const char *helper)
+    {
+        DecoderPool::Options o;
+        o.helper = QString::fromUtf8(helper);
+        o.isolated = isolated;
+        o.addressSpaceBytes = qint64(1) << 30;
+        o.cpuSecondsPerPicture = 2;
+        o.answerMs = 20000;
+        return o;
+    }
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
+    }
+    QString photo(const QString &name, QSize size)
+    {
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+        return image.save(dir.filePath(name), "JPG", 90) ? dir.filePath(name) : QString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString why;
+        isolated = namespacesAvailable(&why);
+        if (!isolated)
+            qWarning("decoding without namespaces here: %s", qPrintable(why));
+    }
+
+    void decodesAsTheLoaderDoes()
+    {
+        const QString path = photo("a.jpg", QSize(640, 480));
+        DecoderPool pool(options(GW_DECODE_HELPER));
+        const auto rule = [](const QSize &s) { return s / 2; };
+        OpenFile file(path);
+        const DecoderPool::Result r = pool.decode(file.fd, rule, false, Qt::black);
+        QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+        QCOMPARE(r.sourceSize, QSize(640, 480));
+        const LoadedPicture here = PictureLoader::loadFitted(path, rule);
+        QCOMPARE(r.image.convertToFormat(QImage::Format_RGB32), here.image);
+        // The warm helper serves the next picture too.
+        const int helper = pool.idleHelpers().at(0);
+        OpenFile again(path);
+        QVERIFY(!pool.decode(again.fd, {}, true, Qt::black).image.isNull());
+        QCOMPARE(pool.idleHelpers(), std::vector<int>{helper});
+    }
+
+    void theHelperSeesNothingOfTheUsers()
+    {
+        if (!isolated)
+            QSKIP("no namespaces on this machine: only the seccomp part can be checked");
+        DecoderPool pool(options(GW_FAULTY_HELPER));
+        // A file in the user's home, readable here...
+        QFile mine(QDir::home().filePath(QStringLiteral(".gw-decode-probe-%1").arg(::getpid())));
+        QVERIFY(mine.open(QIODevice::WriteOnly));
+        mine.write("mine");
+        mine.close();
+        const QString probe = write("probe.gwf", "GWFAULT open " + QFile::encodeName(mine.fileName()));
+        OpenFile file(probe);
+        const DecoderPool::Result r = pool.decode(file.fd, {}, false, Qt::black);
+        mine.remove();
+        // ...is not there for the helper.
+        QCOMPARE(r.error, QString("not readable"));
+        const int pid = helperBelow(pool.idleHelpers().at(0));
+        QVERIFY(pid > 0);
+        QCOMPARE(statusLine(pid, "Seccomp"), QByteArray("2"));
+        QCOMPARE(statusLine(pid, "NoNewPrivs"), QByteArray("1"));
+        for (const char *ns : {"user", "mnt", "pid", "net", "ipc", "uts"}) {
+            const QString theirs = QFile::symLinkTarget(QStringLiteral("/proc/%1/ns/%2").arg(pid).arg(ns));
+            const QString ours = QFile::symLinkTarget(QStringLiteral("/proc/self/ns/%1").arg(ns));
+            QVERIFY2(!theirs.isEmpty() && theirs != ours, ns);
+        }
+    }
+
+    void aFaultCostsOnePicture_data()
+    {
+        QTest::addColumn<QByteArray>("fault");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("crash") << QByteArray("crash") << "damaged picture (the decoder failed on it)";
+        QTest::newRow("hang") << QByteArray("hang") << "the decoder took too long (stopped)";
+        QTest::newRow("alloc") << QByteArray("alloc") << "the decoder ran out of memory";
+    }
+    void aFaultCostsOnePicture()
+    {
+        QFETCH(QByteArray, fault);
+        QFETCH(QString, error);
+        DecoderPool pool(options(GW_FAULTY_HELPER));
+        const QString good = photo("good.jpg", QSize(64, 48));
+        OpenFile before(good);
+        QVERIFY(!pool.decode(before.fd, {}, false, Qt::black).image.isNull());
+        OpenFile bad(write("bad.gwf", "GWFAULT " + fault));
+        const DecoderPool::Result r = pool.decode(bad.fd, {}, false, Qt::black);
+        QVERIFY(r.image.isNull());
+        QCOMPARE(r.error, error);
+        QVERIFY(pool.idleHelpers().empty());   // that helper is gone
+        OpenFile after(good);
+        QCOMPARE(pool.decode(after.fd, {}, false, Qt::black).image.size(), QSize(64, 48));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDecodePool)
+#include "tst_decodepool.moc"
