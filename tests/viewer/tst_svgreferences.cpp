@@ -1,0 +1,57 @@
+// An SVG drawn as a browser draws an SVG picture: nothing from other files.
+#include "viewer/SvgReferences.h"
+#include "HostilePictures.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QImage drawn(const QByteArray &svg)
+{
+    QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QSvgRenderer renderer(svg);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    return image;
+}
+} // namespace
+
+class TestSvgReferences : public QObject {
+    Q_OBJECT
+private slots:
+    void otherFilesAreNotDrawn()
+    {
+        QTemporaryDir dir;
+        QImage green(100, 100, QImage::Format_RGB32);
+        green.fill(Qt::green);
+        const QString secret = dir.filePath("private.png");
+        QVERIFY(green.save(secret));
+        const QByteArray svg = hostile::svgDrawing(100, 100, secret);
+        QCOMPARE(drawn(svg).pixelColor(50, 50), QColor(Qt::green));   // what Qt SVG alone would show
+        const QByteArray kept = svgWithoutOutsideReferences(svg);
+        QVERIFY(!kept.isEmpty());
+        QCOMPARE(drawn(kept).pixelColor(50, 50), QColor(Qt::white));
+        QCOMPARE(drawn(kept).pixelColor(5, 5), QColor(0xcc, 0, 0));     // its own drawing stays
+        // A drawing that names itself, or reaches for a pipe, draws only itself.
+        for (const QString &href : {QStringLiteral("self.svg"), QStringLiteral("/dev/stdin")})
+            QVERIFY(!svgWithoutOutsideReferences(hostile::svgDrawing(10, 10, href)).contains("image"));
+    }
+
+    void picturesInsideTheFileStay()
+    {
+        const QByteArray inside = "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">"
+                                  "<defs><rect id=\"r\" width=\"5\" height=\"5\"/></defs><use xlink:href=\"#r\"/>"
+                                  "<image xlink:href=\"data:image/png;base64,iVBORw0KGgo=\"/></svg>";
+        const QByteArray kept = svgWithoutOutsideReferences(inside);
+        QVERIFY(kept.contains("xlink:href=\"#r\"") && kept.contains("data:image/png"));
+        QCOMPARE(svgWithoutOutsideReferences("<svg><unclosed></svg>"), QByteArray());
+    }
+};
+
+QTEST_MAIN(TestSvgReferences)
+#include "tst_svgreferences.moc"
