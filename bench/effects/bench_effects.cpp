@@ -8,7 +8,9 @@
 #include "core/Rnd.h"
 #include "effects/ZoomView.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -153,13 +155,15 @@ int main(int argc, char **argv)
     out << QString("%1 %2 %3 %4\n").arg("keys / convert op", -26).arg("glintwave ms", 13).arg("convert ms", 11).arg("ratio", 7);
     const std::pair<const char *, const char *> pairs[] = {{"N", "-negate"}, {"H", "-flop"}, {"T", "-rotate 90"}, {"Z", "-edge 1"}};
     for (const auto &p : pairs) {
-        QString sink, err;
-        QTextStream so(&sink), se(&err);
+        QBuffer so, se;
+        so.open(QIODevice::WriteOnly);
+        se.open(QIODevice::WriteOnly);
         // The program itself when given (--glintwave PATH), else the batch
         // function in this process.
         const double ours = medianMs([&] {
             if (program.isEmpty()) {
-                runBatch({"--apply", p.first, "--out", dir.path(), jpeg}, BatchSettings{}, so, se);
+                runBatch({"--apply", p.first, "--out", QFile::encodeName(dir.path()), QFile::encodeName(jpeg)},
+                         BatchSettings{}, so, se);
             } else {
                 QProcess proc;
                 proc.start(program, {"--apply", p.first, "--out", dir.path(), jpeg});
