@@ -1,9 +1,8 @@
 #include "effects/BatchMode.h"
 
-#include "viewer/PictureLoader.h"
-
 #include "effects/KeyCommand.h"
 #include "effects/KeyDispatcher.h"
+#include "effects/ViewerCommands.h"
 #include "viewer/PictureLoader.h"
 #include "core/Rnd.h"
 #include "core/SettingsStore.h"
@@ -19,37 +18,24 @@
 namespace {
 int16_t namedKey(const QString &name)
 {
-    const QString n = name.toLower();
-    if (n.size() == 1) {
-        const QChar c = n.at(0);
-        if (c >= 'a' && c <= 'z')
-            return vk::letter(char(c.toUpper().toLatin1()));
-        if (c >= '0' && c <= '9')
-            return vk::digit(c.toLatin1() - '0');
-        return 0;
-    }
-    static const QList<QPair<QString, int16_t>> names = {
-        {"plus", vk::Plus}, {"minus", vk::Minus}, {"comma", vk::Comma}, {"period", vk::Period},
-        {"up", vk::Up}, {"down", vk::Down}, {"left", vk::Left}, {"right", vk::Right},
-        {"home", vk::Home}, {"end", vk::End}, {"ins", vk::Insert}, {"del", vk::Delete},
-        {"space", vk::Space}, {"backspace", vk::Backspace}, {"esc", vk::Escape},
-    };
-    for (const auto &p : names)
-        if (p.first == n)
-            return p.second;
+    if (const int16_t key = viewerKeyNamed(name))
+        return key;
+    // A letter or digit no command uses is still a key: it does nothing.
+    const QString n = name.toUpper();
+    if (n.size() == 1 && ((n[0] >= 'A' && n[0] <= 'Z') || (n[0] >= '0' && n[0] <= '9')))
+        return int16_t(n[0].unicode());
     return 0;
 }
 
-// Keys whose work is the viewer window's or the media player's.
+// Keys whose work is the viewer window's or the media player's: the whole
+// key is refused, whatever the shift state makes of it.
 bool needsViewer(int16_t keyCode, int16_t shift)
 {
-    switch (keyCode) {
-    case vk::Space: case vk::Backspace: case vk::Escape: case vk::Comma: case vk::Period:
-    case vk::letter('P'): case vk::letter('Q'): case vk::letter('W'):
-        return true;
-    default:
-        return decodeKey(keyCode, shift).action == KeyAction::Copy;
-    }
+    const ViewerCommand *row = findViewerCommand(keyCode, shift);
+    if (!row)
+        return false;
+    const KeyAction action = row->command(row->shift).action;
+    return action != KeyAction::None && action != KeyAction::Save && !isPictureCommand(action);
 }
 } // namespace
 
