@@ -3,6 +3,7 @@
 #include "effects/KeyCommand.h"
 #include "effects/KeyDispatcher.h"
 #include "effects/ViewerCommands.h"
+#include "effects/ViewerList.h"
 #include "viewer/PictureLoader.h"
 #include "core/Rnd.h"
 #include "core/SettingsStore.h"
@@ -85,6 +86,20 @@ struct Options {
     quint32 seed = 0;
     QString outDir;
     QStringList files;
+};
+
+// Each file is a list of one, saved where the run says.
+class OneFile : public ViewerList {
+public:
+    explicit OneFile(const QString &folder) : m_folder(folder) {}
+    int currentEntry() const override { return 1; }
+    int entryCount() const override { return 1; }
+    void selectEntry(int) override {}
+    void showEntry() override {}
+    QString saveFolder() const override { return m_folder; }
+
+private:
+    QString m_folder;
 };
 
 QString usage()
@@ -207,18 +222,17 @@ int runBatch(const QStringList &args, const BatchSettings &settings, QTextStream
         centrepic(view);
         dispatcher.setView(view);
         bool failed = false;
-        ViewerHooks &h = dispatcher.hooks();
-        const QString folder = o.outDir.isEmpty() ? QFileInfo(file).absolutePath() : o.outDir;
-        h.saveFolder = [folder] { return folder; };
-        h.saved = [&out](const QString &path) {
+        OneFile list(o.outDir.isEmpty() ? QFileInfo(file).absolutePath() : o.outDir);
+        dispatcher.setList(&list);
+        QObject::connect(&dispatcher, &KeyDispatcher::saved, [&out](const QString &path) {
             out << QDir::toNativeSeparators(path) << "\n";
             out.flush();
-        };
-        h.showMessage = [&](const QString &text) {
+        });
+        QObject::connect(&dispatcher, &KeyDispatcher::message, [&](const QString &text) {
             err << "glintwave: " << file << ": " << text << "\n";
             err.flush();
             failed = true;
-        };
+        });
         for (const BatchKey &k : keys.keys)
             dispatcher.Form_KeyDown(k.keyCode, k.shift);
         dispatcher.Form_KeyDown(vk::letter('X'), 0);
