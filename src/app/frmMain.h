@@ -7,6 +7,8 @@
 #include "core/RawPath.h"
 #include "core/StoredOptions.h"
 #include "browser/TypeFilters.h"
+#include "effects/ViewerList.h"
+#include "effects/ui/DesktopOutputs.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -31,8 +33,6 @@ class QToolButton;
 class SettingsStore;
 class frmFileRead;
 class frmThumbwait;
-class KeyDispatcher;
-struct ViewerHooks;
 class ThumbnailBuilder;
 class frmMedia;
 
@@ -100,8 +100,9 @@ public:
     const OptionSet &options() const { return m_options; }
     AppState &state() { return m_state; }
 
-    // The viewer window, created on first use (create) and wired to this
-    // window's key handler, Effects menu and slide show; null when closed.
+    // The viewer window, created on first use (create), stepping through
+    // this window's list and wired to its Effects menu and slide show; null
+    // when closed.
     frmMedia *viewer(bool create = true);
 
     // The hidden Effects menu the viewer pops up.
@@ -150,9 +151,6 @@ private:
     void createMenus();
     void wireMenus();
     void wireViewer();
-    void wirePlayerHooks(ViewerHooks &hooks);
-    void takeViewerPicture();
-    void showDispatcherPicture();
     void mnuSnatch_Click();
     void layoutControls();
     void lstDir_Change();
@@ -186,7 +184,21 @@ private:
     frmFileRead *m_fileRead = nullptr;
     frmThumbwait *m_thumbWait = nullptr;
     ThumbnailBuilder *m_thumbs = nullptr;
-    KeyDispatcher *m_keys = nullptr;
+    // The active view as the viewer's keys step through it.
+    class ViewerEntries : public ViewerList {
+    public:
+        explicit ViewerEntries(frmMain &main) : m_main(main) {}
+        int currentEntry() const override;
+        int entryCount() const override;
+        void selectEntry(int number) override;
+        void showEntry() override;
+        QString saveFolder() const override;
+
+    private:
+        frmMain &m_main;
+    };
+    ViewerEntries m_viewerEntries{*this};
+    DesktopOutputs m_outputs;
     bool m_unloaded = false;
     bool m_optionsOnly = false;
     bool m_addressDeleting = false; // the address box's last key deletes

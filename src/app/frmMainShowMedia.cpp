@@ -10,8 +10,6 @@
 #include "viewer/ThumbnailCache.h"
 #include "browser/ui/frmFileRead.h"
 #include "viewer/ui/frmMedia.h"
-#include "effects/KeyDispatcher.h"
-#include "player/ui/MediaPlayerWidget.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -54,8 +52,6 @@ void frmMain::ShowMedia()
     const QString shown = opened.display();
     // By name, or by content where the name says text or nothing known.
     const MediaKind kind = ContentKind::mediaKindOfFile(shown, path);
-    // An effect still running on the picture shown before must not land on this one.
-    m_keys->pictureReplaced();
     const QFileInfo file(path);
     const QString problem = fileProblem(path);
     if (path.isEmpty() || !problem.isEmpty() || !file.isFile()) {
@@ -158,28 +154,6 @@ void frmMain::showPlayerMedia(MediaKind kind, const QString &path, const QString
         v->showAudio(path, shown);
     else
         v->showFlash(path);
-}
-
-void frmMain::wirePlayerHooks(ViewerHooks &h)
-{
-    auto player = [this]() -> MediaPlayerWidget * {
-        frmMedia *v = viewer(false);
-        return v ? v->mdpMedia : nullptr;
-    };
-    h.playerVisible = [player] { return player() && player()->isVisible(); };
-    h.playerPause = [player] {
-        if (player())
-            player()->pause();
-    };
-    h.playerPlay = [player] {
-        if (player())
-            player()->play();
-    };
-    h.playerPosition = [player] { return player() ? player()->currentPosition() : 0.0; };
-    h.setPlayerPosition = [player](double seconds) {
-        if (player())
-            player()->setCurrentPosition(seconds);
-    };
 }
 
 void frmMain::slideTick()

@@ -2,6 +2,8 @@
 
 #include "effects/KeyCommand.h"
 #include "effects/KeyDispatcher.h"
+#include "effects/ViewerCommands.h"
+#include "effects/ViewerList.h"
 #include "viewer/PictureLoader.h"
 #include "core/RawPath.h"
 #include "core/Rnd.h"
@@ -21,37 +23,24 @@
 namespace {
 int16_t namedKey(const QString &name)
 {
-    const QString n = name.toLower();
-    if (n.size() == 1) {
-        const QChar c = n.at(0);
-        if (c >= 'a' && c <= 'z')
-            return vk::letter(char(c.toUpper().toLatin1()));
-        if (c >= '0' && c <= '9')
-            return vk::digit(c.toLatin1() - '0');
-        return 0;
-    }
-    static const QList<QPair<QString, int16_t>> names = {
-        {"plus", vk::Plus}, {"minus", vk::Minus}, {"comma", vk::Comma}, {"period", vk::Period},
-        {"up", vk::Up}, {"down", vk::Down}, {"left", vk::Left}, {"right", vk::Right},
-        {"home", vk::Home}, {"end", vk::End}, {"ins", vk::Insert}, {"del", vk::Delete},
-        {"space", vk::Space}, {"backspace", vk::Backspace}, {"esc", vk::Escape},
-    };
-    for (const auto &p : names)
-        if (p.first == n)
-            return p.second;
+    if (const int16_t key = viewerKeyNamed(name))
+        return key;
+    // A letter or digit no command uses is still a key: it does nothing.
+    const QString n = name.toUpper();
+    if (n.size() == 1 && ((n[0] >= 'A' && n[0] <= 'Z') || (n[0] >= '0' && n[0] <= '9')))
+        return int16_t(n[0].unicode());
     return 0;
 }
 
-// Keys whose work is the viewer window's or the media player's.
+// Keys whose work is the viewer window's or the media player's: the whole
+// key is refused, whatever the shift state makes of it.
 bool needsViewer(int16_t keyCode, int16_t shift)
 {
-    switch (keyCode) {
-    case vk::Space: case vk::Backspace: case vk::Escape: case vk::Comma: case vk::Period:
-    case vk::letter('P'): case vk::letter('Q'): case vk::letter('W'):
-        return true;
-    default:
-        return decodeKey(keyCode, shift).action == KeyAction::Copy;
-    }
+    const ViewerCommand *row = findViewerCommand(keyCode, shift);
+    if (!row)
+        return false;
+    const KeyAction action = row->command(row->shift).action;
+    return action != KeyAction::None && action != KeyAction::Save && !isPictureCommand(action);
 }
 } // namespace
 
@@ -102,6 +91,20 @@ struct Options {
     quint32 seed = 0;
     QByteArray outDir;
     QList<QByteArray> files;
+};
+
+// Each file is a list of one, saved where the run says.
+class OneFile : public ViewerList {
+public:
+    explicit OneFile(const QString &folder) : m_folder(folder) {}
+    int currentEntry() const override { return 1; }
+    int entryCount() const override { return 1; }
+    void selectEntry(int) override {}
+    void showEntry() override {}
+    QString saveFolder() const override { return m_folder; }
+
+private:
+    QString m_folder;
 };
 
 QString usage()
@@ -267,15 +270,17 @@ int runBatch(const QList<QByteArray> &args, const BatchSettings &settings, QIODe
         centrepic(view);
         dispatcher.setView(view);
         bool failed = false;
-        ViewerHooks &h = dispatcher.hooks();
         const QByteArray folderBytes = o.outDir.isEmpty() ? folderOf(file) : o.outDir;
         const OpenedPath folder(folderBytes);
-        h.saveFolder = [&folder] { return folder.path(); };
-        h.saved = [&](const QString &path) { say(out, RawPath::join(folderBytes, QFileInfo(path).fileName().toUtf8())); };
-        h.showMessage = [&](const QString &text) {
+        OneFile list(folder.path());
+        dispatcher.setList(&list);
+        QObject::connect(&dispatcher, &KeyDispatcher::saved, [&](const QString &path) {
+            say(out, RawPath::join(folderBytes, QFileInfo(path).fileName().toUtf8()));
+        });
+        QObject::connect(&dispatcher, &KeyDispatcher::message, [&](const QString &text) {
             say(err, "glintwave: " + file + ": " + text.toUtf8());
             failed = true;
-        };
+        });
         for (const BatchKey &k : keys.keys)
             dispatcher.Form_KeyDown(k.keyCode, k.shift);
         dispatcher.Form_KeyDown(vk::letter('X'), 0);

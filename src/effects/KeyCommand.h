@@ -58,8 +58,9 @@ struct KeyCommand {
     }
 };
 
-// The viewer's command table: what a key with a shift state does.
-// A key or shift state the table does not list gives KeyAction::None.
+// What a key with a shift state does, from the viewer's command table
+// (ViewerCommands). A key or shift state the table does not list gives
+// KeyAction::None.
 KeyCommand decodeKey(int16_t keyCode, int16_t shift);
 
 // The arrow keys' step in pixels: 10 with Shift, 50 with Ctrl, 300 with Alt,

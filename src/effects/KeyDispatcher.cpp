@@ -2,18 +2,20 @@
 
 #include "effects/PictureCommands.h"
 #include "effects/PictureSave.h"
+#include "effects/ViewerList.h"
+#include "effects/ViewerOutputs.h"
+#include "effects/ViewerPlayer.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFutureWatcher>
-#include <QCursor>
-#include <QGuiApplication>
-#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QtConcurrent/qtconcurrenttask.h>
 
 struct WorkResult {
     KeyCommand command;
     quint64 generation = 0;
+    quint64 epoch = 0;
     PictureView view;
     CommandOutcome outcome;
     OutputResult output;      // Save
@@ -34,11 +36,7 @@ KeyDispatcher::KeyDispatcher(QObject *parent)
     });
 }
 
-KeyDispatcher::~KeyDispatcher()
-{
-    if (m_cursorSet)
-        QGuiApplication::restoreOverrideCursor();
-}
+KeyDispatcher::~KeyDispatcher() = default;
 
 void KeyDispatcher::setView(const PictureView &view)
 {
@@ -46,47 +44,46 @@ void KeyDispatcher::setView(const PictureView &view)
     ++m_generation;
 }
 
-void KeyDispatcher::message(const QString &text)
+void KeyDispatcher::dropRunning()
 {
-    if (!text.isEmpty() && m_hooks.showMessage)
-        m_hooks.showMessage(text);
+    // The worker finishes on its own; whatever it brings is thrown away, and
+    // the next command may start at once.
+    ++m_generation;
+    ++m_epoch;
+    m_busy = false;
+}
+
+void KeyDispatcher::tell(const QString &text)
+{
+    if (!text.isEmpty())
+        emit message(text);
 }
 
 void KeyDispatcher::nextFile(int delta)
 {
-    if (!m_hooks.currentEntry || !m_hooks.entryCount || !m_hooks.selectEntry || !m_hooks.showMedia)
+    if (!m_list)
         return;
-    const int pos = m_hooks.currentEntry();
+    const int pos = m_list->currentEntry();
     // The list does not wrap at either end.
-    if (delta > 0 && pos < m_hooks.entryCount()) {
-        m_hooks.selectEntry(pos + 1);
-        m_hooks.showMedia();
+    if (delta > 0 && pos < m_list->entryCount()) {
+        m_list->selectEntry(pos + 1);
+        m_list->showEntry();
     } else if (delta < 0 && pos > 1) {
-        m_hooks.selectEntry(pos - 1);
-        m_hooks.showMedia();
+        m_list->selectEntry(pos - 1);
+        m_list->showEntry();
     }
 }
 
 void KeyDispatcher::Form_KeyDown(int16_t keyCode, int16_t shift)
 {
-    const KeyCommand k = decodeKey(keyCode, shift);
-    if (m_busy) {
-        // Esc closes at once and drops what waits; other keys wait their turn.
-        if (k.action == KeyAction::CloseViewer) {
-            m_waiting.clear();
-            if (m_hooks.closeViewer)
-                m_hooks.closeViewer();
-        } else if (k.action != KeyAction::None && m_waiting.size() < 64) {
-            m_waiting.append({keyCode, shift});
-        }
+    if (m_busy)
         return;
-    }
+    const KeyCommand k = decodeKey(keyCode, shift);
     switch (k.action) {
     case KeyAction::None:
         return;
     case KeyAction::CloseViewer:
-        if (m_hooks.closeViewer)
-            m_hooks.closeViewer();
+        emit closeRequested();
         return;
     case KeyAction::NextFile:
         nextFile(+1);
@@ -95,31 +92,25 @@ void KeyDispatcher::Form_KeyDown(int16_t keyCode, int16_t shift)
         nextFile(-1);
         return;
     case KeyAction::PauseResume:
-        if (m_hooks.playerVisible && m_hooks.playerVisible() && m_hooks.togglePaused) {
-            const bool paused = m_hooks.togglePaused();
-            if (paused && m_hooks.playerPause)
-                m_hooks.playerPause();
-            else if (!paused && m_hooks.playerPlay)
-                m_hooks.playerPlay();
-        }
+        if (m_player && m_player->playerShown())
+            m_player->togglePaused();
         return;
     case KeyAction::Seek:
-        if (m_hooks.playerPosition && m_hooks.setPlayerPosition) {
-            const double pos = m_hooks.playerPosition() + k.a;
-            m_hooks.setPlayerPosition(pos < 0 ? 0 : pos);
+        if (m_player) {
+            const double pos = m_player->position() + k.a;
+            m_player->setPosition(pos < 0 ? 0 : pos);
         }
         return;
     case KeyAction::Copy:
-        if (!m_view.image.isNull() && m_hooks.copyPicture)
-            m_hooks.copyPicture(m_view.image);
+        if (!m_view.image.isNull() && m_outputs)
+            m_outputs->copyPicture(m_view.image);
         return;
     default:
         break;
     }
     if (isPictureCommand(k.action) && !isPixelCommand(k.action)) {
         applyPictureCommand(m_view, k); // only moves the picture: instant
-        if (m_hooks.pictureChanged)
-            m_hooks.pictureChanged();
+        emit pictureChanged();
         emit commandFinished();
         return;
     }
@@ -130,33 +121,33 @@ void KeyDispatcher::start(const KeyCommand &k)
 {
     Job job;
     const PictureView view = m_view;
-    const quint64 generation = m_generation;
+    const quint64 generation = m_generation, epoch = m_epoch;
     if (isPixelCommand(k.action)) {
-        job = [k, view, generation] {
-            WorkResult r{k, generation, view, {}, {}, {}};
+        job = [k, view, generation, epoch] {
+            WorkResult r{k, generation, epoch, view, {}, {}, {}};
             r.outcome = applyPictureCommand(r.view, k);
             return r;
         };
     } else if (k.action == KeyAction::Save) {
-        const QString folder = m_hooks.saveFolder ? m_hooks.saveFolder() : QString();
-        job = [k, view, generation, folder] {
-            WorkResult r{k, generation, {}, {}, {}, {}};
+        const QString folder = m_list ? m_list->saveFolder() : QString();
+        job = [k, view, generation, epoch, folder] {
+            WorkResult r{k, generation, epoch, {}, {}, {}, {}};
             r.output = SavePic(view.image, folder);
             return r;
         };
     } else if (k.action == KeyAction::Print || k.action == KeyAction::Wallpaper) {
         QString why;
         OutputJob output;
-        if (k.action == KeyAction::Print && m_hooks.preparePrint)
-            output = m_hooks.preparePrint(view.image, int16_t(k.a), &why);
-        else if (k.action == KeyAction::Wallpaper && m_hooks.prepareWallpaper)
-            output = m_hooks.prepareWallpaper(view.image, &why);
+        if (m_outputs && k.action == KeyAction::Print)
+            output = m_outputs->preparePrint(view.image, int16_t(k.a), &why);
+        else if (m_outputs)
+            output = m_outputs->prepareWallpaper(view.image, &why);
         if (!output) {
-            message(why);
+            tell(why);
             return;
         }
-        job = [k, generation, output] {
-            WorkResult r{k, generation, {}, {}, {}, {}};
+        job = [k, generation, epoch, output] {
+            WorkResult r{k, generation, epoch, {}, {}, {}, {}};
             r.outputMessage = output();
             return r;
         };
@@ -169,10 +160,6 @@ void KeyDispatcher::start(const KeyCommand &k)
         finish(job());
         return;
     }
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        m_cursorSet = true;
-    }
     // The global pool, which the program waits for when it ends; ahead of
     // other queued work, since the user is waiting for this.
     m_watcher->setFuture(QtConcurrent::task(std::move(job)).withPriority(1).spawn());
@@ -180,10 +167,9 @@ void KeyDispatcher::start(const KeyCommand &k)
 
 void KeyDispatcher::finish(const WorkResult &r)
 {
-    if (m_cursorSet) {
-        QGuiApplication::restoreOverrideCursor();
-        m_cursorSet = false;
-    }
+    // The viewer closed meanwhile: nothing of this command is wanted.
+    if (r.epoch != m_epoch)
+        return;
     m_busy = false;
     const KeyAction a = r.command.action;
     if (isPixelCommand(a)) {
@@ -192,24 +178,17 @@ void KeyDispatcher::finish(const WorkResult &r)
             m_view.image = r.view.image;
             m_view.left = r.view.left;
             m_view.top = r.view.top;
-            if (m_hooks.pictureChanged)
-                m_hooks.pictureChanged();
+            emit pictureChanged();
         }
-        message(r.outcome.message);
+        tell(r.outcome.message);
     } else if (a == KeyAction::Save) {
-        if (r.output.ok && m_hooks.saved)
-            m_hooks.saved(r.output.path);
-        message(r.output.error);
+        if (r.output.ok)
+            emit saved(r.output.path);
+        tell(r.output.error);
     } else if (a == KeyAction::Print || a == KeyAction::Wallpaper) {
-        message(r.outputMessage);
+        tell(r.outputMessage);
     }
     emit commandFinished();
-    if (!m_waiting.isEmpty() && !m_busy) {
-        const auto [code, shift] = m_waiting.takeFirst();
-        if (m_hooks.refreshView)
-            m_hooks.refreshView();
-        Form_KeyDown(code, shift);
-    }
 }
 
 bool KeyDispatcher::waitForIdle(int timeoutMs)

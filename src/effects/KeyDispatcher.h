@@ -2,59 +2,31 @@
 #include "effects/KeyCommand.h"
 #include "effects/PictureView.h"
 
-#include <QList>
 #include <QObject>
-#include <QPair>
 #include <QString>
-#include <functional>
-#include <memory>
 
 template <typename T> class QFutureWatcher;
 struct WorkResult;
-
-// An output prepared on the window's thread that runs on a worker: returns
-// what to tell the user, or nothing when it went well.
-using OutputJob = std::function<QString()>;
-
-// What the viewer window supplies to the key handler. Any hook may be left
-// empty: the commands that need it then do nothing.
-struct ViewerHooks {
-    std::function<void()> closeViewer;               // Esc
-    std::function<int()> currentEntry;               // position in the active view, from 1 (0: none)
-    std::function<int()> entryCount;                 // entries the active view holds
-    std::function<void(int)> selectEntry;            // make that entry current
-    std::function<void()> showMedia;                 // the main window's ShowMedia
-    std::function<bool()> playerVisible;
-    std::function<bool()> togglePaused;              // flips the pause flag, returns the new one
-    std::function<void()> playerPause;
-    std::function<void()> playerPlay;
-    std::function<double()> playerPosition;          // seconds
-    std::function<void(double)> setPlayerPosition;
-    std::function<QString()> saveFolder;             // the main window's folder
-    std::function<void()> pictureChanged;            // the picture or its place changed
-    std::function<void(const QString &)> showMessage;
-    std::function<void(const QString &)> saved;      // a picture was saved there
-    std::function<void()> refreshView;               // before a waiting key runs: take the shown picture
-    std::function<void(const QImage &)> copyPicture; // to the clipboard
-    // Print (shift: the key's shift state) and wallpaper: empty job with *why
-    // set when it cannot be done.
-    std::function<OutputJob(const QImage &, int16_t shift, QString *why)> preparePrint;
-    std::function<OutputJob(const QImage &, QString *why)> prepareWallpaper;
-};
+class ViewerList;
+class ViewerOutputs;
+class ViewerPlayer;
 
 // The viewer's key handler: decodes a key with its shift state through the
-// command table and carries it out. Work on the pixels, saving, printing and
-// the wallpaper run on a worker thread on a copy of the picture, so the
-// window stays responsive; until the result is back no other command starts:
-// keys pressed meanwhile wait and run in order afterwards (Esc closes at once).
-// The main window wires it to the viewer (frmMainViewer.cpp).
+// command table and carries it out on the picture it holds. Work on the
+// pixels, saving, printing and the wallpaper run on a worker thread on a copy
+// of the picture, so the window stays responsive; until the result is back
+// no other command starts and keys are not taken (the viewer session holds
+// them). The list, the outputs and the player may be left out: the commands
+// that need them then do nothing.
 class KeyDispatcher : public QObject {
     Q_OBJECT
 public:
     explicit KeyDispatcher(QObject *parent = nullptr);
     ~KeyDispatcher() override;
 
-    ViewerHooks &hooks() { return m_hooks; }
+    void setList(ViewerList *list) { m_list = list; }
+    void setOutputs(ViewerOutputs *outputs) { m_outputs = outputs; }
+    void setPlayer(ViewerPlayer *player) { m_player = player; }
 
     // Batch mode and tests: each command finishes before Form_KeyDown returns.
     void setSynchronous(bool on) { m_synchronous = on; }
@@ -64,9 +36,13 @@ public:
     // new picture: a command still running then drops its result.
     PictureView &view() { return m_view; }
     void setView(const PictureView &view);
-    // The viewer shows another picture: a command still running drops its result.
+    // The viewer shows another file: a command still running drops its result.
     void pictureReplaced() { ++m_generation; }
+    // The viewer closed: a command still running drops its result and
+    // reports nothing; busy() is false at once.
+    void dropRunning();
 
+    // Ignored while busy().
     void Form_KeyDown(int16_t keyCode, int16_t shift);
 
     bool busy() const { return m_busy; }
@@ -74,21 +50,29 @@ public:
     bool waitForIdle(int timeoutMs);
 
 signals:
+    // The picture or its place changed.
+    void pictureChanged();
+    void message(const QString &text);
+    // A picture was saved there.
+    void saved(const QString &path);
+    // Esc.
+    void closeRequested();
+    // A command ended: busy() is false.
     void commandFinished();
 
 private:
     void start(const KeyCommand &command);
     void finish(const WorkResult &result);
     void nextFile(int delta);
-    void message(const QString &text);
+    void tell(const QString &text);
 
     PictureView m_view;
-    ViewerHooks m_hooks;
+    ViewerList *m_list = nullptr;
+    ViewerOutputs *m_outputs = nullptr;
+    ViewerPlayer *m_player = nullptr;
     bool m_synchronous = false;
     bool m_busy = false;
-    bool m_cursorSet = false;
-    quint64 m_generation = 0;
-    // Keys pressed while a command runs wait here and run in order after it.
-    QList<QPair<int16_t, int16_t>> m_waiting;
+    quint64 m_generation = 0;   // the picture a result belongs to
+    quint64 m_epoch = 0;        // the viewer's opening a result belongs to
     QFutureWatcher<WorkResult> *m_watcher = nullptr;
 };

@@ -1,61 +1,15 @@
 #include "info/KeyReference.h"
 
+#include "effects/ViewerCommands.h"
+
 const QStringList &keyReferenceLines()
 {
-    static const QStringList lines = {
-        "H - flip picture horizontally",
-        "V - flip picture vertically",
-        "S - stretch picture to fit screen size",
-        "T - rotate image",
-        "1 - Sine Wave Amplitude 1, Wavelength 1",
-        "2 - Sine Wave Amplitude 2, Wavelength 1",
-        "3 - Sine Wave Amplitude 1, Wavelength 2",
-        "4 - Sine Wave Amplitude 2, Wavelength 2",
-        "5 - Sine Wave Amplitude 1, Wavelength 4",
-        "6 - Sine Wave Amplitude 4, Wavelength 4",
-        "7 - Add random noise",
-        "Up - Move Viewpoint Up",
-        "Down - Move Viewpoint Down",
-        "Left - Move Viewpoint Left",
-        "Right - Move Viewpoint Right",
-        "R - filters red component",
-        "G - filters green component",
-        "B - filters blue component",
-        "Shift + R - blocks red component",
-        "Shift + G - blocks green component",
-        "Shift + B - blocks blue component",
-        "Ctrl + R - XOR red component",
-        "Ctrl + G - XOR green component",
-        "Ctrl + B - XOR blue component",
-        "Alt + R - increase red component",
-        "Alt + G - increase green component",
-        "Alt + B - increase blue component",
-        "N - Invert colours (Negative)",
-        "+ - Zoom In",
-        "- - Zoom Out",
-        "8 - pixelise image x4",
-        "9 - pixelise image x8",
-        "0 - pixelise image x16",
-        "P - Pause/Unpause movie or music",
-        "< - Step movie backward",
-        "> - Step movie forward",
-        "SPACE - View next file in list",
-        "BACKSPACE - View previous file in list",
-        "HOME - Align image with top of screen",
-        "END - Align image with bottom of screen",
-        "INS - Align image with left of screen",
-        "DEL - Align image with right of screen",
-        "L - Size picture length to fit in screen",
-        "K - Size picture height to fit in screen",
-        "Y - Lightens picture colour",
-        "U - Darkens picture colour",
-        "Z - Edge detect",
-        "Shift + Z - Emboss",
-        "Ctrl + C - Copy to clipboard",
-        "X - Save file to disk",
-        "Q - Print file in portrait mode",
-        "Shift + Q - Print file in landscape mode",
-        "W - Set picture as desktop wallpaper.",
-    };
+    static const QStringList lines = [] {
+        QStringList all;
+        for (const ViewerCommand &row : viewerCommands())
+            if (!row.reference.isEmpty())
+                all << row.reference;
+        return all;
+    }();
     return lines;
 }

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QListView>
 #include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -77,6 +78,33 @@ private slots:
         QVERIFY2(ended.wait(20000), qPrintable(v->mdpMedia->errorText()));
         QVERIFY(v->mdpMedia->errorText().isEmpty());
         QTRY_VERIFY(v.isNull());
+    }
+
+    // A clip that is no longer shown never closes the viewer: Space from a
+    // clip to a text file, and the text stays when the hidden clip ends.
+    void aReplacedClipDoesNotCloseTheViewer()
+    {
+        const QString folder = dir.filePath("replaced");
+        QVERIFY(QDir().mkpath(folder));
+        const QString kind = todaysmedia::audioKinds().first();
+        QVERIFY(QFile::copy(dir.filePath("new." + kind), folder + "/a." + kind));
+        QFile text(folder + "/b.txt");
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("still here\n") > 0);
+        text.close();
+        w->goToFolder(folder);
+        QCOMPARE(w->listModel()->names(), QStringList({"a." + kind, "b.txt"}));
+        QPointer<frmMedia> v = open("a." + kind);
+        QVERIFY(v && v->mdpMedia && v->mdpMedia->isVisible());
+        QSignalSpy ended(v->mdpMedia, &MediaPlayerWidget::endOfStream);
+        QTest::keyClick(v, Qt::Key_Space);
+        QCOMPARE(w->currentEntry(), 2);
+        QVERIFY(v->lstMedia->isVisible());
+        QVERIFY2(ended.wait(20000), qPrintable(v->mdpMedia->errorText()));
+        QCoreApplication::processEvents();
+        QVERIFY(!v.isNull() && v->isVisible() && v->lstMedia->isVisible());
+        v->close();
+        QTRY_VERIFY(v.isNull());
+        w->goToFolder(dir.path());
     }
 
     // Every picture kind, and a PNG without an extension (known by its

@@ -12,8 +12,10 @@
 
 #include <QCheckBox>
 #include <QListView>
+#include <QPointer>
 #include <QStringListModel>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QtTest>
 
 #include "../info/WhenModal.h"
@@ -152,6 +154,36 @@ private slots:
         QTRY_COMPARE(w->currentEntry(), 2);
         QTest::keyClick(v, Qt::Key_Escape);
         QTRY_VERIFY(!w->viewer(false));
+    }
+
+    // Escape means stop: keys typed while a slow effect runs never run once
+    // the viewer is gone.
+    void escapeDropsTheKeysWaitingBehindAnEffect()
+    {
+        const QString folder = dir.filePath("escape");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(gradient(2400, 1800).save(folder + "/a.bmp"));
+        QVERIFY(gradient(40, 30).save(folder + "/b.bmp"));
+        w->goToFolder(folder);
+        QPointer<frmMedia> v = open(1);
+        QVERIFY(v);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(v, Qt::Key_Z, Qt::ShiftModifier);   // emboss, on a worker
+        QVERIFY(QApplication::overrideCursor());                // still running
+        QTest::keyClick(v, Qt::Key_X);       // save: waits its turn
+        QTest::keyClick(v, Qt::Key_Space);   // next file: waits too
+        QTest::keyClick(v, Qt::Key_Escape);
+        QTRY_VERIFY(v.isNull());
+        // Every worker the effect and anything after it could start has
+        // finished, and what they reported has been handled.
+        for (int round = 0; round < 4; ++round) {
+            QThreadPool::globalInstance()->waitForDone();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(QDir(folder).entryList({"gw*.bmp"}), QStringList());
+        QVERIFY(!w->viewer(false));
+        QCOMPARE(w->currentEntry(), 1);
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     void cleanupTestCase()

@@ -1,10 +1,14 @@
 // The picture commands on the view (zoom, fit,
-// stretch, alignment, panning), the key handler with its hooks and the
-// pop-up menu.
+// stretch, alignment, panning), the key handler with the list, player and
+// outputs it is given, the session's waiting keys, and the pop-up menu.
 #include "effects/ui/EffectsMenu.h"
 #include "effects/KeyCommand.h"
 #include "effects/KeyDispatcher.h"
 #include "effects/PictureCommands.h"
+#include "effects/ViewerList.h"
+#include "effects/ViewerOutputs.h"
+#include "effects/ViewerPlayer.h"
+#include "effects/ViewerSession.h"
 #include "effects/ui/PictureOutput.h"
 #include "effects/ZoomView.h"
 
@@ -12,6 +16,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QThreadPool>
 #include <QtTest>
 
 namespace {
@@ -25,6 +30,33 @@ PictureView viewOf(int w, int h, QSize screen = {1920, 1080})
 }
 
 void press(KeyDispatcher &d, int16_t key, int16_t shift = 0) { d.Form_KeyDown(key, shift); }
+
+// A list of four entries that records what it was asked to show.
+struct FourEntries : ViewerList {
+    int current = 3;
+    QList<int> shown;
+    int currentEntry() const override { return current; }
+    int entryCount() const override { return 4; }
+    void selectEntry(int number) override { current = number; }
+    void showEntry() override { shown << current; }
+    QString saveFolder() const override { return {}; }
+};
+
+struct Player : ViewerPlayer {
+    bool visible = false, paused = false;
+    double at = 4;
+    QStringList calls;
+    bool playerShown() const override { return visible; }
+    void togglePaused() override { calls << ((paused = !paused) ? "pause" : "play"); }
+    double position() const override { return at; }
+    void setPosition(double seconds) override { at = seconds; }
+};
+
+struct Clipboard : ViewerOutputs {
+    void copyPicture(const QImage &picture) override { copyToClipboard(picture); }
+    OutputJob preparePrint(const QImage &, int16_t, QString *) override { return {}; }
+    OutputJob prepareWallpaper(const QImage &, QString *) override { return {}; }
+};
 } // namespace
 
 class TestEffectsCommands : public QObject {
@@ -81,7 +113,7 @@ private slots:
         // The same through the handler: the message is shown, the pointer is back.
         KeyDispatcher d;
         QStringList messages;
-        d.hooks().showMessage = [&](const QString &m) { messages << m; };
+        connect(&d, &KeyDispatcher::message, [&](const QString &m) { messages << m; });
         d.setView(v);
         press(d, 187, 4);
         QVERIFY(d.waitForIdle(10000));
@@ -137,45 +169,33 @@ private slots:
     void dispatcherNextPreviousDoNotWrap()
     {
         KeyDispatcher d;
-        int current = 3;
-        QList<int> shown;
-        d.hooks().currentEntry = [&] { return current; };
-        d.hooks().selectEntry = [&](int n) { current = n; };
-        d.hooks().showMedia = [&] { shown << current; };
-        d.hooks().entryCount = [] { return 4; };
+        FourEntries list;
+        d.setList(&list);
         for (int key : {32, 32, 8, 8, 8, 8}) // twice past each end
             press(d, int16_t(key));
-        QCOMPARE(shown, (QList<int>{4, 3, 2, 1}));
-        current = 0; // no selection: Space starts at the first, Backspace does nothing
+        QCOMPARE(list.shown, (QList<int>{4, 3, 2, 1}));
+        list.current = 0; // no selection: Space starts at the first, Backspace does nothing
         press(d, 8);
         press(d, 32);
-        QCOMPARE(shown.last(), 1);
-        QCOMPARE(shown.size(), 5);
+        QCOMPARE(list.shown.last(), 1);
+        QCOMPARE(list.shown.size(), 5);
     }
 
     void dispatcherPlayerKeys()
     {
         KeyDispatcher d;
-        bool visible = false;
-        QStringList calls;
-        double position = 4;
-        d.hooks().playerVisible = [&] { return visible; };
-        d.hooks().playerPause = [&] { calls << "pause"; };
-        d.hooks().playerPlay = [&] { calls << "play"; };
-        d.hooks().playerPosition = [&] { return position; };
-        d.hooks().setPlayerPosition = [&](double p) { position = p; };
-        bool paused = false;
-        d.hooks().togglePaused = [&] { return paused = !paused; };
+        Player player;
+        d.setPlayer(&player);
         press(d, 80);
-        QVERIFY(calls.isEmpty()); // hidden player: P does nothing
-        visible = true;
+        QVERIFY(player.calls.isEmpty()); // hidden player: P does nothing
+        player.visible = true;
         press(d, 80);
         press(d, 80);
-        QCOMPARE(calls, (QStringList{"pause", "play"}));
+        QCOMPARE(player.calls, (QStringList{"pause", "play"}));
         press(d, 188, 2); // Ctrl+comma at 4: not below 0
-        QCOMPARE(position, 0.0);
+        QCOMPARE(player.at, 0.0);
         press(d, 190, 4);
-        QCOMPARE(position, 30.0);
+        QCOMPARE(player.at, 30.0);
     }
 
     void dispatcherCopyOnlyWithCtrl()
@@ -184,7 +204,8 @@ private slots:
         PictureView v = viewOf(5, 4);
         v.image.setPixel(1, 1, qRgb(1, 2, 3));
         d.setView(v);
-        d.hooks().copyPicture = [](const QImage &picture) { copyToClipboard(picture); };
+        Clipboard clipboard;
+        d.setOutputs(&clipboard);
         QGuiApplication::clipboard()->clear();
         press(d, 67, 0);
         QVERIFY(QGuiApplication::clipboard()->image().isNull());
@@ -192,34 +213,40 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->image().pixel(1, 1), qRgb(1, 2, 3));
     }
 
-    void dispatcherQueuesKeysWhileBusy()
+    void sessionQueuesKeysWhileBusy()
     {
-        KeyDispatcher d;
-        int changes = 0;
-        bool closed = false;
-        d.hooks().pictureChanged = [&] { ++changes; };
-        d.hooks().closeViewer = [&] { closed = true; };
-        d.setView(viewOf(3000, 2000));
-        press(d, 72);      // flip, on the worker
-        QVERIFY(d.busy());
-        const int leftBefore = d.view().left;
-        press(d, 84);      // waits: the flip is still running
-        press(d, 37);      // so does a pan
-        QCOMPARE(d.view().left, leftBefore);
-        QVERIFY(!closed);
+        ViewerSession session(nullptr, nullptr);
+        int changes = 0, closes = 0;
+        connect(&session, &ViewerSession::pictureChanged, [&] { ++changes; });
+        connect(&session, &ViewerSession::closeRequested, [&] { ++closes; });
+        session.setLayout({1920, 1080}, {1920, 1080}, 0xFFFFFF, 40);
+        session.setPicture(viewOf(3000, 2000).image);
+        changes = 0;
+        session.keyPressed(72, 0);   // flip, on the worker
+        QVERIFY(session.busy());
+        QVERIFY(QGuiApplication::overrideCursor());
+        const int leftBefore = session.view().left;
+        session.keyPressed(84, 0);   // waits: the flip is still running
+        session.keyPressed(37, 0);   // so does a pan
+        QCOMPARE(session.view().left, leftBefore);
         // Each waiting key runs after the one before, in order.
         QTRY_COMPARE_WITH_TIMEOUT(changes, 3, 20000);
-        QVERIFY(d.waitForIdle(10000));
-        QCOMPARE(d.view().image.size(), QSize(2000, 3000)); // turned after the flip
-        QCOMPARE(d.view().left, (1920 - 2000) / 2 + 1);     // centred by the turn, then panned
-        // Esc closes at once and drops what waits.
-        press(d, 72);
-        press(d, 84);
-        press(d, 27);
-        QVERIFY(closed);
-        QVERIFY(d.waitForIdle(10000));
-        QCOMPARE(changes, 4);
-        QCOMPARE(d.view().image.size(), QSize(2000, 3000)); // the waiting turn never ran
+        QVERIFY(session.waitForIdle(10000));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(session.view().image.size(), QSize(2000, 3000)); // turned after the flip
+        QCOMPARE(session.view().left, (1920 - 2000) / 2 + 1);     // centred by the turn, then panned
+        // Esc closes at once, drops what waits and what the running flip brings.
+        session.setPicture(viewOf(3000, 2000).image);
+        changes = 0;
+        session.keyPressed(72, 0);
+        session.keyPressed(84, 0);
+        session.keyPressed(27, 0);
+        QCOMPARE(closes, 1);
+        QVERIFY(!session.busy() && !QGuiApplication::overrideCursor());
+        QThreadPool::globalInstance()->waitForDone();   // the flip's worker
+        QCoreApplication::processEvents();              // and its report
+        QCOMPARE(changes, 1);   // the picture let go on closing; no flip, no turn
+        QVERIFY(session.view().image.isNull());
     }
 
     void dispatcherDropsResultForNewPicture()
@@ -233,7 +260,7 @@ private slots:
         QCOMPARE(d.view().image.size(), QSize(10, 20));
         // The same when the viewer only says so (it keeps the picture itself).
         int changes = 0;
-        d.hooks().pictureChanged = [&] { ++changes; };
+        connect(&d, &KeyDispatcher::pictureChanged, [&] { ++changes; });
         d.setView(viewOf(3000, 2000));
         press(d, 84);
         d.pictureReplaced();
@@ -252,7 +279,7 @@ private slots:
         // Choosing Close through a dispatcher closes like Esc.
         KeyDispatcher d;
         bool closed = false;
-        d.hooks().closeViewer = [&] { closed = true; };
+        connect(&d, &KeyDispatcher::closeRequested, [&] { closed = true; });
         std::unique_ptr<QMenu> wired(buildEffectsMenu(nullptr, [&](int16_t k, int16_t s) { d.Form_KeyDown(k, s); }));
         wired->findChild<QAction *>("mnuClose")->trigger();
         QVERIFY(closed);

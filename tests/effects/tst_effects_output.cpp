@@ -2,6 +2,8 @@
 #include "effects/BatchMode.h"
 #include "effects/ui/DeskWall.h"
 #include "effects/KeyDispatcher.h"
+#include "effects/ViewerList.h"
+#include "effects/ViewerOutputs.h"
 #include "effects/NeighbourEffects.h"
 #include "effects/GeometricEffects.h"
 #include "effects/ui/PictureOutput.h"
@@ -22,6 +24,25 @@
 
 namespace {
 using namespace testfiles;
+
+struct Folder : ViewerList {
+    QString folder;
+    int currentEntry() const override { return 1; }
+    int entryCount() const override { return 1; }
+    void selectEntry(int) override {}
+    void showEntry() override {}
+    QString saveFolder() const override { return folder; }
+};
+
+struct NoPrinter : ViewerOutputs {
+    void copyPicture(const QImage &) override {}
+    OutputJob preparePrint(const QImage &, int16_t, QString *why) override
+    {
+        *why = "no printer here";
+        return {};
+    }
+    OutputJob prepareWallpaper(const QImage &, QString *) override { return {}; }
+};
 QImage picture(int w, int h)
 {
     QImage img(w, h, QImage::Format_RGB32);
@@ -105,22 +126,22 @@ private slots:
         v.image = picture(8, 8);
         d.setView(v);
         QStringList saved, messages;
-        d.hooks().saveFolder = [&] { return dir.path(); };
-        d.hooks().saved = [&](const QString &p) { saved << p; };
-        d.hooks().showMessage = [&](const QString &m) { messages << m; };
+        Folder list;
+        list.folder = dir.path();
+        d.setList(&list);
+        connect(&d, &KeyDispatcher::saved, [&](const QString &p) { saved << p; });
+        connect(&d, &KeyDispatcher::message, [&](const QString &m) { messages << m; });
         d.Form_KeyDown(88, 7); // X with any shift state
         QVERIFY(d.waitForIdle(10000));
         QCOMPARE(saved, QStringList{dir.filePath("gw001.bmp")});
         QVERIFY(messages.isEmpty());
-        d.hooks().saveFolder = [&] { return dir.filePath("gone"); };
+        list.folder = dir.filePath("gone");
         d.Form_KeyDown(88, 0);
         QVERIFY(d.waitForIdle(10000));
         QCOMPARE(messages.size(), 1);
         // Q with no printer to print on: the reason is shown, nothing runs.
-        d.hooks().preparePrint = [](const QImage &, int16_t, QString *why) -> OutputJob {
-            *why = "no printer here";
-            return {};
-        };
+        NoPrinter outputs;
+        d.setOutputs(&outputs);
         d.Form_KeyDown(81, 0);
         QVERIFY(!d.busy());
         QCOMPARE(messages.last(), QString("no printer here"));

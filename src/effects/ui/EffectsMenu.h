@@ -18,7 +18,8 @@ struct EffectsMenuItem {
     bool isLeaf() const { return children.empty(); }
 };
 
-// The whole hidden "&Effects" menu, root item mnuEffects.
+// The whole hidden "&Effects" menu, root item mnuEffects, as the viewer's
+// command table (ViewerCommands) lays it out.
 const EffectsMenuItem &effectsMenuTree();
 
 // Builds the menu from the tree; each leaf calls onCommand(keyCode, shift)

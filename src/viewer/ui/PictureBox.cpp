@@ -1,5 +1,6 @@
 #include "viewer/ui/PictureBox.h"
 
+#include "effects/PictureView.h"
 #include "viewer/PictureSurface.h"
 
 #include <QMouseEvent>
@@ -12,11 +13,25 @@ PictureBox::PictureBox(QWidget *parent)
     resize(0, 0);
 }
 
-void PictureBox::setPicture(const QImage &image)
+void PictureBox::setView(const PictureView *view)
 {
-    m_image = image;
-    resize(image.size());
+    m_view = view;
+    viewChanged();
+}
+
+void PictureBox::viewChanged()
+{
+    if (m_view)
+        setGeometry(m_view->left, m_view->top, m_view->image.width(), m_view->image.height());
+    else
+        resize(0, 0);
     update();
+}
+
+const QImage &PictureBox::picture() const
+{
+    static const QImage none;
+    return m_view ? m_view->image : none;
 }
 
 void PictureBox::setBackColor(int32_t bgr)
@@ -31,9 +46,10 @@ void PictureBox::paintEvent(QPaintEvent *event)
     const QRect area = event->rect();
     painter.fillRect(area, QColor(Surface::fromBgr(m_back)));
     // Only the exposed part: a huge picture is never drawn whole.
-    const QRect visible = area.intersected(m_image.rect());
+    const QImage &image = picture();
+    const QRect visible = area.intersected(image.rect());
     if (!visible.isEmpty())
-        painter.drawImage(visible.topLeft(), m_image, visible);
+        painter.drawImage(visible.topLeft(), image, visible);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

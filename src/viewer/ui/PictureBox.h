@@ -3,18 +3,21 @@
 #include <QWidget>
 #include <cstdint>
 
-// A picture area: shows its persistent image at the image's own size, on its
-// background colour, and reports the mouse to its window.
+struct PictureView;
+
+// A picture area: shows the picture of a view it is given (it keeps no copy)
+// at the picture's own size and place, on its background colour, and
+// reports the mouse to its window.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
     explicit PictureBox(QWidget *parent = nullptr);
 
-    // Assigns a picture; the area takes its size. A null image empties it.
-    void setPicture(const QImage &image);
-    const QImage &picture() const { return m_image; }
-    // The persistent image for pixel work; call update() after changing it.
-    QImage &image() { return m_image; }
+    // The view to draw; it must outlive the box.
+    void setView(const PictureView *view);
+    // The view changed: takes its picture's size and place and redraws.
+    void viewChanged();
+    const QImage &picture() const;
 
     void setBackColor(int32_t bgr);
     int32_t backColor() const { return m_back; }
@@ -34,6 +37,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    QImage m_image;
+    const PictureView *m_view = nullptr;
     int32_t m_back = 0;
 };

@@ -7,9 +7,8 @@
 #include "core/Twips.h"
 #include "core/ui/Module1.h"
 #include "core/OptionSet.h"
+#include "effects/ViewerSession.h"
 #include "viewer/ui/PictureBox.h"
-#include "viewer/PictureLoader.h"
-#include "viewer/PicturePreloader.h"
 #include "viewer/PictureSurface.h"
 #include "viewer/ScaleRule.h"
 #include "viewer/TextLines.h"
@@ -22,15 +21,16 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListView>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <QStringListModel>
-#include <QRunnable>
-#include <QThreadPool>
 #include <QTimer>
 
-frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options), m_state(state)
+frmMedia::frmMedia(const OptionSet &options, AppState &state, ViewerList *list, ViewerOutputs *outputs,
+                   QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options), m_state(state),
+      m_session(new ViewerSession(list, outputs, this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmMedia"));
@@ -39,6 +39,7 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
     picMedia = new PictureBox(this);
     picMedia->setObjectName(QStringLiteral("picMedia"));
     picMedia->setBackColor(Surface::toBgr(m_options.BgColour.rgb()));
+    picMedia->setView(&m_session->view());
     picMedia->hide();
 
     lstMedia = new QListView(this);
@@ -76,14 +77,19 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
         if (!m_dragging)
             return;
         // The point first grabbed stays under the pointer.
-        picMedia->move(picMedia->pos() + pos - m_dragOffset);
+        m_session->movePicture(picMedia->pos() + pos - m_dragOffset);
     });
     connect(picMedia, &PictureBox::released, this, [this] { m_dragging = false; });
     connect(picMedia, &PictureBox::rightPressed, this, &frmMedia::popup);
     connect(picMedia, &PictureBox::doubleClicked, this, &QWidget::close);
 
-    m_pictures = new PicturePreloader(this);
-    connect(m_pictures, &PicturePreloader::opened, this, &frmMedia::pictureArrived);
+    m_session->setPlayer(this);
+    connect(m_session, &ViewerSession::pictureChanged, this, &frmMedia::drawPicture);
+    connect(m_session, &ViewerSession::pictureOpened, this, &frmMedia::pictureOpened);
+    connect(m_session, &ViewerSession::keyRun, this, &frmMedia::keyDown);
+    connect(m_session, &ViewerSession::closeRequested, this, &QWidget::close);
+    connect(m_session, &ViewerSession::message, this,
+            [this](const QString &text) { QMessageBox::information(this, "Glintwave", text); });
 
     // Keys reach the viewer whichever of its controls has the focus.
     qApp->installEventFilter(this);
@@ -92,7 +98,6 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
 
 frmMedia::~frmMedia()
 {
-    setWaitCursor(false);
     // Unloading ends the slide show and any pause (also when destroyed
     // without closing).
     m_state.SlideShowRunning = false;
@@ -149,8 +154,7 @@ FlashPlayerWidget *frmMedia::flashPlayer()
         swfMedia = new FlashPlayerWidget(this);
         swfMedia->setObjectName(QStringLiteral("swfMedia"));
         swfMedia->hide();
-        // Closes when a movie that stops has played its last frame.
-        connect(swfMedia, &FlashPlayerWidget::movieFinished, this, &QWidget::close);
+        connect(swfMedia, &FlashPlayerWidget::movieFinished, this, &frmMedia::movieEnded);
     }
     return swfMedia;
 }
@@ -163,7 +167,7 @@ QSizeF frmMedia::screenTwips() const
 
 void frmMedia::showVideo(const QString &path)
 {
-    stopOpening();
+    m_session->showOther(ViewerSession::Shown::Video);
     lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
@@ -187,7 +191,7 @@ void frmMedia::showVideo(const QString &path)
 
 void frmMedia::showAudio(const QString &path, const QString &shownAs)
 {
-    stopOpening();
+    m_session->showOther(ViewerSession::Shown::Audio);
     lblProblem->hide();
     picMedia->hide();
     lblWave->show();
@@ -212,7 +216,7 @@ void frmMedia::showAudio(const QString &path, const QString &shownAs)
 
 void frmMedia::showFlash(const QString &path)
 {
-    stopOpening();
+    m_session->showOther(ViewerSession::Shown::Flash);
     lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
@@ -229,6 +233,10 @@ void frmMedia::showFlash(const QString &path)
 
 void frmMedia::clipEnded()
 {
+    // The end of a clip that another file has replaced is no one's business.
+    const ViewerSession::Shown shown = m_session->shown();
+    if (shown != ViewerSession::Shown::Video && shown != ViewerSession::Shown::Audio)
+        return;
     if (m_state.PlaybackPaused)
         return;
     if (m_state.SlideShowRunning) {
@@ -239,6 +247,40 @@ void frmMedia::clipEnded()
     close();
 }
 
+void frmMedia::movieEnded()
+{
+    // Closes when the movie shown, if it stops, has played its last frame.
+    if (m_session->shown() == ViewerSession::Shown::Flash)
+        close();
+}
+
+bool frmMedia::playerShown() const
+{
+    return mdpMedia && mdpMedia->isVisible();
+}
+
+void frmMedia::togglePaused()
+{
+    m_state.PlaybackPaused = !m_state.PlaybackPaused;
+    if (!mdpMedia)
+        return;
+    if (m_state.PlaybackPaused)
+        mdpMedia->pause();
+    else
+        mdpMedia->play();
+}
+
+double frmMedia::position() const
+{
+    return mdpMedia ? mdpMedia->currentPosition() : 0.0;
+}
+
+void frmMedia::setPosition(double seconds)
+{
+    if (mdpMedia)
+        mdpMedia->setCurrentPosition(seconds);
+}
+
 void frmMedia::startSlideTimer()
 {
     tmrSlideshow->setInterval(m_options.slideIntervalMs());
@@ -247,20 +289,31 @@ void frmMedia::startSlideTimer()
 
 void frmMedia::centrePicture()
 {
-    const QSize screen = screenSize();
-    picMedia->move((screen.width() - picMedia->width()) / 2, (screen.height() - picMedia->height()) / 2);
+    layoutSession();
+    m_session->centrePicture();
 }
 
 void frmMedia::scaleIt()
 {
-    const QImage &current = picMedia->picture();
+    const QImage &current = m_session->view().image;
     const QSize target = ScaleRule::scaledSize(current.size(), screenSize(), m_options.ScaleBig,
                                                m_options.ScaleSmall);
     if (current.isNull() || target == current.size())
         return;
     picSpare = ScaleRule::resample(current, target);
-    picMedia->setPicture(picSpare);
+    m_session->setPicture(picSpare);
     picSpare = QImage();
+}
+
+void frmMedia::layoutSession()
+{
+    m_session->setLayout(screenSize(), size(), Surface::toBgr(m_options.BgColour.rgb()), m_options.EdgeTuning);
+}
+
+void frmMedia::drawPicture()
+{
+    picMedia->viewChanged();
+    update(); // the gradient shows again where the picture was
 }
 
 bool frmMedia::showPicture(const QString &path)
@@ -270,116 +323,58 @@ bool frmMedia::showPicture(const QString &path)
     lblWave->hide();
     lstMedia->hide();
     hidePlayers();
-
-    // The neighbours to decode ahead are those of this picture, given next.
-    m_neighbours.clear();
-    // Decoded straight to the size scaleIt would give: a large photo is
-    // never held at full size only to be shrunk.
-    m_pictures->setRule({screenSize(), m_options.ScaleBig != 0, m_options.ScaleSmall != 0, m_options.BgColour});
-    LoadedPicture ready;
-    if (m_pictures->open(path, &ready)) {
-        showViewer();
-        pictureArrived(path, ready);
-        return ready.ok();
-    }
     // The slide show's delay counts from the picture being there.
     tmrSlideshow->stop();
-    setWaitCursor(true);
     showViewer();
-    return false;
+    layoutSession();
+    // Decoded straight to the size scaleIt would give: a large photo is
+    // never held at full size only to be shrunk.
+    return m_session->showPicture(path, {screenSize(), m_options.ScaleBig != 0, m_options.ScaleSmall != 0,
+                                         m_options.BgColour});
 }
 
-void frmMedia::pictureArrived(const QString &path, const LoadedPicture &loaded)
+void frmMedia::pictureOpened(const QString &path, bool ok, const QString &error)
 {
-    setWaitCursor(false);
-    if (loaded.ok()) {
-        QImage old = picMedia->picture();
-        picMedia->setPicture(loaded.image);
+    if (ok) {
         picSpare = QImage();
-        releaseElsewhere(std::move(old));
         lblProblem->hide();
     } else {
         // Say which picture could not be shown, and why, in the system's words.
-        lblProblem->setText(tr("Cannot show \"%1\": %2").arg(QFileInfo(path).fileName(), loaded.error));
+        lblProblem->setText(tr("Cannot show \"%1\": %2").arg(QFileInfo(path).fileName(), error));
         lblProblem->adjustSize();
         lblProblem->move((screenSize().width() - lblProblem->width()) / 2, 0);
         lblProblem->show();
         lblProblem->raise();
     }
-    centrePicture();
     if (m_state.SlideShowRunning)
         startSlideTimer();
     update();
-    emit pictureShown(path, loaded.ok());
-    if (!m_pictures->isOpening()) {
-        m_pictures->preload(m_neighbours);
-        runWaitingKeys();
-    }
+    emit pictureShown(path, ok);
 }
 
-void frmMedia::releaseElsewhere(QImage &&picture)
+PicturePreloader *frmMedia::pictures() const
 {
-    // Giving back the memory of a large picture takes the system a while;
-    // a worker waits for that, not the window. (Other holders of the same
-    // picture keep it alive as before.)
-    if (picture.sizeInBytes() < (qsizetype(16) << 20))
-        return;
-    QThreadPool::globalInstance()->start(QRunnable::create([picture = std::move(picture)] {}));
+    return m_session->pictures();
 }
 
 void frmMedia::preloadPictures(const QStringList &paths)
 {
-    m_neighbours = paths;
-    // While the user waits for a picture both cores go to it.
-    if (!m_pictures->isOpening())
-        m_pictures->preload(paths);
+    m_session->preloadPictures(paths);
 }
 
 void frmMedia::dropPreloaded()
 {
-    m_neighbours.clear();
-    m_pictures->preload({});
-}
-
-void frmMedia::stopOpening()
-{
-    if (!m_pictures->isOpening())
-        return;
-    m_pictures->abandon();
-    setWaitCursor(false);
-    runWaitingKeys();
-}
-
-void frmMedia::setWaitCursor(bool on)
-{
-    if (on == m_cursorSet)
-        return;
-    m_cursorSet = on;
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
-void frmMedia::runWaitingKeys()
-{
-    while (!m_waitingKeys.isEmpty() && !m_pictures->isOpening() && isVisible()) {
-        const auto [code, shift] = m_waitingKeys.takeFirst();
-        emit keyDown(code, shift);
-    }
+    m_session->dropPreloaded();
 }
 
 bool frmMedia::waitForPicture(int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (m_pictures->isOpening() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return !m_pictures->isOpening();
+    return m_session->waitForPicture(timeoutMs);
 }
 
 bool frmMedia::showText(const QString &path, const QString &shownAs)
 {
-    stopOpening();
+    m_session->showOther(ViewerSession::Shown::Text);
     lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
@@ -419,16 +414,8 @@ void frmMedia::showViewer()
 
 void frmMedia::Form_KeyDown(int16_t KeyCode, int16_t Shift)
 {
-    if (KeyCode == 27) {
-        close();   // also while a picture is being decoded: it is abandoned
-        return;
-    }
-    if (m_pictures->isOpening()) {
-        if (m_waitingKeys.size() < 64)
-            m_waitingKeys.append({KeyCode, Shift});
-        return;
-    }
-    emit keyDown(KeyCode, Shift);
+    layoutSession();
+    m_session->keyPressed(KeyCode, Shift);
 }
 
 void frmMedia::popup(const QPoint &globalPos)
@@ -461,14 +448,8 @@ void frmMedia::closeEvent(QCloseEvent *event)
     m_state.PlaybackPaused = false;
     m_state.SlideShowRunning = false;
     tmrSlideshow->stop();
-    // Nothing decoded for this viewer is wanted any more.
-    m_waitingKeys.clear();
-    m_neighbours.clear();
-    m_pictures->clear();
-    setWaitCursor(false);
-    QImage shown = picMedia->picture();
-    picMedia->setPicture(QImage());
-    releaseElsewhere(std::move(shown));
+    // Nothing typed or decoded for this viewer is wanted any more.
+    m_session->close();
     event->accept();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
+#include "effects/ViewerPlayer.h"
+
 #include <QImage>
-#include <QList>
-#include <QPair>
 #include <QStringList>
 #include <QWidget>
 
@@ -12,25 +12,32 @@ class FlashPlayerWidget;
 class MediaPlayerWidget;
 class PictureBox;
 class PicturePreloader;
-struct LoadedPicture;
 class QLabel;
 class QListView;
 class QStringListModel;
 class QTimer;
 struct OptionSet;
+class ViewerList;
+class ViewerOutputs;
+class ViewerSession;
 
 // The viewer window: full screen on the screen it is given (setScreen; the
 // main window's), magenta-to-black background,
 // the picture area picMedia, the work area picSpare, the text list lstMedia,
 // the "Now playing" label lblWave and the slide show timer. Destroyed when it
-// closes. It reads the options and the slide show flags it is given; what the
-// keys, the pop-up menu and the slide timer do is up to whoever connects to
-// its signals.
-class frmMedia : public QWidget {
+// closes. It reads the options and the slide show flags it is given. Its
+// session (ViewerSession) holds the picture it draws and takes every key;
+// the list the keys step through and the desktop's outputs are handed in
+// (either may be null). What the pop-up menu and the slide timer do is up to
+// whoever connects to its signals.
+class frmMedia : public QWidget, private ViewerPlayer {
     Q_OBJECT
 public:
-    frmMedia(const OptionSet &options, AppState &state, QWidget *parent = nullptr);
+    frmMedia(const OptionSet &options, AppState &state, ViewerList *list = nullptr,
+             ViewerOutputs *outputs = nullptr, QWidget *parent = nullptr);
     ~frmMedia() override;
+
+    ViewerSession *session() const { return m_session; }
 
     // Controls.
     PictureBox *picMedia = nullptr;
@@ -63,7 +70,7 @@ public:
     void preloadPictures(const QStringList &paths);
     // Drops the preloaded pictures (the folder changed).
     void dropPreloaded();
-    PicturePreloader *pictures() const { return m_pictures; }
+    PicturePreloader *pictures() const;
     // Tests: waits, processing events, until no picture is being opened.
     bool waitForPicture(int timeoutMs = 10000);
 
@@ -87,7 +94,7 @@ public:
     // Hides the picture, the text list, the label and the players.
     void hideAllControls();
 
-    // Fits picMedia's picture to the screen (ScaleBig / ScaleSmall) through
+    // Fits the shown picture to the screen (ScaleBig / ScaleSmall) through
     // picSpare, which is left empty.
     void scaleIt();
 
@@ -98,12 +105,12 @@ public:
     QSize screenSize() const;
 
     // Every key pressed while the viewer is the active window arrives here,
-    // whichever control has the focus. Escape closes the viewer; every other
-    // key is passed on as keyDown.
+    // whichever control has the focus, and goes to the session.
     void Form_KeyDown(int16_t KeyCode, int16_t Shift);
 
 signals:
-    // A key other than Escape, as a virtual-key code and shift mask.
+    // A key other than Escape reached the key handler, in turn (a key
+    // pressed while the viewer was busy comes when it runs).
     void keyDown(int16_t keyCode, int16_t shift);
     // The right button was pressed there: time for the Effects menu.
     void popupRequested(const QPoint &globalPos);
@@ -120,26 +127,27 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // ViewerPlayer: the media player for P, full stop and comma.
+    bool playerShown() const override;
+    void togglePaused() override;
+    double position() const override;
+    void setPosition(double seconds) override;
+
     void clipEnded();
+    void movieEnded();
+    void drawPicture();
+    void layoutSession();
     void startSlideTimer();
     void hidePlayers();
     QSizeF screenTwips() const;
     void coverScreen();
     void showViewer();
     void popup(const QPoint &globalPos);
-    void pictureArrived(const QString &path, const LoadedPicture &picture);
-    void stopOpening();
-    void setWaitCursor(bool on);
-    void runWaitingKeys();
-    static void releaseElsewhere(QImage &&picture);
+    void pictureOpened(const QString &path, bool ok, const QString &error);
 
     const OptionSet &m_options;
     AppState &m_state;
     bool m_dragging = false;
     QPoint m_dragOffset;   // where the picture was grabbed
-    PicturePreloader *m_pictures = nullptr;
-    QStringList m_neighbours;   // to preload once the picture being opened is in
-    bool m_cursorSet = false;
-    // Keys pressed while a picture is being opened run after it, in order.
-    QList<QPair<int16_t, int16_t>> m_waitingKeys;
+    ViewerSession *m_session = nullptr;
 };

@@ -1,0 +1,221 @@
+#include "effects/ViewerSession.h"
+
+#include "effects/KeyDispatcher.h"
+#include "viewer/PictureLoader.h"
+
+#include <QCursor>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QRunnable>
+#include <QThreadPool>
+
+namespace {
+// Giving back the memory of a large picture takes the system a while; a
+// worker waits for that, not the window. (Other holders of the same picture
+// keep it alive as before.)
+void releaseElsewhere(QImage &&picture)
+{
+    if (picture.sizeInBytes() < (qsizetype(16) << 20))
+        return;
+    QThreadPool::globalInstance()->start(QRunnable::create([picture = std::move(picture)] {}));
+}
+} // namespace
+
+ViewerSession::ViewerSession(ViewerList *list, ViewerOutputs *outputs, QObject *parent)
+    : QObject(parent), m_keys(new KeyDispatcher(this)), m_pictures(new PicturePreloader(this))
+{
+    m_keys->setList(list);
+    m_keys->setOutputs(outputs);
+    connect(m_keys, &KeyDispatcher::pictureChanged, this, &ViewerSession::pictureChanged);
+    connect(m_keys, &KeyDispatcher::message, this, &ViewerSession::message);
+    connect(m_keys, &KeyDispatcher::closeRequested, this, [this] {
+        close();
+        emit closeRequested();
+    });
+    connect(m_keys, &KeyDispatcher::commandFinished, this, [this] {
+        updateBusy();
+        runWaitingKeys();
+    });
+    connect(m_pictures, &PicturePreloader::opened, this, &ViewerSession::pictureArrived);
+}
+
+ViewerSession::~ViewerSession()
+{
+    m_keys->dropRunning();
+    if (m_cursorSet)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void ViewerSession::setPlayer(ViewerPlayer *player)
+{
+    m_keys->setPlayer(player);
+}
+
+const PictureView &ViewerSession::view() const
+{
+    return m_keys->view();
+}
+
+void ViewerSession::setLayout(QSize screen, QSize window, int32_t bgColour, int16_t edgeTuning)
+{
+    PictureView &v = m_keys->view();
+    v.screen = screen;
+    v.window = window;
+    v.bgColour = bgColour;
+    v.edgeTuning = edgeTuning;
+}
+
+void ViewerSession::movePicture(QPoint topLeft)
+{
+    PictureView &v = m_keys->view();
+    v.left = topLeft.x();
+    v.top = topLeft.y();
+    emit pictureChanged();
+}
+
+void ViewerSession::setPicture(const QImage &image)
+{
+    QImage old = std::exchange(m_keys->view().image, image);
+    releaseElsewhere(std::move(old));
+    emit pictureChanged();
+}
+
+void ViewerSession::centrePicture()
+{
+    PictureView &v = m_keys->view();
+    v.left = (v.screen.width() - v.image.width()) / 2;
+    v.top = (v.screen.height() - v.image.height()) / 2;
+    emit pictureChanged();
+}
+
+bool ViewerSession::showPicture(const QString &path, const PicturePreloader::Rule &rule)
+{
+    m_shown = Shown::Picture;
+    m_keys->pictureReplaced();
+    // The neighbours to decode ahead are those of this picture, given next.
+    m_neighbours.clear();
+    m_pictures->setRule(rule);
+    LoadedPicture ready;
+    if (m_pictures->open(path, &ready)) {
+        pictureArrived(path, ready);
+        return ready.ok();
+    }
+    updateBusy();
+    return false;
+}
+
+void ViewerSession::showOther(Shown what)
+{
+    m_shown = what;
+    m_keys->pictureReplaced();
+    if (m_pictures->isOpening()) {
+        m_pictures->abandon();
+        updateBusy();
+        runWaitingKeys();
+    }
+}
+
+void ViewerSession::pictureArrived(const QString &path, const LoadedPicture &loaded)
+{
+    if (loaded.ok()) {
+        m_keys->pictureReplaced();
+        setPicture(loaded.image);
+    }
+    centrePicture();
+    updateBusy();
+    emit pictureOpened(path, loaded.ok(), loaded.error);
+    if (!m_pictures->isOpening()) {
+        m_pictures->preload(m_neighbours);
+        runWaitingKeys();
+    }
+}
+
+void ViewerSession::preloadPictures(const QStringList &paths)
+{
+    m_neighbours = paths;
+    // While the user waits for a picture both cores go to it.
+    if (!m_pictures->isOpening())
+        m_pictures->preload(paths);
+}
+
+void ViewerSession::dropPreloaded()
+{
+    m_neighbours.clear();
+    m_pictures->preload({});
+}
+
+void ViewerSession::keyPressed(int16_t keyCode, int16_t shift)
+{
+    // Esc closes at once, also while a picture is opened or a command runs.
+    if (decodeKey(keyCode, shift).action == KeyAction::CloseViewer) {
+        close();
+        emit closeRequested();
+        return;
+    }
+    if (busy() || !m_waiting.isEmpty()) {
+        if (m_waiting.size() < 64)
+            m_waiting.append({keyCode, shift});
+        return;
+    }
+    run(keyCode, shift);
+}
+
+void ViewerSession::run(int16_t keyCode, int16_t shift)
+{
+    emit keyRun(keyCode, shift);
+    m_keys->Form_KeyDown(keyCode, shift);
+    updateBusy();
+}
+
+void ViewerSession::runWaitingKeys()
+{
+    while (!m_waiting.isEmpty() && !busy()) {
+        const auto [code, shift] = m_waiting.takeFirst();
+        run(code, shift);
+    }
+}
+
+void ViewerSession::close()
+{
+    m_waiting.clear();
+    m_keys->dropRunning();
+    m_neighbours.clear();
+    m_pictures->clear();
+    setPicture(QImage());
+    m_shown = Shown::Nothing;
+    updateBusy();
+}
+
+bool ViewerSession::busy() const
+{
+    return m_pictures->isOpening() || m_keys->busy();
+}
+
+void ViewerSession::updateBusy()
+{
+    // One wait cursor for the whole viewer, whatever it waits for.
+    const bool on = busy() && qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    if (on == m_cursorSet)
+        return;
+    m_cursorSet = on;
+    if (on)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+bool ViewerSession::waitForIdle(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (busy() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return !busy();
+}
+
+bool ViewerSession::waitForPicture(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_pictures->isOpening() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return !m_pictures->isOpening();
+}

@@ -1,0 +1,96 @@
+#pragma once
+#include "effects/PictureView.h"
+#include "viewer/PicturePreloader.h"
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QStringList>
+#include <cstdint>
+
+class KeyDispatcher;
+class ViewerList;
+class ViewerOutputs;
+class ViewerPlayer;
+struct LoadedPicture;
+
+// What one viewer window is showing and doing, without the window: the
+// picture shown and its place (the only copy: the window draws it, the
+// commands change it), the pictures decoded ahead, the key handler, the keys
+// waiting their turn and the busy state with its wait cursor.
+//
+// Busy means a picture is being opened or a command runs; keys pressed
+// meanwhile wait and run in order afterwards. Esc closes at once. Closing, by
+// Esc or any other way, empties the waiting keys and drops what a running
+// command would still deliver: nothing typed runs after the viewer is gone.
+class ViewerSession : public QObject {
+    Q_OBJECT
+public:
+    // What the viewer shows; a player's end counts only while it is shown.
+    enum class Shown { Nothing, Picture, Text, Video, Audio, Flash };
+
+    // list and outputs may be null (then Space, Backspace, X, print,
+    // wallpaper and copy do nothing); they must outlive the session.
+    ViewerSession(ViewerList *list, ViewerOutputs *outputs, QObject *parent = nullptr);
+    ~ViewerSession() override;
+
+    void setPlayer(ViewerPlayer *player);
+
+    const PictureView &view() const;
+    // The screen the picture is centred on, the window it is aligned in,
+    // the background of emptied places and the edge threshold.
+    void setLayout(QSize screen, QSize window, int32_t bgColour, int16_t edgeTuning);
+    // The user dragged the picture there.
+    void movePicture(QPoint topLeft);
+    // Replaces the picture (a new size is kept where it is).
+    void setPicture(const QImage &image);
+    void centrePicture();
+
+    // Shows a picture, decoded to the rule's size on a worker: true when it
+    // was decoded ahead and is in place already. pictureOpened follows in
+    // either case.
+    bool showPicture(const QString &path, const PicturePreloader::Rule &rule);
+    // Shows something other than a picture: stops opening one.
+    void showOther(Shown what);
+    Shown shown() const { return m_shown; }
+    PicturePreloader *pictures() const { return m_pictures; }
+    // Decodes these pictures ahead, nearest first, once the shown one is in.
+    void preloadPictures(const QStringList &paths);
+    void dropPreloaded();
+
+    // Every key pressed in the viewer, Esc included.
+    void keyPressed(int16_t keyCode, int16_t shift);
+
+    // Empties the waiting keys, drops the running command's result, stops
+    // opening and preloading and lets the picture go.
+    void close();
+
+    bool busy() const;
+    // Tests: wait, processing events; false on timeout.
+    bool waitForIdle(int timeoutMs);
+    bool waitForPicture(int timeoutMs);
+
+signals:
+    void pictureChanged();
+    // A picture showPicture asked for is in place, or could not be loaded
+    // (ok false, error in the system's words: the old picture stays).
+    void pictureOpened(const QString &path, bool ok, const QString &error);
+    // A key reached the handler (in turn: keys that waited come later).
+    void keyRun(int16_t keyCode, int16_t shift);
+    void message(const QString &text);
+    // Esc: the window should close.
+    void closeRequested();
+
+private:
+    void pictureArrived(const QString &path, const LoadedPicture &loaded);
+    void runWaitingKeys();
+    void run(int16_t keyCode, int16_t shift);
+    void updateBusy();
+
+    KeyDispatcher *m_keys = nullptr;
+    PicturePreloader *m_pictures = nullptr;
+    Shown m_shown = Shown::Nothing;
+    QStringList m_neighbours;   // to preload once the picture being opened is in
+    QList<QPair<int16_t, int16_t>> m_waiting;
+    bool m_cursorSet = false;
+};
