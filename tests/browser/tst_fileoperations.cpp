@@ -8,22 +8,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-bool write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-QByteArray read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
+using testfiles::writeFile;
+QByteArray read(const QString &path) { return QFileInfo::exists(path) ? testfiles::readAll(path) : "(missing)"; }
 qint64 mtimeNs(const QString &path)
 {
     struct stat st;
@@ -32,7 +26,7 @@ qint64 mtimeNs(const QString &path)
 // A file with a time of its own, as a photo from a camera has.
 QString photo(const QString &path, const QByteArray &bytes)
 {
-    if (!write(path, bytes))
+    if (!writeFile(path, bytes))
         return {};
     const timespec times[2] = {{1000000000, 123456789}, {1000000000, 123456789}};
     ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
@@ -74,7 +68,7 @@ private slots:
 
         // Put back over a file that took its name meanwhile: refused, both kept.
         QVERIFY(fileops::moveToTrash(path, &record).ok);
-        QVERIFY(write(path, "newcomer"));
+        QVERIFY(writeFile(path, "newcomer"));
         const fileops::Outcome refused = fileops::restoreFromTrash(record);
         QVERIFY(!refused.ok);
         QCOMPARE(refused.error, QString("\"holiday.jpg\" cannot be put back: a file of that name is there now"));
@@ -88,7 +82,7 @@ private slots:
         // folder, so as root the attempt is made by a child that is nobody.
         const QString locked = at("locked");
         QVERIFY(QDir().mkpath(locked));
-        QVERIFY(write(locked + "/keep.jpg", "keep"));
+        QVERIFY(writeFile(locked + "/keep.jpg", "keep"));
         QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
         QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther | QFile::ReadOther));
         int pipeFds[2];
@@ -116,7 +110,7 @@ private slots:
 
     void renameRefusesWhatCannotBeAName()
     {
-        QVERIFY(write(at("a.jpg"), "a") && write(at("b.jpg"), "b"));
+        QVERIFY(writeFile(at("a.jpg"), "a") && writeFile(at("b.jpg"), "b"));
         QCOMPARE(fileops::renameFile(dir.path(), "a.jpg", "").error, QString("A file name cannot be empty."));
         QCOMPARE(fileops::renameFile(dir.path(), "a.jpg", "x/y.jpg").error, QString("A file name cannot contain \"/\"."));
         QCOMPARE(fileops::renameFile(dir.path(), "a.jpg", "..").error, QString("\"..\" cannot be a file name."));
@@ -133,7 +127,7 @@ private slots:
         const QString from = at("from"), to = at("to");
         QVERIFY(QDir().mkpath(from) && QDir().mkpath(to));
         const QString original = photo(from + "/sun.jpg", QByteArray(3 << 20, 'S'));   // more than one chunk
-        QVERIFY(write(to + "/sun.jpg", "theirs") && write(to + "/sun (2).jpg", "theirs too"));
+        QVERIFY(writeFile(to + "/sun.jpg", "theirs") && writeFile(to + "/sun (2).jpg", "theirs too"));
         qint64 lastDone = 0;
         const fileops::Outcome copy = fileops::copyInto(original, to, [&](qint64 done, qint64) {
             lastDone = done;

@@ -9,12 +9,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
+
 namespace {
-QByteArray read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testfiles::readAll;
 QString run(const QString &program, const QStringList &args, QByteArray *out = nullptr)
 {
     QProcess p;
@@ -71,7 +69,7 @@ private slots:
         QVERIFY(!expected.isEmpty());
         const losslessturn::Outcome out = losslessturn::turnJpegFile(path, losslessturn::Turn(turn));
         QVERIFY2(out.ok, qPrintable(out.error));
-        const QByteArray turned = read(path);
+        const QByteArray turned = readAll(path);
         QCOMPARE(decoded(turned), decoded(expected));   // not one pixel re-encoded
         QCOMPARE(turned, expected);   // byte for byte
     }
@@ -86,7 +84,7 @@ private slots:
         QCOMPARE(run("exiftool", {"-q", "-overwrite_original", "-Orientation#=6", "-Make=Glintwave Test", path}), QString());
         const losslessturn::Outcome out = losslessturn::turnJpegFile(path, losslessturn::Turn::Right);
         QVERIFY2(out.ok, qPrintable(out.error));
-        const QByteArray turned = read(path);
+        const QByteArray turned = readAll(path);
         QCOMPARE(losslessturn::exifOrientation(turned), 1);
         QCOMPARE(decoded(turned), decoded(jpegtran(plainCopy, {"-rotate", "180"})));
         QByteArray tags;
@@ -97,12 +95,12 @@ private slots:
     void aSizeThatWouldLoseItsEdgeIsRefused()
     {
         const QString path = jpeg("odd.jpg", QSize(50, 30));
-        const QByteArray before = read(path);
+        const QByteArray before = readAll(path);
         const losslessturn::Outcome out = losslessturn::turnJpegFile(path, losslessturn::Turn::Right);
         QVERIFY(!out.ok);
         QCOMPARE(out.error, QString("\"odd.jpg\" cannot be turned without losing its edge: its width or height "
                                     "is not a multiple of the JPEG block size"));
-        QCOMPARE(read(path), before);
+        QCOMPARE(readAll(path), before);
     }
 };
 

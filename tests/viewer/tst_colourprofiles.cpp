@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
+
 #include <lcms2.h>
 
 namespace {
@@ -37,11 +39,6 @@ QByteArray rgbProfile(const char *name, const cmsCIExyYTRIPLE &primaries, double
 const cmsCIExyYTRIPLE ProPhoto = {{0.7347, 0.2653, 1}, {0.1596, 0.8404, 1}, {0.0366, 0.0001, 1}};
 const cmsCIExyYTRIPLE SwappedRedGreen = {{0.30, 0.60, 1}, {0.64, 0.33, 1}, {0.15, 0.06, 1}};
 
-QByteArray read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 } // namespace
 
 class TestColourProfiles : public QObject {
@@ -82,9 +79,7 @@ private slots:
                                           profileName == "ProPhoto" ? ProPhoto : SwappedRedGreen,
                                           profileName == "ProPhoto" ? 1.8 : 2.2);
         const QString iccPath = dir.filePath(profileName + ".icc");
-        QFile iccFile(iccPath);
-        QVERIFY(iccFile.open(QIODevice::WriteOnly) && iccFile.write(icc) == icc.size());
-        iccFile.close();
+        QVERIFY(testfiles::writeFile(iccPath, icc));
         // A patch of one colour, lossless where the format allows.
         const QColor patch(200, 60, 40);
         QImage picture(48, 32, QImage::Format_RGB32);
@@ -95,7 +90,7 @@ private slots:
         exiftool.start("exiftool", {"-q", "-overwrite_original", "-ICC_Profile<=" + iccPath, path});
         QVERIFY(exiftool.waitForFinished(60000) && exiftool.exitCode() == 0);
 
-        const QByteArray file = read(path);
+        const QByteArray file = testfiles::readAll(path);
         QCOMPARE(embeddedIccProfile(file), icc);
         QCOMPARE(SrgbConverter::profileName(icc), profileName + " test");
         QImage decoded;

@@ -15,20 +15,13 @@
 #include <QWebEngineView>
 #include <QtTest>
 
+#include "TestFiles.h"
+
 namespace {
 constexpr int LoadTimeout = 30000;
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+using testfiles::readAll;
+using testfiles::writeFile;
 } // namespace
 
 class TestHostilePages : public QObject {
@@ -57,7 +50,7 @@ private slots:
             }
         });
 
-        QVERIFY(write(home.filePath("secret.txt"), "TOP-SECRET-20261207"));
+        QVERIFY(writeFile(home.filePath("secret.txt"), "TOP-SECRET-20261207"));
         QImage red(8, 8, QImage::Format_RGB32);
         red.fill(Qt::red);
         QVERIFY(red.save(home.filePath("secret.png")));
@@ -70,7 +63,7 @@ private slots:
         QVERIFY(!page.isEmpty());
         page.replace("\"SECRET\"", "\"" + QUrl::fromLocalFile(home.filePath("secret.txt")).toEncoded() + "\"");
         page.replace("PORT", QByteArray::number(listener.serverPort()));
-        QVERIFY(write(downloads + "/thief.html", page));
+        QVERIFY(writeFile(downloads + "/thief.html", page));
 
         frmBrowser *w = showPageBrowser(downloads + "/thief.html");
         QTRY_VERIFY_WITH_TIMEOUT(w->brwWebBrowser->title().startsWith("done:"), LoadTimeout);
@@ -100,7 +93,7 @@ private slots:
         });
         QByteArray page = readAll(GW_TEST_SOURCE_DIR "/hostile/links.html");
         page.replace("PORT", QByteArray::number(web.serverPort()));
-        QVERIFY(write(home.filePath("links.html"), page));
+        QVERIFY(writeFile(home.filePath("links.html"), page));
         frmBrowser *w = showPageBrowser(home.filePath("links.html"));
         QTRY_COMPARE_WITH_TIMEOUT(w->brwWebBrowser->title(), QString("links"), LoadTimeout);
         QWidget *input = w->brwWebBrowser->focusProxy();
