@@ -20,6 +20,7 @@
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
@@ -28,6 +29,7 @@
 #include <QRunnable>
 #include <QThreadPool>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 frmMedia::frmMedia(const OptionSet &options, AppState &state, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options), m_state(state)
@@ -377,7 +379,7 @@ bool frmMedia::waitForPicture(int timeoutMs)
     return !m_pictures->isOpening();
 }
 
-bool frmMedia::showText(const QString &path, const QString &shownAs)
+void frmMedia::showText(const QString &path, const QString &shownAs)
 {
     stopOpening();
     lblProblem->hide();
@@ -398,13 +400,25 @@ bool frmMedia::showText(const QString &path, const QString &shownAs)
     tmrSlideshow->stop();
     lstMedia->setGeometry(QRect(QPoint(0, 0), screenSize()));
 
-    QStringList lines;
-    const bool read = readTextLines(path, &lines);
-    lstMediaModel->setStringList(textViewEntries(shownAs.isEmpty() ? path : shownAs, lines));
+    // The path at once, the lines when a worker has read them: a file on a
+    // slow disk or a huge one never holds the window.
+    const QString title = shownAs.isEmpty() ? path : shownAs;
+    lstMediaModel->setStringList(textViewEntries(title, {}));
     lstMedia->setCurrentIndex(QModelIndex());   // no line stands out
     lstMedia->scrollToTop();
+    const quint64 ticket = ++m_textTicket;
+    auto *reading = new QFutureWatcher<TextExcerpt>(this);
+    connect(reading, &QFutureWatcherBase::finished, this, [this, reading, ticket, title] {
+        reading->deleteLater();
+        if (ticket != m_textTicket)
+            return;   // another text file was asked for meanwhile
+        const TextExcerpt text = reading->result();
+        lstMediaModel->setStringList(textViewEntries(title, text.lines));
+        lstMedia->scrollToTop();
+        emit textShown(title, text.readable);
+    });
+    reading->setFuture(QtConcurrent::run([path] { return readTextExcerpt(path); }));
     showViewer();
-    return read;
 }
 
 void frmMedia::showViewer()

@@ -67,13 +67,13 @@ public:
     // Tests: waits, processing events, until no picture is being opened.
     bool waitForPicture(int timeoutMs = 10000);
 
-    // Shows a text file as a list: the path, an empty line, then its lines,
-    // in the TextFont options' font. A second text file replaces the lines.
-    // Returns false when the file could not be read (path and empty line are
-    // still shown).
+    // Shows a text file as a list: the path and an empty line at once, then
+    // the lines of its start (TextLines) when a worker has read them
+    // (textShown), in the TextFont options' font. A second text file
+    // replaces the lines.
     // shownAs: the path as the user knows it, when path reaches the file
     // another way (a name that is not valid UTF-8); empty: path itself.
-    bool showText(const QString &path, const QString &shownAs = QString());
+    void showText(const QString &path, const QString &shownAs = QString());
 
     // A video in the media player: timing display, display size and place
     // from the options, then plays.
@@ -112,6 +112,9 @@ signals:
     // A picture showPicture asked for is in place (ok false: it could not
     // be loaded and the area kept what it had).
     void pictureShown(const QString &path, bool ok);
+    // The lines of the text file showText asked for are in the list (ok
+    // false: the file could not be read; the path and empty line stay).
+    void textShown(const QString &shownAs, bool ok);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -140,6 +143,7 @@ private:
     PicturePreloader *m_pictures = nullptr;
     QStringList m_neighbours;   // to preload once the picture being opened is in
     bool m_cursorSet = false;
+    quint64 m_textTicket = 0;   // the text file read last asked for
     // Keys pressed while a picture is being opened run after it, in order.
     QList<QPair<int16_t, int16_t>> m_waitingKeys;
 };
