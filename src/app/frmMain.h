@@ -14,6 +14,7 @@
 #include <memory>
 
 class DetailModel;
+class DetailReader;
 class FileListModel;
 class QAction;
 class QCheckBox;
@@ -159,6 +160,7 @@ private:
     void cboDrive_Change(int index);
     void grdPics_MouseDown(int button, const QPoint &pos, bool onHeader);
     void listAndDetailedBuild();
+    DetailReader *detailReader();
     void showPlayerMedia(MediaKind kind, const QString &path, const QString &shown);
     void thumbnailBuild();
     QStringList neighbourPictures() const;   // the pictures next to the current entry
@@ -180,6 +182,7 @@ private:
     QStringListModel *m_dirModel = nullptr;
     FileListModel *m_listModel = nullptr;
     DetailModel *m_detailModel = nullptr;
+    DetailReader *m_details = nullptr;
     frmFileRead *m_fileRead = nullptr;
     frmThumbwait *m_thumbWait = nullptr;
     ThumbnailBuilder *m_thumbs = nullptr;
