@@ -9,6 +9,7 @@
 
 #include "TestFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QComboBox>
 #include <QLabel>
@@ -44,12 +45,12 @@ class TestThumbnailsArrive : public QObject {
 
     // A fresh copy of the pictures under a new name each time: the shared
     // thumbnail cache must not know them yet.
-    QString freshFolder(const QString &name)
+    QString freshFolder(const QString &name, int from = 0)
     {
         const QString folder = dir.filePath(name);
         if (!QDir().mkpath(folder))
             return {};
-        for (int i = 0; i < Count - 1; ++i)
+        for (int i = from; i < Count - 1; ++i)
             if (!QFile::copy(dir.filePath(QStringLiteral("pictures/p%1.png").arg(i, 2, 10, QChar('0'))),
                              folder + QStringLiteral("/p%1.png").arg(i, 2, 10, QChar('0'))))
                 return {};
@@ -137,6 +138,32 @@ private slots:
         w->show();
         QCOMPARE(w->currentFolder(), folder);
         expectFillsWhileRunning();
+    }
+
+    // A folder seen before, with large thumbnails: its first photo has been
+    // edited since and the rest are new. Looking up the stale thumbnail
+    // takes longer than missing the new ones; the first photo must still
+    // come first, not after all the others.
+    void folderSeenBeforeWithNewPhotos()
+    {
+        const int thumbSize = w->options().ThumbSize;
+        w->options().ThumbSize = 600;   // thumbnails of 1024 pixels in the shared cache
+        w->mnuThumbs_Click();
+        const QString folder = dir.filePath("seen");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(dir.filePath("pictures/p00.png"), folder + "/p00.png"));
+        w->goToFolder(folder);
+        QTRY_COMPARE_WITH_TIMEOUT(w->listModel()->rowCount(), 1, 30000);
+        w->goToFolder(dir.path());
+        QVERIFY(freshFolder("seen", 1) == folder);
+        QFile edited(folder + "/p00.png");
+        QVERIFY(edited.open(QIODevice::ReadWrite));
+        QVERIFY(edited.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        edited.close();
+        w->goToFolder(folder);
+        expectFillsWhileRunning();
+        w->options().ThumbSize = thumbSize;
+        w->mnuThumbs_Click();
     }
 
     // The Detailed view: every name at once, each size as it is read.
