@@ -24,7 +24,6 @@ public:
     void start(const QString &folder, const QStringList &names, const QList<QByteArray> &raw);
     // Nothing of the read under way is delivered after this returns.
     void cancel();
-    bool isRunning() const { return m_waiting > 0; }
 
 signals:
     // Details of some of the files, in no particular order.
@@ -38,5 +37,5 @@ private:
     QThreadPool m_pool;
     std::shared_ptr<std::atomic_bool> m_cancelled;
     quint64 m_generation = 0;
-    int m_waiting = 0;
+    int m_waiting = 0;   // parts of the read under way not yet in
 };
