@@ -16,6 +16,7 @@
 #include <memory>
 
 class DetailModel;
+class DetailReader;
 class FileListModel;
 class QAction;
 class QCheckBox;
@@ -160,6 +161,7 @@ private:
     void cboDrive_Change(int index);
     void grdPics_MouseDown(int button, const QPoint &pos, bool onHeader);
     void listAndDetailedBuild();
+    DetailReader *detailReader();
     void showPlayerMedia(MediaKind kind, const QString &path, const QString &shown);
     void thumbnailBuild();
     QStringList neighbourPictures() const;   // the pictures next to the current entry
@@ -181,6 +183,7 @@ private:
     QStringListModel *m_dirModel = nullptr;
     FileListModel *m_listModel = nullptr;
     DetailModel *m_detailModel = nullptr;
+    DetailReader *m_details = nullptr;
     frmFileRead *m_fileRead = nullptr;
     frmThumbwait *m_thumbWait = nullptr;
     ThumbnailBuilder *m_thumbs = nullptr;

@@ -3,8 +3,8 @@
 #include "core/ui/TabRows.h"
 
 #include "browser/DetailModel.h"
+#include "browser/DetailReader.h"
 #include "browser/DriveList.h"
-#include "browser/FileDetails.h"
 #include "browser/FileListModel.h"
 #include "browser/GridSort.h"
 #include "core/Rnd.h"
@@ -302,9 +302,27 @@ void frmMain::listAndDetailedBuild()
             widest = std::max(widest, metrics.horizontalAdvance(names[order[i]]));
         lvPics->setGridSize(QSize(std::min(widest, 480) + 28, metrics.height() + 4));
     }
-    if (m_options.ViewMode == 1)
-        m_detailModel->setRows(readDetails(m_folder, names, lstPics.rawNames()));
+    if (m_options.ViewMode == 1) {
+        // The names at once; sizes, dates and types as workers read them.
+        m_detailModel->setNames(names, lstPics.rawNames());
+        detailReader()->start(m_folder, names, lstPics.rawNames());
+    }
     m_fileRead->barFileRead->setValue(m_fileRead->barFileRead->maximum());
+}
+
+DetailReader *frmMain::detailReader()
+{
+    if (!m_details) {
+        m_details = new DetailReader(this);
+        connect(this, &frmMain::buildStarted, m_details, &DetailReader::cancel);
+        connect(m_details, &DetailReader::rowsRead, m_detailModel, &DetailModel::fillDetails);
+        // Sizes, dates and types sort only once they are all in.
+        connect(m_details, &DetailReader::finished, this, [this] {
+            if (m_options.SortCol != 0)
+                SortGrid();
+        });
+    }
+    return m_details;
 }
 
 void frmMain::SortGrid()

@@ -109,6 +109,9 @@ void frmMain::thumbnailBuild()
         // The desktop's shared cache: a folder seen before, here or in a
         // file manager, fills without decoding its pictures again.
         m_thumbs->setCache(std::make_shared<ThumbnailCache>(ThumbnailCache::standardRoot()));
+        m_thumbs->setClassifier([](const QString &name, const QString &path) {
+            return ContentKind::thumbnailSourceOfFile(name, path);
+        });
         m_thumbWait = new frmThumbwait(this);
         connect(this, &frmMain::buildStarted, m_thumbs, [this] {
             m_thumbs->cancel();
@@ -128,15 +131,14 @@ void frmMain::thumbnailBuild()
     listModel()->clear();
     const QStringList &names = lstPics.names();
     const QList<QByteArray> &raw = lstPics.rawNames();
-    const QByteArray folder = RawPath::fromText(m_folder);
     QList<ThumbnailEntry> entries;
     entries.reserve(names.size());
-    for (int i = 0; i < names.size(); ++i) {
-        // Looked into through the name's bytes, which the text may not reach.
-        const QByteArray bytes = raw.value(i).isEmpty() ? RawPath::fromText(names[i]) : raw.value(i);
-        const OpenedPath file(RawPath::join(folder, bytes));
-        entries.append({names[i], ContentKind::thumbnailSourceOfFile(names[i], file.path()), raw.value(i)});
-    }
+    // A name that says nothing is looked into on the builder's workers.
+    for (int i = 0; i < names.size(); ++i)
+        entries.append({names[i],
+                        ContentKind::knownByName(names[i]) ? thumbnailSourceOf(ExtensionKey(names[i]))
+                                                           : ThumbnailEntry::LookInside,
+                        raw.value(i)});
     m_thumbWait->barThumbs->setRange(0, frmThumbwait::barMaximum(names.size()));
     m_thumbWait->barThumbs->setValue(0);
     m_thumbWait->lblThumbwait->setText(frmThumbwait::caption(0, names.size()));

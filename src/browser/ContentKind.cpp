@@ -51,6 +51,8 @@ MediaKind sniff(const QString &path)
     return MediaKind::Other;
 }
 
+bool knownByName(const QString &name) { return !looksInside(mediaKindOf(ExtensionKey(name))); }
+
 MediaKind mediaKindOfFile(const QString &path) { return mediaKindOfFile(path, path); }
 
 MediaKind mediaKindOfFile(const QString &name, const QString &path)
@@ -70,9 +72,9 @@ int thumbnailSourceOfFile(const QString &name, const QString &path)
     if (!looksInside(mediaKindOf(key)))
         return thumbnailSourceOf(key);
     switch (sniff(path)) {
-    case MediaKind::Picture: return 0;
-    case MediaKind::Audio: return 3;
-    case MediaKind::Video: return 2;
+    case MediaKind::Picture: return MediaFormats::PictureIcon;
+    case MediaKind::Audio: return MediaFormats::AudioIcon;
+    case MediaKind::Video: return MediaFormats::VideoIcon;
     default: return thumbnailSourceOf(key);
     }
 }

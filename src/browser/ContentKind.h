@@ -20,6 +20,9 @@ MediaKind mediaKindOfFile(const QString &path);
 // reaches it (a name that is not valid UTF-8, opened through its bytes).
 MediaKind mediaKindOfFile(const QString &name, const QString &path);
 
+// True when the name alone decides what the file is: nothing to look into.
+bool knownByName(const QString &name);
+
 // The thumbnail source (0 the picture, else a stock icon) for the file:
 // the thumbnail table, then, where the show-media table says Text or Other,
 // the content: 0 for a picture, 3 for audio, 2 for video.

@@ -6,10 +6,54 @@ void DetailModel::setRows(QVector<DetailRow> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_where.clear();
     endResetModel();
 }
 
 void DetailModel::clearRows() { setRows({}); }
+
+void DetailModel::setNames(const QStringList &names, const QList<QByteArray> &raw)
+{
+    QVector<DetailRow> rows(names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        rows[i].name = names[i];
+        rows[i].raw = raw.value(i);
+    }
+    setRows(std::move(rows));
+}
+
+QByteArray DetailModel::key(const DetailRow &row)
+{
+    // The bytes name a file uniquely; a name that is valid text has none.
+    return row.raw.isEmpty() ? row.name.toUtf8() : row.raw;
+}
+
+void DetailModel::fillDetails(const QVector<DetailRow> &details)
+{
+    if (details.isEmpty() || m_rows.isEmpty())
+        return;
+    if (m_where.isEmpty()) {
+        m_where.reserve(m_rows.size());
+        for (int i = 0; i < m_rows.size(); ++i)
+            m_where.insert(key(m_rows[i]), i);
+    }
+    const QHash<QByteArray, int> &where = m_where;
+    int first = m_rows.size(), last = -1;
+    for (const DetailRow &d : details) {
+        const auto it = where.constFind(key(d));
+        if (it == where.constEnd())
+            continue;
+        DetailRow &row = m_rows[it.value()];
+        row.size = d.size;
+        row.date = d.date;
+        row.type = d.type;
+        row.bytes = d.bytes;
+        first = std::min(first, it.value());
+        last = std::max(last, it.value());
+    }
+    if (last >= 0)
+        emit dataChanged(index(first, 1), index(last, 3));
+}
 
 void DetailModel::sortBy(int column, int direction)
 {
@@ -17,6 +61,7 @@ void DetailModel::sortBy(int column, int direction)
         return;
     emit layoutAboutToBeChanged();
     GridSort::sortRows(m_rows, column, direction);
+    m_where.clear();
     emit layoutChanged();
 }
 

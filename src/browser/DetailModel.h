@@ -2,6 +2,7 @@
 #include "browser/FileDetails.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QVector>
 
 // The detailed grid: a header row with four columns and one row per file.
@@ -12,6 +13,11 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void setRows(QVector<DetailRow> rows);
+    // Rows of the named files (names only), their details to follow.
+    void setNames(const QStringList &names, const QList<QByteArray> &raw);
+    // Puts read details into the rows of the same files, wherever sorting
+    // has moved them.
+    void fillDetails(const QVector<DetailRow> &details);
     // Keeps only the empty row.
     void clearRows();
     void sortBy(int column, int direction);
@@ -25,5 +31,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    static QByteArray key(const DetailRow &row);
     QVector<DetailRow> m_rows;
+    QHash<QByteArray, int> m_where;   // row of each file, made when first needed
 };

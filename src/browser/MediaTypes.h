@@ -1,8 +1,9 @@
 #pragma once
+#include "core/MediaFormats.h"
+
 #include <QString>
 
 // Every decision about a file by its type rests on the extension key.
-enum class MediaKind { Picture, WebPage, Video, Audio, Flash, Text, Other };
 
 // The upper-cased text after the first "." within the name's last five
 // characters (all five when there is none). "a.b.au" gives "B.AU".

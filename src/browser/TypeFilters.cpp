@@ -1,16 +1,11 @@
 #include "browser/TypeFilters.h"
 
 #include "browser/FilePattern.h"
+#include "core/MediaFormats.h"
 
 namespace TypeFilters {
 
 namespace {
-const char *const Captions[BoxCount] = {
-    "All Files", "*.AVI", "*.GIF", "*.JPG;*.JPEG", "*.MP3", "*.MPG;*.MPEG", "*.BMP", "*.WAV",
-    "*.MID;*.MIDI", "*.TXT", "*.HTM;*.HTML", "*.ASF", "*.AU", "*.ICO", "*.SWF", "*.WMF",
-    "*.PNG;*.WEBP;*.TIF;*.TIFF;*.SVG;*.HEIC;*.HEIF;*.AVIF",
-    "*.OGG;*.OGA;*.OPUS;*.FLAC;*.M4A;*.AAC",
-    "*.MP4;*.M4V;*.MKV;*.WEBM;*.MOV;*.OGV"};
 const int Pages[BoxCount] = {-1, 1, 2, 2, 0, 1, 2, 0, 0, 3, 3, 1, 0, 2, 1, 2, 2, 0, 1};
 // Each page lists its boxes in this order: the classic ones by caption,
 // then the box of today's formats.
@@ -19,7 +14,15 @@ const QList<int> PageBoxes[4] = {{12, 4, 8, 7, 17}, {11, 1, 5, 14, 18}, {6, 2, 1
 
 const char *const TabCaptions[4] = {"Audio", "Video", "Picture", "Text"};
 
-QString caption(int box) { return QString::fromLatin1(Captions[box]); }
+QString caption(int box)
+{
+    if (box == 0)
+        return QStringLiteral("All Files");
+    QStringList patterns = MediaFormats::extensionsInBox(box);
+    for (QString &p : patterns)
+        p.prepend(QLatin1String("*."));
+    return patterns.join(';');
+}
 int pageOf(int box) { return Pages[box]; }
 QList<int> boxesOnPage(int page) { return PageBoxes[page]; }
 

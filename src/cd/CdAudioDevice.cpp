@@ -120,7 +120,7 @@ uint32_t CdAudioDevice::play(std::optional<long> from, std::optional<long> to)
     if (start >= end)
         return start > end || from ? mci::OutOfRange : mci::Ok;   // already at the end
     endPlay();
-    m_stream = std::make_unique<CdAudioStream>(m_source.get(), start, end);
+    m_stream = std::make_unique<CdAudioStream>(m_source, start, end);
     connect(m_stream.get(), &CdAudioStream::finished, this, &CdAudioDevice::streamFinished);
     QString why;
     if (!m_output->start(m_stream.get(), why)) {

@@ -5,6 +5,7 @@
 
 #include <QMetaObject>
 #include <cstring>
+#include <thread>
 
 namespace {
 // A fifth of a second per disc read keeps reads short; two seconds ahead
@@ -13,73 +14,70 @@ constexpr int SectorsPerRead = 15;
 constexpr qsizetype MaxAhead = 150 * tmsf::BytesPerSector;
 }
 
-CdAudioStream::CdAudioStream(DiscSource *source, long from, long to, QObject *parent)
-    : QIODevice(parent), m_source(source), m_from(from), m_to(to), m_readTo(from)
+CdAudioStream::CdAudioStream(std::shared_ptr<DiscSource> source, long from, long to, QObject *parent)
+    : QIODevice(parent), m_from(from), m_to(to), m_shared(std::make_shared<Shared>())
 {
+    m_shared->readTo = from;
     // Unbuffered: a buffering QIODevice would read ahead of the output and
     // the handed-over count would run ahead of the music.
     open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    m_reader = std::thread([this] { readAhead(); });
+    std::thread([shared = m_shared, source = std::move(source), to] { readAhead(*shared, *source, to); }).detach();
 }
 
 CdAudioStream::~CdAudioStream()
 {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_quit = true;
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_shared->quit = true;
     }
-    m_wake.notify_all();
-    m_reader.join();
+    m_shared->wake.notify_all();
 }
 
-void CdAudioStream::readAhead()
+void CdAudioStream::readAhead(Shared &shared, DiscSource &source, long to)
 {
     QByteArray piece;
     for (;;) {
         long next = 0;
         {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] {
-                return m_quit || m_failed || (m_readTo < m_to && m_ready.size() < MaxAhead);
+            std::unique_lock<std::mutex> lock(shared.mutex);
+            shared.wake.wait(lock, [&] {
+                return shared.quit || shared.failed || (shared.readTo < to && shared.ready.size() < MaxAhead);
             });
-            if (m_quit || m_failed)
+            if (shared.quit || shared.failed)
                 return;
-            next = m_readTo;
+            next = shared.readTo;
         }
-        const int n = int(std::min<long>(SectorsPerRead, m_to - next));
+        const int n = int(std::min<long>(SectorsPerRead, to - next));
         piece.resize(qsizetype(n) * tmsf::BytesPerSector);
-        const bool ok = m_source->readAudio(next, n, piece.data());
-        std::lock_guard<std::mutex> lock(m_mutex);
+        const bool ok = source.readAudio(next, n, piece.data());
+        std::lock_guard<std::mutex> lock(shared.mutex);
+        if (shared.quit)
+            return;
         if (!ok) {
-            m_failed = true;
+            shared.failed = true;
             return;
         }
-        m_ready.append(piece);
-        m_readTo = next + n;
+        shared.ready.append(piece);
+        shared.readTo = next + n;
     }
-}
-
-bool CdAudioStream::atEndLocked() const
-{
-    return m_ready.isEmpty() && (m_failed || m_readTo >= m_to);
 }
 
 bool CdAudioStream::atEnd() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return atEndLocked();
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->atEnd(m_to);
 }
 
 bool CdAudioStream::failed() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_failed;
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->failed;
 }
 
 qint64 CdAudioStream::bytesAvailable() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_ready.size();
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->ready.size();
 }
 
 qint64 CdAudioStream::readData(char *data, qint64 maxSize)
@@ -87,14 +85,15 @@ qint64 CdAudioStream::readData(char *data, qint64 maxSize)
     qint64 given = 0;
     bool ended = false;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        given = std::min<qint64>(maxSize, m_ready.size());
-        std::memcpy(data, m_ready.constData(), size_t(given));
-        m_ready.remove(0, qsizetype(given));
-        ended = atEndLocked();
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        QByteArray &ready = m_shared->ready;
+        given = std::min<qint64>(maxSize, ready.size());
+        std::memcpy(data, ready.constData(), size_t(given));
+        ready.remove(0, qsizetype(given));
+        ended = m_shared->atEnd(m_to);
     }
     if (given > 0)
-        m_wake.notify_one();
+        m_shared->wake.notify_one();
     m_handed += given;
     if (ended && !m_finishSent) {
         m_finishSent = true;

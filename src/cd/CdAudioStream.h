@@ -2,22 +2,23 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
-#include <thread>
 
 class DiscSource;
 
 // The audio between two disc positions. A reader thread of its own reads
 // the disc up to two seconds ahead, so that a slow drive (spinning up,
 // retrying a scratch) never holds up the window; the output takes what is
-// ready. The position is what has been handed to the output, in sectors:
+// ready. Stopping never waits for the drive either: a stream that goes
+// leaves a read in progress to finish on its own, into nothing. The position is what has been handed to the output, in sectors:
 // the output's own clock is not reliable enough on every backend.
 class CdAudioStream : public QIODevice
 {
     Q_OBJECT
 public:
-    CdAudioStream(DiscSource *source, long from, long to, QObject *parent = nullptr);
-    ~CdAudioStream() override;   // waits for a disc read in progress
+    CdAudioStream(std::shared_ptr<DiscSource> source, long from, long to, QObject *parent = nullptr);
+    ~CdAudioStream() override;   // returns at once, even during a disc read
 
     long position() const { return m_from + long(m_handed / 2352); }
     qint64 bytesHanded() const { return m_handed; }
@@ -38,23 +39,24 @@ protected:
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
-    void readAhead();
-    bool atEndLocked() const;
+    // Shared with the reader thread, which keeps it (and the source) for as
+    // long as it runs.
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable wake;
+        QByteArray ready;       // read from the disc, not yet handed over
+        long readTo = 0;        // next sector the reader reads
+        bool failed = false;
+        bool quit = false;
+        bool atEnd(long to) const { return ready.isEmpty() && (failed || readTo >= to); }
+    };
+    static void readAhead(Shared &shared, DiscSource &source, long to);
 
-    DiscSource *m_source;
     const long m_from;
     const long m_to;
-
-    // Shared with the reader thread.
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    QByteArray m_ready;       // read from the disc, not yet handed over
-    long m_readTo;            // next sector the reader reads
-    bool m_failed = false;
-    bool m_quit = false;
+    const std::shared_ptr<Shared> m_shared;
 
     // The owning thread's alone.
     qint64 m_handed = 0;
     bool m_finishSent = false;
-    std::thread m_reader;
 };

@@ -21,7 +21,7 @@ CdioDrive::CdioDrive(const QString &device)
         m_device = device.toLocal8Bit();
     }
     if (m_device.isEmpty())
-        m_error = QStringLiteral("no CD drive was found");
+        setError(QStringLiteral("no CD drive was found"));
     else
         openHandle();
 }
@@ -36,7 +36,7 @@ bool CdioDrive::openHandle()
     closeHandle();
     m_cdio = cdio_open(m_device.constData(), DRIVER_DEVICE);
     if (!m_cdio)
-        m_error = QStringLiteral("%1 is not a CD drive").arg(device());
+        setError(QStringLiteral("%1 is not a CD drive").arg(device()));
     return m_cdio != nullptr;
 }
 
@@ -87,8 +87,14 @@ static bool sameToc(const Toc &a, const Toc &b)
 
 QString CdioDrive::lastError() const
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_errorLock);
     return m_error;
+}
+
+void CdioDrive::setError(const QString &error)
+{
+    std::lock_guard<std::mutex> lock(m_errorLock);
+    m_error = error;
 }
 
 bool CdioDrive::mediaPresent()
@@ -96,12 +102,15 @@ bool CdioDrive::mediaPresent()
     if (m_device.isEmpty())
         return false;
     // While a read holds the drive (it may be spinning up) the disc is
-    // taken to be the one being read, rather than waiting for it.
+    // taken to be the one being read, or none when the tray was opened
+    // under it, rather than waiting for it.
     std::unique_lock<std::mutex> lock(m_lock, std::defer_lock);
-    if (m_hasDisc && !lock.try_lock())
-        return true;
+    if ((m_hasDisc || m_abandon) && !lock.try_lock())
+        return m_hasDisc;
     if (!lock.owns_lock())
         lock.lock();
+    if (m_abandon.exchange(false))
+        m_hasDisc = false;   // reopened and read afresh below
     if (m_cdio && m_hasDisc && cdio_get_media_changed(m_cdio) == 0)
         return true;
     // No disc before, or the drive reports a change (some report one right
@@ -145,12 +154,16 @@ bool CdioDrive::startParanoia()
 bool CdioDrive::readAudio(long sector, int count, char *out)
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    if (!m_cdio || !m_hasDisc) {
-        m_error = QStringLiteral("no disc");
+    if (!m_cdio || !m_hasDisc || m_abandon) {
+        setError(QStringLiteral("no disc"));
         return false;
     }
     const long end = m_toc.totalSectors();
     for (int i = 0; i < count; ++i, ++sector, out += tmsf::BytesPerSector) {
+        if (m_abandon) {
+            setError(QStringLiteral("the tray was opened"));
+            return false;
+        }
         if (sector < 0 || sector >= end) {
             std::memset(out, 0, tmsf::BytesPerSector);
             continue;
@@ -167,7 +180,7 @@ bool CdioDrive::readAudio(long sector, int count, char *out)
             m_paranoiaAt = -1;
         }
         if (cdio_read_audio_sectors(m_cdio, out, lsn_t(sector + m_lsnOffset), 1) != DRIVER_OP_SUCCESS) {
-            m_error = QStringLiteral("the disc could not be read");
+            setError(QStringLiteral("the disc could not be read"));
             return false;
         }
     }
@@ -176,15 +189,22 @@ bool CdioDrive::readAudio(long sector, int count, char *out)
 
 bool CdioDrive::openDoor()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    closeHandle();
+    m_abandon = true;
     m_hasDisc = false;
+    // A read in progress keeps our handle: the tray is opened on a handle
+    // of its own rather than after waiting for the drive.
+    std::unique_lock<std::mutex> lock(m_lock, std::try_to_lock);
+    if (lock.owns_lock())
+        closeHandle();
     const bool ok = cdio_eject_media_drive(m_device.constData()) == DRIVER_OP_SUCCESS;
     if (ok)
         m_doorOpen = true;
     else
-        m_error = QStringLiteral("the drive did not open");
-    openHandle();
+        setError(QStringLiteral("the drive did not open"));
+    if (lock.owns_lock()) {
+        openHandle();
+        m_abandon = false;
+    }
     return ok;
 }
 
@@ -196,6 +216,6 @@ bool CdioDrive::closeDoor()
     if (ok)
         m_doorOpen = false;
     else
-        m_error = QStringLiteral("the drive did not close");
+        setError(QStringLiteral("the drive did not close"));
     return ok;
 }

@@ -2,6 +2,7 @@
 #include "cd/DiscSource.h"
 
 #include <QByteArray>
+#include <atomic>
 #include <mutex>
 
 typedef struct _CdIo CdIo_t;
@@ -37,6 +38,7 @@ private:
     void closeHandle();
     bool readToc();
     bool startParanoia();
+    void setError(const QString &error);
 
     mutable std::mutex m_lock;   // reads against reopening and the door
     QByteArray m_device;
@@ -46,8 +48,12 @@ private:
     long m_paranoiaAt = -1;   // the sector paranoia will deliver next
     long m_lsnOffset = 0;     // the first track's LSN
     Toc m_toc;
-    bool m_hasDisc = false;
-    bool m_doorOpen = false;
+    std::atomic_bool m_hasDisc{false};
+    std::atomic_bool m_doorOpen{false};
+    // The tray was opened while a read held the drive: that read stops at
+    // its next sector, and the next look at the drive starts afresh.
+    std::atomic_bool m_abandon{false};
     quint64 m_serial = 0;
+    mutable std::mutex m_errorLock;   // not m_lock: the door may fail during a read
     QString m_error;
 };

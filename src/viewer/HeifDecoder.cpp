@@ -2,14 +2,10 @@
 
 #include "viewer/PictureLimits.h"
 
-#include <QFile>
-
 #include <libheif/heif.h>
 
 #include <memory>
 #include <vector>
-
-namespace HeifDecoder {
 
 namespace {
 struct ContextFree { void operator()(heif_context *c) const { heif_context_free(c); } };
@@ -54,7 +50,7 @@ heif_image_handle *smallestThumbnailCovering(const heif_image_handle *primary, c
 }
 } // namespace
 
-bool looksLikeHeif(const QByteArray &head)
+bool HeifDecoder::claims(const QByteArray &head) const
 {
     if (head.size() < 12)
         return false;
@@ -63,15 +59,15 @@ bool looksLikeHeif(const QByteArray &head)
     return r == heif_filetype_yes_supported || r == heif_filetype_yes_unsupported;
 }
 
-QImage decode(const QString &path, const std::function<QSize(const QSize &)> &rule, QSize *sourceSize,
-              QString *error)
+QImage HeifDecoder::decode(const QByteArray &data, Sizes &sizes, QString *error) const
 {
     std::unique_ptr<heif_context, ContextFree> ctx(heif_context_alloc());
     if (!ctx)
         return {};
     // libheif's own bound: no side beyond ours.
     heif_context_set_maximum_image_size_limit(ctx.get(), PictureLimits::MaxSide);
-    if (failed(heif_context_read_from_file(ctx.get(), QFile::encodeName(path).constData(), nullptr), error))
+    if (failed(heif_context_read_from_memory_without_copy(ctx.get(), data.constData(), size_t(data.size()), nullptr),
+               error))
         return {};
     heif_image_handle *rawHandle = nullptr;
     if (failed(heif_context_get_primary_image_handle(ctx.get(), &rawHandle), error))
@@ -79,22 +75,18 @@ QImage decode(const QString &path, const std::function<QSize(const QSize &)> &ru
     std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
 
     // The header's size (after rotation).
-    QSize size(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
-    if (sourceSize)
-        *sourceSize = size;
-    const QSize wanted = rule ? rule(size) : QSize();
-    if (wanted.isValid() && !wanted.isEmpty() && wanted != size) {
+    const QSize natural(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
+    QSize decoded = natural;
+    const QSize wanted = sizes.wanted(natural);
+    if (wanted.isValid() && !wanted.isEmpty() && wanted != natural) {
         if (heif_image_handle *thumb = smallestThumbnailCovering(handle.get(), wanted)) {
             handle.reset(thumb);
-            size = QSize(heif_image_handle_get_width(thumb), heif_image_handle_get_height(thumb));
+            decoded = QSize(heif_image_handle_get_width(thumb), heif_image_handle_get_height(thumb));
         }
     }
-    // Checked before anything is decoded.
-    if (!PictureLimits::acceptable(size)) {
-        if (error)
-            *error = QStringLiteral("The picture is too large (%1 x %2 pixels)").arg(size.width()).arg(size.height());
+    // Checked, and the memory reserved, before anything is decoded.
+    if (sizes.admit(natural, decoded).isEmpty())
         return {};
-    }
 
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get());
     heif_image *rawImage = nullptr;
@@ -118,6 +110,4 @@ QImage decode(const QString &path, const std::function<QSize(const QSize &)> &ru
     if (out.isNull() && error)
         *error = QStringLiteral("out of memory");
     return out;
-}
-
 }

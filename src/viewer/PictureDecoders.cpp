@@ -1,30 +1,44 @@
-#include "viewer/PictureDecoders.h"
+// The one registry of Glintwave's own decoders.
+#include "viewer/PictureDecoder.h"
 
 #include "viewer/HeifDecoder.h"
 #include "viewer/SvgDecoder.h"
+#include "viewer/WmfRender.h"
 
-#include <QFile>
+#include <mutex>
+#include <vector>
 
 namespace PictureDecoders {
 
-Decoded read(const QString &path, const std::function<QSize(const QSize &)> &rule)
+namespace {
+struct DecoderList {
+    std::mutex lock;
+    std::vector<std::shared_ptr<const PictureDecoder>> decoders{
+        std::make_shared<HeifDecoder>(), std::make_shared<SvgDecoder>(), std::make_shared<WmfDecoder>()};
+};
+
+DecoderList &decoderList()
 {
-    Decoded d;
-    QByteArray head;
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+    static DecoderList list;
+    return list;
+}
+} // namespace
+
+void add(std::shared_ptr<const PictureDecoder> decoder)
+{
+    DecoderList &list = decoderList();
+    std::lock_guard<std::mutex> hold(list.lock);
+    list.decoders.insert(list.decoders.begin(), std::move(decoder));
+}
+
+std::shared_ptr<const PictureDecoder> find(const QByteArray &head)
+{
+    DecoderList &list = decoderList();
+    std::lock_guard<std::mutex> hold(list.lock);
+    for (const auto &d : list.decoders)
+        if (d->claims(head))
             return d;
-        head = file.read(4096);
-    }
-    if (HeifDecoder::looksLikeHeif(head)) {
-        d.owned = true;
-        d.image = HeifDecoder::decode(path, rule, &d.sourceSize, &d.error);
-    } else if (SvgDecoder::looksLikeSvg(head)) {
-        d.owned = true;
-        d.image = SvgDecoder::render(path, rule, &d.sourceSize, &d.error);
-    }
-    return d;
+    return nullptr;
 }
 
 }

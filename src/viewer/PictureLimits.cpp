@@ -43,6 +43,11 @@ double maxPixelsPerByte(const QByteArray &format)
     // GIF: a 12-bit LZW code stands for at most 4096 pixels.
     if (format == "gif")
         return 2731;
+    // HEIC, HEIF and AVIF: a blank 6000 x 6000 picture from libheif's
+    // encoder is 8.7 KB, about 4,000 pixels a byte; sixteen times that is
+    // beyond any real file, and a 1 KB file claiming 16000 x 16000 is not.
+    if (format == "heic" || format == "heif" || format == "avif")
+        return 65536;
     // PNG and what holds it (icons): deflate expands at most 1032 times and
     // a 1-bit picture has 8 pixels a byte.
     return 8256;

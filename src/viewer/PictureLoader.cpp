@@ -1,6 +1,5 @@
 #include "viewer/PictureLoader.h"
 
-#include "viewer/PictureDecoders.h"
 #include "viewer/PictureDecoder.h"
 #include "viewer/PictureLimits.h"
 #include "viewer/WmfRender.h"
@@ -12,35 +11,11 @@
 
 #include <climits>
 #include <cmath>
-#include <mutex>
-#include <vector>
 
 namespace {
 
 // Our own decoders read the whole file; none of their formats is this big.
 constexpr qint64 MaxDecoderFileBytes = qint64(256) << 20;
-
-class WmfDecoder : public PictureDecoder {
-public:
-    QByteArray format() const override { return "wmf"; }
-    bool claims(const QByteArray &head) const override { return WmfRender::looksLikeWmf(head); }
-    bool isVector() const override { return true; }
-    QImage decode(const QByteArray &data, const SizeFor &sizeFor, QString *error) const override
-    {
-        return WmfRender::render(data, sizeFor, error);
-    }
-};
-
-struct DecoderList {
-    std::mutex lock;
-    std::vector<std::shared_ptr<const PictureDecoder>> decoders{std::make_shared<WmfDecoder>()};
-};
-
-DecoderList &decoderList()
-{
-    static DecoderList list;
-    return list;
-}
 
 QImage finish(QImage image, const QSize &want, bool keepAlpha, const QColor &background)
 {
@@ -217,6 +192,47 @@ LoadedPicture readLargestIcon(QImageReader &reader, qint64 fileBytes)
     return result;
 }
 
+// What the loader tells a decoder about sizes: the request's rule, and the
+// limits and reservation for what the decoder will allocate.
+class LoaderSizes : public PictureDecoder::Sizes {
+public:
+    LoaderSizes(const PictureDecoder &decoder, const PictureLoader::LoadRequest &request, qint64 fileBytes,
+                LoadedPicture &result)
+        : m_decoder(decoder), m_request(request), m_fileBytes(fileBytes), m_result(result)
+    {
+    }
+
+    QSize wanted(const QSize &natural) const override
+    {
+        return m_request.sizeRule ? m_request.sizeRule(natural) : natural;
+    }
+
+    QSize admit(const QSize &natural, const QSize &decoded) override
+    {
+        m_result.sourceSize = natural;
+        const QSize want = wanted(natural);
+        // A drawing is made at the size wanted; a raster is decoded first.
+        const QSize held = m_decoder.isVector() ? want : decoded;
+        if (!m_decoder.isVector())
+            refused = PictureLimits::refusal(m_decoder.format(), decoded, m_fileBytes);
+        else if (!PictureLimits::acceptable(want))
+            refused = QStringLiteral("The picture is too large (%1 x %2 pixels)").arg(want.width()).arg(want.height());
+        const qint64 cost = qint64(std::ceil(double(held.width()) * held.height() * m_decoder.bytesPerPixel()));
+        if (refused.isEmpty() && !m_hold.take(cost + outputCost(want)))
+            refused = PictureLimits::refusal("", held, -1);
+        return refused.isEmpty() ? want : QSize();
+    }
+
+    QString refused;
+
+private:
+    const PictureDecoder &m_decoder;
+    const PictureLoader::LoadRequest &m_request;
+    const qint64 m_fileBytes;
+    LoadedPicture &m_result;
+    PictureLimits::Reservation m_hold;
+};
+
 LoadedPicture readWithDecoder(const PictureDecoder &decoder, QFile &file, const PictureLoader::LoadRequest &request)
 {
     LoadedPicture result;
@@ -226,23 +242,10 @@ LoadedPicture readWithDecoder(const PictureDecoder &decoder, QFile &file, const 
         return result;
     }
     const QByteArray data = file.readAll();
-    PictureLimits::Reservation hold;
-    QString refused;
-    auto sizeFor = [&](const QSize &natural) -> QSize {
-        result.sourceSize = natural;
-        const QSize want = request.sizeRule ? request.sizeRule(natural) : natural;
-        // A drawing is made at the size wanted; a raster is decoded whole first.
-        const QSize decoded = decoder.isVector() ? want : natural;
-        refused = decoder.isVector() ? (PictureLimits::acceptable(want) ? QString()
-                                                                          : PictureLimits::refusal("", want, -1))
-                                     : PictureLimits::refusal(decoder.format(), natural, fileBytes);
-        if (refused.isEmpty() && !hold.take(PictureLimits::decodeCost(decoded) + outputCost(want)))
-            refused = PictureLimits::refusal("", decoded, -1);
-        return refused.isEmpty() ? want : QSize();
-    };
-    QImage image = decoder.decode(data, sizeFor, &result.error);
-    if (!refused.isEmpty())
-        result.error = refused;
+    LoaderSizes sizes(decoder, request, fileBytes, result);
+    QImage image = decoder.decode(data, sizes, &result.error);
+    if (!sizes.refused.isEmpty())
+        result.error = sizes.refused;
     if (image.isNull())
         return result;
     const QSize want = request.sizeRule ? request.sizeRule(result.sourceSize) : image.size();
@@ -340,27 +343,6 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
 
 } // namespace
 
-namespace PictureDecoders {
-
-void add(std::shared_ptr<const PictureDecoder> decoder)
-{
-    DecoderList &list = decoderList();
-    std::lock_guard<std::mutex> hold(list.lock);
-    list.decoders.insert(list.decoders.begin(), std::move(decoder));
-}
-
-std::shared_ptr<const PictureDecoder> find(const QByteArray &head)
-{
-    DecoderList &list = decoderList();
-    std::lock_guard<std::mutex> hold(list.lock);
-    for (const auto &d : list.decoders)
-        if (d->claims(head))
-            return d;
-    return nullptr;
-}
-
-}
-
 namespace PictureLoader {
 
 LoadedPicture load(const QString &path, const LoadRequest &request)
@@ -376,20 +358,9 @@ LoadedPicture load(const QString &path, const LoadRequest &request)
     }
     // By content: a metafile with another extension still opens, and a JPEG
     // named .wmf goes to the image reader.
-    const QByteArray head = file.peek(64);
+    const QByteArray head = file.peek(PictureDecoder::HeadBytes);
     if (const auto decoder = PictureDecoders::find(head))
         return readWithDecoder(*decoder, file, request);
-    // HEIC, HEIF, AVIF and SVG: decoders of our own that check the declared
-    // size against the limits before they allocate.
-    const PictureDecoders::Decoded own = PictureDecoders::read(path, request.sizeRule);
-    if (own.owned) {
-        LoadedPicture result;
-        result.sourceSize = own.sourceSize;
-        result.error = own.error;
-        const QSize want = request.sizeRule ? request.sizeRule(own.sourceSize) : own.sourceSize;
-        result.image = finish(own.image, want, request.keepAlpha, request.background);
-        return result;
-    }
     return readWithQt(file, head, request);
 }
 

@@ -8,9 +8,9 @@
 
 // Loads picture files for every part of Glintwave (viewer, thumbnails,
 // gallery builder, batch mode): JPEG, BMP, GIF (first frame), ICO (its
-// largest image), PNG, TIFF, WebP and the other formats Qt reads, WMF
-// through libwmf (see PictureDecoder for adding formats), and HEIC/AVIF
-// and SVG through PictureDecoders::read. JPEG EXIF orientation is
+// largest image), PNG, TIFF, WebP and the other formats Qt reads, and
+// through Glintwave's own decoders (see PictureDecoder for adding formats)
+// HEIC, HEIF, AVIF (libheif), SVG (Qt SVG) and WMF (libwmf). JPEG EXIF orientation is
 // applied, so sizes are always those of the upright picture. Every decode
 // follows PictureLimits: a header that claims more than its file can hold,
 // or more than the memory budget, is refused before anything is allocated,

@@ -1,13 +1,9 @@
 #include "viewer/SvgDecoder.h"
 
-#include "viewer/PictureLimits.h"
-
 #include <QPainter>
 #include <QSvgRenderer>
 
-namespace SvgDecoder {
-
-bool looksLikeSvg(const QByteArray &head)
+bool SvgDecoder::claims(const QByteArray &head) const
 {
     // A text that starts with markup (an XML declaration, a doctype or a
     // comment may come first) and holds an svg element; binary formats
@@ -19,24 +15,18 @@ bool looksLikeSvg(const QByteArray &head)
     return text.startsWith('<') && text.contains("<svg");
 }
 
-QImage render(const QString &path, const std::function<QSize(const QSize &)> &rule, QSize *naturalSize,
-              QString *error)
+QImage SvgDecoder::decode(const QByteArray &data, Sizes &sizes, QString *error) const
 {
-    QSvgRenderer renderer(path);
+    QSvgRenderer renderer(data);
     if (!renderer.isValid()) {
         if (error)
             *error = QStringLiteral("Not a drawing Qt SVG can read");
         return {};
     }
     const QSize natural = renderer.defaultSize();
-    if (naturalSize)
-        *naturalSize = natural;
-    const QSize want = rule ? rule(natural) : natural;
-    if (!PictureLimits::acceptable(want)) {
-        if (error)
-            *error = QStringLiteral("The picture is too large (%1 x %2 pixels)").arg(want.width()).arg(want.height());
+    const QSize want = sizes.admit(natural, natural);
+    if (want.isEmpty())
         return {};
-    }
     QImage image(want, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) {
         if (error)
@@ -49,6 +39,4 @@ QImage render(const QString &path, const std::function<QSize(const QSize &)> &ru
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(want)));
     painter.end();
     return image;
-}
-
 }

@@ -1,23 +1,14 @@
 #pragma once
-#include <QByteArray>
-#include <QImage>
-#include <QSize>
-#include <QString>
-
-#include <functional>
+#include "viewer/PictureDecoder.h"
 
 // SVG drawings rendered by Qt SVG at the size asked for, so a drawing shown
 // on a large screen is drawn large, never rasterised small and blown up.
-namespace SvgDecoder {
-
-// True when these first bytes look like an SVG document.
-bool looksLikeSvg(const QByteArray &head);
-
-// Renders the drawing at rule(natural size) (its natural size without a
-// rule) on a transparent ARGB32 picture. A size beyond PictureLimits is
-// refused before the picture is allocated. *naturalSize gets the drawing's
-// own size when it could be read.
-QImage render(const QString &path, const std::function<QSize(const QSize &)> &rule, QSize *naturalSize,
-              QString *error);
-
-}
+// Transparent ARGB32.
+class SvgDecoder : public PictureDecoder {
+public:
+    QByteArray format() const override { return "svg"; }
+    // A text that starts with markup and holds an svg element.
+    bool claims(const QByteArray &head) const override;
+    bool isVector() const override { return true; }
+    QImage decode(const QByteArray &data, Sizes &sizes, QString *error) const override;
+};

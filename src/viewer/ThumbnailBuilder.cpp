@@ -24,11 +24,6 @@ namespace {
 // go, so that a folder of thousands of non-pictures cannot stall it.
 constexpr qint64 DeliverySliceMs = 10;
 
-
-// Lookups in the cache go ahead of decoding, so that a folder seen before
-// fills at once and only what is missing waits for the decoder.
-constexpr int LookupPriority = 1;
-
 // The view's square from a cached thumbnail: fitted as the decoder would
 // fit the picture itself (by the picture's own proportions when known).
 QImage fromCached(const QImage &cached, const QSize &sourceSize, int edge)
@@ -38,6 +33,14 @@ QImage fromCached(const QImage &cached, const QSize &sourceSize, int edge)
     if (fitted.size() != want)
         fitted = fitted.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return PictureLoader::squareThumbnail(fitted, edge);
+}
+
+// The view's square for a picture file, or a null image when it cannot be read.
+QImage decodedSquare(const QByteArray &path, int edge)
+{
+    const OpenedPath file(path);
+    const LoadedPicture picture = PictureLoader::loadThumbnail(file.path(), edge);
+    return picture.ok() ? PictureLoader::squareThumbnail(picture.image, edge) : QImage();
 }
 
 } // namespace
@@ -67,19 +70,23 @@ void ThumbnailBuilder::start(const QString &folder, const QList<ThumbnailEntry> 
 
     const int edge = std::max(1, thumbSize);
     const QByteArray base = RawPath::fromText(folder);
-    QHash<int, QImage> stock;   // each stock picture drawn once per build
+    // Each stock picture drawn once per build, here: workers only copy them.
+    QHash<int, QImage> stock;
+    for (int number = 1; number <= StockIcons::Count; ++number)
+        stock.insert(number, StockIcons::icon(number, edge));
     for (int i = 0; i < entries.size(); ++i) {
         const ThumbnailEntry &entry = entries.at(i);
-        if (entry.stockIcon != 0) {
-            auto it = stock.find(entry.stockIcon);
-            if (it == stock.end())
-                it = stock.insert(entry.stockIcon, StockIcons::icon(entry.stockIcon, edge));
-            m_done.insert(i, it.value());
+        if (entry.stockIcon > 0) {
+            m_done.insert(i, stock.value(entry.stockIcon));
             continue;
         }
         // Opened through the name's bytes: a Latin-1 name has no text that
         // reaches it, and no URI the shared cache could file it under.
         const QByteArray raw = RawPath::join(base, entry.raw.isEmpty() ? RawPath::fromText(entry.name) : entry.raw);
+        if (entry.stockIcon == ThumbnailEntry::LookInside) {
+            startLookInside(m_build, m_generation, i, raw, edge, stock);
+            continue;
+        }
         const int bucket = m_cache ? ThumbnailCache::bucketEdge(edge) : 0;
         const QString path = RawPath::display(raw);
         if (bucket > 0 && RawPath::isFaithful(raw) && !m_cache->covers(path))
@@ -97,11 +104,23 @@ void ThumbnailBuilder::startDecode(std::shared_ptr<Build> build, quint64 generat
         if (build->cancelled)
             return;
         lowerThisThread();
-        QImage square;
-        const OpenedPath file(path);
-        const LoadedPicture picture = PictureLoader::loadThumbnail(file.path(), edge);
-        if (picture.ok())
-            square = PictureLoader::squareThumbnail(picture.image, edge);
+        const QImage square = decodedSquare(path, edge);
+        if (!build->cancelled)
+            hand(generation, index, square);
+    }));
+}
+
+void ThumbnailBuilder::startLookInside(std::shared_ptr<Build> build, quint64 generation, int index,
+                                       const QByteArray &path, int edge, const QHash<int, QImage> &stock)
+{
+    const QString name = m_entries.at(index).name;
+    const Classifier classify = m_classify;
+    m_pool.start(QRunnable::create([this, build, generation, index, path, edge, stock, name, classify] {
+        if (build->cancelled)
+            return;
+        lowerThisThread();
+        const int source = classify ? classify(name, OpenedPath(path).path()) : 1;
+        const QImage square = source == 0 ? decodedSquare(path, edge) : stock.value(source, stock.value(1));
         if (!build->cancelled)
             hand(generation, index, square);
     }));
@@ -135,14 +154,16 @@ void ThumbnailBuilder::startCached(std::shared_ptr<Build> build, quint64 generat
         if (!build->cancelled)
             hand(generation, index, fromCached(picture.image, source, edge));
     };
+    // One task per entry, looking up and then decoding what is missing, so
+    // that entries finish in list order: they are shown in that order, and
+    // an early entry whose decode was queued behind the others' would keep
+    // the whole grid blank until the end.
     m_pool.start(QRunnable::create([this, build, generation, index, path, edge, bucket, cache, decode] {
         if (build->cancelled)
             return;
         const ThumbnailCache::Entry entry = cache->find(path, bucket);
         if (entry.state == ThumbnailCache::State::Missing) {
-            // Queued behind the remaining lookups, in list order.
-            if (!build->cancelled)
-                m_pool.start(QRunnable::create(decode));
+            decode();
             return;
         }
         QImage square;
@@ -150,7 +171,7 @@ void ThumbnailBuilder::startCached(std::shared_ptr<Build> build, quint64 generat
             square = fromCached(entry.image, entry.sourceSize, edge);
         if (!build->cancelled)
             hand(generation, index, square);
-    }), LookupPriority);
+    }));
 }
 
 void ThumbnailBuilder::hand(quint64 generation, int index, const QImage &square)

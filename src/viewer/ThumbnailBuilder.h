@@ -8,14 +8,17 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class ThumbnailCache;
 
 // One file of the thumbnail view: its name and what its thumbnail shows.
 struct ThumbnailEntry {
+    // Not known by name: the builder's classifier looks into the file.
+    static constexpr int LookInside = -1;
     QString name;
-    int stockIcon = 0;   // 0: the picture itself; 1..6: that stock picture
+    int stockIcon = 0;   // 0: the picture itself; 1..6: that stock picture; or LookInside
     QByteArray raw;      // the name's bytes; empty: the name's own encoding
 };
 
@@ -33,6 +36,12 @@ public:
     // records what it decodes there; without a cache every picture is
     // decoded. Applies from the next start.
     void setCache(std::shared_ptr<const ThumbnailCache> cache) { m_cache = std::move(cache); }
+
+    // What a LookInside entry shows (0 the picture, else a stock picture),
+    // from its name and the path that opens it. Runs on the pool, as it may
+    // read the file. Without one such an entry gets the "other" picture.
+    using Classifier = std::function<int(const QString &name, const QString &path)>;
+    void setClassifier(Classifier classify) { m_classify = std::move(classify); }
 
     // Starts a build, cancelling any running one. The folder may end in "/"
     // or not; names are in list order. Signals follow from the event loop.
@@ -65,12 +74,15 @@ private:
 
     void startDecode(std::shared_ptr<Build> build, quint64 generation, int index, const QByteArray &path,
                      int edge);
+    void startLookInside(std::shared_ptr<Build> build, quint64 generation, int index, const QByteArray &path,
+                         int edge, const QHash<int, QImage> &stock);
     void startCached(std::shared_ptr<Build> build, quint64 generation, int index, const QString &path,
                      int edge, int bucket);
     void hand(quint64 generation, int index, const QImage &square);
 
     QThreadPool m_pool;
     std::shared_ptr<const ThumbnailCache> m_cache;
+    Classifier m_classify;
     std::shared_ptr<Build> m_build;
     quint64 m_generation = 0;
     bool m_running = false;

@@ -3,6 +3,8 @@
 #include <QSize>
 #include <QString>
 
+#include "viewer/PictureDecoder.h"
+
 #include <functional>
 
 // Windows metafiles, drawn by libwmf's player onto a QPainter of ours.
@@ -28,3 +30,16 @@ QImage render(const QString &path, const std::function<QSize(const QSize &)> &si
               QString *error);
 
 }
+
+// Metafiles among Glintwave's own decoders.
+class WmfDecoder : public PictureDecoder {
+public:
+    QByteArray format() const override { return "wmf"; }
+    bool claims(const QByteArray &head) const override { return WmfRender::looksLikeWmf(head); }
+    bool isVector() const override { return true; }
+    QImage decode(const QByteArray &data, Sizes &sizes, QString *error) const override
+    {
+        return WmfRender::render(data, [&sizes](const QSize &natural) { return sizes.admit(natural, natural); },
+                                 error);
+    }
+};

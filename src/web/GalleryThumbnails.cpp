@@ -1,21 +1,20 @@
 #include "web/GalleryThumbnails.h"
 
+#include "core/MediaFormats.h"
 #include "core/NumberText.h"
 #include "viewer/PictureLoader.h"
 
 #include <QFileInfo>
-#include <QSet>
 
 #include <cmath>
 
 bool isThumbnailPicture(const QString &fileName)
 {
-    static const QSet<QString> pictures = {"JPG", "JPEG", "BMP", "GIF", "ICO", "PNG", "WEBP", "TIF",
-                                           "TIFF", "SVG", "HEIC", "HEIF", "AVIF"};
     const int dot = fileName.lastIndexOf('.');
     if (dot < 0)
         return false;
-    return pictures.contains(fileName.mid(dot + 1).toUpper());
+    const MediaFormats::Format *format = MediaFormats::find(fileName.mid(dot + 1).toUpper());
+    return format && format->icon == MediaFormats::PictureIcon;
 }
 
 int thumbnailWidth(const QString &text)

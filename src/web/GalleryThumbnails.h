@@ -4,9 +4,8 @@
 
 // Thumbnails for the gallery page builder.
 
-// Whether a file gets a thumbnail: the kinds the thumbnail view shows as
-// pictures (JPG, JPEG, BMP, GIF, ICO, PNG, WEBP, TIF, TIFF, SVG, HEIC, HEIF,
-// AVIF), by extension, any letter case.
+// Whether a file gets a thumbnail: the formats the thumbnail view shows as
+// pictures (MediaFormats' PictureIcon rows), by extension, any letter case.
 bool isThumbnailPicture(const QString &fileName);
 
 // Thumbnail width from the typed text: the whole part of its leading number;

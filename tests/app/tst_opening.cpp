@@ -84,8 +84,8 @@ private slots:
 
         v = open("notes.txt");
         QVERIFY(v && v->lstMedia->isVisible());
-        QCOMPARE(v->lstMediaModel->stringList(),
-                 QStringList({dir.filePath("notes.txt"), "", "first line", "second line"}));
+        QTRY_COMPARE(v->lstMediaModel->stringList(),
+                     QStringList({dir.filePath("notes.txt"), "", "first line", "second line"}));
         // An unknown kind opens as the option says: as text, or not at all.
         open("server.log");
         QCOMPARE(v->lstMediaModel->stringList().first(), dir.filePath("server.log"));

@@ -2,6 +2,7 @@
 #include "browser/DetailModel.h"
 #include "browser/FileDetails.h"
 #include "browser/FileListing.h"
+#include "browser/FilePattern.h"
 #include "browser/GridSort.h"
 #include "browser/MediaTypes.h"
 #include "browser/TypeFilters.h"
@@ -54,6 +55,26 @@ private slots:
         QCOMPARE(ExtensionKey(name), key);
         QCOMPARE(int(mediaKindOf(ExtensionKey(name))), kind);
         QCOMPARE(thumbnailSourceOf(ExtensionKey(name)), thumb);
+    }
+
+    // The format table round trip: every row's extension is listed by its
+    // type box (and by no other), opens as its kind and thumbnails as its icon.
+    void everyFormatIsListedByItsBoxAndOpensAsItsKind()
+    {
+        using namespace TypeFilters;
+        for (const MediaFormats::Format &f : MediaFormats::all()) {
+            const QString name = "Holiday." + QString::fromLatin1(f.extension).toLower();
+            for (int box = 1; box < BoxCount; ++box)
+                QVERIFY2(FilePattern(caption(box)).matches(name) == (box == f.box),
+                         qPrintable(name + " against " + caption(box)));
+            QCOMPARE(int(mediaKindOf(ExtensionKey(name))), int(f.kind));
+            QCOMPARE(thumbnailSourceOf(ExtensionKey(name)), int(f.icon));
+        }
+        // Each box lists something and is placed on its page.
+        for (int box = 1; box < BoxCount; ++box) {
+            QVERIFY(!MediaFormats::extensionsInBox(box).isEmpty());
+            QVERIFY(boxesOnPage(pageOf(box)).contains(box));
+        }
     }
 
     void patternFromTypeBoxes()

@@ -12,8 +12,13 @@
 #include "TestFiles.h"
 
 #include <QFile>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <functional>
+#include <thread>
 
 namespace {
 using namespace testfiles;
@@ -26,6 +31,19 @@ public:
         QThread::msleep(300);
         return ImageDrive::readAudio(sector, count, out);
     }
+};
+// A drive whose reads wait until the test releases them, as one stuck on
+// a scratch would: each read announces itself on reading first.
+class StuckDrive : public ImageDrive
+{
+public:
+    bool readAudio(long sector, int count, char *out) override
+    {
+        reading.release();
+        release.acquire();
+        return ImageDrive::readAudio(sector, count, out);
+    }
+    QSemaphore reading, release;
 };
 } // namespace
 
@@ -316,11 +334,11 @@ private slots:
 
     void slowDriveDoesNotHoldUpTheCaller()
     {
-        SlowDrive drive;
-        QVERIFY(drive.insert(m_cue));
+        auto drive = std::make_shared<SlowDrive>();
+        QVERIFY(drive->insert(m_cue));
         QByteArray got;
         {
-            CdAudioStream stream(&drive, 10, 40);
+            CdAudioStream stream(drive, 10, 40);
             QElapsedTimer clock;
             clock.start();
             got = stream.read(30 * 2352);
@@ -335,10 +353,58 @@ private slots:
             QVERIFY(stream.atEnd());
         }
         QCOMPARE(got, binSectors(m_cue, 10, 30));
-        // Going away in the middle of a read waits for it and no more.
-        auto stream = std::make_unique<CdAudioStream>(&drive, 0, 1000);
-        QThread::msleep(50);   // the reader thread is inside its first read
-        stream.reset();
+    }
+
+    // Stop and eject while the drive is inside a read that does not end
+    // until the test lets it: neither waits for it, and the drive outlives
+    // the device for as long as the read needs it.
+    void stopAndEjectNeverWaitForARead()
+    {
+        auto drive = std::make_shared<StuckDrive>();
+        QVERIFY(drive->insert(m_cue));
+        StuckDrive *stuck = drive.get();
+        std::weak_ptr<StuckDrive> watch = drive;
+        PulledOutputs outputs;
+        auto device = std::make_unique<CdAudioDevice>(drive, outputs.make());
+        drive.reset();
+        // The command runs on a thread of its own so that a wait shows as a
+        // command not done, rather than as a test that never ends.
+        std::thread user;
+        std::atomic_bool done{false};
+        std::function<uint32_t()> command;
+        auto unstick = qScopeGuard([&] {
+            if (auto d = watch.lock())
+                d->release.release(1000);
+            if (user.joinable())
+                user.join();
+        });
+        auto neverWaits = [&](std::function<uint32_t()> what) {
+            done = false;
+            command = std::move(what);
+            user = std::thread([&] {
+                command();
+                done = true;
+            });
+            const bool returned = QTest::qWaitFor([&] { return done.load(); }, 5000);
+            if (returned)
+                user.join();
+            return returned;
+        };
+
+        QCOMPARE(device->play(0, 1000), 0u);
+        QVERIFY(stuck->reading.tryAcquire(1, 5000));   // the reader is inside the drive now
+        QVERIFY2(neverWaits([&] { return device->stop(); }), "stop waited for the drive");
+        QCOMPARE(device->play(0, 1000), 0u);
+        QVERIFY(stuck->reading.tryAcquire(1, 5000));
+        QVERIFY2(neverWaits([&] { return device->setDoor(true); }), "the eject waited for the drive");
+        QCOMPARE(int(device->mode()), int(CdAudioDevice::Mode::Open));
+        QCOMPARE(stuck->release.available(), 0);   // both reads are still inside the drive
+
+        // The drive outlives the device while a read needs it.
+        device.reset();
+        QVERIFY(!watch.expired());
+        stuck->release.release(1000);
+        QTRY_VERIFY(watch.expired());
     }
 };
 

@@ -16,7 +16,7 @@ class FaultyDecoder : public PictureDecoder {
 public:
     QByteArray format() const override { return "gwfault"; }
     bool claims(const QByteArray &head) const override { return head.startsWith("GWFAULT "); }
-    QImage decode(const QByteArray &data, const SizeFor &, QString *error) const override
+    QImage decode(const QByteArray &data, Sizes &, QString *error) const override
     {
         const QByteArray what = data.mid(8).trimmed();
         if (what == "crash")

@@ -77,7 +77,9 @@ private slots:
 
         QVERIFY(testmedia::writeFile(m_dir.filePath("notes.txt"), "keys\n"));
         std::unique_ptr<frmMedia> v(new frmMedia(m_options, m_state));
-        QVERIFY(v->showText(m_dir.filePath("notes.txt")));
+        QSignalSpy shown(v.get(), &frmMedia::textShown);
+        v->showText(m_dir.filePath("notes.txt"));
+        QVERIFY(shown.wait(10000));
         v->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(v.get()));
         LastText last;

@@ -19,6 +19,7 @@
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
@@ -26,6 +27,7 @@
 #include <QScreen>
 #include <QStringListModel>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 frmMedia::frmMedia(const OptionSet &options, AppState &state, ViewerList *list, ViewerOutputs *outputs,
                    QWidget *parent)
@@ -372,7 +374,7 @@ bool frmMedia::waitForPicture(int timeoutMs)
     return m_session->waitForPicture(timeoutMs);
 }
 
-bool frmMedia::showText(const QString &path, const QString &shownAs)
+void frmMedia::showText(const QString &path, const QString &shownAs)
 {
     m_session->showOther(ViewerSession::Shown::Text);
     lblProblem->hide();
@@ -393,13 +395,25 @@ bool frmMedia::showText(const QString &path, const QString &shownAs)
     tmrSlideshow->stop();
     lstMedia->setGeometry(QRect(QPoint(0, 0), screenSize()));
 
-    QStringList lines;
-    const bool read = readTextLines(path, &lines);
-    lstMediaModel->setStringList(textViewEntries(shownAs.isEmpty() ? path : shownAs, lines));
+    // The path at once, the lines when a worker has read them: a file on a
+    // slow disk or a huge one never holds the window.
+    const QString title = shownAs.isEmpty() ? path : shownAs;
+    lstMediaModel->setStringList(textViewEntries(title, {}));
     lstMedia->setCurrentIndex(QModelIndex());   // no line stands out
     lstMedia->scrollToTop();
+    const quint64 ticket = ++m_textTicket;
+    auto *reading = new QFutureWatcher<TextExcerpt>(this);
+    connect(reading, &QFutureWatcherBase::finished, this, [this, reading, ticket, title] {
+        reading->deleteLater();
+        if (ticket != m_textTicket)
+            return;   // another text file was asked for meanwhile
+        const TextExcerpt text = reading->result();
+        lstMediaModel->setStringList(textViewEntries(title, text.lines));
+        lstMedia->scrollToTop();
+        emit textShown(title, text.readable);
+    });
+    reading->setFuture(QtConcurrent::run([path] { return readTextExcerpt(path); }));
     showViewer();
-    return read;
 }
 
 void frmMedia::showViewer()

@@ -74,13 +74,13 @@ public:
     // Tests: waits, processing events, until no picture is being opened.
     bool waitForPicture(int timeoutMs = 10000);
 
-    // Shows a text file as a list: the path, an empty line, then its lines,
-    // in the TextFont options' font. A second text file replaces the lines.
-    // Returns false when the file could not be read (path and empty line are
-    // still shown).
+    // Shows a text file as a list: the path and an empty line at once, then
+    // the lines of its start (TextLines) when a worker has read them
+    // (textShown), in the TextFont options' font. A second text file
+    // replaces the lines.
     // shownAs: the path as the user knows it, when path reaches the file
     // another way (a name that is not valid UTF-8); empty: path itself.
-    bool showText(const QString &path, const QString &shownAs = QString());
+    void showText(const QString &path, const QString &shownAs = QString());
 
     // A video in the media player: timing display, display size and place
     // from the options, then plays.
@@ -119,6 +119,9 @@ signals:
     // A picture showPicture asked for is in place (ok false: it could not
     // be loaded and the area kept what it had).
     void pictureShown(const QString &path, bool ok);
+    // The lines of the text file showText asked for are in the list (ok
+    // false: the file could not be read; the path and empty line stay).
+    void textShown(const QString &shownAs, bool ok);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -150,4 +153,5 @@ private:
     bool m_dragging = false;
     QPoint m_dragOffset;   // where the picture was grabbed
     ViewerSession *m_session = nullptr;
+    quint64 m_textTicket = 0;   // the text file read last asked for
 };

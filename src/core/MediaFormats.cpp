@@ -1,0 +1,89 @@
+#include "core/MediaFormats.h"
+
+#include <QHash>
+
+namespace MediaFormats {
+
+namespace {
+using K = MediaKind;
+// The classic types first, then today's formats, each in the order its type
+// box shows them.
+const QList<Format> Table = {
+    {"JPG", K::Picture, PictureIcon, 3, "image/jpeg"},
+    {"JPEG", K::Picture, PictureIcon, 3, "image/jpeg"},
+    {"BMP", K::Picture, PictureIcon, 6, "image/bmp"},
+    {"GIF", K::Picture, PictureIcon, 2, "image/gif"},
+    {"ICO", K::Picture, PictureIcon, 13, "image/vnd.microsoft.icon"},
+    // Metafiles open in the viewer but are not drawn for a thumbnail.
+    {"WMF", K::Picture, OtherIcon, 15, "image/wmf"},
+    {"TXT", K::Text, TextIcon, 9, "text/plain"},
+    {"HTM", K::WebPage, WebPageIcon, 10, "text/html"},
+    {"HTML", K::WebPage, WebPageIcon, 10, "text/html"},
+    {"MP3", K::Audio, AudioIcon, 4, "audio/mpeg"},
+    {"WAV", K::Audio, AudioIcon, 7, "audio/x-wav"},
+    {"MID", K::Audio, AudioIcon, 8, "audio/midi"},
+    {"MIDI", K::Audio, AudioIcon, 8, "audio/midi"},
+    {"AU", K::Audio, AudioIcon, 12, "audio/basic"},
+    // A CD track's shortcut: played, but no box lists it and no file manager
+    // is offered Glintwave for it.
+    {"CDA", K::Audio, OtherIcon, -1, ""},
+    {"MPG", K::Video, VideoIcon, 5, "video/mpeg"},
+    {"MPEG", K::Video, VideoIcon, 5, "video/mpeg"},
+    {"AVI", K::Video, VideoIcon, 1, "video/x-msvideo"},
+    {"ASF", K::Video, VideoIcon, 11, "application/vnd.ms-asf"},
+    {"SWF", K::Flash, FlashIcon, 14, "application/vnd.adobe.flash.movie"},
+    {"PNG", K::Picture, PictureIcon, 16, "image/png"},
+    {"WEBP", K::Picture, PictureIcon, 16, "image/webp"},
+    {"TIF", K::Picture, PictureIcon, 16, "image/tiff"},
+    {"TIFF", K::Picture, PictureIcon, 16, "image/tiff"},
+    {"SVG", K::Picture, PictureIcon, 16, "image/svg+xml"},
+    {"HEIC", K::Picture, PictureIcon, 16, "image/heif"},
+    {"HEIF", K::Picture, PictureIcon, 16, "image/heif"},
+    {"AVIF", K::Picture, PictureIcon, 16, "image/avif"},
+    {"OGG", K::Audio, AudioIcon, 17, "audio/ogg"},
+    {"OGA", K::Audio, AudioIcon, 17, "audio/ogg"},
+    {"OPUS", K::Audio, AudioIcon, 17, "audio/ogg"},
+    {"FLAC", K::Audio, AudioIcon, 17, "audio/flac"},
+    {"M4A", K::Audio, AudioIcon, 17, "audio/mp4"},
+    {"AAC", K::Audio, AudioIcon, 17, "audio/aac"},
+    {"MP4", K::Video, VideoIcon, 18, "video/mp4"},
+    {"M4V", K::Video, VideoIcon, 18, "video/mp4"},
+    {"MKV", K::Video, VideoIcon, 18, "video/x-matroska"},
+    {"WEBM", K::Video, VideoIcon, 18, "video/webm"},
+    {"MOV", K::Video, VideoIcon, 18, "video/quicktime"},
+    {"OGV", K::Video, VideoIcon, 18, "video/ogg"},
+};
+} // namespace
+
+const QList<Format> &all() { return Table; }
+
+const Format *find(const QString &extensionKey)
+{
+    static const QHash<QString, const Format *> byKey = [] {
+        QHash<QString, const Format *> map;
+        for (const Format &f : Table)
+            map.insert(QString::fromLatin1(f.extension), &f);
+        return map;
+    }();
+    return byKey.value(extensionKey, nullptr);
+}
+
+QStringList extensionsInBox(int box)
+{
+    QStringList list;
+    for (const Format &f : Table)
+        if (f.box == box)
+            list << QString::fromLatin1(f.extension);
+    return list;
+}
+
+QStringList mimeTypes()
+{
+    QStringList list;
+    for (const Format &f : Table)
+        if (*f.mime && !list.contains(QLatin1String(f.mime)))
+            list << QString::fromLatin1(f.mime);
+    return list;
+}
+
+}
