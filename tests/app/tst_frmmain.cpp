@@ -181,6 +181,12 @@ private slots:
             QTest::keyClick(box, key, mods);
             QCOMPARE(edit->text(), media + "/");         // the deleted tail stays away
         }
+        // Return goes to the folder typed, once.
+        QSignalSpy builds(w.get(), &frmMain::buildStarted);
+        edit->clear();
+        QTest::keyClicks(box, media + "/sub");
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(builds.size(), 1);
         // A word deleted before the caret is not completed either.
         edit->clear();
         QTest::keyClicks(box, media + "/s");
