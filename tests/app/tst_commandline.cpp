@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 #include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -112,8 +114,7 @@ private slots:
         QFETCH(QString, err);
 
         QTemporaryDir dir;
-        QImage picture(32, 24, QImage::Format_RGB32);
-        picture.fill(Qt::red);
+        QImage picture = testpictures::solid(32, 24, Qt::red);
         const QString path = dir.filePath("pic.png");
         QVERIFY(picture.save(path));
         for (QString &a : args) {
@@ -176,8 +177,7 @@ private slots:
         QTemporaryDir dir;
         const QByteArray folder = QFile::encodeName(dir.path()) + "/caf\xe9";
         QVERIFY(::mkdir(folder.constData(), 0755) == 0);
-        QImage picture(32, 24, QImage::Format_RGB32);
-        picture.fill(Qt::blue);
+        QImage picture = testpictures::solid(32, 24, Qt::blue);
         QVERIFY(picture.save(dir.filePath("plain.png")));
         QVERIFY(::rename(QFile::encodeName(dir.filePath("plain.png")).constData(), (folder + "/pic\xe9.png").constData()) == 0);
 

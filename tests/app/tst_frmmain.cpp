@@ -25,18 +25,6 @@
 namespace {
 using namespace testfiles;
 QStringList listed(frmMain &w) { return w.listModel()->names(); }
-
-bool put(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray get(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 } // namespace
 
 class TestFrmMain : public QObject {
@@ -202,7 +190,7 @@ private slots:
         const QString folder = dir.filePath("config");
         QVERIFY(QDir().mkpath(folder));
         const QString stored = folder + "/Glintwave.ini";
-        QVERIFY(put(stored, "[Settings]\nThumbSize=64\n"));
+        QVERIFY(writeFile(stored, "[Settings]\nThumbSize=64\n"));
         auto w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(stored));
         w->Form_Load();
         w->show();
@@ -219,7 +207,7 @@ private slots:
         QCOMPARE(boxes.texts.size(), 1);
         QVERIFY2(boxes.texts.first().contains(": The options could not be saved.") && boxes.texts.first().contains(stored),
                  qPrintable(boxes.texts.first()));
-        QCOMPARE(get(stored), QByteArray("[Settings]\nThumbSize=64\n"));
+        QCOMPARE(readAll(stored), QByteArray("[Settings]\nThumbSize=64\n"));
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"Glintwave.ini"});
     }
 };

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 #include <functional>
 
 namespace {
@@ -48,8 +50,7 @@ class TestFullScreen : public QObject {
     // checkShot passes or time runs out; returns the last complaint.
     QString viewerCovers(const QProcessEnvironment &env, const std::function<QImage()> &screenshot)
     {
-        QImage picture(200, 100, QImage::Format_RGB32);
-        picture.fill(QColor(0, 255, 0));
+        QImage picture = testpictures::solid(200, 100, QColor(0, 255, 0));
         if (!picture.save(m_dir.filePath("-viewer.bmp")))
             return QStringLiteral("no picture");
         QProcess viewer;

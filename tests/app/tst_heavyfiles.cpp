@@ -6,6 +6,7 @@
 #include "viewer/TextLines.h"
 #include "viewer/ui/frmMedia.h"
 
+#include "PeakMemory.h"
 #include "TestFiles.h"
 #include "TodaysMedia.h"
 
@@ -17,18 +18,10 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 namespace {
-// The most memory this process has held, in MB.
-qint64 peakMemoryMb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
-    return -1;
-}
+qint64 peakMemoryMb() { return testmemory::peakMemoryKb() / 1024; }
 
 // Remembers how many entries the text list held when the viewer first showed.
 class ShowWatch : public QObject {
@@ -132,8 +125,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QStringList, options);
         QFETCH(int, side);
-        QImage small(64, 48, QImage::Format_RGB32);
-        small.fill(QColor(200, 40, 40));
+        QImage small = testpictures::solid(64, 48, QColor(200, 40, 40));
         const QString png = dir.filePath("small.png"), path = dir.filePath(name);
         QVERIFY(small.save(png));
         QString error;

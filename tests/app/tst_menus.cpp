@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 static int visibleWindows()
 {
     int n = 0;
@@ -31,9 +33,7 @@ class TestMenus : public QObject {
 private slots:
     void exitClosesEveryWindowAfterWritingTheOptions()
     {
-        QImage image(30, 20, QImage::Format_RGB32);
-        image.fill(Qt::blue);
-        QVERIFY(image.save(dir.filePath("a.bmp")));
+        QVERIFY(testpictures::solid(30, 20, Qt::blue).save(dir.filePath("a.bmp")));
         auto w = start();
         w->goToFolder(dir.path());
         // A window of each kind open at once: the viewer, a modeless box

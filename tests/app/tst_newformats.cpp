@@ -19,12 +19,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
+#include "TestPictures.h"
+
 namespace {
-bool near(QRgb a, QRgb b, int tolerance = 48)   // lossy kinds blur the edge
-{
-    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
-           && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
-}
 QStringList allNewKinds()
 {
     return todaysmedia::pictureKinds() + todaysmedia::audioKinds() + todaysmedia::videoKinds();
@@ -52,8 +50,7 @@ private slots:
         for (const QString &kind : allNewKinds())
             QVERIFY2(!todaysmedia::make(dir.path(), kind, &error, "new").isEmpty(), qPrintable(error));
         QVERIFY(QFile::copy(dir.filePath("new.png"), dir.filePath("snapshot")));
-        QImage old(64, 48, QImage::Format_RGB32);
-        old.fill(Qt::green);
+        QImage old = testpictures::solid(64, 48, Qt::green);
         QVERIFY(old.save(dir.filePath("old.jpg")) && old.save(dir.filePath("old.bmp")));
         w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(ini));
         w->Form_Load();
@@ -88,9 +85,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString kind = todaysmedia::audioKinds().first();
         QVERIFY(QFile::copy(dir.filePath("new." + kind), folder + "/a." + kind));
-        QFile text(folder + "/b.txt");
-        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("still here\n") > 0);
-        text.close();
+        QVERIFY(testfiles::writeFile(folder + "/b.txt", "still here\n"));
         w->goToFolder(folder);
         QCOMPARE(w->listModel()->names(), QStringList({"a." + kind, "b.txt"}));
         QPointer<frmMedia> v = open("a." + kind);
@@ -120,7 +115,10 @@ private slots:
             const int row = w->listModel()->names().indexOf(kind == "snapshot" ? kind : "new." + kind);
             const QImage t = w->listModel()->data(w->listModel()->index(row), Qt::DecorationRole).value<QPixmap>().toImage();
             QCOMPARE(t.size(), QSize(40, 40));
-            QVERIFY2(near(t.pixel(5, 20), qRgb(255, 0, 0)) && near(t.pixel(35, 20), qRgb(0, 0, 255)), qPrintable(kind));
+            // lossy kinds blur the edge
+            QVERIFY2(testpictures::near(t.pixel(5, 20), qRgb(255, 0, 0), 48)
+                         && testpictures::near(t.pixel(35, 20), qRgb(0, 0, 255), 48),
+                     qPrintable(kind));
         }
         w->mnuList_Click();
     }

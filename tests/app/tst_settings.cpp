@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
+
 #include <limits>
 
 using namespace SettingsText;
@@ -21,9 +23,7 @@ class TestSettings : public QObject {
     QString ini() const { return dir.filePath("Glintwave.ini"); }
     void writeIni(const QByteArray &body, const QString &path = QString())
     {
-        QFile f(path.isEmpty() ? ini() : path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(body);
+        QVERIFY(testfiles::writeFile(path.isEmpty() ? ini() : path, body));
     }
     // A store QSettings cannot read as a whole.
     static QByteArray garbage()
@@ -189,19 +189,15 @@ private slots:
         QCOMPARE(store.GetSetting("ThumbSize", "100"), QString("100"));
         // Every name the next seconds could give is already someone's.
         const QDateTime now = QDateTime::currentDateTime();
-        for (int s = 0; s < 5; ++s) {
-            QFile taken(path + ".damaged-" + now.addSecs(s).toString("yyyyMMdd-HHmmss"));
-            QVERIFY(taken.open(QIODevice::WriteOnly));
-            taken.write("kept from before");
-        }
+        for (int s = 0; s < 5; ++s)
+            QVERIFY(testfiles::writeFile(path + ".damaged-" + now.addSecs(s).toString("yyyyMMdd-HHmmss"),
+                                         "kept from before"));
         store.SaveSetting("ThumbSize", "80");
         QVERIFY2(store.sync(), qPrintable(store.errorString()));
         QCOMPARE(SettingsStore(path).GetSetting("ThumbSize", ""), QString("80"));
         int garbageCopies = 0, earlier = 0;
         for (const QString &name : QDir(folder.path()).entryList({"collide.ini.damaged-*"})) {
-            QFile f(folder.filePath(name));
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QByteArray bytes = f.readAll();
+            const QByteArray bytes = testfiles::readAll(folder.filePath(name));
             garbageCopies += bytes == damage;
             earlier += bytes == "kept from before";
         }
@@ -221,9 +217,7 @@ private slots:
         store.SaveSetting("ThumbSize", "80");
         QVERIFY(!store.sync());
         QVERIFY2(store.errorString().contains("left as it is"), qPrintable(store.errorString()));
-        QFile kept(path);
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), garbage());
+        QCOMPARE(testfiles::readAll(path), garbage());
         QCOMPARE(store.GetSetting("ThumbSize", "100"), QString("100"));
     }
 

@@ -16,11 +16,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 namespace {
-QImage plain(int w, int h, QColor c)
+QImage solid(int w, int h, QColor c)
 {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(c);
+    QImage image = testpictures::solid(w, h, c);
     return image;
 }
 
@@ -56,7 +57,7 @@ private slots:
     void initTestCase()
     {
         for (int i = 1; i <= 5; ++i)
-            QVERIFY(plain(20 + i, 10 + i, QColor(i * 40, 0, 0)).save(dir.filePath(QString("p%1.bmp").arg(i))));
+            QVERIFY(solid(20 + i, 10 + i, QColor(i * 40, 0, 0)).save(dir.filePath(QString("p%1.bmp").arg(i))));
         QVERIFY(makeClip(dir.filePath("p3b.wav"), 0.6));   // sorts between p3 and p4
         w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
         w->Form_Load();

@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 #include <algorithm>
 
 namespace {
@@ -55,8 +57,7 @@ class TestThumbnailsArrive : public QObject {
                              folder + QStringLiteral("/p%1.png").arg(i, 2, 10, QChar('0'))))
                 return {};
         // Known by its content only, which is looked into on a worker.
-        QImage red(100, 100, QImage::Format_RGB32);
-        red.fill(Qt::red);
+        QImage red = testpictures::solid(100, 100, Qt::red);
         return red.save(folder + "/shot.txt", "PNG") ? folder : QString();
     }
 

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
+
 class TestContentKind : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
@@ -23,11 +25,7 @@ class TestContentKind : public QObject {
     }
     QString text(const QString &name, const QByteArray &content)
     {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::WriteOnly))
-            return {};
-        f.write(content);
-        return f.fileName();
+        return testfiles::writeFile(dir.filePath(name), content) ? dir.filePath(name) : QString();
     }
 
 private slots:

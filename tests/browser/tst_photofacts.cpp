@@ -7,14 +7,17 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
+#include "TestFiles.h"
+
 class TestPhotoFacts : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
     QString photo(const QString &name)
     {
-        QImage image(32, 24, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
+        QImage image = testpictures::solid(32, 24, Qt::darkCyan);
         return image.save(dir.filePath(name), "JPG") ? dir.filePath(name) : QString();
     }
 
@@ -46,16 +49,13 @@ private slots:
     {
         const PhotoFacts plain = readPhotoFacts(photo("plain.jpg"));
         QVERIFY(plain.error.isEmpty() && !plain.taken.isValid() && plain.camera.isEmpty() && !plain.position);
-        QFile text(dir.filePath("notes.txt"));
-        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
-        text.close();
-        QVERIFY(!readPhotoFacts(text.fileName()).error.isEmpty());
+        QVERIFY(testfiles::writeFile(dir.filePath("notes.txt"), "not a picture"));
+        QVERIFY(!readPhotoFacts(dir.filePath("notes.txt")).error.isEmpty());
         // A JPEG whose EXIF block claims more than it holds.
-        QFile broken(dir.filePath("broken.jpg"));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write(QByteArray("\xFF\xD8\xFF\xE1\xFF\xF0" "Exif\0\0MM\0\x2A\xFF\xFF\xFF\xF0", 20) + QByteArray(64, '\xFF'));
-        broken.close();
-        readPhotoFacts(broken.fileName());   // told as an error or empty, never a crash
+        const QString broken = dir.filePath("broken.jpg");
+        QVERIFY(testfiles::writeFile(broken, QByteArray("\xFF\xD8\xFF\xE1\xFF\xF0" "Exif\0\0MM\0\x2A\xFF\xFF\xFF\xF0", 20)
+                                                 + QByteArray(64, '\xFF')));
+        readPhotoFacts(broken);   // told as an error or empty, never a crash
     }
 };
 

@@ -1,4 +1,5 @@
 #include "TestDisc.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,9 +12,7 @@ QString buildTestDisc(const QString &folder, const QString &name, const QVector<
 {
     const QString bin = QDir(folder).filePath(name + ".bin");
     const QString cue = QDir(folder).filePath(name + ".cue");
-    QFile out(bin);
-    if (!out.open(QIODevice::WriteOnly))
-        return QString();
+    QByteArray audio;
     QString sheet = QStringLiteral("FILE \"%1.bin\" BINARY\n").arg(name);
     long at = 0;
     for (int i = 0; i < sectors.size(); ++i) {
@@ -27,7 +26,7 @@ QString buildTestDisc(const QString &folder, const QString &name, const QVector<
             QWARN(qPrintable("sox failed: " + sox.readAllStandardError()));
             return QString();
         }
-        out.write(tone);
+        audio += tone;
         const long s = at % 75, m = at / 75;
         sheet += QStringLiteral("  TRACK %1 AUDIO\n    INDEX 01 %2:%3:%4\n")
                      .arg(i + 1, 2, 10, QChar('0'))
@@ -36,11 +35,7 @@ QString buildTestDisc(const QString &folder, const QString &name, const QVector<
                      .arg(s, 2, 10, QChar('0'));
         at += sectors[i];
     }
-    QFile c(cue);
-    if (!c.open(QIODevice::WriteOnly))
-        return QString();
-    c.write(sheet.toUtf8());
-    return cue;
+    return testfiles::writeFile(bin, audio) && testfiles::writeFile(cue, sheet.toUtf8()) ? cue : QString();
 }
 
 QByteArray binSectors(const QString &cuePath, long from, long count)
@@ -51,12 +46,8 @@ QByteArray binSectors(const QString &cuePath, long from, long count)
     return f.read(qint64(count) * 2352);
 }
 
-bool PulledOutput::start(QIODevice *s, QString &error)
+bool PulledOutput::start(QIODevice *s, QString &)
 {
-    if (refuseStart) {
-        error = QStringLiteral("refused by the test");
-        return false;
-    }
     source = s;
     suspended = false;
     return true;
@@ -89,7 +80,6 @@ QByteArray PulledOutput::pull(long sectors)
 std::unique_ptr<AudioOutput> PulledOutputs::make()
 {
     auto out = std::make_unique<PulledOutput>();
-    out->refuseStart = refuseStart;
     latest = out.get();
     return out;
 }

@@ -32,13 +32,11 @@ public:
 
     QIODevice *source = nullptr;
     bool suspended = false;
-    bool refuseStart = false;
 };
 
 // The interpreter's output factory hands each device one of these; the
 // test keeps the latest.
 struct PulledOutputs {
     PulledOutput *latest = nullptr;
-    bool refuseStart = false;
     std::unique_ptr<AudioOutput> make();
 };

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -64,8 +66,7 @@ class TestDecodePool : public QObject {
     }
     QString write(const QString &name, const QByteArray &bytes)
     {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
+        return testfiles::writeFile(dir.filePath(name), bytes) ? dir.filePath(name) : QString();
     }
     QString photo(const QString &name, QSize size)
     {

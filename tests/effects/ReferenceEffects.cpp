@@ -76,24 +76,6 @@ Surface brightness(const Surface &s, int mode, int intensity)
     return out;
 }
 
-Surface flipLeftRight(const Surface &s)
-{
-    Surface out(s.w, s.h, 0);
-    for (int y = 0; y < s.h; ++y)
-        for (int x = 0; x < s.w; ++x)
-            out.set(s.w - 1 - x, y, s.get(x, y));
-    return out;
-}
-
-Surface flipTopBottom(const Surface &s)
-{
-    Surface out(s.w, s.h, 0);
-    for (int y = 0; y < s.h; ++y)
-        for (int x = 0; x < s.w; ++x)
-            out.set(x, s.h - 1 - y, s.get(x, y));
-    return out;
-}
-
 Surface rotate(const Surface &s, int shift)
 {
     Surface out = shift == 1 ? Surface(s.w, s.h, 0) : Surface(s.h, s.w, 0);

@@ -30,8 +30,6 @@ void split(int32_t c, int &r, int &g, int &b);
 
 Surface tint(const Surface &s, int r, int g, int b, int drmod);
 Surface brightness(const Surface &s, int mode, int intensity);
-Surface flipLeftRight(const Surface &s);
-Surface flipTopBottom(const Surface &s);
 Surface rotate(const Surface &s, int shift); // the exact turn
 Surface wave(const Surface &s, int amp, int wavelength, int32_t bg);
 Surface edge(const Surface &s, int t);

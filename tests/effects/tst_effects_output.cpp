@@ -1,5 +1,5 @@
 // Saving, printing, the wallpaper and the batch mode, against real files.
-#include "effects/BatchMode.h"
+#include "BatchRun.h"
 #include "effects/ui/DeskWall.h"
 #include "effects/KeyDispatcher.h"
 #include "effects/ViewerList.h"
@@ -8,11 +8,9 @@
 #include "effects/GeometricEffects.h"
 #include "effects/ui/PictureOutput.h"
 
-
 #include "TestFiles.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
@@ -24,6 +22,7 @@
 
 namespace {
 using namespace testfiles;
+using namespace testbatch;
 
 struct Folder : ViewerList {
     QString folder;
@@ -53,23 +52,6 @@ QImage picture(int w, int h)
 }
 
 QStringList bmpFiles(const QString &dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
-
-struct BatchRun {
-    int status;
-    QString out, err;
-};
-
-BatchRun batch(const QStringList &args, BatchSettings s = {})
-{
-    QList<QByteArray> bytes;
-    for (const QString &a : args)
-        bytes << QFile::encodeName(a);
-    QBuffer o, e;
-    o.open(QIODevice::WriteOnly);
-    e.open(QIODevice::WriteOnly);
-    const int status = runBatch(bytes, s, o, e);
-    return {status, QString::fromUtf8(o.data()), QString::fromUtf8(e.data())};
-}
 } // namespace
 
 class TestEffectsOutput : public QObject {
@@ -160,9 +142,7 @@ private slots:
             const OutputResult r = PrintPic(img, int16_t(shift), printer);
             QVERIFY2(r.ok, qPrintable(r.error));
             QCOMPARE(printer.pageLayout().orientation(), shift == 0 ? QPageLayout::Portrait : QPageLayout::Landscape);
-            QFile f(pdf);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QByteArray bytes = f.readAll();
+            const QByteArray bytes = readAll(pdf);
             QVERIFY(bytes.startsWith("%PDF"));
             // A4 is 595 x 842 points; landscape swaps them.
             QVERIFY2(bytes.contains(shift == 0 ? "/MediaBox [0 0 595.000000 842.000000]"
@@ -265,10 +245,7 @@ private slots:
     {
         QTemporaryDir in;
         QVERIFY(picture(5, 5).save(in.filePath("good.png")));
-        QFile bad(in.filePath("bad.jpg"));
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("not a picture");
-        bad.close();
+        QVERIFY(writeFile(in.filePath("bad.jpg"), "not a picture"));
         const BatchRun r = batch({"--apply", "N", in.filePath("bad.jpg"), in.filePath("missing.png"), in.filePath("good.png")});
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.contains("bad.jpg"));

@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 namespace {
 QString gsettingsGet(const QString &key)
 {
@@ -20,8 +22,7 @@ QString gsettingsGet(const QString &key)
 
 QImage filled(const QColor &colour)
 {
-    QImage picture(40, 30, QImage::Format_RGB32);
-    picture.fill(colour);
+    QImage picture = testpictures::solid(40, 30, colour);
     return picture;
 }
 } // namespace

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 class TestWallpaperX11 : public QObject {
     Q_OBJECT
 private slots:
@@ -24,8 +26,7 @@ private slots:
         QScreen *screen = QGuiApplication::primaryScreen();
         const QPoint middle = screen->geometry().center();
         for (const QColor colour : {QColor(200, 30, 40), QColor(20, 60, 220)}) {
-            QImage picture(64, 48, QImage::Format_RGB32);
-            picture.fill(colour);
+            QImage picture = testpictures::solid(64, 48, colour);
             const DeskWallResult r = DeskWall(picture, folder.path(), env);
             QVERIFY2(r.set, qPrintable(r.message));
             QCOMPARE(r.shownPath, folder.filePath("Glintwave.bmp"));

@@ -8,13 +8,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
+
 static bool makeProgram(const QString &path, const QString &body)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(("#!/bin/sh\n" + body + "\n").toUtf8()) < 0)
-        return false;
-    f.close();
-    return f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    return testfiles::writeFile(path, ("#!/bin/sh\n" + body + "\n").toUtf8())
+           && QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 }
 
 class TestInfoWindows : public QObject
@@ -39,7 +38,6 @@ private slots:
         QVERIFY(!findSysInfoTool(QString()));   // never falls back to the real PATH
         // A task manager does not count.
         QVERIFY(makeProgram(a.filePath("gnome-system-monitor"), "exit 0"));
-
         QVERIFY(!findSysInfoTool(path));
 
         QVERIFY(makeProgram(a.filePath("mate-system-monitor"), "exit 0"));

@@ -19,18 +19,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static bool put(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-static QByteArray get(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 static QByteArray bytes(int size, char seed)
 {
     QByteArray b(size, Qt::Uninitialized);
@@ -42,7 +30,6 @@ static QByteArray bytes(int size, char seed)
 namespace {
 using namespace testfiles;
 const mode_t userMask = 027;
-
 } // namespace
 
 class TestSnatch : public QObject
@@ -59,7 +46,7 @@ private slots:
     void copiesAndReplaces()
     {
         const QByteArray clip = bytes(3 * 1024 * 1024 + 17, 'a');   // several copy chunks
-        QVERIFY(put(m_src + "/clip.avi", clip));
+        QVERIFY(writeFile(m_src + "/clip.avi", clip));
         const QDateTime stamp = QDateTime::currentDateTime().addDays(-30);
         QFile source(m_src + "/clip.avi");
         QVERIFY(source.open(QIODevice::Append) && source.setFileTime(stamp, QFileDevice::FileModificationTime));
@@ -68,22 +55,22 @@ private slots:
         const SnatchResult r = snatchFile(m_src + "/", "clip.avi", m_dst);
         QVERIFY(r.ok());
         QCOMPARE(r.source, m_src + "/clip.avi");   // one separator after a folder ending in one
-        QCOMPARE(get(m_dst + "/clip.avi"), clip);
+        QCOMPARE(readAll(m_dst + "/clip.avi"), clip);
         QCOMPARE(QFileInfo(m_dst + "/clip.avi").lastModified().toSecsSinceEpoch(), stamp.toSecsSinceEpoch());
 
         // A longer, read-only file of that name is replaced whole.
-        QVERIFY(put(m_dst + "/pic.jpg", bytes(500000, 'x')));
+        QVERIFY(writeFile(m_dst + "/pic.jpg", bytes(500000, 'x')));
         QVERIFY(QFile::setPermissions(m_dst + "/pic.jpg", QFileDevice::ReadOwner));
-        QVERIFY(put(m_src + "/pic.jpg", "short"));
+        QVERIFY(writeFile(m_src + "/pic.jpg", "short"));
         QVERIFY(snatchFile(m_src, "pic.jpg", m_dst).ok());
-        QCOMPARE(get(m_dst + "/pic.jpg"), QByteArray("short"));
+        QCOMPARE(readAll(m_dst + "/pic.jpg"), QByteArray("short"));
         QCOMPARE(QDir(m_dst).entryList(QDir::Files | QDir::Hidden), QStringList({"clip.avi", "pic.jpg"}));
     }
 
     void refusals()
     {
-        QVERIFY(put(m_src + "/a.bmp", "picture"));
-        QVERIFY(put(m_dir.filePath("plainfile"), "not a folder"));
+        QVERIFY(writeFile(m_src + "/a.bmp", "picture"));
+        QVERIFY(writeFile(m_dir.filePath("plainfile"), "not a folder"));
         QVERIFY(QFile::link(m_src, m_dir.filePath("alias")));
         const QList<QPair<SnatchResult, SnatchStatus>> cases = {
             {snatchFile(m_src, "", m_dst), SnatchStatus::NothingSelected},
@@ -99,7 +86,7 @@ private slots:
         QVERIFY(QDir(m_dst).isEmpty());
 
         // A folder of that name in the destination stays a folder.
-        QVERIFY(put(m_src + "/b.png", "png") && QDir().mkpath(m_dst + "/b.png/inside"));
+        QVERIFY(writeFile(m_src + "/b.png", "png") && QDir().mkpath(m_dst + "/b.png/inside"));
         QCOMPARE(snatchFile(m_src, "b.png", m_dst).status, SnatchStatus::WriteFailed);
         QVERIFY(QFileInfo(m_dst + "/b.png/inside").isDir());
     }
@@ -108,8 +95,8 @@ private slots:
     {
         // A file size limit makes writes fail past 64 KB, as a full disk would.
         const QByteArray old = bytes(1000, 'o');
-        QVERIFY(put(m_dst + "/big.wav", old));
-        QVERIFY(put(m_src + "/big.wav", bytes(2 * 1024 * 1024, 'n')));
+        QVERIFY(writeFile(m_dst + "/big.wav", old));
+        QVERIFY(writeFile(m_src + "/big.wav", bytes(2 * 1024 * 1024, 'n')));
         struct rlimit saved, small;
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         small = saved;
@@ -121,7 +108,7 @@ private slots:
         std::signal(SIGXFSZ, previous);
 
         QCOMPARE(r.status, SnatchStatus::WriteFailed);
-        QCOMPARE(get(m_dst + "/big.wav"), old);
+        QCOMPARE(readAll(m_dst + "/big.wav"), old);
         QCOMPARE(QDir(m_dst).entryList(QDir::Files | QDir::Hidden), QStringList{"big.wav"});
     }
 
@@ -165,22 +152,22 @@ private slots:
         const QString exeName = QFileInfo(exe).fileName();
         const QString exeDir = QCoreApplication::applicationDirPath();
         const QStringList before = QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        const QByteArray program = get(exe);
-        QVERIFY(put(m_src + "/" + exeName, "#!/bin/sh\necho not the program\n"));
+        const QByteArray program = readAll(exe);
+        QVERIFY(writeFile(m_src + "/" + exeName, "#!/bin/sh\necho not the program\n"));
         std::optional<SnatchResult> done;
         runSnatch(nullptr, m_src, exeName.toUtf8(), programFolder(), [&](const SnatchResult &r) { done = r; });
         QTRY_VERIFY(done && done->ok());
         QCOMPARE(done->destination, data + "/Glintwave/" + exeName);
-        QCOMPARE(get(done->destination), get(m_src + "/" + exeName));
-        QVERIFY2(get(exe) == program, "the program was replaced");
+        QCOMPARE(readAll(done->destination), readAll(m_src + "/" + exeName));
+        QVERIFY2(readAll(exe) == program, "the program was replaced");
         QCOMPARE(QDir(exeDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
     }
 
     void copiesFollowTheUmask()
     {
         // The source's permissions, less the user's umask, as a desktop copy does.
-        QVERIFY(put(m_src + "/shared.jpg", "jpeg"));
-        QVERIFY(put(m_src + "/tool.sh", "#!/bin/sh\n"));
+        QVERIFY(writeFile(m_src + "/shared.jpg", "jpeg"));
+        QVERIFY(writeFile(m_src + "/tool.sh", "#!/bin/sh\n"));
         QCOMPARE(::chmod(QFile::encodeName(m_src + "/shared.jpg").constData(), 0666), 0);
         QCOMPARE(::chmod(QFile::encodeName(m_src + "/tool.sh").constData(), 0775), 0);
         QVERIFY(snatchFile(m_src, "shared.jpg", m_dst).ok());

@@ -1,6 +1,8 @@
 #pragma once
 // Pictures the viewer tests make for themselves at run time.
+#include "PeakMemory.h"
 #include "TestFiles.h"
+#include "TestPictures.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -57,23 +59,8 @@ inline QByteArray withExifOrientation(const QByteArray &jpeg, quint16 orientatio
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
-// Each channel within tolerance: for lossy formats and antialiased edges.
-inline bool near(QRgb a, QRgb b, int tolerance = 40)
-{
-    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
-           && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
-}
+using testpictures::near;
 
-// Peak resident memory of this process in kB.
-inline qint64 peakMemoryKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
+using testmemory::peakMemoryKb;
 
 }

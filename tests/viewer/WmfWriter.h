@@ -1,6 +1,7 @@
 #pragma once
 // Writes small Windows metafiles for the tests (no samples exist on the
 // machine): the records a drawing program typically emits.
+#include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -60,26 +61,12 @@ public:
     // A 24-bit bitmap stretched to the destination rectangle (SRCCOPY).
     void bitmap(const QImage &image, int x, int y, int w, int h)
     {
+        // Qt's BMP file less its 14-byte file header is the DIB: a 24-bit, bottom-up bitmap.
         const QImage img = image.convertToFormat(QImage::Format_RGB32);
-        const int stride = (img.width() * 3 + 3) & ~3;
-        QByteArray dib(40, '\0');
-        auto *d = reinterpret_cast<uchar *>(dib.data());
-        qToLittleEndian<quint32>(40, d);
-        qToLittleEndian<qint32>(img.width(), d + 4);
-        qToLittleEndian<qint32>(img.height(), d + 8);
-        qToLittleEndian<quint16>(1, d + 12);
-        qToLittleEndian<quint16>(24, d + 14);
-        qToLittleEndian<quint32>(quint32(stride * img.height()), d + 20);
-        for (int row = img.height() - 1; row >= 0; --row) {   // bottom-up
-            QByteArray line(stride, '\0');
-            const QRgb *px = reinterpret_cast<const QRgb *>(img.constScanLine(row));
-            for (int i = 0; i < img.width(); ++i) {
-                line[i * 3] = char(qBlue(px[i]));
-                line[i * 3 + 1] = char(qGreen(px[i]));
-                line[i * 3 + 2] = char(qRed(px[i]));
-            }
-            dib.append(line);
-        }
+        QByteArray dib;
+        QBuffer buffer(&dib);
+        img.save(&buffer, "BMP");
+        dib.remove(0, 14);
         std::vector<quint16> p = {lo(0x00CC0020), hi(0x00CC0020), 0, w16(img.height()), w16(img.width()), 0, 0,
                                   w16(h), w16(w), w16(y), w16(x)};
         appendWords(p, dib);

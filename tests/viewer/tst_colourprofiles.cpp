@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 #include "TestFiles.h"
 
 #include <lcms2.h>
@@ -82,8 +84,7 @@ private slots:
         QVERIFY(testfiles::writeFile(iccPath, icc));
         // A patch of one colour, lossless where the format allows.
         const QColor patch(200, 60, 40);
-        QImage picture(48, 32, QImage::Format_RGB32);
-        picture.fill(patch);
+        QImage picture = testpictures::solid(48, 32, patch);
         const QString path = dir.filePath("patch." + format);
         QVERIFY(picture.save(path, nullptr, 100));
         QProcess exiftool;

@@ -89,9 +89,7 @@ private slots:
         QVERIFY(testmedia::halves(64, 48).save(png));
         QString error;
         QVERIFY2(todaysmedia::runTool("heif-enc", {"-t", "32", "-q", "90", png, "-o", heic}, &error), qPrintable(error));
-        QFile f(heic);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QByteArray bytes = f.readAll();
+        QByteArray bytes = testfiles::readAll(heic);
         for (int at = bytes.indexOf("ispe"); at >= 0; at = bytes.indexOf("ispe", at + 4)) {
             if (qFromBigEndian<quint32>(bytes.constData() + at + 8) != 32) { // not the thumbnail's own
                 qToBigEndian<quint32>(64000, bytes.data() + at + 8);
@@ -109,9 +107,7 @@ private slots:
     void damagedNewPicturesFail()
     {
         for (const QString &kind : {"png", "webp", "tif", "heic", "avif", "svg"}) {
-            QFile f(made.value(kind));
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QByteArray bytes = f.readAll();
+            const QByteArray bytes = testfiles::readAll(made.value(kind));
             const QString cut = dir.filePath("cut." + kind);
             QVERIFY(testmedia::writeFile(cut, bytes.left(bytes.size() / 3)));
             const LoadedPicture p = PictureLoader::load(cut);

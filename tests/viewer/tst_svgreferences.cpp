@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 namespace {
 QImage drawn(const QByteArray &svg)
 {
@@ -27,8 +29,7 @@ private slots:
     void otherFilesAreNotDrawn()
     {
         QTemporaryDir dir;
-        QImage green(100, 100, QImage::Format_RGB32);
-        green.fill(Qt::green);
+        QImage green = testpictures::solid(100, 100, Qt::green);
         const QString secret = dir.filePath("private.png");
         QVERIFY(green.save(secret));
         const QByteArray svg = hostile::svgDrawing(100, 100, secret);

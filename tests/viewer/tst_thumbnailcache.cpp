@@ -15,14 +15,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 using namespace testmedia;
 
 namespace {
 
 QImage solid(int w, int h, QRgb colour)
 {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(colour);
+    QImage image = testpictures::solid(w, h, colour);
     return image;
 }
 

@@ -12,6 +12,10 @@
 #include <QWebEngineView>
 #include <QtTest>
 
+#include "TestPictures.h"
+
+#include "TestFiles.h"
+
 namespace {
 constexpr int LoadTimeout = 30000;
 
@@ -55,12 +59,10 @@ private slots:
 
     void galleryPageWorksInTheBrowser()
     {
-        QImage pic(200, 100, QImage::Format_RGB32);
-        pic.fill(Qt::darkGreen);
+        QImage pic = testpictures::solid(200, 100, Qt::darkGreen);
         QVERIFY(pic.save(dir.filePath("Grüße.jpg"), "JPEG"));
         QVERIFY(pic.save(dir.filePath("a&b #1.jpg"), "JPEG"));
-        QFile text(dir.filePath("<b>.txt"));
-        QVERIFY(text.open(QIODevice::WriteOnly));
+        QVERIFY(testfiles::writeFile(dir.filePath("<b>.txt"), ""));
 
         HtmlPageRequest request;
         request.folder = dir.path();

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 #include <cstdio>
 
 namespace {
@@ -66,10 +68,8 @@ private slots:
         QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
         QVERIFY(closedAndGone(dlg));
         QCOMPARE(entries(dir.path()), QStringList{"Untitled.htm"});
-        QFile page(dir.filePath("Untitled.htm"));
-        QVERIFY(page.open(QIODevice::ReadOnly));
         const HtmlPageContent expected{"Trip <2026>", "2", listed, true, GLINTWAVE_VERSION_TEXT, {}};
-        QCOMPARE(page.readAll(), htmlPageBytes(htmlPageLines(expected)));
+        QCOMPARE(readAll(dir.filePath("Untitled.htm")), htmlPageBytes(htmlPageLines(expected)));
     }
 
     // A name that is not UTF-8 (an old archive's Latin-1) links to the file
@@ -77,9 +77,7 @@ private slots:
     void latin1NamesLinkToTheirFiles()
     {
         QTemporaryDir dir;
-        QImage picture(40, 30, QImage::Format_RGB32);
-        picture.fill(Qt::green);
-        QVERIFY(picture.save(dir.filePath("plain.png")));
+        QVERIFY(testpictures::solid(40, 30, Qt::green).save(dir.filePath("plain.png")));
         const QByteArray bytes = "caf\xe9.png";
         QVERIFY(::rename(QFile::encodeName(dir.filePath("plain.png")).constData(),
                          (QFile::encodeName(dir.path()) + '/' + bytes).constData()) == 0);
@@ -89,9 +87,7 @@ private slots:
         dlg->show();
         QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
         QVERIFY(closedAndGone(dlg));
-        QFile page(dir.filePath("Untitled.htm"));
-        QVERIFY(page.open(QIODevice::ReadOnly));
-        const QByteArray html = page.readAll();
+        const QByteArray html = readAll(dir.filePath("Untitled.htm"));
         QVERIFY2(html.contains("<a href=\"caf%E9.png\">"), html.constData());
         QVERIFY2(html.contains("<img src=\""), html.constData());
     }

@@ -15,6 +15,8 @@
 #include <QWebEngineView>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 #include "TestFiles.h"
 
 namespace {
@@ -51,13 +53,11 @@ private slots:
         });
 
         QVERIFY(writeFile(home.filePath("secret.txt"), "TOP-SECRET-20261207"));
-        QImage red(8, 8, QImage::Format_RGB32);
-        red.fill(Qt::red);
+        QImage red = testpictures::solid(8, 8, Qt::red);
         QVERIFY(red.save(home.filePath("secret.png")));
         const QString downloads = home.filePath("Downloads");
         QVERIFY(QDir().mkpath(downloads));
-        QImage own(16, 4, QImage::Format_RGB32);
-        own.fill(Qt::blue);
+        QImage own = testpictures::solid(16, 4, Qt::blue);
         QVERIFY(own.save(downloads + "/own.png"));
         QByteArray page = readAll(GW_TEST_SOURCE_DIR "/hostile/thief.html");
         QVERIFY(!page.isEmpty());

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestPictures.h"
+
 
 #include <sys/stat.h>
 
@@ -154,8 +156,7 @@ private slots:
     void thumbnailsForPicturesOnly()
     {
         QTemporaryDir dir;
-        QImage wide(400, 200, QImage::Format_RGB32);
-        wide.fill(Qt::red);
+        QImage wide = testpictures::solid(400, 200, Qt::red);
         QVERIFY(wide.save(dir.filePath("wide.jpg"), "JPEG"));
         QVERIFY(wide.copy(0, 0, 60, 120).save(dir.filePath("tall.BMP"), "BMP"));
         QVERIFY(wide.save(dir.filePath("picture.pcx"), "PNG"));   // not a kind that gets one
@@ -203,8 +204,7 @@ private slots:
     void pageIsWrittenWholeOrNotAtAll()
     {
         QTemporaryDir dir;
-        QImage pic(80, 40, QImage::Format_RGB32);
-        pic.fill(Qt::green);
+        QImage pic = testpictures::solid(80, 40, Qt::green);
         QVERIFY(pic.save(dir.filePath("1.jpg"), "JPEG") && pic.save(dir.filePath("2.jpg"), "JPEG"));
         QVERIFY(writeFile(dir.filePath("plain-file"), "x"));
         QVERIFY(QDir(dir.path()).mkdir("taken.htm"));
@@ -257,8 +257,7 @@ private slots:
     void pageNeverReplacesAnotherFile()
     {
         QTemporaryDir dir;
-        QImage tiny(4, 3, QImage::Format_RGB32);
-        tiny.fill(Qt::yellow);
+        QImage tiny = testpictures::solid(4, 3, Qt::yellow);
         QVERIFY(tiny.save(dir.filePath("tiny.jpg"), "JPEG"));
         const QByteArray jpeg = readAll(dir.filePath("tiny.jpg"));
         QVERIFY(writeFile(dir.filePath("notes.txt"), "my notes"));

@@ -14,6 +14,8 @@
 #include <QWebEngineView>
 #include <QtTest>
 
+#include "TestFiles.h"
+
 namespace {
 // Stands for the viewer window: it must see every key.
 class KeyWindow : public QWidget {
@@ -82,8 +84,7 @@ private slots:
 private:
     QString writeMovie(const QString &name, const QByteArray &bytes)
     {
-        QFile f(m_dir.filePath(name));
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
+        return testfiles::writeFile(m_dir.filePath(name), bytes) ? m_dir.filePath(name) : QString();
     }
 
     QTemporaryDir m_dir;

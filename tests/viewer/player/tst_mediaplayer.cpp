@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
+
 class TestMediaPlayer : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -54,9 +56,7 @@ private slots:
     {
         const QByteArray noise(20000, 'Z');   // no container, no stream
         const QString path = m_dir.filePath("broken.mp3");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(noise) == noise.size());
-        f.close();
+        QVERIFY(testfiles::writeFile(path, noise));
         MediaPlayerWidget player;
         player.show();
         QSignalSpy failed(&player, &MediaPlayerWidget::errorOccurred);
