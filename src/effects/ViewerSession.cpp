@@ -24,11 +24,13 @@ void releaseElsewhere(QImage &&picture)
     QThreadPool::globalInstance()->start(QRunnable::create([picture = std::move(picture)] {}));
 }
 
-// Commands that leave the picture's pixels alone do not stop an animation.
+// Commands that leave the picture's pixels alone do not stop an animation
+// (Space and Backspace stop it by showing another file, if there is one).
 bool keepsAnimation(KeyAction action)
 {
     switch (action) {
     case KeyAction::None: case KeyAction::PauseResume: case KeyAction::Seek: case KeyAction::Pan:
+    case KeyAction::NextFile: case KeyAction::PreviousFile:
     case KeyAction::AlignTop: case KeyAction::AlignBottom: case KeyAction::AlignLeft:
     case KeyAction::AlignRight: case KeyAction::ShowInfo:
         return true;
