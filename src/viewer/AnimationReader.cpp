@@ -92,11 +92,14 @@ bool AnimationReader::next(Frame *frame)
             return false;
         ++m_play;
         index = 0;
-        if (m_qt)
-            openQt();
+        if (m_format != "png") {
+            openQt();   // Qt's readers only go forwards
+            if (!m_qt)
+                return false;
+        }
     }
     m_index = index;
-    return m_qt ? nextQt(frame) : nextPng(frame);
+    return m_format == "png" ? nextPng(frame) : nextQt(frame);
 }
 
 void AnimationReader::openQt()

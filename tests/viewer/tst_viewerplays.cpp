@@ -286,6 +286,25 @@ private slots:
         m_options.BgColour = background;
     }
 
+    void damagedOrHugeApngIsRefusedNotDecoded()
+    {
+        // A frame reaching past the canvas ends the animation before it.
+        const QList<ApngFrame> outside = {{solid({8, 8}, Qt::red), {0, 0}, 0, 0, 100},
+                                          {solid({8, 8}, Qt::blue), {4, 4}, 0, 0, 100}};
+        QVERIFY(testfiles::writeFile(path("outside.png"), apng({8, 8}, outside, 0)));
+        QVERIFY(!AnimationReader(path("outside.png")).isAnimated());
+
+        // A canvas no file of this size could fill is refused before anything is allocated.
+        const QList<ApngFrame> tiny = {{solid({4, 4}, Qt::red), {0, 0}, 0, 0, 100},
+                                       {solid({4, 4}, Qt::blue), {0, 0}, 0, 0, 100}};
+        QVERIFY(testfiles::writeFile(path("huge.png"), apng({60000, 60000}, tiny, 0)));
+        AnimationReader huge(path("huge.png"));
+        AnimationReader::Frame f;
+        QVERIFY(!huge.next(&f));
+        QVERIFY(!huge.error().isEmpty());
+        QCOMPARE(huge.picturesHeld(), 0);
+    }
+
     void pPausesAndAnEffectStopsOnTheFrameShown()
     {
         // Frames with a left and a right half, looping for ever.
