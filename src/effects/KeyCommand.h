@@ -47,6 +47,7 @@ enum class KeyAction {
     Save,            // X
     Print,           // Q: a = shift (0 portrait, else landscape)
     Wallpaper,       // W
+    ShowInfo,        // I: the information panel, on or off
 };
 
 struct KeyCommand {

@@ -91,6 +91,9 @@ void KeyDispatcher::Form_KeyDown(int16_t keyCode, int16_t shift)
     case KeyAction::PreviousFile:
         nextFile(-1);
         return;
+    case KeyAction::ShowInfo:
+        emit infoToggled();
+        return;
     case KeyAction::PauseResume:
         if (m_player && m_player->playerShown())
             m_player->togglePaused();

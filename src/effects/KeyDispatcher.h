@@ -57,6 +57,8 @@ signals:
     void saved(const QString &path);
     // Esc.
     void closeRequested();
+    // I: the information panel goes on or off.
+    void infoToggled();
     // A command ended: busy() is false.
     void commandFinished();
 

@@ -105,6 +105,8 @@ std::vector<ViewerCommand> buildTable()
         any(letter('X'), "X", fixed<A::Save>).menu("mnuMfile/mnuSave", "Save").ref("X - Save file to disk"),
         any(letter('W'), "W", fixed<A::Wallpaper>).menu("mnuMfile/mnuDeskWall", "Set as Desktop Wallpaper")
             .ref("W - Set picture as desktop wallpaper."),
+        any(letter('I'), "I", fixed<A::ShowInfo>).menu("mnuMfile/mnuInfo", "Information")
+            .ref("I - Show or hide the picture's information"),
         with(letter('C'), CtrlKey, "C", fixed<A::Copy>).menu("mnuMfile/mnuCopyClip", "Copy")
             .ref("Ctrl + C - Copy to clipboard"),
         any(letter('Q'), "Q", print).menu("mnuMfile/mnuPrint/mnuPrtPort", "Portrait")

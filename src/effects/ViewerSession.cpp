@@ -1,13 +1,17 @@
 #include "effects/ViewerSession.h"
 
 #include "effects/KeyDispatcher.h"
+#include "viewer/AnimationPlayer.h"
+#include "viewer/PictureInfo.h"
 #include "viewer/PictureLoader.h"
+#include "viewer/ScaleRule.h"
 
 #include <QCursor>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QRunnable>
 #include <QThreadPool>
+#include <QtConcurrent>
 
 namespace {
 // Giving back the memory of a large picture takes the system a while; a
@@ -18,6 +22,21 @@ void releaseElsewhere(QImage &&picture)
     if (picture.sizeInBytes() < (qsizetype(16) << 20))
         return;
     QThreadPool::globalInstance()->start(QRunnable::create([picture = std::move(picture)] {}));
+}
+
+// Commands that leave the picture's pixels alone do not stop an animation
+// (Space and Backspace stop it by showing another file, if there is one).
+bool keepsAnimation(KeyAction action)
+{
+    switch (action) {
+    case KeyAction::None: case KeyAction::PauseResume: case KeyAction::Seek: case KeyAction::Pan:
+    case KeyAction::NextFile: case KeyAction::PreviousFile:
+    case KeyAction::AlignTop: case KeyAction::AlignBottom: case KeyAction::AlignLeft:
+    case KeyAction::AlignRight: case KeyAction::ShowInfo:
+        return true;
+    default:
+        return false;
+    }
 }
 } // namespace
 
@@ -37,6 +56,14 @@ ViewerSession::ViewerSession(ViewerList *list, ViewerOutputs *outputs, QObject *
         runWaitingKeys();
     });
     connect(m_pictures, &PicturePreloader::opened, this, &ViewerSession::pictureArrived);
+    connect(m_keys, &KeyDispatcher::infoToggled, this, [this] {
+        m_infoShown = !m_infoShown;
+        if (m_infoShown && m_infoLines.isEmpty())
+            readInfo();
+        emit infoChanged();
+    });
+    m_animation = new AnimationPlayer(this);
+    connect(m_animation, &AnimationPlayer::frameShown, this, &ViewerSession::animationFrame);
 }
 
 ViewerSession::~ViewerSession()
@@ -88,8 +115,49 @@ void ViewerSession::centrePicture()
     emit pictureChanged();
 }
 
+void ViewerSession::pictureGone()
+{
+    m_animation->stop();
+    m_path.clear();
+    if (m_infoReading) {
+        m_infoReading->disconnect(this);
+        m_infoReading = nullptr;
+    }
+    if (!m_infoLines.isEmpty()) {
+        m_infoLines.clear();
+        emit infoChanged();
+    }
+}
+
+void ViewerSession::readInfo()
+{
+    if (m_path.isEmpty() || m_infoReading)
+        return;
+    auto *watcher = new QFutureWatcher<PictureInfo>(this);
+    m_infoReading = watcher;
+    connect(watcher, &QFutureWatcher<PictureInfo>::finished, this, [this, watcher] {
+        m_infoReading = nullptr;
+        m_infoLines = pictureInfoLines(watcher->result());
+        emit infoChanged();
+    });
+    // Dropped unread when the picture changes first: pictureGone disconnects it.
+    connect(watcher, &QFutureWatcher<PictureInfo>::finished, watcher, &QObject::deleteLater);
+    watcher->setFuture(QtConcurrent::run(readPictureInfo, m_path, m_sourceSize));
+}
+
+void ViewerSession::animationFrame(const QImage &frame)
+{
+    if (m_shown != Shown::Picture || busy()) {
+        m_animation->stop();
+        return;
+    }
+    setPicture(frame);
+}
+
 bool ViewerSession::showPicture(const QString &path, const PicturePreloader::Rule &rule)
 {
+    pictureGone();
+    m_rule = rule;
     m_shown = Shown::Picture;
     m_keys->pictureReplaced();
     // The neighbours to decode ahead are those of this picture, given next.
@@ -106,6 +174,7 @@ bool ViewerSession::showPicture(const QString &path, const PicturePreloader::Rul
 
 void ViewerSession::showOther(Shown what)
 {
+    pictureGone();
     m_shown = what;
     m_keys->pictureReplaced();
     if (m_pictures->isOpening()) {
@@ -120,6 +189,15 @@ void ViewerSession::pictureArrived(const QString &path, const LoadedPicture &loa
     if (loaded.ok()) {
         m_keys->pictureReplaced();
         setPicture(loaded.image);
+        pictureGone();
+        m_path = path;
+        m_sourceSize = loaded.sourceSize;
+        const PicturePreloader::Rule rule = m_rule;
+        m_animation->start(path, [rule](const QSize &s) {
+            return ScaleRule::scaledSize(s, rule.screen, rule.scaleBig, rule.scaleSmall);
+        }, rule.background);
+        if (m_infoShown)
+            readInfo();
     }
     centrePicture();
     updateBusy();
@@ -163,6 +241,15 @@ void ViewerSession::keyPressed(int16_t keyCode, int16_t shift)
 void ViewerSession::run(int16_t keyCode, int16_t shift)
 {
     emit keyRun(keyCode, shift);
+    if (m_animation->isPlaying()) {
+        const KeyAction action = decodeKey(keyCode, shift).action;
+        if (action == KeyAction::PauseResume) {
+            m_animation->setPaused(!m_animation->isPaused());
+            return;
+        }
+        if (!keepsAnimation(action))
+            m_animation->stop();
+    }
     m_keys->Form_KeyDown(keyCode, shift);
     updateBusy();
 }
@@ -181,6 +268,7 @@ void ViewerSession::close()
     m_keys->dropRunning();
     m_neighbours.clear();
     m_pictures->clear();
+    pictureGone();
     setPicture(QImage());
     m_shown = Shown::Nothing;
     updateBusy();

@@ -2,17 +2,20 @@
 #include "effects/PictureView.h"
 #include "viewer/PicturePreloader.h"
 
+#include <QFutureWatcher>
 #include <QList>
 #include <QObject>
 #include <QPair>
 #include <QStringList>
 #include <cstdint>
 
+class AnimationPlayer;
 class KeyDispatcher;
 class ViewerList;
 class ViewerOutputs;
 class ViewerPlayer;
 struct LoadedPicture;
+struct PictureInfo;
 
 // What one viewer window is showing and doing, without the window: the
 // picture shown and its place (the only copy: the window draws it, the
@@ -23,6 +26,11 @@ struct LoadedPicture;
 // meanwhile wait and run in order afterwards. Esc closes at once. Closing, by
 // Esc or any other way, empties the waiting keys and drops what a running
 // command would still deliver: nothing typed runs after the viewer is gone.
+//
+// An animated picture plays once it is in; P pauses and resumes it, and a
+// command that changes the picture stops it and works on the frame shown.
+// The information panel (I) stays on or off from picture to picture; its
+// facts are read on a worker and dropped when the picture changes first.
 class ViewerSession : public QObject {
     Q_OBJECT
 public:
@@ -66,6 +74,13 @@ public:
     void close();
 
     bool busy() const;
+    // The animation of the picture shown (playing or not).
+    AnimationPlayer *animation() const { return m_animation; }
+
+    bool infoShown() const { return m_infoShown; }
+    // The panel's lines for the picture shown; empty while they are read.
+    QList<QPair<QString, QString>> infoLines() const { return m_infoLines; }
+
     // Tests: wait, processing events; false on timeout.
     bool waitForIdle(int timeoutMs);
     bool waitForPicture(int timeoutMs);
@@ -80,12 +95,17 @@ signals:
     void message(const QString &text);
     // Esc: the window should close.
     void closeRequested();
+    // The information panel goes on or off, or its lines changed.
+    void infoChanged();
 
 private:
     void pictureArrived(const QString &path, const LoadedPicture &loaded);
     void runWaitingKeys();
     void run(int16_t keyCode, int16_t shift);
     void updateBusy();
+    void pictureGone();
+    void readInfo();
+    void animationFrame(const QImage &frame);
 
     KeyDispatcher *m_keys = nullptr;
     PicturePreloader *m_pictures = nullptr;
@@ -93,4 +113,13 @@ private:
     QStringList m_neighbours;   // to preload once the picture being opened is in
     QList<QPair<int16_t, int16_t>> m_waiting;
     bool m_cursorSet = false;
+
+    AnimationPlayer *m_animation = nullptr;
+    PicturePreloader::Rule m_rule;
+    QString m_path;        // of the picture shown
+    QSize m_sourceSize;
+
+    bool m_infoShown = false;
+    QList<QPair<QString, QString>> m_infoLines;
+    QFutureWatcher<PictureInfo> *m_infoReading = nullptr;
 };

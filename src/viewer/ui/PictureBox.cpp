@@ -5,6 +5,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
 
 PictureBox::PictureBox(QWidget *parent)
     : QWidget(parent)
@@ -21,10 +22,16 @@ void PictureBox::setView(const PictureView *view)
 
 void PictureBox::viewChanged()
 {
-    if (m_view)
-        setGeometry(m_view->left, m_view->top, m_view->image.width(), m_view->image.height());
-    else
+    if (m_view) {
+        // The view is in screen pixels; the box covers them in the desktop's units.
+        const qreal ratio = devicePixelRatioF();
+        const QRectF place(m_view->left / ratio, m_view->top / ratio, m_view->image.width() / ratio,
+                           m_view->image.height() / ratio);
+        setGeometry(QRect(QPoint(qFloor(place.left()), qFloor(place.top())),
+                          QPoint(qCeil(place.right()) - 1, qCeil(place.bottom()) - 1)));
+    } else {
         resize(0, 0);
+    }
     update();
 }
 
@@ -45,11 +52,20 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect area = event->rect();
     painter.fillRect(area, QColor(Surface::fromBgr(m_back)));
+    if (!m_view)
+        return;
+    // One picture pixel on one screen pixel: the picture is drawn at the
+    // screen's ratio, from where it starts inside the box (the box's edge
+    // may fall between two screen pixels).
+    const qreal ratio = devicePixelRatioF();
+    const QImage &image = m_view->image;
+    const QPoint start = QPoint(m_view->left, m_view->top) - (QPointF(pos()) * ratio).toPoint();
     // Only the exposed part: a huge picture is never drawn whole.
-    const QImage &image = picture();
-    const QRect visible = area.intersected(image.rect());
+    const QRect exposed = QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio).toAlignedRect();
+    const QRect visible = exposed.translated(-start).intersected(image.rect());
     if (!visible.isEmpty())
-        painter.drawImage(visible.topLeft(), image, visible);
+        painter.drawImage(QRectF(QPointF(visible.topLeft() + start) / ratio, QSizeF(visible.size()) / ratio), image,
+                          visible);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

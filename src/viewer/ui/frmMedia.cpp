@@ -67,19 +67,30 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, ViewerList *list, 
     lblProblem->setTextFormat(Qt::PlainText);
     lblProblem->hide();
 
+    lblInfo = new QLabel(this);
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    lblInfo->setStyleSheet(
+        QStringLiteral("color: white; background: rgba(0, 0, 0, 170); padding: 10px; border-radius: 6px;"));
+    lblInfo->setTextFormat(Qt::RichText);
+    lblInfo->setAttribute(Qt::WA_TransparentForMouseEvents);   // the picture stays draggable under it
+    lblInfo->hide();
+
     tmrSlideshow = new QTimer(this);
     tmrSlideshow->setObjectName(QStringLiteral("tmrSlideshow"));
     connect(tmrSlideshow, &QTimer::timeout, this, &frmMedia::slideTick);
 
     connect(picMedia, &PictureBox::leftPressed, this, [this](const QPoint &pos) {
-        m_dragOffset = pos;
+        m_dragGrab = picMedia->pos() + pos;
+        m_dragStart = QPoint(m_session->view().left, m_session->view().top);
         m_dragging = true;
     });
     connect(picMedia, &PictureBox::dragMoved, this, [this](const QPoint &pos) {
         if (!m_dragging)
             return;
-        // The point first grabbed stays under the pointer.
-        m_session->movePicture(picMedia->pos() + pos - m_dragOffset);
+        // The point first grabbed stays under the pointer; the pointer moves
+        // in the desktop's units, the picture in screen pixels.
+        const QPointF moved = QPointF(picMedia->pos() + pos - m_dragGrab) * devicePixelRatioF();
+        m_session->movePicture(m_dragStart + moved.toPoint());
     });
     connect(picMedia, &PictureBox::released, this, [this] { m_dragging = false; });
     connect(picMedia, &PictureBox::rightPressed, this, &frmMedia::popup);
@@ -90,6 +101,7 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, ViewerList *list, 
     connect(m_session, &ViewerSession::pictureOpened, this, &frmMedia::pictureOpened);
     connect(m_session, &ViewerSession::keyRun, this, &frmMedia::keyDown);
     connect(m_session, &ViewerSession::closeRequested, this, &QWidget::close);
+    connect(m_session, &ViewerSession::infoChanged, this, &frmMedia::updateInfo);
     connect(m_session, &ViewerSession::message, this,
             [this](const QString &text) { QMessageBox::information(this, "Glintwave", text); });
 
@@ -112,6 +124,11 @@ QSize frmMedia::screenSize() const
     return s ? s->geometry().size() : size();
 }
 
+QSize frmMedia::screenPixels() const
+{
+    return (QSizeF(screenSize()) * devicePixelRatioF()).toSize();
+}
+
 void frmMedia::coverScreen()
 {
     // Placed over its screen first, so that the picture is laid out for the
@@ -124,6 +141,7 @@ void frmMedia::coverScreen()
 void frmMedia::hideAllControls()
 {
     lblProblem->hide();
+    lblInfo->hide();
     picMedia->hide();
     lstMedia->hide();
     lblWave->hide();
@@ -298,7 +316,7 @@ void frmMedia::centrePicture()
 void frmMedia::scaleIt()
 {
     const QImage &current = m_session->view().image;
-    const QSize target = ScaleRule::scaledSize(current.size(), screenSize(), m_options.ScaleBig,
+    const QSize target = ScaleRule::scaledSize(current.size(), screenPixels(), m_options.ScaleBig,
                                                m_options.ScaleSmall);
     if (current.isNull() || target == current.size())
         return;
@@ -309,13 +327,35 @@ void frmMedia::scaleIt()
 
 void frmMedia::layoutSession()
 {
-    m_session->setLayout(screenSize(), size(), Surface::toBgr(m_options.BgColour.rgb()), m_options.EdgeTuning);
+    m_session->setLayout(screenPixels(), (QSizeF(size()) * devicePixelRatioF()).toSize(), Surface::toBgr(m_options.BgColour.rgb()), m_options.EdgeTuning);
 }
 
 void frmMedia::drawPicture()
 {
+    const QRect before = picMedia->geometry();
     picMedia->viewChanged();
-    update(); // the gradient shows again where the picture was
+    // The gradient shows again where the picture was; an animation's next
+    // frame in the same place leaves it alone.
+    if (picMedia->geometry() != before)
+        update();
+}
+
+void frmMedia::updateInfo()
+{
+    const auto lines = m_session->infoLines();
+    if (!m_session->infoShown() || m_session->shown() != ViewerSession::Shown::Picture || lines.isEmpty()) {
+        lblInfo->hide();
+        return;
+    }
+    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">");
+    for (const auto &[label, text] : lines)
+        html += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
+                    .arg(label.toHtmlEscaped(), text.toHtmlEscaped());
+    lblInfo->setText(html + QStringLiteral("</table>"));
+    lblInfo->adjustSize();
+    lblInfo->move(16, 16);
+    lblInfo->show();
+    lblInfo->raise();
 }
 
 bool frmMedia::showPicture(const QString &path)
@@ -331,7 +371,7 @@ bool frmMedia::showPicture(const QString &path)
     layoutSession();
     // Decoded straight to the size scaleIt would give: a large photo is
     // never held at full size only to be shrunk.
-    return m_session->showPicture(path, {screenSize(), m_options.ScaleBig != 0, m_options.ScaleSmall != 0,
+    return m_session->showPicture(path, {screenPixels(), m_options.ScaleBig != 0, m_options.ScaleSmall != 0,
                                          m_options.BgColour});
 }
 

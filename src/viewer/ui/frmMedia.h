@@ -48,6 +48,9 @@ public:
     // A line at the top of the screen naming a picture that could not be
     // shown, and why.
     QLabel *lblProblem = nullptr;
+    // The information panel (I): what the file and the camera say about the
+    // picture shown, in a corner over it.
+    QLabel *lblInfo = nullptr;
     QTimer *tmrSlideshow = nullptr;
     // The players exist from their first use on; they are hidden, not
     // stopped, when a picture or text is shown.
@@ -103,6 +106,9 @@ public:
 
     // Size of the screen the viewer covers, in logical pixels.
     QSize screenSize() const;
+    // The same in the screen's own pixels: pictures are laid out in these,
+    // so that one picture pixel is one screen pixel whatever the desktop's scale.
+    QSize screenPixels() const;
 
     // Every key pressed while the viewer is the active window arrives here,
     // whichever control has the focus, and goes to the session.
@@ -147,11 +153,13 @@ private:
     void showViewer();
     void popup(const QPoint &globalPos);
     void pictureOpened(const QString &path, bool ok, const QString &error);
+    void updateInfo();
 
     const OptionSet &m_options;
     AppState &m_state;
     bool m_dragging = false;
-    QPoint m_dragOffset;   // where the picture was grabbed
+    QPoint m_dragGrab;     // where the picture was grabbed, in the window
+    QPoint m_dragStart;    // the picture's place then, in screen pixels
     ViewerSession *m_session = nullptr;
     quint64 m_textTicket = 0;   // the text file read last asked for
 };
