@@ -37,9 +37,9 @@ void frmMain::wireMenus()
     named(mnuHelp->addAction("&Keys", this, [this] { showKeyReference(this); }), "mnuKeyDoc");
     named(mnuHelp->addAction("&About", this,
                              [this] {
-                                 showAbout(this, [this](const QString &address) {
-                                     showPageBrowserFor(address);
-                                 });
+                                 showAbout(
+                                     this, [this](const QString &address) { showPageBrowserFor(address); },
+                                     m_state.DecodingNotice);
                              }),
           "mnuAbout");
 

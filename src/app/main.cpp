@@ -1,5 +1,8 @@
 #include "effects/BatchMode.h"
 #include "core/CommandLine.h"
+#include "decode/ProgramPool.h"
+#include "viewer/PictureLimits.h"
+#include "viewer/PictureLoader.h"
 #include "core/RawPath.h"
 #include "core/SettingsStore.h"
 #include "web/WebEngineSetup.h"
@@ -101,8 +104,16 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(GLINTWAVE_VERSION_TEXT));
     QApplication::setDesktopFileName(QStringLiteral("glintwave"));
     QApplication::setWindowIcon(QIcon(":/glintwave.svg"));
+    // Pictures are decoded in sandboxed helpers, for every window.
+    QString notice;
+    const std::unique_ptr<DecoderPool> decoders =
+        startDecoderPool(QCoreApplication::applicationDirPath(), PictureLimits::helperAddressSpace(), &notice);
+    if (!notice.isEmpty())
+        print(stderr, QStringLiteral("glintwave: %1\n").arg(notice));
+    PictureLoader::setDecoderPool(decoders.get());
     auto store = std::make_shared<SettingsStore>();
     frmMain window(store);
+    window.state().DecodingNotice = notice;
 
     if (request.action == CommandLineRequest::Action::Open) {
         const QByteArray file = fileBytes(request.file, argc, argv);

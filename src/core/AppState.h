@@ -11,4 +11,5 @@ struct AppState {
     bool PlaybackPaused = false;
     QString CommandLine;         // the file named on the command line, or empty
     QByteArray CommandLineBytes; // the same as given, byte for byte
+    QString DecodingNotice;      // why pictures are decoded with less isolation, or empty
 };

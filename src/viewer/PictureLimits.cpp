@@ -29,6 +29,12 @@ qint64 budgetBytes()
     return bound;
 }
 
+qint64 helperAddressSpace()
+{
+    constexpr qint64 LibrariesAndThreads = qint64(2) << 30;
+    return budgetBytes() + LibrariesAndThreads;
+}
+
 double maxPixelsPerByte(const QByteArray &format)
 {
     // BMP: RLE8 packs at most 255 pixels in two bytes; uncompressed rows

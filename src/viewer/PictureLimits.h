@@ -36,6 +36,9 @@ qint64 physicalMemory();
 // this machine's.
 qint64 budgetBytes(qint64 physicalBytes);
 qint64 budgetBytes();
+// The address space a decoding helper may map: the budget, and room for the
+// libraries and threads around it.
+qint64 helperAddressSpace();
 
 // Pixels per byte of file that a format's data can at most carry (format
 // as QImageReader names it: "jpeg", "png", "bmp", ...). Unknown formats get

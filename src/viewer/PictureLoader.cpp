@@ -4,13 +4,20 @@
 #include "viewer/PictureLimits.h"
 #include "viewer/WmfRender.h"
 
+#include "decode/DecoderPool.h"
+
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QtEndian>
 
+#include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -341,21 +348,54 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
     return result;
 }
 
+std::atomic<DecoderPool *> &decoderPool()
+{
+    static std::atomic<DecoderPool *> pool{nullptr};
+    return pool;
+}
+
 } // namespace
 
 namespace PictureLoader {
+
+void setDecoderPool(DecoderPool *pool)
+{
+    decoderPool().store(pool);
+}
 
 LoadedPicture load(const QString &path, const LoadRequest &request)
 {
     PictureLimits::applyToImageReader();
     // Opened here rather than by QImageReader, so that a failure is told in
-    // the system's words and not as "File not found".
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        LoadedPicture failed;
-        failed.error = file.errorString();
+    // the system's words and not as "File not found"; without waiting, and
+    // only a regular file is read: a named pipe, a device or a socket could
+    // block for ever or never end.
+    LoadedPicture failed;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        failed.error = qt_error_string(errno);
+        if (fd >= 0)
+            ::close(fd);
         return failed;
     }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        failed.error = QStringLiteral("not a regular file");
+        return failed;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (DecoderPool *pool = decoderPool().load()) {
+        const DecoderPool::Result r = pool->decode(fd, request.sizeRule, request.keepAlpha, request.background);
+        ::close(fd);
+        LoadedPicture result;
+        result.image = r.image;
+        result.sourceSize = r.sourceSize;
+        result.error = r.error;
+        return result;
+    }
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     // By content: a metafile with another extension still opens, and a JPEG
     // named .wmf goes to the image reader.
     const QByteArray head = file.peek(PictureDecoder::HeadBytes);

@@ -24,7 +24,15 @@ struct LoadedPicture {
     bool ok() const { return !image.isNull(); }
 };
 
+class DecoderPool;
+
 namespace PictureLoader {
+
+// Where decodes run. The program and the batch mode hand their pool of
+// sandboxed helpers here at start, and every load then runs in a helper;
+// without one (the helper itself, the decoders' own tests) loads run in
+// this process.
+void setDecoderPool(DecoderPool *pool);
 
 // Maps the upright source size to the size wanted.
 using SizeRule = std::function<QSize(const QSize &)>;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -154,6 +155,32 @@ private slots:
         QVERIFY(pool.idleHelpers().empty());   // that helper is gone
         OpenFile after(good);
         QCOMPARE(pool.decode(after.fd, {}, false, Qt::black).image.size(), QSize(64, 48));
+    }
+
+    void theBatchModeGoesOnPastEveryFault()
+    {
+        // The real batch program, decoding through the faulty helper: each
+        // bad picture is refused with its name and why, the good ones saved.
+        QTemporaryDir out;
+        QStringList files{photo("a-good.jpg", QSize(40, 30))};
+        for (const char *fault : {"crash", "hang", "alloc"})
+            files << write(QStringLiteral("b-%1.jpg").arg(fault), QByteArray("GWFAULT ") + fault);
+        files << photo("c-good.jpg", QSize(30, 40));
+        QProcess batch;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("GLINTWAVE_DECODE_HELPER", GW_FAULTY_HELPER);
+        env.insert("GLINTWAVE_DECODE_SECONDS", "2");
+        batch.setProcessEnvironment(env);
+        batch.start(GW_APPLY_PROGRAM, QStringList{"N", "--out", out.path()} + files);
+        QVERIFY(batch.waitForFinished(120000));
+        QCOMPARE(batch.exitCode(), 1);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), (QStringList{"gw001.bmp", "gw002.bmp"}));
+        // Which limit stops the endless allocation first (memory or time)
+        // depends on the machine; each bad picture is named with a reason.
+        const QString err = QString::fromLocal8Bit(batch.readAllStandardError());
+        for (const char *fault : {"crash", "hang", "alloc"})
+            QVERIFY2(err.contains(QStringLiteral("cannot load %1: ").arg(dir.filePath(QStringLiteral("b-%1.jpg").arg(fault)))),
+                     qPrintable(err));
     }
 };
 

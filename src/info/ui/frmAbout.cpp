@@ -131,7 +131,7 @@ void frmAbout::StartSysInfo()
     box.exec();
 }
 
-frmAbout *showAbout(QWidget *parent, frmAbout::OpenLink openLink)
+frmAbout *showAbout(QWidget *parent, frmAbout::OpenLink openLink, const QString &notice)
 {
     static QPointer<frmAbout> open;
     if (!open) {
@@ -140,6 +140,8 @@ frmAbout *showAbout(QWidget *parent, frmAbout::OpenLink openLink)
     } else {
         open->setOpenLink(std::move(openLink));
     }
+    if (!notice.isEmpty())
+        open->lblDescription->setText(about::credits() + QStringLiteral("\n\nNote: ") + notice + '.');
     open->show();
     open->raise();
     open->activateWindow();

@@ -50,6 +50,8 @@ private:
 
 // Shows the about box modelessly (bringing an open one to the front).
 // openLink is called with the address of a clicked link.
-frmAbout *showAbout(QWidget *parent, frmAbout::OpenLink openLink);
+// notice: a line about this run the box adds below the credits (how
+// pictures are decoded, when that is less safe than usual), or empty.
+frmAbout *showAbout(QWidget *parent, frmAbout::OpenLink openLink, const QString &notice = QString());
 
 inline const char *const SysInfoUnavailableText = "System Information Is Unavailable At This Time";
