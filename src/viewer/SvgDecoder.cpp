@@ -1,5 +1,7 @@
 #include "viewer/SvgDecoder.h"
 
+#include "viewer/SvgReferences.h"
+
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -17,7 +19,9 @@ bool SvgDecoder::claims(const QByteArray &head) const
 
 QImage SvgDecoder::decode(const QByteArray &data, Sizes &sizes, QString *error) const
 {
-    QSvgRenderer renderer(data);
+    // Drawn as a browser draws an SVG picture: nothing from other files (a
+    // picture of the user's, a named pipe, the drawing itself).
+    QSvgRenderer renderer(svgWithoutOutsideReferences(data));
     if (!renderer.isValid()) {
         if (error)
             *error = QStringLiteral("Not a drawing Qt SVG can read");

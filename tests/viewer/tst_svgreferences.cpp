@@ -1,6 +1,8 @@
 // An SVG drawn as a browser draws an SVG picture: nothing from other files.
 #include "viewer/SvgReferences.h"
 #include "HostilePictures.h"
+#include "TestFiles.h"
+#include "viewer/PictureLoader.h"
 
 #include <QDir>
 #include <QImage>
@@ -41,6 +43,22 @@ private slots:
         // A drawing that names itself, or reaches for a pipe, draws only itself.
         for (const QString &href : {QStringLiteral("self.svg"), QStringLiteral("/dev/stdin")})
             QVERIFY(!svgWithoutOutsideReferences(hostile::svgDrawing(10, 10, href)).contains("image"));
+    }
+
+    void theLoaderDrawsNothingFromOtherFiles()
+    {
+        // Through the one loader, as the viewer, the thumbnails and the batch
+        // mode read a drawing: one that names itself used to overflow the stack.
+        QTemporaryDir dir;
+        QImage green(100, 100, QImage::Format_RGB32);
+        green.fill(Qt::green);
+        QVERIFY(green.save(dir.filePath("private.png")));
+        QVERIFY(testfiles::writeFile(dir.filePath("self.svg"), hostile::svgDrawing(100, 100, dir.filePath("self.svg"))));
+        QVERIFY(testfiles::writeFile(dir.filePath("peek.svg"), hostile::svgDrawing(100, 100, dir.filePath("private.png"))));
+        const LoadedPicture self = PictureLoader::load(dir.filePath("self.svg"), Qt::white);
+        QVERIFY2(self.ok(), qPrintable(self.error));
+        const LoadedPicture peek = PictureLoader::load(dir.filePath("peek.svg"), Qt::white);
+        QCOMPARE(peek.image.pixelColor(50, 50), QColor(Qt::white));
     }
 
     void picturesInsideTheFileStay()
