@@ -19,8 +19,8 @@ struct Outcome {
 // that starts with a dot and has no other keeps its dot ("(2)" goes last).
 QString numberedName(const QString &name, int i);
 
-// The Trash of the freedesktop specification, as the desktop's file
-// manager keeps it: the file and a record of where it came from.
+// The desktop's Trash, as its file manager keeps it (freedesktop.org's
+// layout): the file and a record of where it came from.
 struct Trashed {
     QString original;
     QString inTrash;

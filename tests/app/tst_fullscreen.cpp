@@ -5,7 +5,6 @@
 // end), where only the window system's full-screen state keeps the panel off
 // the viewer.
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -60,17 +59,16 @@ class TestFullScreen : public QObject {
         viewer.start(GW_PROGRAM, {"--", m_dir.filePath("-viewer.bmp")});
         if (!viewer.waitForStarted(10000))
             return QStringLiteral("the program did not start");
+        // Looked at again until the window system shows it, or the program ends.
         QString complaint;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 30000) {
+        QTest::qWaitFor([&] {
             if (viewer.state() == QProcess::NotRunning)
-                return QStringLiteral("the program ended with %1").arg(viewer.exitCode());
+                return true;
             complaint = checkShot(screenshot());
-            if (complaint.isEmpty())
-                break;
-            QTest::qWait(250);   // the window system has not shown it yet: look again
-        }
+            return complaint.isEmpty();
+        }, 30000);
+        if (viewer.state() == QProcess::NotRunning)
+            return QStringLiteral("the program ended with %1").arg(viewer.exitCode());
         viewer.kill();
         viewer.waitForFinished(5000);
         return complaint;

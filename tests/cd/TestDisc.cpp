@@ -3,9 +3,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QDeadlineTimer>
 #include <QProcess>
-#include <QThread>
 #include <QtTest>
 
 QString buildTestDisc(const QString &folder, const QString &name, const QVector<long> &sectors)
@@ -60,20 +58,14 @@ QByteArray PulledOutput::pull(long sectors)
     // A real output asks in pieces that do not line up with sectors.
     QByteArray got;
     qint64 want = qint64(sectors) * 2352;
-    // The disc is read on a thread of its own: wait a little for it, as a
-    // real output would keep asking.
-    QDeadlineTimer patience(5000);
-    while (want > 0 && !patience.hasExpired()) {
+    // The disc is read on a thread of its own: keep asking, as a real
+    // output would, until the sectors are in or the stream ends.
+    QTest::qWaitFor([&] {
         const QByteArray piece = source->read(std::min<qint64>(want, 4000));
-        if (piece.isEmpty()) {
-            if (source->atEnd())
-                break;
-            QThread::msleep(1);
-            continue;
-        }
         got += piece;
         want -= piece.size();
-    }
+        return want <= 0 || (piece.isEmpty() && source->atEnd());
+    }, 5000);
     return got;
 }
 
