@@ -1,29 +1,48 @@
 #include "viewer/EmbeddedProfile.h"
 
+#include <QBuffer>
+#include <QIODevice>
 #include <QMap>
 #include <QtEndian>
 
 #include <zlib.h>
 
+// Each format is walked by its own bookkeeping (markers, chunks, tags) with
+// seeks, so a large EXIF block or pixel data is never read to find a profile.
 namespace {
 // No real profile is larger; a larger claim is a damaged or hostile file.
-constexpr qsizetype LargestProfile = 4 << 20;
+constexpr qint64 LargestProfile = 4 << 20;
+constexpr int MostSegments = 1 << 16;
 
 const uchar *bytes(const QByteArray &b) { return reinterpret_cast<const uchar *>(b.constData()); }
 
-QByteArray fromJpeg(const QByteArray &f)
+QByteArray readAt(QIODevice &file, qint64 at, qint64 length)
+{
+    if (at < 0 || length < 0 || length > LargestProfile || !file.seek(at))
+        return {};
+    const QByteArray data = file.read(length);
+    return data.size() == length ? data : QByteArray();
+}
+
+QByteArray fromJpeg(QIODevice &file)
 {
     QMap<int, QByteArray> pieces;
     int count = 0;
-    for (qsizetype at = 2; at + 4 <= f.size() && uchar(f[at]) == 0xFF;) {
-        const int marker = uchar(f[at + 1]);
-        const qsizetype length = qFromBigEndian<quint16>(bytes(f) + at + 2);
-        if (marker == 0xDA || marker == 0xD9 || length < 2 || at + 2 + length > f.size())
+    qint64 at = 2;
+    for (int guard = 0; guard < MostSegments; ++guard) {
+        const QByteArray marker = readAt(file, at, 4);
+        if (marker.size() < 4 || uchar(marker[0]) != 0xFF)
             break;
-        if (marker == 0xE2 && length > 16 && f.mid(at + 4, 12) == QByteArray("ICC_PROFILE\0", 12)) {
-            const int sequence = uchar(f[at + 16]);
-            count = uchar(f[at + 17]);
-            pieces.insert(sequence, f.mid(at + 18, length - 16));
+        const int kind = uchar(marker[1]);
+        const qint64 length = qFromBigEndian<quint16>(bytes(marker) + 2);
+        if (kind == 0xDA || kind == 0xD9 || length < 2)
+            break;
+        if (kind == 0xE2 && length > 16 && readAt(file, at + 4, 12) == QByteArray("ICC_PROFILE\0", 12)) {
+            const QByteArray piece = readAt(file, at + 16, length - 14);
+            if (piece.size() < 2)
+                return {};
+            count = uchar(piece[1]);
+            pieces.insert(uchar(piece[0]), piece.mid(2));
         }
         at += 2 + length;
     }
@@ -48,15 +67,17 @@ QByteArray inflated(const QByteArray &packed)
     return out;
 }
 
-QByteArray fromPng(const QByteArray &f)
+QByteArray fromPng(QIODevice &file)
 {
-    for (qsizetype at = 8; at + 12 <= f.size();) {
-        const qsizetype length = qFromBigEndian<quint32>(bytes(f) + at);
-        const QByteArray type = f.mid(at + 4, 4);
-        if (length > f.size() - at - 12)
+    qint64 at = 8;
+    for (int guard = 0; guard < MostSegments; ++guard) {
+        const QByteArray header = readAt(file, at, 8);
+        if (header.size() < 8)
             break;
+        const qint64 length = qFromBigEndian<quint32>(bytes(header));
+        const QByteArray type = header.mid(4, 4);
         if (type == "iCCP") {
-            const QByteArray data = f.mid(at + 8, length);
+            const QByteArray data = readAt(file, at + 8, length);
             const qsizetype name = data.indexOf('\0');
             if (name < 0 || name + 2 > data.size() || data[name + 1] != 0)
                 return {};
@@ -69,54 +90,98 @@ QByteArray fromPng(const QByteArray &f)
     return {};
 }
 
-QByteArray fromWebp(const QByteArray &f)
+QByteArray fromWebp(QIODevice &file)
 {
-    for (qsizetype at = 12; at + 8 <= f.size();) {
-        const qsizetype length = qFromLittleEndian<quint32>(bytes(f) + at + 4);
-        if (length > f.size() - at - 8)
+    qint64 at = 12;
+    for (int guard = 0; guard < MostSegments; ++guard) {
+        const QByteArray header = readAt(file, at, 8);
+        if (header.size() < 8)
             break;
-        if (f.mid(at, 4) == "ICCP")
-            return f.mid(at + 8, length);
+        const qint64 length = qFromLittleEndian<quint32>(bytes(header) + 4);
+        if (header.startsWith("ICCP"))
+            return readAt(file, at + 8, length);
         at += 8 + length + (length & 1);
     }
     return {};
 }
 
-QByteArray fromTiff(const QByteArray &f)
+QByteArray fromTiff(QIODevice &file, bool big)
 {
-    const bool big = f.startsWith("MM");
-    auto u16 = [&](qsizetype p) { return big ? qFromBigEndian<quint16>(bytes(f) + p) : qFromLittleEndian<quint16>(bytes(f) + p); };
-    auto u32 = [&](qsizetype p) { return big ? qFromBigEndian<quint32>(bytes(f) + p) : qFromLittleEndian<quint32>(bytes(f) + p); };
-    const qsizetype ifd = u32(4);
-    if (ifd < 8 || ifd + 2 > f.size())
+    auto u16 = [big](const uchar *p) { return big ? qFromBigEndian<quint16>(p) : qFromLittleEndian<quint16>(p); };
+    auto u32 = [big](const uchar *p) { return big ? qFromBigEndian<quint32>(p) : qFromLittleEndian<quint32>(p); };
+    const QByteArray header = readAt(file, 0, 8);
+    const QByteArray count = header.size() == 8 ? readAt(file, u32(bytes(header) + 4), 2) : QByteArray();
+    if (count.size() < 2)
         return {};
-    const int entries = u16(ifd);
-    for (int i = 0; i < entries && ifd + 2 + 12 * (i + 1) <= f.size(); ++i) {
-        const qsizetype e = ifd + 2 + 12 * i;
-        if (u16(e) == 34675 && u16(e + 2) == 7) {   // undefined bytes
-            const qsizetype count = u32(e + 4), offset = u32(e + 8);
-            if (count > 4 && count <= LargestProfile && offset + count <= f.size())
-                return f.mid(offset, count);
-        }
+    const qint64 first = u32(bytes(header) + 4) + 2;
+    for (int i = 0; i < u16(bytes(count)); ++i) {
+        const QByteArray entry = readAt(file, first + 12 * qint64(i), 12);
+        if (entry.size() < 12)
+            break;
+        if (u16(bytes(entry)) == 34675 && u16(bytes(entry) + 2) == 7)   // undefined bytes
+            return readAt(file, u32(bytes(entry) + 8), u32(bytes(entry) + 4));
     }
     return {};
 }
-} // namespace
 
-QByteArray embeddedIccProfile(const QByteArray &f)
+// An ICC profile starts with its own length and says "acsp" at 36.
+QByteArray checked(const QByteArray &profile)
 {
-    QByteArray profile;
-    if (f.startsWith("\xFF\xD8"))
-        profile = fromJpeg(f);
-    else if (f.startsWith("\x89PNG\r\n\x1a\n"))
-        profile = fromPng(f);
-    else if (f.startsWith("RIFF") && f.mid(8, 4) == "WEBP")
-        profile = fromWebp(f);
-    else if (f.startsWith("II*\0") || f.startsWith("MM\0*"))
-        profile = fromTiff(f);
-    // An ICC profile starts with its own length and says "acsp" at 36.
     if (profile.size() < 128 || profile.size() > LargestProfile || profile.mid(36, 4) != "acsp"
         || qFromBigEndian<quint32>(bytes(profile)) > quint32(profile.size()))
         return {};
     return profile;
+}
+} // namespace
+
+QByteArray embeddedIccProfile(QIODevice &file)
+{
+    const qint64 start = file.pos();
+    const QByteArray head = readAt(file, 0, 12);
+    QByteArray profile;
+    if (head.startsWith("\xFF\xD8"))
+        profile = fromJpeg(file);
+    else if (head.startsWith("\x89PNG\r\n\x1a\n"))
+        profile = fromPng(file);
+    else if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP")
+        profile = fromWebp(file);
+    else if (head.startsWith(QByteArray("II*\0", 4)) || head.startsWith(QByteArray("MM\0*", 4)))
+        profile = fromTiff(file, head.startsWith("MM"));
+    file.seek(start);
+    return checked(profile);
+}
+
+QByteArray embeddedIccProfile(const QByteArray &file)
+{
+    QByteArray copy = file;   // shares the data; QBuffer wants a non-const array
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return embeddedIccProfile(buffer);
+}
+
+JpegColours jpegColours(QIODevice &file)
+{
+    JpegColours colours;
+    const qint64 start = file.pos();
+    qint64 at = 2;
+    for (int guard = 0; guard < MostSegments; ++guard) {
+        const QByteArray marker = readAt(file, at, 4);
+        if (marker.size() < 4 || uchar(marker[0]) != 0xFF)
+            break;
+        const int kind = uchar(marker[1]);
+        const qint64 length = qFromBigEndian<quint16>(bytes(marker) + 2);
+        if (kind == 0xDA || kind == 0xD9 || length < 2)
+            break;
+        if (kind == 0xEE && length >= 14) {   // "Adobe", version, flags, transform
+            colours.adobeInverted = readAt(file, at + 4, 5) == "Adobe";
+        } else if (kind >= 0xC0 && kind <= 0xCF && kind != 0xC4 && kind != 0xC8 && kind != 0xCC) {
+            const QByteArray frame = readAt(file, at + 4, 6);
+            if (frame.size() == 6)
+                colours.components = uchar(frame[5]);
+            break;
+        }
+        at += 2 + length;
+    }
+    file.seek(start);
+    return colours;
 }

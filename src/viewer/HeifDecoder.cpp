@@ -1,6 +1,8 @@
 #include "viewer/HeifDecoder.h"
 
+#include "viewer/NclxProfile.h"
 #include "viewer/PictureLimits.h"
+#include "viewer/SrgbConverter.h"
 
 #include <libheif/heif.h>
 
@@ -48,6 +50,35 @@ heif_image_handle *smallestThumbnailCovering(const heif_image_handle *primary, c
     }
     return best;
 }
+
+// The picture's colours as an ICC profile: the one it carries, or one made
+// from its colour code points.
+QByteArray colourProfile(const heif_image_handle *handle)
+{
+    switch (heif_image_handle_get_color_profile_type(handle)) {
+    case heif_color_profile_type_prof:
+    case heif_color_profile_type_rICC: {
+        QByteArray icc(qsizetype(heif_image_handle_get_raw_color_profile_size(handle)), '\0');
+        if (icc.isEmpty() || heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
+            return {};
+        return icc;
+    }
+    case heif_color_profile_type_nclx: {
+        heif_color_profile_nclx *nclx = nullptr;
+        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx)
+            return {};
+        const float primaries[8] = {nclx->color_primary_red_x,   nclx->color_primary_red_y,
+                                    nclx->color_primary_green_x, nclx->color_primary_green_y,
+                                    nclx->color_primary_blue_x,  nclx->color_primary_blue_y,
+                                    nclx->color_primary_white_x, nclx->color_primary_white_y};
+        const QByteArray icc = nclxProfile(primaries, int(nclx->transfer_characteristics));
+        heif_nclx_color_profile_free(nclx);
+        return icc;
+    }
+    default:
+        return {};
+    }
+}
 } // namespace
 
 bool HeifDecoder::claims(const QByteArray &head) const
@@ -77,6 +108,7 @@ QImage HeifDecoder::decode(const QByteArray &data, Sizes &sizes, QString *error)
     // The header's size (after rotation).
     const QSize natural(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
     QSize decoded = natural;
+    const QByteArray icc = colourProfile(handle.get());
     const QSize wanted = sizes.wanted(natural);
     if (wanted.isValid() && !wanted.isEmpty() && wanted != natural) {
         if (heif_image_handle *thumb = smallestThumbnailCovering(handle.get(), wanted)) {
@@ -106,7 +138,7 @@ QImage HeifDecoder::decode(const QByteArray &data, Sizes &sizes, QString *error)
     }
     // A view on libheif's buffer, copied out before the buffer goes.
     const QImage view(plane, w, h, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
-    QImage out = view.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    QImage out = SrgbConverter::shared().toSrgb(view.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32), icc);
     if (out.isNull() && error)
         *error = QStringLiteral("out of memory");
     return out;

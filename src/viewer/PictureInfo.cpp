@@ -9,9 +9,6 @@
 #include <QLocale>
 
 namespace {
-// Profiles sit in the first part of a file; a huge file is not read whole for them.
-constexpr qint64 ProfileSearchBytes = qint64(64) << 20;
-
 QString degrees(double value, char positive, char negative)
 {
     return QStringLiteral("%1\u00b0 %2").arg(std::abs(value), 0, 'f', 5).arg(QChar(value < 0 ? negative : positive));
@@ -29,7 +26,7 @@ PictureInfo readPictureInfo(const QString &path, const QSize &dimensions)
     info.facts = readPhotoFacts(path);
     QFile f(path);
     if (f.open(QIODevice::ReadOnly))
-        info.profile = SrgbConverter::profileName(embeddedIccProfile(f.read(ProfileSearchBytes)));
+        info.profile = SrgbConverter::profileName(embeddedIccProfile(f));
     return info;
 }
 

@@ -1,7 +1,10 @@
 #include "viewer/PictureLoader.h"
 
+#include "viewer/CmykJpeg.h"
+#include "viewer/EmbeddedProfile.h"
 #include "viewer/PictureDecoder.h"
 #include "viewer/PictureLimits.h"
+#include "viewer/SrgbConverter.h"
 #include "viewer/WmfRender.h"
 
 #include "decode/DecoderPool.h"
@@ -9,6 +12,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
+#include <QTransform>
 #include <QtEndian>
 
 #include <atomic>
@@ -47,6 +51,18 @@ QImage finish(QImage image, const QSize &want, bool keepAlpha, const QColor &bac
 qint64 outputCost(const QSize &want)
 {
     return want.isValid() ? qint64(want.width()) * want.height() * PictureLimits::BytesPerPixel : 0;
+}
+
+// What Qt's reader does for a file's orientation, for pictures decoded
+// beside it: mirrored first, then turned.
+QImage oriented(const QImage &image, QImageIOHandler::Transformations t)
+{
+    QImage out = image;
+    if (t & (QImageIOHandler::TransformationMirror | QImageIOHandler::TransformationFlip))
+        out = out.mirrored(t & QImageIOHandler::TransformationMirror, t & QImageIOHandler::TransformationFlip);
+    if (t & QImageIOHandler::TransformationRotate90)
+        out = out.transformed(QTransform().rotate(90));
+    return out;
 }
 
 // An uncompressed BMP shorter than its rows is cut off: Qt's reader would
@@ -269,6 +285,8 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
     result.error = iconRefusal(file, head, fileBytes);
     if (!result.error.isEmpty())
         return result;
+    // Colours as the picture was made: read before the reader takes the file.
+    const QByteArray icc = embeddedIccProfile(file);
     QImageReader reader(&file);
     reader.setAutoTransform(true);
     reader.setDecideFormatFromContent(true);
@@ -334,9 +352,18 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
         return result;
     }
     QImage image;
-    if (!reader.read(&image)) {
+    const JpegColours jpeg = format == "jpeg" ? jpegColours(file) : JpegColours();
+    if (jpeg.components == 4 && raw.isValid() && fileBytes <= MaxDecoderFileBytes) {
+        file.seek(0);
+        image = oriented(decodeCmykJpeg(file.readAll(), decoded, icc, jpeg.adobeInverted, &result.error),
+                         reader.transformation());
+        if (image.isNull())
+            return result;
+    } else if (!reader.read(&image)) {
         result.error = reader.errorString();
         return result;
+    } else {
+        image = SrgbConverter::shared().toSrgb(image, icc);
     }
     if (!raw.isValid()) {
         result.sourceSize = image.size();

@@ -2,6 +2,7 @@
 
 #include <QColorSpace>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QtConcurrent>
 
 #include <lcms2.h>
@@ -13,6 +14,33 @@ namespace {
 // Qt's 32-bit pixels as they lie in memory.
 constexpr cmsUInt32Number PixelLayout = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? TYPE_BGRA_8 : TYPE_ARGB_8;
 constexpr int RowsPerBand = 64;
+
+// Press profiles a Debian system may carry, for CMYK pictures without one.
+const char *const PressProfiles[] = {"/usr/share/color/icc/ghostscript/default_cmyk.icc",
+                                     "/usr/share/color/icc/colord/FOGRA39L_coated.icc",
+                                     "/usr/share/color/icc/ISOcoated_v2_eci.icc"};
+
+QByteArray pressProfile()
+{
+    for (const char *path : PressProfiles) {
+        QFile file(QString::fromLatin1(path));
+        if (file.open(QIODevice::ReadOnly))
+            return file.read(4 << 20);
+    }
+    return {};
+}
+
+// Runs convert over the rows in bands, on every core.
+template <typename Convert>
+void inBands(int height, Convert convert)
+{
+    std::vector<int> bands((height + RowsPerBand - 1) / RowsPerBand);
+    std::iota(bands.begin(), bands.end(), 0);
+    QtConcurrent::blockingMap(bands, [&](int band) {
+        for (int y = band * RowsPerBand, last = std::min(height, (band + 1) * RowsPerBand); y < last; ++y)
+            convert(y);
+    });
+}
 }
 
 SrgbConverter::SrgbConverter() = default;
@@ -35,20 +63,28 @@ QString SrgbConverter::profileName(const QByteArray &icc)
     return n > 0 ? QString::fromWCharArray(text).trimmed() : QString();
 }
 
-void *SrgbConverter::transformFor(const QByteArray &icc)
+SrgbConverter &SrgbConverter::shared()
 {
-    const QByteArray key = QCryptographicHash::hash(icc, QCryptographicHash::Md5);
+    static SrgbConverter converter;
+    return converter;
+}
+
+void *SrgbConverter::transformFor(const QByteArray &icc, quint32 inputLayout)
+{
+    const QByteArray key = QCryptographicHash::hash(icc, QCryptographicHash::Md5) + QByteArray::number(inputLayout);
     std::lock_guard<std::mutex> hold(m_lock);
     const auto known = m_transforms.constFind(key);
     if (known != m_transforms.constEnd())
         return *known;
     void *transform = nullptr;
     cmsHPROFILE from = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
-    if (from && cmsGetColorSpace(from) == cmsSigRgbData && !profileName(icc).startsWith(QLatin1String("sRGB"))) {
+    const bool cmyk = T_COLORSPACE(inputLayout) == PT_CMYK;
+    const bool fits = from && cmsGetColorSpace(from) == (cmyk ? cmsSigCmykData : cmsSigRgbData);
+    if (fits && (cmyk || !profileName(icc).startsWith(QLatin1String("sRGB")))) {
         cmsHPROFILE srgb = cmsCreate_sRGBProfile();
         // No one-pixel cache: the transform is shared by threads.
-        transform = cmsCreateTransform(from, PixelLayout, srgb, PixelLayout, INTENT_PERCEPTUAL,
-                                       cmsFLAGS_NOCACHE | cmsFLAGS_COPY_ALPHA);
+        transform = cmsCreateTransform(from, inputLayout, srgb, PixelLayout, INTENT_PERCEPTUAL,
+                                       cmsFLAGS_NOCACHE | (cmyk ? 0 : cmsFLAGS_COPY_ALPHA));
         cmsCloseProfile(srgb);
     }
     if (from)
@@ -61,7 +97,7 @@ QImage SrgbConverter::toSrgb(const QImage &picture, const QByteArray &icc)
 {
     if (icc.isEmpty() || picture.isNull())
         return picture;
-    void *transform = transformFor(icc);
+    void *transform = transformFor(icc, PixelLayout);
     if (!transform)
         return picture;
     // Colours are converted before alpha is applied to them.
@@ -69,15 +105,44 @@ QImage SrgbConverter::toSrgb(const QImage &picture, const QByteArray &icc)
     QImage work = picture.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (work.isNull())
         return picture;
-    std::vector<int> bands((work.height() + RowsPerBand - 1) / RowsPerBand);
-    std::iota(bands.begin(), bands.end(), 0);
-    QtConcurrent::blockingMap(bands, [&](int band) {
-        const int first = band * RowsPerBand, last = std::min(work.height(), first + RowsPerBand);
-        for (int y = first; y < last; ++y) {
-            uchar *row = work.scanLine(y);
-            cmsDoTransform(transform, row, row, cmsUInt32Number(work.width()));
-        }
+    inBands(work.height(), [&](int y) {
+        uchar *row = work.scanLine(y);
+        cmsDoTransform(transform, row, row, cmsUInt32Number(work.width()));
     });
     work.setColorSpace(QColorSpace::SRgb);
     return picture.format() == work.format() ? work : work.convertToFormat(picture.format());
+}
+
+QImage SrgbConverter::cmykToSrgb(const uchar *cmyk, int width, int height, qsizetype stride, const QByteArray &icc,
+                                 bool inverted)
+{
+    QImage out(width, height, QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    const cmsUInt32Number layout = inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8;
+    void *transform = transformFor(icc, layout);
+    if (!transform) {
+        static const QByteArray press = pressProfile();
+        transform = press.isEmpty() ? nullptr : transformFor(press, layout);
+    }
+    inBands(height, [&](int y) {
+        const uchar *from = cmyk + y * stride;
+        auto *to = reinterpret_cast<QRgb *>(out.scanLine(y));
+        if (transform) {
+            cmsDoTransform(transform, from, to, cmsUInt32Number(width));
+            for (int x = 0; x < width; ++x)
+                to[x] |= 0xFF000000u;
+            return;
+        }
+        // No profile anywhere: ink subtracted from white.
+        for (int x = 0; x < width; ++x, from += 4) {
+            auto level = [&](int ink) {
+                const int c = inverted ? 255 - from[ink] : from[ink], k = inverted ? 255 - from[3] : from[3];
+                return (255 - c) * (255 - k) / 255;
+            };
+            to[x] = qRgb(level(0), level(1), level(2));
+        }
+    });
+    out.setColorSpace(QColorSpace::SRgb);
+    return out;
 }

@@ -21,12 +21,23 @@ public:
     // cannot be read, is sRGB already or is not an RGB profile.
     QImage toSrgb(const QImage &picture, const QByteArray &icc);
 
+    // A CMYK picture (4 bytes a pixel, inverted as Adobe's files store it
+    // when inverted is set) in sRGB through its own profile, or when it has
+    // none through a standard press profile found on the system. Null when
+    // no memory is left.
+    QImage cmykToSrgb(const uchar *cmyk, int width, int height, qsizetype stride, const QByteArray &icc,
+                      bool inverted);
+
     // The profile's own description ("ProPhoto RGB"), or empty.
     static QString profileName(const QByteArray &icc);
 
+    // The converter all decodes share, so each profile's transform is made
+    // once in the process.
+    static SrgbConverter &shared();
+
 private:
-    void *transformFor(const QByteArray &icc);
+    void *transformFor(const QByteArray &icc, quint32 inputLayout);
 
     std::mutex m_lock;
-    QHash<QByteArray, void *> m_transforms;   // by the profile's MD5; null: leave as it is
+    QHash<QByteArray, void *> m_transforms;   // by the profile's MD5 and the layout; null: leave as it is
 };

@@ -1,7 +1,8 @@
 // Pictures that carry a colour profile: the profile found in the file as
-// each format keeps it, and the pixels converted to sRGB as littlecms's own
-// transicc converts them (within 2 levels).
+// each format keeps it, and the loaded pixels converted to sRGB as
+// littlecms's own transicc converts them (within 2 levels).
 #include "viewer/EmbeddedProfile.h"
+#include "viewer/PictureLoader.h"
 #include "viewer/SrgbConverter.h"
 
 #include <QFile>
@@ -63,12 +64,32 @@ class TestColourProfiles : public QObject {
         return m.hasMatch() ? QColor(level(1), level(2), level(3)) : QColor();
     }
 
+    bool run(const QString &program, const QStringList &args)
+    {
+        QProcess p;
+        p.start(program, args);
+        return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+    QColor centre(const QString &path)
+    {
+        const LoadedPicture p = PictureLoader::load(path);
+        return p.ok() ? p.image.pixelColor(p.image.width() / 2, p.image.height() / 2) : QColor();
+    }
+    static QString near(QColor got, QColor want)
+    {
+        const bool ok = want.isValid() && qAbs(got.red() - want.red()) <= 2 && qAbs(got.green() - want.green()) <= 2
+                        && qAbs(got.blue() - want.blue()) <= 2;
+        return ok ? QString() : QString("got %1, littlecms %2").arg(got.name(), want.name());
+    }
+
 private slots:
+    // Through the loader every picture path uses: the file with a profile
+    // against the same pixels without one, converted by transicc.
     void convertedAsLittlecmsDoes_data()
     {
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("profileName");
-        for (const char *format : {"jpg", "png", "tif", "webp"}) {
+        for (const char *format : {"jpg", "png", "tif", "webp", "heic"}) {
             QTest::newRow(qPrintable(QString("%1 ProPhoto").arg(format))) << format << "ProPhoto";
             QTest::newRow(qPrintable(QString("%1 swapped").arg(format))) << format << "Swapped";
         }
@@ -82,30 +103,52 @@ private slots:
                                           profileName == "ProPhoto" ? 1.8 : 2.2);
         const QString iccPath = dir.filePath(profileName + ".icc");
         QVERIFY(testfiles::writeFile(iccPath, icc));
-        // A patch of one colour, lossless where the format allows.
-        const QColor patch(200, 60, 40);
-        QImage picture = testpictures::solid(48, 32, patch);
-        const QString path = dir.filePath("patch." + format);
-        QVERIFY(picture.save(path, nullptr, 100));
-        QProcess exiftool;
-        exiftool.start("exiftool", {"-q", "-overwrite_original", "-ICC_Profile<=" + iccPath, path});
-        QVERIFY(exiftool.waitForFinished(60000) && exiftool.exitCode() == 0);
-
-        const QByteArray file = testfiles::readAll(path);
-        QCOMPARE(embeddedIccProfile(file), icc);
+        // A patch of one colour, lossless where the format allows; HEIC is
+        // encoded from a PNG that carries the profile.
+        const QImage picture = testpictures::solid(48, 32, QColor(200, 60, 40));
+        const QString plain = dir.filePath("plain." + format), tagged = dir.filePath(profileName + "." + format);
+        const bool heic = format == "heic";
+        QVERIFY(picture.save(heic ? plain + ".png" : plain, nullptr, 100));
+        QVERIFY(QFile::copy(heic ? plain + ".png" : plain, heic ? tagged + ".png" : tagged));
+        QVERIFY(run("exiftool", {"-q", "-overwrite_original", "-ICC_Profile<=" + iccPath, heic ? tagged + ".png" : tagged}));
+        if (heic) {
+            QVERIFY(run("heif-enc", {"-q", "100", "-o", plain, plain + ".png"}));
+            QVERIFY(run("heif-enc", {"-q", "100", "-o", tagged, tagged + ".png"}));
+        } else {
+            QCOMPARE(embeddedIccProfile(testfiles::readAll(tagged)), icc);
+        }
         QCOMPARE(SrgbConverter::profileName(icc), profileName + " test");
-        QImage decoded;
-        QVERIFY(decoded.loadFromData(file));
-        const QColor raw = decoded.pixelColor(24, 16);
-        SrgbConverter converter;
-        const QColor got = converter.toSrgb(decoded, icc).pixelColor(24, 16);
-        const QColor expected = transicc(iccPath, raw);
-        QVERIFY(expected.isValid());
-        QVERIFY2(qAbs(got.red() - expected.red()) <= 2 && qAbs(got.green() - expected.green()) <= 2
-                     && qAbs(got.blue() - expected.blue()) <= 2,
-                 qPrintable(QString("got %1, transicc %2").arg(got.name(), expected.name())));
+        const QColor got = centre(tagged);
+        const QString wrong = near(got, transicc(iccPath, centre(plain)));
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
         if (profileName == "Swapped")   // red shows as green: the numbers changed places
             QVERIFY2(got.green() > got.red(), qPrintable(got.name()));
+    }
+
+    // A JPEG made for print: through the profile it carries, or without one
+    // through the system's press profile; never Qt's ink arithmetic.
+    void cmykJpegGoesThroughItsProfile()
+    {
+        const QString press = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+        const QString other = "/usr/share/color/icc/ghostscript/ps_cmyk.icc";
+        if (!QFile::exists(press) || !QFile::exists(other))
+            QSKIP("the press profiles are missing (scripts/setup)");
+        const QString bare = dir.filePath("print.jpg"), tagged = dir.filePath("print-tagged.jpg");
+        QVERIFY(run("convert", {"-size", "48x32", "xc:cmyk(10%,70%,80%,5%)", "-quality", "100", bare}));
+        QVERIFY(QFile::copy(bare, tagged));
+        QVERIFY(run("exiftool", {"-q", "-overwrite_original", "-ICC_Profile<=" + other, tagged}));
+        for (const auto &[file, profile] : {std::pair{bare, press}, std::pair{tagged, other}}) {
+            QProcess p;
+            p.start("transicc", {"-i", profile, "-o", "*sRGB", "-t", "0", "-n"});
+            p.write("10 70 80 5\n");
+            p.closeWriteChannel();
+            QVERIFY(p.waitForFinished(30000));
+            const QStringList levels = QString::fromLatin1(p.readAllStandardOutput()).trimmed().split(' ').mid(0, 3);
+            QCOMPARE(levels.size(), 3);
+            auto level = [&](int i) { return std::clamp(qRound(levels[i].toDouble()), 0, 255); };
+            const QString wrong = near(centre(file), QColor(level(0), level(1), level(2)));
+            QVERIFY2(wrong.isEmpty(), qPrintable(file + ": " + wrong));
+        }
     }
 
     void profilesThatDoNotAddUpAreIgnored()
