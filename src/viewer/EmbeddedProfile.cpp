@@ -24,29 +24,41 @@ QByteArray readAt(QIODevice &file, qint64 at, qint64 length)
     return data.size() == length ? data : QByteArray();
 }
 
-QByteArray fromJpeg(QIODevice &file)
+// Calls visit(kind, place, length) for each marker segment before the scan,
+// until it returns false.
+template <typename Visit>
+void eachJpegSegment(QIODevice &file, Visit visit)
 {
-    QMap<int, QByteArray> pieces;
-    int count = 0;
     qint64 at = 2;
     for (int guard = 0; guard < MostSegments; ++guard) {
         const QByteArray marker = readAt(file, at, 4);
         if (marker.size() < 4 || uchar(marker[0]) != 0xFF)
-            break;
+            return;
         const int kind = uchar(marker[1]);
         const qint64 length = qFromBigEndian<quint16>(bytes(marker) + 2);
-        if (kind == 0xDA || kind == 0xD9 || length < 2)
-            break;
+        if (kind == 0xDA || kind == 0xD9 || length < 2 || !visit(kind, at, length))
+            return;
+        at += 2 + length;
+    }
+}
+
+QByteArray fromJpeg(QIODevice &file)
+{
+    QMap<int, QByteArray> pieces;
+    int count = 0;
+    bool damaged = false;
+    eachJpegSegment(file, [&](int kind, qint64 at, qint64 length) {
         if (kind == 0xE2 && length > 16 && readAt(file, at + 4, 12) == QByteArray("ICC_PROFILE\0", 12)) {
             const QByteArray piece = readAt(file, at + 16, length - 14);
-            if (piece.size() < 2)
-                return {};
+            damaged = piece.size() < 2;
+            if (damaged)
+                return false;
             count = uchar(piece[1]);
             pieces.insert(uchar(piece[0]), piece.mid(2));
         }
-        at += 2 + length;
-    }
-    if (pieces.isEmpty() || pieces.size() != count)
+        return true;
+    });
+    if (damaged || pieces.isEmpty() || pieces.size() != count)
         return {};
     QByteArray profile;
     for (int i = 1; i <= count; ++i) {
@@ -163,25 +175,16 @@ JpegColours jpegColours(QIODevice &file)
 {
     JpegColours colours;
     const qint64 start = file.pos();
-    qint64 at = 2;
-    for (int guard = 0; guard < MostSegments; ++guard) {
-        const QByteArray marker = readAt(file, at, 4);
-        if (marker.size() < 4 || uchar(marker[0]) != 0xFF)
-            break;
-        const int kind = uchar(marker[1]);
-        const qint64 length = qFromBigEndian<quint16>(bytes(marker) + 2);
-        if (kind == 0xDA || kind == 0xD9 || length < 2)
-            break;
-        if (kind == 0xEE && length >= 14) {   // "Adobe", version, flags, transform
+    eachJpegSegment(file, [&](int kind, qint64 at, qint64 length) {
+        if (kind == 0xEE && length >= 14)   // "Adobe", version, flags, transform
             colours.adobeInverted = readAt(file, at + 4, 5) == "Adobe";
-        } else if (kind >= 0xC0 && kind <= 0xCF && kind != 0xC4 && kind != 0xC8 && kind != 0xCC) {
-            const QByteArray frame = readAt(file, at + 4, 6);
-            if (frame.size() == 6)
-                colours.components = uchar(frame[5]);
-            break;
+        const bool frame = kind >= 0xC0 && kind <= 0xCF && kind != 0xC4 && kind != 0xC8 && kind != 0xCC;
+        if (frame) {
+            const QByteArray header = readAt(file, at + 4, 6);
+            colours.components = header.size() == 6 ? uchar(header[5]) : 0;
         }
-        at += 2 + length;
-    }
+        return !frame;
+    });
     file.seek(start);
     return colours;
 }
