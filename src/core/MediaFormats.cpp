@@ -40,6 +40,7 @@ const QList<Format> Table = {
     {"HEIC", K::Picture, PictureIcon, 16, "image/heif"},
     {"HEIF", K::Picture, PictureIcon, 16, "image/heif"},
     {"AVIF", K::Picture, PictureIcon, 16, "image/avif"},
+    {"JXL", K::Picture, PictureIcon, 16, "image/jxl"},
     {"OGG", K::Audio, AudioIcon, 17, "audio/ogg"},
     {"OGA", K::Audio, AudioIcon, 17, "audio/ogg"},
     {"OPUS", K::Audio, AudioIcon, 17, "audio/ogg"},

@@ -2,6 +2,7 @@
 #include "viewer/PictureDecoder.h"
 
 #include "viewer/HeifDecoder.h"
+#include "viewer/JpegXlDecoder.h"
 #include "viewer/SvgDecoder.h"
 #include "viewer/WmfRender.h"
 
@@ -14,7 +15,7 @@ namespace {
 struct DecoderList {
     std::mutex lock;
     std::vector<std::shared_ptr<const PictureDecoder>> decoders{
-        std::make_shared<HeifDecoder>(), std::make_shared<SvgDecoder>(), std::make_shared<WmfDecoder>()};
+        std::make_shared<HeifDecoder>(), std::make_shared<JpegXlDecoder>(), std::make_shared<SvgDecoder>(), std::make_shared<WmfDecoder>()};
 };
 
 DecoderList &decoderList()

@@ -54,6 +54,10 @@ double maxPixelsPerByte(const QByteArray &format)
     // beyond any real file, and a 1 KB file claiming 16000 x 16000 is not.
     if (format == "heic" || format == "heif" || format == "avif")
         return 65536;
+    // JPEG XL: a blank 4000 x 4000 picture, lossless, is 676 bytes, about
+    // 24,000 pixels a byte; twenty times that is beyond any real file.
+    if (format == "jxl")
+        return 524288;
     // PNG and what holds it (icons): deflate expands at most 1032 times and
     // a 1-bit picture has 8 pixels a byte.
     return 8256;

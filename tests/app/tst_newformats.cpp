@@ -10,6 +10,7 @@
 #include "TodaysMedia.h"
 #include "app/frmMain.h"
 #include "viewer/ui/frmMedia.h"
+#include "viewer/ui/PictureBox.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -21,6 +22,7 @@
 
 #include "TestFiles.h"
 #include "TestPictures.h"
+#include "BatchRun.h"
 
 namespace {
 QStringList allNewKinds()
@@ -100,6 +102,30 @@ private slots:
         v->close();
         QTRY_VERIFY(v.isNull());
         w->goToFolder(dir.path());
+    }
+
+    // Every new picture kind shows in the viewer and goes through the batch
+    // mode: red on the left, blue on the right, flipped by H in the batch.
+    void newPicturesOpenInTheViewerAndTheBatchMode()
+    {
+        QTemporaryDir out;
+        for (const QString &kind : todaysmedia::pictureKinds()) {
+            QPointer<frmMedia> v = open("new." + kind);
+            QVERIFY2(v, qPrintable(kind));
+            QTRY_VERIFY2(!v->picMedia->picture().isNull(), qPrintable(kind));
+            const QImage shown = v->picMedia->picture();
+            const int y = shown.height() / 2;
+            QVERIFY2(testpictures::near(shown.pixel(shown.width() / 8, y), qRgb(255, 0, 0), 48)
+                         && testpictures::near(shown.pixel(shown.width() * 7 / 8, y), qRgb(0, 0, 255), 48),
+                     qPrintable(kind));
+            v->close();
+            QTRY_VERIFY(v.isNull());
+            const testbatch::BatchRun r = testbatch::batch({"--apply", "H", "--out", out.path(), dir.filePath("new." + kind)});
+            QVERIFY2(r.status == 0, qPrintable(kind + ": " + r.err));
+            const QImage flipped(r.out.trimmed());
+            QVERIFY2(testpictures::near(flipped.pixel(flipped.width() / 8, flipped.height() / 2), qRgb(0, 0, 255), 48),
+                     qPrintable(kind));
+        }
     }
 
     // Every picture kind, and a PNG without an extension (known by its

@@ -12,7 +12,7 @@
 namespace todaysmedia {
 
 // Every new extension of the three new type boxes.
-inline QStringList pictureKinds() { return {"png", "webp", "tif", "tiff", "svg", "heic", "heif", "avif"}; }
+inline QStringList pictureKinds() { return {"png", "webp", "tif", "tiff", "svg", "heic", "heif", "avif", "jxl"}; }
 inline QStringList audioKinds() { return {"ogg", "oga", "opus", "flac", "m4a", "aac"}; }
 inline QStringList videoKinds() { return {"mp4", "m4v", "mkv", "webm", "mov", "ogv"}; }
 
@@ -102,6 +102,9 @@ inline QString make(const QString &dir, const QString &kind, QString *error, con
         if (kind == "webp")
             args << "-define" << "webp:lossless=true";
         ok = runTool("convert", args << format.value(kind) + ":" + out, error);
+    } else if (kind == "jxl") {   // ImageMagick here writes no JPEG XL: libjxl's own tool does
+        ok = runTool("convert", halves + QStringList{"PNG:" + out + ".png"}, error)
+             && runTool("cjxl", {out + ".png", out, "-d", "0"}, error) && QFile::remove(out + ".png");
     } else if (kind == "flac") {
         ok = soxTone(out, error);
     } else if (audio.contains(kind) || video.contains(kind)) {

@@ -14,7 +14,7 @@
 namespace {
 using testmedia::near;
 // One file per decoder (the other extensions share them); HEIC and AVIF are lossy.
-const QStringList kinds{"png", "webp", "tif", "svg", "heic", "avif", "anim.webp"};
+const QStringList kinds{"png", "webp", "tif", "svg", "heic", "avif", "jxl", "anim.webp"};
 bool lossy(const QString &kind) { return kind == "heic" || kind == "avif"; }
 } // namespace
 
@@ -106,7 +106,7 @@ private slots:
 
     void damagedNewPicturesFail()
     {
-        for (const QString &kind : {"png", "webp", "tif", "heic", "avif", "svg"}) {
+        for (const QString &kind : {"png", "webp", "tif", "heic", "avif", "jxl", "svg"}) {
             const QByteArray bytes = testfiles::readAll(made.value(kind));
             const QString cut = dir.filePath("cut." + kind);
             QVERIFY(testmedia::writeFile(cut, bytes.left(bytes.size() / 3)));
