@@ -6,10 +6,10 @@
 namespace TypeFilters {
 
 namespace {
-const int Pages[BoxCount] = {-1, 1, 2, 2, 0, 1, 2, 0, 0, 3, 3, 1, 0, 2, 1, 2, 2, 0, 1};
+const int Pages[BoxCount] = {-1, 1, 2, 2, 0, 1, 2, 0, 0, 3, 3, 1, 0, 2, 1, 2, 2, 0, 1, 2};
 // Each page lists its boxes in this order: the classic ones by caption,
-// then the box of today's formats.
-const QList<int> PageBoxes[4] = {{12, 4, 8, 7, 17}, {11, 1, 5, 14, 18}, {6, 2, 13, 3, 15, 16}, {10, 9}};
+// then the boxes of today's formats.
+const QList<int> PageBoxes[4] = {{12, 4, 8, 7, 17}, {11, 1, 5, 14, 18}, {6, 2, 13, 3, 15, 16, 19}, {10, 9}};
 } // namespace
 
 const char *const TabCaptions[4] = {"Audio", "Video", "Picture", "Text"};

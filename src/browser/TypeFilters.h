@@ -4,11 +4,11 @@
 
 // The type boxes: box 0 is "All Files", boxes 1..15 one media type each as
 // they always were, and after them one box per media page for today's
-// formats: 16 pictures, 17 audio, 18 video.
+// formats: 16 pictures, 17 audio, 18 video; then 19, camera RAW pictures.
 namespace TypeFilters {
 
 constexpr int ClassicBoxCount = 16;
-constexpr int BoxCount = 19;
+constexpr int BoxCount = 20;
 using Ticks = std::array<bool, BoxCount>;
 
 // The caption of box i, which is also its pattern.

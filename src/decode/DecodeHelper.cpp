@@ -80,6 +80,7 @@ void decodeOne(const Settings &s, const dp::Message &request)
     PictureLoader::LoadRequest load;
     load.keepAlpha = request.request.keepAlpha != 0;
     load.background = QColor::fromRgba(request.request.background);
+    load.quickPreview = request.request.quickPreview != 0;
     QSize askedFor(-2, -2), answer;
     if (request.request.askSize) {
         load.sizeRule = [&](const QSize &source) {
@@ -108,7 +109,7 @@ void decodeOne(const Settings &s, const dp::Message &request)
         if (pixels < 0)
             r.error = QStringLiteral("out of memory");
         else {
-            r.ok = 1;
+            r.ok = picture.preview ? dp::PreviewOk : 1;
             r.width = picture.image.width();
             r.height = picture.image.height();
             r.bytesPerLine = int(picture.image.bytesPerLine());

@@ -45,7 +45,7 @@ bool sendWire(int socket, const Wire &w, const QByteArray &tail, int fd)
 
 bool sendRequest(int socket, const Request &r, int fileFd)
 {
-    return sendWire(socket, Wire{uint32_t(Kind::Request), int32_t(r.keepAlpha), int32_t(r.background), int32_t(r.askSize), 0, 0, 0, 0, 0},
+    return sendWire(socket, Wire{uint32_t(Kind::Request), int32_t(r.keepAlpha), int32_t(r.background), int32_t(r.askSize), int32_t(r.quickPreview), 0, 0, 0, 0},
                     {}, fileFd);
 }
 
@@ -116,7 +116,7 @@ Message receive(int socket, int timeoutMs)
     m.kind = Kind(w.kind);
     switch (m.kind) {
     case Kind::Request:
-        m.request = Request{uint32_t(w.a), uint32_t(w.b), uint32_t(w.c)};
+        m.request = Request{uint32_t(w.a), uint32_t(w.b), uint32_t(w.c), uint32_t(w.d)};
         break;
     case Kind::Size:
     case Kind::Want:

@@ -27,7 +27,11 @@ struct Request {
     uint32_t keepAlpha = 0;
     uint32_t background = 0xff000000;   // ARGB laid under transparent parts
     uint32_t askSize = 0;               // the program wants a say in the size (Size/Want)
+    uint32_t quickPreview = 0;          // a preview the file carries will do for now
 };
+
+// Result::ok: 0 failed, 1 the picture, PreviewOk a preview the file carries.
+constexpr int32_t PreviewOk = 2;
 
 struct Result {
     int32_t ok = 0;

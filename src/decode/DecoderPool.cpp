@@ -179,7 +179,8 @@ QString DecoderPool::endOf(Helper &helper, bool killed)
     return QStringLiteral("damaged picture (the decoder failed on it)");
 }
 
-DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bool keepAlpha, QColor background)
+DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bool keepAlpha, QColor background,
+                                       bool quickPreview)
 {
     Result result;
     // A warm helper may have gone while it waited: then one more, fresh.
@@ -190,7 +191,7 @@ DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bo
             result.error = why;
             return result;
         }
-        const dp::Request request{keepAlpha ? 1u : 0u, background.rgba(), sizeRule ? 1u : 0u};
+        const dp::Request request{keepAlpha ? 1u : 0u, background.rgba(), sizeRule ? 1u : 0u, quickPreview ? 1u : 0u};
         if (!dp::sendRequest(helper->socket, request, fileFd)) {
             endOf(*helper, true);
             continue;
@@ -222,6 +223,7 @@ DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bo
                 return result;
             }
             result.image = mapPixels(m.fd, m.result, &result.error);
+            result.preview = m.result.ok == dp::PreviewOk;
             if (m.fd >= 0)
                 ::close(m.fd);
             giveBack(std::move(helper));

@@ -31,6 +31,7 @@ public:
         QImage image;                     // null on failure
         QSize sourceSize;
         QString error;
+        bool preview = false;             // a preview the file carries stood in
     };
     using SizeRule = std::function<QSize(const QSize &)>;
 
@@ -42,7 +43,8 @@ public:
     const Options &options() const { return m_options; }
 
     // fileFd: the picture, open for reading (the pool does not close it).
-    Result decode(int fileFd, const SizeRule &sizeRule, bool keepAlpha, QColor background);
+    Result decode(int fileFd, const SizeRule &sizeRule, bool keepAlpha, QColor background,
+                  bool quickPreview = false);
 
     // For tests and the about box: the process ids of the warm helpers.
     std::vector<int> idleHelpers();

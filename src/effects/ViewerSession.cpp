@@ -56,6 +56,14 @@ ViewerSession::ViewerSession(ViewerList *list, ViewerOutputs *outputs, QObject *
         runWaitingKeys();
     });
     connect(m_pictures, &PicturePreloader::opened, this, &ViewerSession::pictureArrived);
+    // A preview gives way to the whole picture unless the user began on it.
+    connect(m_pictures, &PicturePreloader::developed, this, [this](const QString &path, const LoadedPicture &whole) {
+        if (path != m_path || !m_untouched || busy() || m_shown != Shown::Picture)
+            return;
+        m_keys->pictureReplaced();
+        setPicture(whole.image);
+        centrePicture();
+    });
     connect(m_keys, &KeyDispatcher::infoToggled, this, [this] {
         m_infoShown = !m_infoShown;
         if (m_infoShown && m_infoLines.isEmpty())
@@ -192,6 +200,7 @@ void ViewerSession::pictureArrived(const QString &path, const LoadedPicture &loa
         pictureGone();
         m_path = path;
         m_sourceSize = loaded.sourceSize;
+        m_untouched = true;
         const PicturePreloader::Rule rule = m_rule;
         m_animation->start(path, [rule](const QSize &s) {
             return ScaleRule::scaledSize(s, rule.screen, rule.scaleBig, rule.scaleSmall);
@@ -240,6 +249,7 @@ void ViewerSession::keyPressed(int16_t keyCode, int16_t shift)
 
 void ViewerSession::run(int16_t keyCode, int16_t shift)
 {
+    m_untouched = false;
     emit keyRun(keyCode, shift);
     if (m_animation->isPlaying()) {
         const KeyAction action = decodeKey(keyCode, shift).action;

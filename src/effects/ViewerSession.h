@@ -118,6 +118,7 @@ private:
     PicturePreloader::Rule m_rule;
     QString m_path;        // of the picture shown
     QSize m_sourceSize;
+    bool m_untouched = false;   // no key has run on the picture since it came
 
     bool m_infoShown = false;
     QList<QPair<QString, QString>> m_infoLines;

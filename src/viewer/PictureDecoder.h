@@ -28,6 +28,10 @@ public:
         // smaller copy, or the natural size). Returns the wanted size, or an
         // empty size when refused: the decoder then stops.
         virtual QSize admit(const QSize &natural, const QSize &decoded) = 0;
+        // Whether a preview smaller than wanted will do for now; the decoder
+        // then says it gave one.
+        virtual bool quickPreview() const { return false; }
+        virtual void gavePreview() {}
     };
 
     virtual ~PictureDecoder() = default;

@@ -3,6 +3,7 @@
 
 #include "viewer/HeifDecoder.h"
 #include "viewer/JpegXlDecoder.h"
+#include "viewer/RawDecoder.h"
 #include "viewer/SvgDecoder.h"
 #include "viewer/WmfRender.h"
 
@@ -15,7 +16,7 @@ namespace {
 struct DecoderList {
     std::mutex lock;
     std::vector<std::shared_ptr<const PictureDecoder>> decoders{
-        std::make_shared<HeifDecoder>(), std::make_shared<JpegXlDecoder>(), std::make_shared<SvgDecoder>(), std::make_shared<WmfDecoder>()};
+        std::make_shared<HeifDecoder>(), std::make_shared<JpegXlDecoder>(), std::make_shared<RawDecoder>(), std::make_shared<SvgDecoder>(), std::make_shared<WmfDecoder>()};
 };
 
 DecoderList &decoderList()

@@ -58,6 +58,10 @@ double maxPixelsPerByte(const QByteArray &format)
     // 24,000 pixels a byte; twenty times that is beyond any real file.
     if (format == "jxl")
         return 524288;
+    // Camera RAW: sensor data is stored at a byte or more a pixel, and
+    // lossless compression of a black frame reaches a few pixels a byte.
+    if (format == "raw")
+        return 64;
     // PNG and what holds it (icons): deflate expands at most 1032 times and
     // a 1-bit picture has 8 pixels a byte.
     return 8256;

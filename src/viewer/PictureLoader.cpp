@@ -246,6 +246,9 @@ public:
         return refused.isEmpty() ? want : QSize();
     }
 
+    bool quickPreview() const override { return m_request.quickPreview; }
+    void gavePreview() override { m_result.preview = true; }
+
     QString refused;
 
 private:
@@ -271,7 +274,9 @@ LoadedPicture readWithDecoder(const PictureDecoder &decoder, QFile &file, const 
         result.error = sizes.refused;
     if (image.isNull())
         return result;
-    const QSize want = request.sizeRule ? request.sizeRule(result.sourceSize) : image.size();
+    // A preview standing in is shown at the picture's own size.
+    const QSize own = result.preview ? result.sourceSize : image.size();
+    const QSize want = request.sizeRule ? request.sizeRule(result.sourceSize) : own;
     result.image = finish(image, want, request.keepAlpha, request.background);
     if (result.image.isNull())
         result.error = QStringLiteral("out of memory");
@@ -413,12 +418,14 @@ LoadedPicture load(const QString &path, const LoadRequest &request)
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (DecoderPool *pool = decoderPool().load()) {
-        const DecoderPool::Result r = pool->decode(fd, request.sizeRule, request.keepAlpha, request.background);
+        const DecoderPool::Result r =
+            pool->decode(fd, request.sizeRule, request.keepAlpha, request.background, request.quickPreview);
         ::close(fd);
         LoadedPicture result;
         result.image = r.image;
         result.sourceSize = r.sourceSize;
         result.error = r.error;
+        result.preview = r.preview;
         return result;
     }
     QFile file;

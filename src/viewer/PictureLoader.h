@@ -21,6 +21,7 @@ struct LoadedPicture {
     QImage image;        // null on failure
     QSize sourceSize;    // the upright picture's own size, when known
     QString error;       // why it failed
+    bool preview = false;   // a preview the file carries stood in (see quickPreview)
     bool ok() const { return !image.isNull(); }
 };
 
@@ -44,6 +45,10 @@ struct LoadRequest {
     std::function<QSize(const QSize &)> sizeRule;
     bool keepAlpha = false;
     QColor background = Qt::black;
+    // A preview the file carries (a camera RAW's JPEG) will do for now even
+    // when it is smaller than the size wanted; the result says so, and a
+    // load without this flag gives the whole picture.
+    bool quickPreview = false;
 };
 
 // The one entry point; the functions below are its usual requests.

@@ -56,6 +56,7 @@ struct PicturePreloader::Job {
     QString path;
     Rule rule;
     Stamp stamp;
+    bool whole = false;   // never a preview in place of the picture
     std::atomic_bool abandoned{false};
     std::atomic_bool started{false};
     bool finished = false;
@@ -96,13 +97,14 @@ bool PicturePreloader::fresh(const Job &job) const
     return job.rule == m_rule && job.stamp == stampOf(job.path);
 }
 
-std::shared_ptr<PicturePreloader::Job> PicturePreloader::start(const QString &path, bool urgent)
+std::shared_ptr<PicturePreloader::Job> PicturePreloader::start(const QString &path, bool urgent, bool whole)
 {
     auto job = std::make_shared<Job>();
     job->path = path;
     job->rule = m_rule;
     job->stamp = stampOf(path);
-    m_jobs.insert(path, job);
+    job->whole = whole;
+    (whole ? m_wholes : m_jobs).insert(path, job);
     ++m_decodes;
     emit decoding(path, urgent);
     PictureLimits::applyToImageReader();   // before a worker reads it
@@ -115,12 +117,13 @@ std::shared_ptr<PicturePreloader::Job> PicturePreloader::start(const QString &pa
         if (!urgent)
             lowerThisThread();
         const Rule rule = job->rule;
-        LoadedPicture picture = PictureLoader::loadFitted(
-            job->path,
-            [rule](const QSize &s) {
-                return ScaleRule::scaledSize(s, rule.screen, rule.scaleBig, rule.scaleSmall);
-            },
-            rule.background);
+        PictureLoader::LoadRequest request;
+        request.sizeRule = [rule](const QSize &s) {
+            return ScaleRule::scaledSize(s, rule.screen, rule.scaleBig, rule.scaleSmall);
+        };
+        request.background = rule.background;
+        request.quickPreview = !job->whole;
+        LoadedPicture picture = PictureLoader::load(job->path, request);
         if (job->abandoned)
             return;   // nobody waits: the picture is freed here, off the window's thread
         QMetaObject::invokeMethod(QCoreApplication::instance(), [self, job, picture] {
@@ -138,12 +141,31 @@ std::shared_ptr<PicturePreloader::Job> PicturePreloader::start(const QString &pa
     return job;
 }
 
+void PicturePreloader::developIfPreview(const Job &job)
+{
+    if (job.picture.preview && !m_wholes.contains(job.path))
+        start(job.path, false, true);
+}
+
 void PicturePreloader::done(const std::shared_ptr<Job> &job)
 {
+    if (job->whole) {
+        if (m_wholes.value(job->path) != job)
+            return;
+        m_wholes.remove(job->path);
+        if (!fresh(*job) || !job->picture.ok())
+            return;
+        // A preview kept for going back to the picture gives way too.
+        if (const auto kept = m_jobs.value(job->path); kept && kept->finished)
+            kept->picture = job->picture;
+        emit developed(job->path, job->picture);
+        return;
+    }
     if (m_jobs.value(job->path) != job)
         return;
     if (job->path == m_opening) {
         m_opening.clear();
+        developIfPreview(*job);
         emit opened(job->path, job->picture);
         return;
     }
@@ -167,6 +189,7 @@ bool PicturePreloader::open(const QString &path, LoadedPicture *out)
         } else if (job->finished) {
             *out = job->picture;
             m_opening.clear();
+            developIfPreview(*job);
             return true;
         } else if (job->started) {
             m_opening = path;   // a preload of it is running: wait for that one
@@ -220,7 +243,10 @@ void PicturePreloader::clear()
 {
     for (const auto &job : std::as_const(m_jobs))
         job->abandoned = true;
+    for (const auto &job : std::as_const(m_wholes))
+        job->abandoned = true;
     m_jobs.clear();
+    m_wholes.clear();
     m_opening.clear();
 }
 

@@ -22,6 +22,10 @@
 // within a memory budget; a decode that would not fit is thrown away, and
 // the neighbours go at once when the viewer closes.
 //
+// A file that carries a preview (a camera RAW) is shown by its preview
+// first; the picture opened is then decoded whole in the background and
+// replaces the preview (developed()).
+//
 // A decode the user no longer waits for (Esc, another picture) is abandoned:
 // it finishes on its worker, as a decoder cannot be stopped halfway, and its
 // picture is freed there without ever reaching the window.
@@ -82,16 +86,20 @@ signals:
     void preloaded(const QString &path);
     // A decode of path starts: urgent when the user waits for it.
     void decoding(const QString &path, bool urgent);
+    // The whole picture of a file opened by its preview is ready.
+    void developed(const QString &path, const LoadedPicture &picture);
 
 private:
     struct Job;
-    std::shared_ptr<Job> start(const QString &path, bool urgent);
+    std::shared_ptr<Job> start(const QString &path, bool urgent, bool whole = false);
     void done(const std::shared_ptr<Job> &job);
+    void developIfPreview(const Job &job);
     bool fresh(const Job &job) const;
 
     Rule m_rule;
     qint64 m_budget;
-    QHash<QString, std::shared_ptr<Job>> m_jobs;   // by path: running or decoded
+    QHash<QString, std::shared_ptr<Job>> m_jobs;     // by path: running or decoded
+    QHash<QString, std::shared_ptr<Job>> m_wholes;   // whole decodes behind a preview shown
     QString m_opening;
     int m_decodes = 0;
 };

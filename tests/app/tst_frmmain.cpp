@@ -96,7 +96,7 @@ private slots:
             w->close(); // unload writes the options
         }
         QSettings raw(ini, QSettings::IniFormat);
-        QCOMPARE(raw.value("Settings/Filter").toString(), QString("0101111111111111111"));
+        QCOMPARE(raw.value("Settings/Filter").toString(), QString("01011111111111111111"));
 
         auto w = start();
         QCOMPARE(w->size(), QSize(700, 500));
@@ -104,7 +104,7 @@ private slots:
         QVERIFY(w->mnuDetailAction->isChecked() && w->grdPics->isVisible());
         QVERIFY(w->chkFilter[15]->isChecked() && !w->chkFilter[2]->isChecked());
         QCOMPARE(w->grdPics->columnWidth(0), 123);
-        QVERIFY(w->lstPics.pattern().endsWith(";*.OGV;*.PNG"));
+        QVERIFY(w->lstPics.pattern().endsWith(";*.RW2;*.PNG"));
         w->close();
     }
 

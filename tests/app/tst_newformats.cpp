@@ -161,13 +161,13 @@ private slots:
         }
         w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(ini));
         w->Form_Load();
-        for (int i = 0; i < 19; ++i)
+        for (int i = 0; i < TypeFilters::BoxCount; ++i)
             QCOMPARE(w->chkFilter[i]->isChecked(), i == 6 || i == 15 || i >= 16);
         QVERIFY(w->listModel()->names().contains("old.bmp"));
         w->chkFilter[17]->setChecked(false);
         w->close();
         QSettings raw(ini, QSettings::IniFormat);
-        QCOMPARE(raw.value("Settings/Filter").toString(), QString("0000001000000001101"));
+        QCOMPARE(raw.value("Settings/Filter").toString(), QString("00000010000000011011"));
     }
 
     void cleanupTestCase() { w.reset(); }

@@ -85,12 +85,14 @@ private slots:
         QCOMPARE(patternWithCustom(onlyBmp, "../*.PNG"), QString("*.BMP"));
         // The new boxes, ticked by default, follow the classic ones in the
         // pattern, each on its own page after that page's classic boxes.
-        QVERIFY(defaults[16] && defaults[17] && defaults[18]);
         Ticks onlyNew{}, onlyClassic = defaults;
-        onlyNew[16] = onlyNew[17] = onlyNew[18] = true;
-        onlyClassic[16] = onlyClassic[17] = onlyClassic[18] = false;
+        for (int box = ClassicBoxCount; box < BoxCount; ++box) {
+            QVERIFY(defaults[box]);
+            onlyNew[box] = true;
+            onlyClassic[box] = false;
+        }
         QCOMPARE(patternFromBoxes(defaults), patternFromBoxes(onlyClassic) + ";" + patternFromBoxes(onlyNew));
-        QVERIFY(patternFromBoxes(onlyNew).startsWith("*.PNG;") && patternFromBoxes(onlyNew).endsWith(";*.OGV"));
+        QVERIFY(patternFromBoxes(onlyNew).startsWith("*.PNG;") && patternFromBoxes(onlyNew).endsWith(";*.RW2"));
         // Stored text: the first sixteen characters keep their meaning; a box
         // the text is too short for is unticked among those sixteen and
         // ticked among the new ones; a longer text is cut.
@@ -98,10 +100,10 @@ private slots:
         const Ticks fromOld = fromFilterText(old16);
         for (int i = 0; i < ClassicBoxCount; ++i)
             QCOMPARE(fromOld[i], old16[i] == '1');
-        QCOMPARE(toFilterText(fromOld), old16 + "111");
-        QCOMPARE(toFilterText(fromFilterText(old16 + "010")), old16 + "010");
-        QCOMPARE(toFilterText(fromFilterText("1")), QString("1000000000000000111"));
-        QCOMPARE(toFilterText(fromFilterText(old16 + "000" + "111")), old16 + "000");
+        QCOMPARE(toFilterText(fromOld), old16 + "1111");
+        QCOMPARE(toFilterText(fromFilterText(old16 + "010")), old16 + "0101");
+        QCOMPARE(toFilterText(fromFilterText("1")), QString("10000000000000001111"));
+        QCOMPARE(toFilterText(fromFilterText(old16 + "0000" + "111")), old16 + "0000");
         // Every box sits on one page, and each page lists its own boxes.
         for (int page = 0; page < 4; ++page)
             for (int box : boxesOnPage(page))
