@@ -269,6 +269,15 @@ void frmMain::createMenus()
     mnuThumbsAction->setObjectName("mnuThumbs");
     mnuListAction->setChecked(true);
     mnuView->addSeparator()->setObjectName("mnudshc");
+    // Columns the Detailed view may show besides its own four (the right
+    // button on its header sorts, so they are chosen here).
+    mnuTakenColumnAction = mnuView->addAction("Date &Taken Column", this, &frmMain::photoColumnsChosen);
+    mnuDimensionsColumnAction = mnuView->addAction("Di&mensions Column", this, &frmMain::photoColumnsChosen);
+    mnuTakenColumnAction->setObjectName("mnuTakenColumn");
+    mnuDimensionsColumnAction->setObjectName("mnuDimensionsColumn");
+    for (QAction *a : {mnuTakenColumnAction, mnuDimensionsColumnAction})
+        a->setCheckable(true);
+    mnuView->addSeparator();
     mnuView->addAction("&Refresh", this, &frmMain::mnuRefresh_Click)->setObjectName("mnuRefresh");
     mnuHelp = menuBar()->addMenu("&Help");
     mnuHelp->setObjectName("mnuHelp");
@@ -335,6 +344,7 @@ void frmMain::Form_Load()
     for (int c = 0; c < 4; ++c)
         grdPics->setColumnWidth(c, twips::toPixels(w.DetailedCol[c] > 0 ? w.DetailedCol[c]
                                                                          : detailedColumnDefault(c)));
+    showPhotoColumns();
     lstDir_Change();
     m_state.Loading = false;
     chkFilter_Click(-1);

@@ -56,6 +56,9 @@ public:
     // Rebuilds the current view from the file list box.
     void BuildFileList();
     void SortGrid();
+    // The Detailed view's optional columns, as the options say.
+    void showPhotoColumns();
+    void photoColumnsChosen();
 
     // The view menu commands.
     void mnuList_Click();
@@ -128,6 +131,8 @@ public:
     QLabel *lblFilter = nullptr;
     QAction *mnuListAction = nullptr;
     QAction *mnuDetailAction = nullptr;
+    QAction *mnuTakenColumnAction = nullptr;
+    QAction *mnuDimensionsColumnAction = nullptr;
     QAction *mnuThumbsAction = nullptr;
     QMenu *mnuFile = nullptr;
     QMenu *mnuView = nullptr;

@@ -305,7 +305,8 @@ void frmMain::listAndDetailedBuild()
     if (m_options.ViewMode == 1) {
         // The names at once; sizes, dates and types as workers read them.
         m_detailModel->setNames(names, lstPics.rawNames());
-        detailReader()->start(m_folder, names, lstPics.rawNames());
+        detailReader()->start(m_folder, names, lstPics.rawNames(),
+                              m_options.TakenColumn || m_options.DimensionsColumn);
     }
     m_fileRead->barFileRead->setValue(m_fileRead->barFileRead->maximum());
 }
@@ -325,11 +326,30 @@ DetailReader *frmMain::detailReader()
     return m_details;
 }
 
+void frmMain::showPhotoColumns()
+{
+    mnuTakenColumnAction->setChecked(m_options.TakenColumn);
+    mnuDimensionsColumnAction->setChecked(m_options.DimensionsColumn);
+    grdPics->setColumnHidden(DetailModel::TakenColumn, !m_options.TakenColumn);
+    grdPics->setColumnHidden(DetailModel::DimensionsColumn, !m_options.DimensionsColumn);
+}
+
+void frmMain::photoColumnsChosen()
+{
+    const bool wereRead = m_options.TakenColumn || m_options.DimensionsColumn;
+    m_options.TakenColumn = mnuTakenColumnAction->isChecked();
+    m_options.DimensionsColumn = mnuDimensionsColumnAction->isChecked();
+    showPhotoColumns();
+    // What is shown now may not have been read.
+    if (!wereRead && m_options.ViewMode == 1 && !m_state.Loading)
+        BuildFileList();
+}
+
 void frmMain::SortGrid()
 {
     m_detailModel->sortBy(m_options.SortCol, m_options.SortDir);
     grdPics->horizontalHeader()->setSortIndicator(
-        std::clamp(m_options.SortCol, 0, 3),
+        std::clamp(m_options.SortCol, 0, DetailModel::ColumnCount - 1),
         m_options.SortDir == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
@@ -340,9 +360,12 @@ void frmMain::grdPics_MouseDown(int button, const QPoint &pos, bool onHeader)
         const std::array<double, 3> widths = {twips::fromPixels(h->sectionSize(0)),
                                               twips::fromPixels(h->sectionSize(1)),
                                               twips::fromPixels(h->sectionSize(2))};
-        // Widths are summed from the grid's left edge, as the header shows them unscrolled.
-        const int col = GridSort::headerColumnAt(twips::fromPixels(pos.x()), widths,
-                                                 m_options.SortCol);
+        // Widths are summed from the grid's left edge, as the header shows
+        // them unscrolled; the optional columns beyond are the header's own.
+        const int shown = h->logicalIndexAt(pos.x());
+        const int col = shown >= DetailModel::TakenColumn
+                            ? shown
+                            : GridSort::headerColumnAt(twips::fromPixels(pos.x()), widths, m_options.SortCol);
         m_options.SortCol = col;
         m_options.SortDir = button;
         SortGrid();
@@ -367,9 +390,10 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             // A press on a column separator is the header's own: it resizes
             // (a double click fits the column). Anywhere else it sorts.
             QHeaderView *h = grdPics->horizontalHeader();
-            std::array<int, 4> edges{};
-            for (int c = 0; c < 4; ++c)
-                edges[c] = h->sectionViewportPosition(c) + h->sectionSize(c);
+            std::vector<int> edges(DetailModel::ColumnCount, -1);
+            for (int c = 0; c < DetailModel::ColumnCount; ++c)
+                if (!h->isSectionHidden(c))
+                    edges[c] = h->sectionViewportPosition(c) + h->sectionSize(c);
             const int grip = h->style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, h);
             if (button == 1 && GridSort::separatorAt(mouse->position().toPoint().x(), edges, grip) >= 0)
                 return false;

@@ -48,11 +48,16 @@ void DetailModel::fillDetails(const QVector<DetailRow> &details)
         row.date = d.date;
         row.type = d.type;
         row.bytes = d.bytes;
+        row.taken = d.taken;
+        row.dimensions = d.dimensions;
+        row.takenMs = d.takenMs;
+        row.modifiedMs = d.modifiedMs;
+        row.pixels = d.pixels;
         first = std::min(first, it.value());
         last = std::max(last, it.value());
     }
     if (last >= 0)
-        emit dataChanged(index(first, 1), index(last, 3));
+        emit dataChanged(index(first, 1), index(last, ColumnCount - 1));
 }
 
 void DetailModel::sortBy(int column, int direction)
@@ -70,7 +75,7 @@ int DetailModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : std::max<int>(1, m_rows.size());
 }
 
-int DetailModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 4; }
+int DetailModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant DetailModel::data(const QModelIndex &index, int role) const
 {
@@ -86,14 +91,17 @@ QVariant DetailModel::data(const QModelIndex &index, int role) const
     case 1: return r.size;
     case 2: return r.date;
     case 3: return r.type;
+    case 4: return r.taken;
+    case 5: return r.dimensions;
     }
     return {};
 }
 
 QVariant DetailModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char *const titles[4] = {"Filename", "File Size", "Date Modified", "File Type"};
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4)
+    static const char *const titles[ColumnCount] = {"Filename", "File Size", "Date Modified", "File Type",
+                                                    "Taken", "Dimensions"};
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
         return QString(titles[section]);
     if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
         return int(Qt::AlignLeft | Qt::AlignVCenter);

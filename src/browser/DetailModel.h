@@ -5,12 +5,14 @@
 #include <QHash>
 #include <QVector>
 
-// The detailed grid: a header row with four columns and one row per file.
+// The detailed grid: a header row with four columns (and two the user may
+// show: the moment a photo was taken and its size) and one row per file.
 // With no files it shows a single empty row, as the grid always keeps one.
 class DetailModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
+    static constexpr int TakenColumn = 4, DimensionsColumn = 5, ColumnCount = 6;
 
     void setRows(QVector<DetailRow> rows);
     // Rows of the named files (names only), their details to follow.

@@ -14,7 +14,8 @@ DetailReader::~DetailReader()
     m_pool.waitForDone();   // the workers hand their parts to this object
 }
 
-void DetailReader::start(const QString &folder, const QStringList &names, const QList<QByteArray> &raw)
+void DetailReader::start(const QString &folder, const QStringList &names, const QList<QByteArray> &raw,
+                         bool photoColumns)
 {
     cancel();
     m_cancelled = std::make_shared<std::atomic_bool>(false);
@@ -23,10 +24,11 @@ void DetailReader::start(const QString &folder, const QStringList &names, const 
         const QStringList partNames = names.mid(from, PartSize);
         const QList<QByteArray> partRaw = raw.mid(from, PartSize);
         ++m_waiting;
-        m_pool.start(QRunnable::create([this, folder, partNames, partRaw, generation, cancelled = m_cancelled] {
+        m_pool.start(QRunnable::create([this, folder, partNames, partRaw, generation, photoColumns,
+                                         cancelled = m_cancelled] {
             if (*cancelled)
                 return;
-            const QVector<DetailRow> rows = readDetails(folder, partNames, partRaw);
+            const QVector<DetailRow> rows = readDetails(folder, partNames, partRaw, photoColumns);
             if (*cancelled)
                 return;
             QMetaObject::invokeMethod(this, [this, generation, rows] { arrived(generation, rows); },

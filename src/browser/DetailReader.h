@@ -21,7 +21,9 @@ public:
     ~DetailReader() override;
 
     // Starts reading, cancelling any read under way.
-    void start(const QString &folder, const QStringList &names, const QList<QByteArray> &raw);
+    // photoColumns: the capture moments and picture sizes too.
+    void start(const QString &folder, const QStringList &names, const QList<QByteArray> &raw,
+               bool photoColumns = false);
     // Nothing of the read under way is delivered after this returns.
     void cancel();
 

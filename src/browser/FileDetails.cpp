@@ -1,8 +1,11 @@
 #include "browser/FileDetails.h"
 
+#include "browser/MediaTypes.h"
+#include "browser/PhotoFacts.h"
 #include "core/RawPath.h"
 
 #include <QFile>
+#include <QImageReader>
 #include <QMimeDatabase>
 #include <QtConcurrent>
 
@@ -46,8 +49,27 @@ QString typeDescription(const QByteArray &path, const QString &name)
     return db.mimeTypeForFileNameAndData(name, &file).comment();
 }
 
+namespace {
+// The capture moment and the size of a picture; nothing for other files.
+void readPhotoColumns(DetailRow &row, const QString &path)
+{
+    if (mediaKindOf(ExtensionKey(row.name)) != MediaKind::Picture)
+        return;
+    const PhotoFacts facts = readPhotoFacts(path);
+    if (facts.taken.isValid()) {
+        row.taken = facts.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        row.takenMs = facts.taken.toMSecsSinceEpoch();
+    }
+    const QSize size = QImageReader(path).size();
+    if (size.isValid()) {
+        row.dimensions = QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
+        row.pixels = qint64(size.width()) * size.height();
+    }
+}
+} // namespace
+
 QVector<DetailRow> readDetails(const QString &folder, const QStringList &names,
-                               const QList<QByteArray> &raw)
+                               const QList<QByteArray> &raw, bool photoColumns)
 {
     QVector<DetailRow> rows(names.size());
     const QByteArray base = RawPath::fromText(folder.endsWith('/') ? folder : folder + "/");
@@ -62,8 +84,11 @@ QVector<DetailRow> readDetails(const QString &folder, const QStringList &names,
                 row.bytes = st.st_size;
                 row.size = sizeField(st.st_size);
                 row.date = dateField(st.st_mtime);
+                row.modifiedMs = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
             }
             row.type = typeDescription(path, names[i]);
+            if (photoColumns)
+                readPhotoColumns(row, RawPath::display(path));
         }
     };
     const int n = names.size();

@@ -26,6 +26,25 @@ const QString &field(const DetailRow &row, int column)
 
 void sortRows(QVector<DetailRow> &rows, int column, int direction)
 {
+    const bool ascending = direction == 1;
+    if (column == 4) {
+        // Photos by the moment they were taken; files without one after
+        // them, by their modification time; each way round as asked.
+        std::stable_sort(rows.begin(), rows.end(), [&](const DetailRow &a, const DetailRow &b) {
+            const bool aTaken = a.takenMs >= 0, bTaken = b.takenMs >= 0;
+            if (aTaken != bTaken)
+                return aTaken;
+            const qint64 ka = aTaken ? a.takenMs : a.modifiedMs, kb = bTaken ? b.takenMs : b.modifiedMs;
+            return ascending ? ka < kb : kb < ka;
+        });
+        return;
+    }
+    if (column == 5) {
+        std::stable_sort(rows.begin(), rows.end(), [&](const DetailRow &a, const DetailRow &b) {
+            return ascending ? a.pixels < b.pixels : b.pixels < a.pixels;
+        });
+        return;
+    }
     const int code = sortCode(column, direction);
     if (code == 3 || code == 4) {
         // A size that could not be read counts as 0, as an empty number does.
@@ -66,10 +85,10 @@ int headerColumnAt(double x, const std::array<double, 3> &w, int current)
     return current;
 }
 
-int separatorAt(int x, const std::array<int, 4> &edges, int grip)
+int separatorAt(int x, const std::vector<int> &edges, int grip)
 {
-    for (int c = 0; c < 4; ++c)
-        if (x >= edges[c] - grip && x <= edges[c] + grip)
+    for (int c = 0; c < int(edges.size()); ++c)
+        if (edges[c] >= 0 && x >= edges[c] - grip && x <= edges[c] + grip)
             return c;
     return -1;
 }

@@ -3,6 +3,7 @@
 
 #include <QVector>
 #include <array>
+#include <vector>
 
 namespace GridSort {
 
@@ -12,7 +13,9 @@ namespace GridSort {
 int sortCode(int column, int direction);
 
 // Sorts the data rows by the column in the order of the sort code; stable,
-// so equal keys keep their list order.
+// so equal keys keep their list order. Column 4 sorts by the moment of
+// capture (files without one after those with it, by modification time),
+// column 5 by the number of pixels.
 void sortRows(QVector<DetailRow> &rows, int column, int direction);
 
 // The column a press on the header at x chooses, given the widths of columns
@@ -20,7 +23,8 @@ void sortRows(QVector<DetailRow> &rows, int column, int direction);
 int headerColumnAt(double x, const std::array<double, 3> &widths, int current);
 
 // The column whose right edge lies within grip of x (edges in the same unit,
-// left to right), or -1: a press there resizes that column instead of sorting.
-int separatorAt(int x, const std::array<int, 4> &rightEdges, int grip);
+// left to right; a hidden column's edge is negative), or -1: a press there
+// resizes that column instead of sorting.
+int separatorAt(int x, const std::vector<int> &rightEdges, int grip);
 
 } // namespace GridSort

@@ -21,11 +21,13 @@ struct OptionSet {
     int TextFontSize = 0;        // points; 0 keeps the list's own size
     bool TextFontBold = false;
     bool TextFontItalic = false;
-    int SortCol = 0;             // the detailed grid's sort column, 0 to 3
+    int SortCol = 0;             // the detailed grid's sort column, 0 to 3 (4 Taken, 5 Dimensions)
     int SortDir = 0;             // 1 ascending, anything else descending
     int EdgeTuning = 40;         // threshold of the edge and emboss effects
     bool LoopSlide = false;      // the slide show starts again after the last file
     bool CDonTop = false;        // the CD player stays above other windows
+    bool TakenColumn = false;    // the detailed grid shows when each photo was taken
+    bool DimensionsColumn = false; // and the pictures' sizes
 
     // The slide timer runs 1000 x delay ms: 0 would fire without pause, and a
     // delay beyond an hour looks like a stalled show. The setup dialog keeps

@@ -157,6 +157,8 @@ const std::vector<StoredKey> &storedKeys()
         k.push_back(key<int>("EdgeTuning", OPT(EdgeTuning), fixed(40), asInt16));
         k.push_back(key<bool>("LoopSlide", OPT(LoopSlide), fixed(false), flag16(true)));
         k.push_back(key<bool>("CDonTop", OPT(CDonTop), fixed(false), flag16(true)));
+        k.push_back(key<bool>("TakenColumn", OPT(TakenColumn), fixed(false), flag16(true)));
+        k.push_back(key<bool>("DimensionsColumn", OPT(DimensionsColumn), fixed(false), flag16(true)));
         return k;
     }();
     return keys;

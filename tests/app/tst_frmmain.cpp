@@ -1,6 +1,7 @@
 // The main window: the type boxes and folders, a restart that brings back
 // what the last run left (within the screen), and options it cannot write.
 #include "core/AppState.h"
+#include "browser/DetailModel.h"
 #include "browser/FileListModel.h"
 #include "core/OptionSet.h"
 #include "core/SettingsStore.h"
@@ -8,9 +9,12 @@
 #include "core/ui/TabRows.h"
 
 #include "TestFiles.h"
+#include "TestPictures.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QProcess>
 #include <QLineEdit>
 #include <QScreen>
 #include <QSettings>
@@ -24,6 +28,7 @@
 
 namespace {
 using namespace testfiles;
+using namespace testpictures;
 QStringList listed(frmMain &w) { return w.listModel()->names(); }
 } // namespace
 
@@ -105,6 +110,67 @@ private slots:
         QVERIFY(w->chkFilter[15]->isChecked() && !w->chkFilter[2]->isChecked());
         QCOMPARE(w->grdPics->columnWidth(0), 123);
         QVERIFY(w->lstPics.pattern().endsWith(";*.RW2;*.PNG"));
+        w->close();
+    }
+
+    // The Detailed view's optional columns: hidden until chosen, filled by
+    // the readers, sorted by a click on their header, kept for the next run.
+    void photoColumnsSortByTheMomentTaken()
+    {
+        const QString shots = dir.filePath("shots");
+        QVERIFY(QDir().mkpath(shots));
+        const QList<QPair<QString, QString>> taken = {{"late.jpg", "2024:05:01 10:00:00"},
+                                                      {"early.jpg", "2019:01:02 03:04:05"},
+                                                      {"plain_new.jpg", ""}, {"plain_old.jpg", ""}};
+        for (const auto &t : taken) {
+            const QString path = shots + "/" + t.first;
+            QVERIFY(solid(40, 30, Qt::red).save(path));
+            if (!t.second.isEmpty())
+                QCOMPARE(QProcess::execute("exiftool", {"-q", "-overwrite_original",
+                                                        "-DateTimeOriginal=" + t.second, path}), 0);
+        }
+        const QDateTime now = QDateTime::currentDateTime();
+        for (const auto &[name, age] : {std::pair{"plain_new.jpg", 10}, std::pair{"plain_old.jpg", 1000}}) {
+            QFile f(shots + "/" + name);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(now.addSecs(-age), QFileDevice::FileModificationTime));
+        }
+        {
+            auto w = start();
+            w->goToFolder(shots);
+            w->mnuDetail_Click();
+            QHeaderView *header = w->grdPics->horizontalHeader();
+            QVERIFY(header->isSectionHidden(DetailModel::TakenColumn)); // the grid as it always was
+            QVERIFY(header->isSectionHidden(DetailModel::DimensionsColumn));
+            w->mnuTakenColumnAction->trigger();
+            w->mnuDimensionsColumnAction->trigger();
+            QVERIFY(!header->isSectionHidden(DetailModel::TakenColumn));
+            auto rowOf = [&](const QString &name) {
+                for (const DetailRow &r : w->detailModel()->rows())
+                    if (r.name == name)
+                        return r;
+                return DetailRow{};
+            };
+            const QVector<DetailRow> &rows = w->detailModel()->rows();
+            QTRY_VERIFY(std::all_of(rows.begin(), rows.end(), [](const DetailRow &r) { return !r.dimensions.isEmpty(); }));
+            QCOMPARE(rowOf("early.jpg").taken, QString("2019-01-02 03:04:05"));
+            QCOMPARE(rowOf("plain_old.jpg").dimensions, QString("40 x 30"));
+            QVERIFY(rowOf("plain_old.jpg").taken.isEmpty());
+
+            // A real press on the header of the Taken column, left button: ascending.
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(DetailModel::TakenColumn)
+                                         + header->sectionSize(DetailModel::TakenColumn) / 2,
+                                     header->height() / 2));
+            QStringList order;
+            for (int i = 1; i <= 4; ++i)
+                order << w->entryName(i);
+            QCOMPARE(order, QStringList({"early.jpg", "late.jpg", "plain_old.jpg", "plain_new.jpg"}));
+            w->close();
+        }
+        auto w = start(); // chosen columns come back
+        QVERIFY(w->mnuTakenColumnAction->isChecked());
+        QVERIFY(!w->grdPics->horizontalHeader()->isSectionHidden(DetailModel::TakenColumn));
+        QTRY_COMPARE(w->entryName(1), QString("early.jpg"));
         w->close();
     }
 

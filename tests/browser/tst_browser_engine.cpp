@@ -267,6 +267,16 @@ private slots:
         r = rows;
         GridSort::sortRows(r, 3, 1); // equal keys keep their order
         QCOMPARE(names(r), QStringList({"c.txt", "b.txt", "A.txt"}));
+        // By the moment taken: files without one come after, by modification
+        // time, whichever way round.
+        r = rows;
+        r[0].takenMs = 5000, r[1].modifiedMs = 100, r[2].modifiedMs = 50;
+        r << row("d.jpg", 1, "", "");
+        r.last().takenMs = 7000;
+        GridSort::sortRows(r, 4, 1);
+        QCOMPARE(names(r), QStringList({"b.txt", "d.jpg", "c.txt", "A.txt"}));
+        GridSort::sortRows(r, 4, 2);
+        QCOMPARE(names(r), QStringList({"d.jpg", "b.txt", "A.txt", "c.txt"}));
         QCOMPARE(GridSort::sortCode(1, 4), 4);
 
         DetailModel model;
@@ -282,10 +292,12 @@ private slots:
         QCOMPARE(GridSort::headerColumnAt(3000, w, 2), 2);
         QCOMPARE(GridSort::headerColumnAt(4500, w, 0), 0);
         // Near a column's right edge a press resizes that column.
-        const std::array<int, 4> edges = {200, 300, 433, 700};
+        const std::vector<int> edges = {200, 300, 433, 700, -1, 900};
         QCOMPARE(GridSort::separatorAt(197, edges, 4), 0);
         QCOMPARE(GridSort::separatorAt(304, edges, 4), 1);
         QCOMPARE(GridSort::separatorAt(250, edges, 4), -1);
+        QCOMPARE(GridSort::separatorAt(898, edges, 4), 5); // an optional column, hidden ones skipped
+        QCOMPARE(GridSort::separatorAt(1, edges, 4), -1);
     }
 };
 
