@@ -69,9 +69,10 @@ SrgbConverter &SrgbConverter::shared()
     return converter;
 }
 
-void *SrgbConverter::transformFor(const QByteArray &icc, quint32 inputLayout)
+void *SrgbConverter::transformFor(const QByteArray &icc, quint32 inputLayout, bool fromSrgb)
 {
-    const QByteArray key = QCryptographicHash::hash(icc, QCryptographicHash::Md5) + QByteArray::number(inputLayout);
+    const QByteArray key = QCryptographicHash::hash(icc, QCryptographicHash::Md5) + QByteArray::number(inputLayout)
+                           + (fromSrgb ? "s" : "");
     std::lock_guard<std::mutex> hold(m_lock);
     const auto known = m_transforms.constFind(key);
     if (known != m_transforms.constEnd())
@@ -83,8 +84,9 @@ void *SrgbConverter::transformFor(const QByteArray &icc, quint32 inputLayout)
     if (fits && (cmyk || !profileName(icc).startsWith(QLatin1String("sRGB")))) {
         cmsHPROFILE srgb = cmsCreate_sRGBProfile();
         // No one-pixel cache: the transform is shared by threads.
-        transform = cmsCreateTransform(from, inputLayout, srgb, PixelLayout, INTENT_PERCEPTUAL,
-                                       cmsFLAGS_NOCACHE | (cmyk ? 0 : cmsFLAGS_COPY_ALPHA));
+        const cmsUInt32Number flags = cmsFLAGS_NOCACHE | (cmyk ? 0 : cmsFLAGS_COPY_ALPHA);
+        transform = fromSrgb ? cmsCreateTransform(srgb, PixelLayout, from, PixelLayout, INTENT_PERCEPTUAL, flags)
+                             : cmsCreateTransform(from, inputLayout, srgb, PixelLayout, INTENT_PERCEPTUAL, flags);
         cmsCloseProfile(srgb);
     }
     if (from)
@@ -93,24 +95,40 @@ void *SrgbConverter::transformFor(const QByteArray &icc, quint32 inputLayout)
     return transform;
 }
 
-QImage SrgbConverter::toSrgb(const QImage &picture, const QByteArray &icc)
+namespace {
+// The picture's 32-bit pixels through transform, or a null picture.
+// Colours are converted before alpha is applied to them.
+QImage transformed(const QImage &picture, void *transform)
 {
-    if (icc.isEmpty() || picture.isNull())
-        return picture;
-    void *transform = transformFor(icc, PixelLayout);
-    if (!transform)
-        return picture;
-    // Colours are converted before alpha is applied to them.
-    const bool alpha = picture.hasAlphaChannel();
-    QImage work = picture.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    QImage work = picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (work.isNull())
-        return picture;
+        return work;
     inBands(work.height(), [&](int y) {
         uchar *row = work.scanLine(y);
         cmsDoTransform(transform, row, row, cmsUInt32Number(work.width()));
     });
+    return work;
+}
+} // namespace
+
+QImage SrgbConverter::toSrgb(const QImage &picture, const QByteArray &icc)
+{
+    void *transform = icc.isEmpty() || picture.isNull() ? nullptr : transformFor(icc, PixelLayout);
+    QImage work = transform ? transformed(picture, transform) : QImage();
+    if (work.isNull())
+        return picture;
     work.setColorSpace(QColorSpace::SRgb);
     return picture.format() == work.format() ? work : work.convertToFormat(picture.format());
+}
+
+QImage SrgbConverter::toDisplay(const QImage &srgb, const QByteArray &icc)
+{
+    void *transform = icc.isEmpty() || srgb.isNull() ? nullptr : transformFor(icc, PixelLayout, true);
+    QImage work = transform ? transformed(srgb, transform) : QImage();
+    if (work.isNull())
+        return srgb;
+    work.setColorSpace(QColorSpace());   // device values now, for this display only
+    return work;
 }
 
 QImage SrgbConverter::cmykToSrgb(const uchar *cmyk, int width, int height, qsizetype stride, const QByteArray &icc,

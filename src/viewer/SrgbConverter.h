@@ -28,6 +28,11 @@ public:
     QImage cmykToSrgb(const uchar *cmyk, int width, int height, qsizetype stride, const QByteArray &icc,
                       bool inverted);
 
+    // An sRGB picture in the colours of a display described by icc (the
+    // monitor profile the desktop publishes); the picture itself when the
+    // profile is empty, cannot be read or is sRGB already.
+    QImage toDisplay(const QImage &srgb, const QByteArray &icc);
+
     // The profile's own description ("ProPhoto RGB"), or empty.
     static QString profileName(const QByteArray &icc);
 
@@ -36,7 +41,7 @@ public:
     static SrgbConverter &shared();
 
 private:
-    void *transformFor(const QByteArray &icc, quint32 inputLayout);
+    void *transformFor(const QByteArray &icc, quint32 inputLayout, bool fromSrgb = false);
 
     std::mutex m_lock;
     QHash<QByteArray, void *> m_transforms;   // by the profile's MD5 and the layout; null: leave as it is

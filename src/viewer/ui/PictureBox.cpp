@@ -2,6 +2,7 @@
 
 #include "effects/PictureView.h"
 #include "viewer/PictureSurface.h"
+#include "viewer/SrgbConverter.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -63,9 +64,32 @@ void PictureBox::paintEvent(QPaintEvent *event)
     // Only the exposed part: a huge picture is never drawn whole.
     const QRect exposed = QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio).toAlignedRect();
     const QRect visible = exposed.translated(-start).intersected(image.rect());
-    if (!visible.isEmpty())
-        painter.drawImage(QRectF(QPointF(visible.topLeft() + start) / ratio, QSizeF(visible.size()) / ratio), image,
-                          visible);
+    if (visible.isEmpty())
+        return;
+    const QRectF target(QPointF(visible.topLeft() + start) / ratio, QSizeF(visible.size()) / ratio);
+    if (m_monitor.isEmpty())
+        painter.drawImage(target, image, visible);
+    else
+        painter.drawImage(target, forMonitor(image, visible));
+}
+
+void PictureBox::setMonitorProfile(const QByteArray &icc)
+{
+    if (icc == m_monitor)
+        return;
+    m_monitor = icc;
+    m_converted = QImage();
+    update();
+}
+
+const QImage &PictureBox::forMonitor(const QImage &image, const QRect &part)
+{
+    if (m_converted.isNull() || m_convertedKey != image.cacheKey() || m_convertedPart != part) {
+        m_converted = SrgbConverter::shared().toDisplay(image.copy(part), m_monitor);
+        m_convertedKey = image.cacheKey();
+        m_convertedPart = part;
+    }
+    return m_converted;
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
@@ -20,6 +21,9 @@ public:
     const QImage &picture() const;
 
     void setBackColor(int32_t bgr);
+    // The monitor's profile: the picture (sRGB) is drawn in its colours.
+    // Empty: drawn as it is.
+    void setMonitorProfile(const QByteArray &icc);
     int32_t backColor() const { return m_back; }
 
 signals:
@@ -37,6 +41,14 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    const QImage &forMonitor(const QImage &image, const QRect &part);
+
     const PictureView *m_view = nullptr;
     int32_t m_back = 0;
+    QByteArray m_monitor;
+    // The part last converted for the monitor, so that a repaint of the
+    // same part (a menu closing over it) costs nothing.
+    qint64 m_convertedKey = 0;
+    QRect m_convertedPart;
+    QImage m_converted;
 };

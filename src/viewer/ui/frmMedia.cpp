@@ -8,6 +8,7 @@
 #include "core/ui/Module1.h"
 #include "core/OptionSet.h"
 #include "effects/ViewerSession.h"
+#include "viewer/ui/MonitorProfile.h"
 #include "viewer/ui/PictureBox.h"
 #include "viewer/PictureSurface.h"
 #include "viewer/ScaleRule.h"
@@ -327,6 +328,7 @@ void frmMedia::scaleIt()
 
 void frmMedia::layoutSession()
 {
+    picMedia->setMonitorProfile(monitorProfile(screen()));
     m_session->setLayout(screenPixels(), (QSizeF(size()) * devicePixelRatioF()).toSize(), Surface::toBgr(m_options.BgColour.rgb()), m_options.EdgeTuning);
 }
 
