@@ -101,8 +101,10 @@ namespace {
 QImage transformed(const QImage &picture, void *transform)
 {
     QImage work = picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (work.isNull())
-        return work;
+    // The copy may still share the caller's pixels: detach it here, once,
+    // not in every band's thread at the same time.
+    if (work.isNull() || !work.bits())
+        return QImage();
     inBands(work.height(), [&](int y) {
         uchar *row = work.scanLine(y);
         cmsDoTransform(transform, row, row, cmsUInt32Number(work.width()));
