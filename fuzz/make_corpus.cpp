@@ -5,11 +5,13 @@
 //                                      of every kind, and DIR/bombs
 // GIF and multi-image ICO files are written by ImageMagick's convert when
 // it is there (Qt writes neither).
+#include "../tests/common/DngWriter.h"
 #include "../tests/viewer/DamagedPictures.h"
 #include "../tests/viewer/WmfWriter.h"
 #include "../tests/viewer/player/SwfWriter.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -63,19 +65,59 @@ QByteArray encode(const QImage &image, const char *format, int quality = -1)
     return out;
 }
 
-QByteArray viaConvert(const QStringList &args, const QString &suffix, const QString &outPrefix = QString())
+// The bytes a tool writes to OUT (given input's bytes as IN when there are
+// any); empty when the tool is missing or fails.
+QByteArray viaTool(const QString &program, const QStringList &args, const QString &suffix,
+                   const QByteArray &input = {}, const QString &inputSuffix = {})
 {
-    const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert"));
-    if (convert.isEmpty())
+    const QString tool = QStandardPaths::findExecutable(program);
+    if (tool.isEmpty())
         return {};
     QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in.") + inputSuffix);
     const QString out = dir.filePath(QStringLiteral("out.") + suffix);
+    if (!input.isEmpty() && !writeFile(in, input))
+        return {};
+    QStringList filled;
+    for (const QString &a : args)
+        filled << QString(a).replace(QLatin1String("IN"), in).replace(QLatin1String("OUT"), out);
     QProcess p;
-    p.start(convert, QStringList(args) << outPrefix + out);
+    p.start(tool, filled);
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return {};
     QFile f(out);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray viaConvert(const QStringList &args, const QString &suffix, const QString &outPrefix = QString())
+{
+    return viaTool(QStringLiteral("convert"), QStringList(args) << outPrefix + QStringLiteral("OUT"), suffix);
+}
+
+// A JPEG with icc put in its APP2 segment as cameras store a profile.
+QByteArray withProfile(const QByteArray &jpeg, const QByteArray &icc)
+{
+    QByteArray segment = QByteArray("ICC_PROFILE", 12) + char(1) + char(1) + icc;
+    QByteArray marker("\xFF\xE2\0\0", 4);
+    qToBigEndian(quint16(segment.size() + 2), marker.data() + 2);
+    return jpeg.left(2) + marker + segment + jpeg.mid(2);
+}
+
+// Profiles that do not add up: sizes, counts and offsets past their end.
+QList<Sample> brokenProfiles(const QByteArray &jpeg, QByteArray icc)
+{
+    QList<Sample> out;
+    auto put = [](QByteArray b, int at, quint32 v) {
+        if (at + 4 <= b.size())
+            qToBigEndian(v, b.data() + at);
+        return b;
+    };
+    out << Sample{"profile-size.jpg", withProfile(jpeg, put(icc, 0, 0xFFFFFFFFu))}
+        << Sample{"profile-tagcount.jpg", withProfile(jpeg, put(icc, 128, 0x0FFFFFFFu))}
+        << Sample{"profile-tagoffset.jpg", withProfile(jpeg, put(icc, 136, 0xFFFFFF00u))}
+        << Sample{"profile-tagsize.jpg", withProfile(jpeg, put(icc, 140, 0x7FFFFFFFu))}
+        << Sample{"profile-cut.jpg", withProfile(jpeg, icc.left(icc.size() / 2))};
+    return out;
 }
 
 QByteArray metafile(bool placeable, bool withText, bool withBitmap)
@@ -121,6 +163,23 @@ QList<Sample> realPictures()
         << Sample{"plain.wmf", metafile(false, false, false)}
         << Sample{"placeable.wmf", metafile(true, true, false)}
         << Sample{"bitmap.wmf", metafile(true, false, true)};
+    // Today's kinds, and pictures that carry a colour profile.
+    QImage tagged = photo;
+    tagged.setColorSpace(QColorSpace::ProPhotoRgb);
+    const QByteArray png = encode(photo, "PNG");
+    out << Sample{"prophoto.jpg", encode(tagged, "JPG", 85)} << Sample{"prophoto.png", encode(tagged, "PNG")}
+        << Sample{"prophoto.tif", encode(tagged, "TIFF")} << Sample{"photo.webp", encode(photo, "WEBP", 80)}
+        << Sample{"camera.dng", dngwriter::dng(drawing(80, 60, false), drawing(64, 48, false))}
+        << brokenProfiles(encode(photo, "JPG", 85), QColorSpace(QColorSpace::ProPhotoRgb).iccProfile());
+    const QByteArray jxl = viaTool("cjxl", {"IN", "OUT", "-d", "1", "--quiet"}, "jxl", png, "png");
+    const QByteArray heic = viaTool("heif-enc", {"-q", "50", "-o", "OUT", "IN"}, "heic", png, "png");
+    const QByteArray cmyk = viaConvert({"-size", "80x60", "gradient:cyan-yellow", "-colorspace", "CMYK"}, "jpg");
+    if (!jxl.isEmpty())
+        out << Sample{"photo.jxl", jxl};
+    if (!heic.isEmpty())
+        out << Sample{"photo.heic", heic};
+    if (!cmyk.isEmpty())
+        out << Sample{"cmyk.jpg", cmyk};
     const QByteArray progressive = viaConvert({"-size", "120x90", "gradient:red-blue", "-interlace", "JPEG"}, "jpg");
     const QByteArray gif = viaConvert({"-size", "40x30", "xc:red", "xc:blue", "-delay", "10"}, "gif");
     const QByteArray gifBig = viaConvert({"-size", "150x100", "plasma:fractal", "-seed", "3"}, "gif");
