@@ -368,7 +368,7 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
         result.error = reader.errorString();
         return result;
     } else {
-        image = SrgbConverter::shared().toSrgb(image, icc);
+        image = SrgbConverter::shared().toSrgb(std::move(image), icc);
     }
     if (!raw.isValid()) {
         result.sourceSize = image.size();

@@ -1,5 +1,7 @@
 #include "viewer/SrgbConverter.h"
 
+#include "viewer/MatrixShaper.h"
+
 #include <QColorSpace>
 #include <QCryptographicHash>
 #include <QFile>
@@ -7,6 +9,7 @@
 
 #include <lcms2.h>
 
+#include <cstring>
 #include <numeric>
 #include <vector>
 
@@ -43,14 +46,30 @@ void inBands(int height, Convert convert)
 }
 }
 
+// Matrix profiles (the most) through tables; the others through littlecms.
+struct SrgbConverter::Conversion {
+    cmsHTRANSFORM transform = nullptr;
+    std::unique_ptr<MatrixShaper> shaper;
+    ~Conversion()
+    {
+        if (transform)
+            cmsDeleteTransform(transform);
+    }
+    void run(const uchar *from, uchar *to, int width) const
+    {
+        if (shaper) {
+            if (from != to)
+                memcpy(to, from, size_t(width) * 4);
+            shaper->apply(reinterpret_cast<QRgb *>(to), width);
+        } else {
+            cmsDoTransform(transform, from, to, cmsUInt32Number(width));
+        }
+    }
+};
+
 SrgbConverter::SrgbConverter() = default;
 
-SrgbConverter::~SrgbConverter()
-{
-    for (void *t : std::as_const(m_transforms))
-        if (t)
-            cmsDeleteTransform(t);
-}
+SrgbConverter::~SrgbConverter() = default;
 
 QString SrgbConverter::profileName(const QByteArray &icc)
 {
@@ -69,66 +88,77 @@ SrgbConverter &SrgbConverter::shared()
     return converter;
 }
 
-void *SrgbConverter::transformFor(const QByteArray &icc, quint32 inputLayout, bool fromSrgb)
+const SrgbConverter::Conversion *SrgbConverter::conversionFor(const QByteArray &icc, quint32 inputLayout,
+                                                                bool fromSrgb)
 {
     const QByteArray key = QCryptographicHash::hash(icc, QCryptographicHash::Md5) + QByteArray::number(inputLayout)
                            + (fromSrgb ? "s" : "");
     std::lock_guard<std::mutex> hold(m_lock);
-    const auto known = m_transforms.constFind(key);
-    if (known != m_transforms.constEnd())
-        return *known;
-    void *transform = nullptr;
-    cmsHPROFILE from = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
+    const auto known = m_conversions.constFind(key);
+    if (known != m_conversions.constEnd())
+        return known->get();
+    std::shared_ptr<Conversion> made;
+    cmsHPROFILE profile = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
     const bool cmyk = T_COLORSPACE(inputLayout) == PT_CMYK;
-    const bool fits = from && cmsGetColorSpace(from) == (cmyk ? cmsSigCmykData : cmsSigRgbData);
+    const bool fits = profile && cmsGetColorSpace(profile) == (cmyk ? cmsSigCmykData : cmsSigRgbData);
     if (fits && (cmyk || !profileName(icc).startsWith(QLatin1String("sRGB")))) {
         cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+        cmsHPROFILE from = fromSrgb ? srgb : profile, to = fromSrgb ? profile : srgb;
+        made = std::make_shared<Conversion>();
+        if (!cmyk)
+            made->shaper = MatrixShaper::between(from, to);
         // No one-pixel cache: the transform is shared by threads.
-        const cmsUInt32Number flags = cmsFLAGS_NOCACHE | (cmyk ? 0 : cmsFLAGS_COPY_ALPHA);
-        transform = fromSrgb ? cmsCreateTransform(srgb, PixelLayout, from, PixelLayout, INTENT_PERCEPTUAL, flags)
-                             : cmsCreateTransform(from, inputLayout, srgb, PixelLayout, INTENT_PERCEPTUAL, flags);
+        if (!made->shaper)
+            made->transform = cmsCreateTransform(from, fromSrgb ? PixelLayout : inputLayout, to, PixelLayout,
+                                                 INTENT_PERCEPTUAL,
+                                                 cmsFLAGS_NOCACHE | (cmyk ? 0 : cmsFLAGS_COPY_ALPHA));
+        if (!made->shaper && !made->transform)
+            made.reset();
         cmsCloseProfile(srgb);
     }
-    if (from)
-        cmsCloseProfile(from);
-    m_transforms.insert(key, transform);
-    return transform;
+    if (profile)
+        cmsCloseProfile(profile);
+    m_conversions.insert(key, made);
+    return made.get();
 }
 
 namespace {
-// The picture's 32-bit pixels through transform, or a null picture.
-// Colours are converted before alpha is applied to them.
-QImage transformed(const QImage &picture, void *transform)
+// The picture's 32-bit pixels converted in place (the picture is taken, so
+// nothing is copied when it is already 32-bit and unshared). Colours are
+// converted before alpha is applied to them.
+template <typename Conversion>
+QImage converted(QImage picture, const Conversion &conversion)
 {
-    QImage work = picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    // The copy may still share the caller's pixels: detach it here, once,
-    // not in every band's thread at the same time.
+    const QImage::Format wanted = picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    QImage work = picture.format() == wanted ? std::move(picture) : picture.convertToFormat(wanted);
+    // Detached here, once, not in every band's thread at the same time.
     if (work.isNull() || !work.bits())
         return QImage();
     inBands(work.height(), [&](int y) {
         uchar *row = work.scanLine(y);
-        cmsDoTransform(transform, row, row, cmsUInt32Number(work.width()));
+        conversion.run(row, row, work.width());
     });
     return work;
 }
 } // namespace
 
-QImage SrgbConverter::toSrgb(const QImage &picture, const QByteArray &icc)
+QImage SrgbConverter::toSrgb(QImage picture, const QByteArray &icc)
 {
-    void *transform = icc.isEmpty() || picture.isNull() ? nullptr : transformFor(icc, PixelLayout);
-    QImage work = transform ? transformed(picture, transform) : QImage();
-    if (work.isNull())
+    const Conversion *conversion = icc.isEmpty() || picture.isNull() ? nullptr : conversionFor(icc, PixelLayout);
+    if (!conversion)
         return picture;
+    const QImage::Format format = picture.format();
+    QImage work = converted(std::move(picture), *conversion);
     work.setColorSpace(QColorSpace::SRgb);
-    return picture.format() == work.format() ? work : work.convertToFormat(picture.format());
+    return work.isNull() || work.format() == format ? work : work.convertToFormat(format);
 }
 
-QImage SrgbConverter::toDisplay(const QImage &srgb, const QByteArray &icc)
+QImage SrgbConverter::toDisplay(QImage srgb, const QByteArray &icc)
 {
-    void *transform = icc.isEmpty() || srgb.isNull() ? nullptr : transformFor(icc, PixelLayout, true);
-    QImage work = transform ? transformed(srgb, transform) : QImage();
-    if (work.isNull())
+    const Conversion *conversion = icc.isEmpty() || srgb.isNull() ? nullptr : conversionFor(icc, PixelLayout, true);
+    if (!conversion)
         return srgb;
+    QImage work = converted(std::move(srgb), *conversion);
     work.setColorSpace(QColorSpace());   // device values now, for this display only
     return work;
 }
@@ -140,16 +170,16 @@ QImage SrgbConverter::cmykToSrgb(const uchar *cmyk, int width, int height, qsize
     if (out.isNull())
         return out;
     const cmsUInt32Number layout = inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8;
-    void *transform = transformFor(icc, layout);
-    if (!transform) {
+    const Conversion *conversion = conversionFor(icc, layout);
+    if (!conversion) {
         static const QByteArray press = pressProfile();
-        transform = press.isEmpty() ? nullptr : transformFor(press, layout);
+        conversion = press.isEmpty() ? nullptr : conversionFor(press, layout);
     }
     inBands(height, [&](int y) {
         const uchar *from = cmyk + y * stride;
         auto *to = reinterpret_cast<QRgb *>(out.scanLine(y));
-        if (transform) {
-            cmsDoTransform(transform, from, to, cmsUInt32Number(width));
+        if (conversion) {
+            conversion->run(from, reinterpret_cast<uchar *>(to), width);
             for (int x = 0; x < width; ++x)
                 to[x] |= 0xFF000000u;
             return;

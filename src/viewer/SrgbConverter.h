@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
 #include <mutex>
 
 // Turns a decoded picture into sRGB through the ICC profile its file
@@ -19,7 +20,7 @@ public:
 
     // The picture in sRGB; the picture itself when the profile is empty,
     // cannot be read, is sRGB already or is not an RGB profile.
-    QImage toSrgb(const QImage &picture, const QByteArray &icc);
+    QImage toSrgb(QImage picture, const QByteArray &icc);
 
     // A CMYK picture (4 bytes a pixel, inverted as Adobe's files store it
     // when inverted is set) in sRGB through its own profile, or when it has
@@ -31,7 +32,7 @@ public:
     // An sRGB picture in the colours of a display described by icc (the
     // monitor profile the desktop publishes); the picture itself when the
     // profile is empty, cannot be read or is sRGB already.
-    QImage toDisplay(const QImage &srgb, const QByteArray &icc);
+    QImage toDisplay(QImage srgb, const QByteArray &icc);
 
     // The profile's own description ("ProPhoto RGB"), or empty.
     static QString profileName(const QByteArray &icc);
@@ -41,8 +42,12 @@ public:
     static SrgbConverter &shared();
 
 private:
-    void *transformFor(const QByteArray &icc, quint32 inputLayout, bool fromSrgb = false);
+    struct Conversion;
+    // Null: leave the picture as it is.
+    const Conversion *conversionFor(const QByteArray &icc, quint32 inputLayout, bool fromSrgb = false);
 
     std::mutex m_lock;
-    QHash<QByteArray, void *> m_transforms;   // by the profile's MD5 and the layout; null: leave as it is
+    // By the profile's MD5, the layout and the direction; made once, kept
+    // for the converter's life.
+    QHash<QByteArray, std::shared_ptr<Conversion>> m_conversions;
 };
