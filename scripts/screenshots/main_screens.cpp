@@ -5,6 +5,7 @@
 #include "core/OptionSet.h"
 #include "core/SettingsStore.h"
 #include "app/frmMain.h"
+#include "browser/DetailModel.h"
 #include "setup/ui/frmOptions.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QImage>
+#include <QProcess>
 #include <QScrollBar>
 #include "core/ui/TabRows.h"
 #include <QTableView>
@@ -59,6 +61,38 @@ int main(int argc, char **argv)
     // A left press on "Filename": ascending, shown by the header's indicator.
     QTest::mousePress(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionSize(0) / 2, 5));
     ok = saveWindow(&window, out + "/main-detailed.png") && ok;
+
+    // A shoot: the optional Taken and Dimensions columns, sorted by Taken.
+    const QString shoot = dir.filePath("Shoot");
+    QDir().mkpath(shoot);
+    const QList<QPair<QString, QString>> shots = {{"IMG_2041.jpg", "2024:05:17 14:03:22"}, {"IMG_2040.jpg", "2024:05:17 09:12:05"},
+        {"IMG_2042.jpg", "2024:05:18 07:45:10"}, {"scan.jpg", ""}, {"panorama.jpg", "2024:05:17 19:30:44"}};
+    for (int i = 0; i < shots.size(); ++i) {
+        const QString path = shoot + "/" + shots[i].first;
+        picture.scaled(i == 4 ? 480 : 150 + 30 * i, i == 4 ? 120 : 100 + 20 * i).save(path);
+        if (!shots[i].second.isEmpty())
+            QProcess::execute("exiftool", {"-q", "-overwrite_original", "-DateTimeOriginal=" + shots[i].second, path});
+    }
+    const QSize firstSize = window.size();
+    window.resize(900, firstSize.height());   // room for six columns
+    window.goToFolder(shoot);
+    window.mnuTakenColumnAction->trigger();
+    window.mnuDimensionsColumnAction->trigger();
+    for (int c = 0; c < 6; ++c)
+        window.grdPics->resizeColumnToContents(c);
+    ok = QTest::qWaitFor([&] {
+        const auto &rows = window.detailModel()->rows();
+        return std::all_of(rows.begin(), rows.end(), [](const DetailRow &r) { return !r.dimensions.isEmpty(); });
+    }, 10000) && ok;
+    for (int c = 0; c < 6; ++c)
+        window.grdPics->resizeColumnToContents(c);
+    QTest::mousePress(h->viewport(), Qt::LeftButton, {},
+                      QPoint(h->sectionViewportPosition(4) + h->sectionSize(4) / 2, 5));
+    ok = saveWindow(&window, out + "/main-detailed-photo-columns.png") && ok;
+    window.mnuTakenColumnAction->trigger();
+    window.mnuDimensionsColumnAction->trigger();
+    window.goToFolder(media);
+    window.resize(firstSize);
     window.mnuList_Click();
     window.tbsMedia->setCurrentIndex(2);
     ok = saveWindow(&window, out + "/main-list.png") && ok;

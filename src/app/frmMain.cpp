@@ -186,8 +186,10 @@ void frmMain::createControls()
             const int width = twips::toPixels(1575);
             // What the box needs beside its text: the indicator and the gap.
             const int room = width - (check->sizeHint().width() - check->fontMetrics().horizontalAdvance(QStringLiteral("X")));
-            const QString caption = wrapAfterSemicolons(TypeFilters::caption(box), check->fontMetrics(), room);
+            const QString caption = wrapAfterSemicolons(TypeFilters::label(box), check->fontMetrics(), room);
             check->setText(caption);
+            if (caption != TypeFilters::caption(box))
+                check->setToolTip(TypeFilters::caption(box));
             const int lines = caption.count('\n') + 1;
             const int height = twips::toPixels(255) + (lines - 1) * check->fontMetrics().lineSpacing();
             place(check, twips::toPixels(60), top, width, height);

@@ -23,6 +23,13 @@ QString caption(int box)
         p.prepend(QLatin1String("*."));
     return patterns.join(';');
 }
+QString label(int box)
+{
+    if (box < ClassicBoxCount || box >= BoxCount)
+        return caption(box);
+    return QString::fromLatin1(box == BoxCount - 1 ? "Camera RAW" : "New kinds");
+}
+
 int pageOf(int box) { return Pages[box]; }
 QList<int> boxesOnPage(int page) { return PageBoxes[page]; }
 

@@ -11,8 +11,13 @@ constexpr int ClassicBoxCount = 16;
 constexpr int BoxCount = 20;
 using Ticks = std::array<bool, BoxCount>;
 
-// The caption of box i, which is also its pattern.
+// The pattern of box i ("*.BMP"), which is also the caption of the boxes
+// that were always there.
 QString caption(int box);
+// What box i shows: its pattern, or for the boxes of today's formats,
+// whose patterns are too long for the page, a name for the kind (the
+// pattern is then its tooltip).
+QString label(int box);
 // The tab page (0 Audio, 1 Video, 2 Picture, 3 Text) holding box i, -1 for box 0.
 int pageOf(int box);
 // The boxes of a page, top to bottom.

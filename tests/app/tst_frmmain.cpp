@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "browser/DetailModel.h"
 #include "browser/FileListModel.h"
+#include "browser/TypeFilters.h"
 #include "core/OptionSet.h"
 #include "core/SettingsStore.h"
 #include "app/frmMain.h"
@@ -199,6 +200,13 @@ private slots:
         // At the first-start size and maximised, each caption whole inside
         // the strip, and a click on any of them turns to its page.
         auto w = start();
+        // Every type box of every page whole, above "All Files".
+        const int allFiles = w->chkFilter[0]->mapTo(w.get(), QPoint()).y();
+        for (int box = 1; box < TypeFilters::BoxCount; ++box) {
+            const QCheckBox *c = w->chkFilter[box];
+            QVERIFY2(c->mapTo(w.get(), QPoint(0, c->height())).y() <= allFiles, qPrintable(c->text()));
+            QVERIFY2(c->sizeHint().width() <= c->width(), qPrintable(c->text()));
+        }
         for (const bool maximised : {false, true}) {
             if (maximised)
                 w->showMaximized();
