@@ -99,7 +99,9 @@ void raw(const QString &dir, int rounds)
     quick.quickPreview = true;
     const LoadedPicture shown = PictureLoader::load(path, quick);
     const LoadedPicture developed = PictureLoader::load(path);
-    if (!shown.preview || !developed.ok() || developed.preview) {
+    // A preview that covers the screen is the picture shown (not marked as a
+    // stand-in); the whole picture is always developed.
+    if (!shown.ok() || shown.image.width() > 1920 || !developed.ok() || developed.preview) {
         out << "RAW: preview " << shown.preview << ", developed " << developed.ok() << " " << developed.error << "\n";
         return;
     }
