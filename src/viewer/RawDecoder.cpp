@@ -44,9 +44,28 @@ QImage flipped(const QImage &image, int flip)
     return degrees ? image.transformed(QTransform().rotate(degrees)) : image;
 }
 
-QImage previewOf(LibRaw &raw)
+// libraw 0.20 writes past its buffers when unpacking some damaged
+// thumbnails of the rarer layouts; only the JPEG and 8-bit RGB previews
+// that cameras of today write are unpacked, and only when they lie inside
+// the file.
+class RawFile : public LibRaw {
+public:
+    bool thumbnailIsSafe(qint64 fileBytes) const
+    {
+        const libraw_thumbnail_t &t = imgdata.thumbnail;
+        const qint64 at = libraw_internal_data.internal_data.toffset;
+        qint64 bytes = -1;
+        if (write_thumb == &RawFile::jpeg_thumb)
+            bytes = t.tlength;
+        else if (write_thumb == &RawFile::ppm_thumb && t.tlength >= qint64(t.twidth) * t.theight * 3)
+            bytes = qint64(t.twidth) * t.theight * 3;
+        return bytes > 0 && at > 0 && at <= fileBytes - bytes;
+    }
+};
+
+QImage previewOf(RawFile &raw, qint64 fileBytes)
 {
-    if (raw.unpack_thumb() != LIBRAW_SUCCESS)
+    if (!raw.thumbnailIsSafe(fileBytes) || raw.unpack_thumb() != LIBRAW_SUCCESS)
         return {};
     const libraw_thumbnail_t &t = raw.imgdata.thumbnail;
     QImage preview;
@@ -75,7 +94,7 @@ bool RawDecoder::claims(const QByteArray &head) const
 
 QImage RawDecoder::decode(const QByteArray &data, Sizes &sizes, QString *error) const
 {
-    auto raw = std::make_unique<LibRaw>();   // large: not on the stack
+    auto raw = std::make_unique<RawFile>();   // large: not on the stack
     raw->imgdata.params.use_camera_wb = 1;
     raw->imgdata.params.output_bps = 8;
     if (const int e = raw->open_buffer(const_cast<char *>(data.constData()), size_t(data.size())); e != LIBRAW_SUCCESS) {
@@ -87,7 +106,7 @@ QImage RawDecoder::decode(const QByteArray &data, Sizes &sizes, QString *error) 
     const QSize natural = (s.flip & 4) ? stored.transposed() : stored;
     const QSize want = sizes.wanted(natural);
 
-    const QImage preview = previewOf(*raw);
+    const QImage preview = previewOf(*raw, data.size());
     const bool covers = !preview.isNull() && want.isValid() && preview.width() >= want.width()
                         && preview.height() >= want.height();
     if (covers || (!preview.isNull() && sizes.quickPreview())) {

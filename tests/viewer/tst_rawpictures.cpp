@@ -66,6 +66,21 @@ private slots:
         QVERIFY(bluish(flipped.pixel(40, 120)) && reddish(flipped.pixel(280, 120)));
     }
 
+    // A preview without its compression tag is taken for a planar one,
+    // which libraw unpacked past its buffer: now the sensor data serves.
+    void aPreviewOfAnOddLayoutIsNotUnpacked()
+    {
+        QByteArray bytes = dngwriter::dng(testpictures::solid(80, 60, Qt::green), testpictures::solid(64, 48, Qt::red));
+        const int compression = bytes.indexOf(QByteArray("\x03\x01\x03\x00\x01\x00\x00\x00", 8));
+        QVERIFY(compression > 8 && compression < 400);
+        bytes[compression + 1] = 0;   // tag 259 becomes tag 3, which nothing reads
+        const QString odd = m_dir.filePath("odd.dng");
+        QVERIFY(testfiles::writeFile(odd, bytes));
+        const LoadedPicture thumb = PictureLoader::loadThumbnail(odd, 40);
+        QVERIFY2(thumb.ok(), qPrintable(thumb.error));
+        QVERIFY(reddish(thumb.image.pixel(20, 15)));
+    }
+
     void theViewerShowsThePreviewThenTheDevelopedPicture()
     {
         OptionSet options;
