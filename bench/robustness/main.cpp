@@ -25,7 +25,17 @@ int main(int argc, char **argv)
         OptionSet options;
         AppState state;
         auto *viewer = new frmMedia(options, state);
-        const bool shown = viewer->showPicture(args.at(2));
+        // The picture arrives from a worker: wait for its answer.
+        bool shown = false, answered = false;
+        QEventLoop wait;
+        QObject::connect(viewer, &frmMedia::pictureShown, &wait, [&](const QString &, bool ok) {
+            shown = ok;
+            answered = true;
+            wait.quit();
+        });
+        shown = viewer->showPicture(args.at(2));
+        if (!shown && !answered)
+            wait.exec();
         QCoreApplication::processEvents();
         if (shown)
             std::printf("shown\n");
