@@ -107,9 +107,11 @@ private:
     QString m_folder;
 };
 
-QString usage(const QString &command)
+// glintwave --apply runs glintwave-apply where it is installed: one text for both.
+QString usage()
 {
-    return QStringLiteral("Usage: %1 KEYS [--screen WxH] [--seed N] [--out DIR] FILE...").arg(command);
+    return QStringLiteral("Usage: glintwave-apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...\n"
+                          "  or:  glintwave --apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...");
 }
 
 // Text for the user, with file names spliced in as the bytes they are.
@@ -205,11 +207,11 @@ bool parseOptions(QList<QByteArray> args, Options &o, QString &error)
 
 } // namespace
 
-QString batchUsage(const QString &command)
+QString batchUsage()
 {
     // Also the manual page's source: help2man reads the usage line, the
     // paragraphs and the option list below.
-    return usage(command) + QStringLiteral(
+    return usage() + QStringLiteral(
         "\n\n"
         "Applies the viewer's key commands to each picture, as if typed in the viewer\n"
         "on a screen of the given size, and saves the result as the next free\n"
@@ -235,11 +237,11 @@ int runBatch(const QList<QByteArray> &args, const BatchSettings &settings, QIODe
     Options o;
     QString error;
     if (!parseOptions(args, o, error)) {
-        say(err, "glintwave: " + error.toUtf8() + "\n" + usage(settings.command).toUtf8());
+        say(err, "glintwave: " + error.toUtf8() + "\n" + usage().toUtf8());
         return 2;
     }
     if (o.help) {
-        say(out, batchUsage(settings.command).toUtf8());
+        say(out, batchUsage().toUtf8());
         return 0;
     }
     const KeyListParse keys = parseKeyList(o.keys);
@@ -301,10 +303,9 @@ int runBatch(const QList<QByteArray> &args, const BatchSettings &settings, QIODe
     return status;
 }
 
-int runBatch(const QList<QByteArray> &args, const QString &command)
+int runBatch(const QList<QByteArray> &args)
 {
     BatchSettings s;
-    s.command = command;
     SettingsStore store;
     s.edgeTuning = SettingsText::toInt16(store.GetSetting("EdgeTuning", "40")).value_or(40);
     s.bgColour = SettingsText::toInt32(store.GetSetting("BgColour", "16777215")).value_or(16777215);

@@ -27,7 +27,6 @@ KeyListParse parseKeyList(const QString &text);
 struct BatchSettings {
     int16_t edgeTuning = 40;
     int32_t bgColour = 0xFFFFFF;
-    QString command = QStringLiteral("glintwave --apply");   // what the usage text calls the program
 };
 
 // glintwave --apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...
@@ -37,8 +36,8 @@ struct BatchSettings {
 // platform (metafile text needs fonts): no display, no windowing system.
 // Returns 0 when every file was saved (or --help was asked), 1 when a file
 // failed, 2 for a refused command line (then nothing is written).
-int runBatch(const QList<QByteArray> &args, const QString &command = QStringLiteral("glintwave --apply"));
+int runBatch(const QList<QByteArray> &args);
 int runBatch(const QList<QByteArray> &args, const BatchSettings &settings, QIODevice &out, QIODevice &err);
 
-// What --help prints, for the program called `command`.
-QString batchUsage(const QString &command);
+// What --help prints.
+QString batchUsage();

@@ -25,5 +25,5 @@ int main(int argc, char **argv)
     QList<QByteArray> args{"--apply"};
     for (int i = 1; i < argc; ++i)
         args << QByteArray(argv[i]);   // names as the file system holds them
-    return runBatch(args, QStringLiteral("glintwave-apply"));
+    return runBatch(args);
 }
