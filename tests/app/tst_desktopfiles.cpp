@@ -1,6 +1,6 @@
 // What the desktop is told about Glintwave: the menu entry is valid, claims
-// exactly the types of the format table and passes file names safely; the
-// AppStream file claims the same.
+// exactly the picture, audio and video types of the format table and passes
+// file names safely; the AppStream file claims the same and is complete.
 #include "core/MediaFormats.h"
 #include "core/version.h"
 #include "TodaysMedia.h"
