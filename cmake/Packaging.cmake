@@ -4,13 +4,14 @@
 # linking it (Qt's platform and image plugins, GStreamer's plugins, the
 # General MIDI sound font, MIME data, a font) is named here. Ruffle is
 # installed inside the package (share/glintwave/ruffle) by the player.
-if(NOT GW_RUFFLE_DIR)
+# debian/ is the distribution's route: there Ruffle is a package of its own.
+if(NOT GW_RUFFLE_DIR AND GW_BUNDLE_RUFFLE)
   message(WARNING "Ruffle was not found (run scripts/setup): a package made now plays no Flash movies")
 endif()
 
 set(CPACK_PACKAGE_NAME glintwave)
 set(CPACK_PACKAGE_VENDOR "Glintwave")
-set(CPACK_PACKAGE_CONTACT "Glintwave developers <glintwave@localhost>")
+set(CPACK_PACKAGE_CONTACT "Glintwave developers <glintwave@glintwave.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "media browser and full-screen picture viewer")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 "Glintwave lists the pictures, audio, video, text and web pages and Flash
@@ -27,7 +28,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "libqt6svg6, qt6-qpa-plugins, qt6-wayland, qt6-image-formats-plugins, \
 gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, \
 gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-pulseaudio | gstreamer1.0-alsa, \
-timgm6mb-soundfont, shared-mime-info, fonts-dejavu-core")
+timgm6mb-soundfont, shared-mime-info, fonts-dejavu-core, bubblewrap")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "feh, xdg-desktop-portal")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

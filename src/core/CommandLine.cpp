@@ -20,10 +20,11 @@ CommandLineRequest refused(const QString &why)
 
 QString commandLineUsage()
 {
+    // Also the manual page's source (help2man): "or:" lines, an option list.
     return QStringLiteral(
         "Usage: glintwave [FILE]\n"
-        "       glintwave [--] FILE\n"
-        "       glintwave --apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...\n"
+        "  or:  glintwave [--] FILE\n"
+        "  or:  glintwave --apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...\n"
         "\n"
         "Without a file Glintwave opens its browser window. With a file it opens that\n"
         "file in the full-screen viewer and ends when the viewer closes.\n"
@@ -32,7 +33,7 @@ QString commandLineUsage()
         "  -h, --help     Show this text and exit.\n"
         "  -v, --version  Show the version and exit.\n"
         "  --apply        Apply the viewer's key commands to pictures and save the\n"
-        "                 results, without a display (see the help page).\n"
+        "                 results, without a display (as glintwave-apply does).\n"
         "  --             Every argument after this is a file name, also one that\n"
         "                 begins with \"-\".\n");
 }

@@ -24,8 +24,8 @@ const QList<Format> Table = {
     {"MID", K::Audio, AudioIcon, 8, "audio/midi"},
     {"MIDI", K::Audio, AudioIcon, 8, "audio/midi"},
     {"AU", K::Audio, AudioIcon, 12, "audio/basic"},
-    // A CD track's shortcut: played, but no box lists it and no file manager
-    // is offered Glintwave for it.
+    // A CD track's shortcut: played, but no box lists it and it has no type
+    // of its own to offer Glintwave for.
     {"CDA", K::Audio, OtherIcon, -1, ""},
     {"MPG", K::Video, VideoIcon, 5, "video/mpeg"},
     {"MPEG", K::Video, VideoIcon, 5, "video/mpeg"},
@@ -87,11 +87,12 @@ QStringList extensionsInBox(int box)
     return list;
 }
 
-QStringList mimeTypes()
+QStringList claimedMimeTypes()
 {
     QStringList list;
     for (const Format &f : Table)
-        if (*f.mime && !list.contains(QLatin1String(f.mime)))
+        if ((f.kind == K::Picture || f.kind == K::Audio || f.kind == K::Video) && *f.mime
+            && !list.contains(QLatin1String(f.mime)))
             list << QString::fromLatin1(f.mime);
     return list;
 }

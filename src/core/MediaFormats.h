@@ -20,7 +20,7 @@ struct Format {
     MediaKind kind;
     Icon icon;
     int box;                 // the type box listing it; -1 none
-    const char *mime;        // what the desktop is told; "" claims nothing
+    const char *mime;        // the file's MIME type as the desktop names it; "" none
 };
 
 // The rows in table order: within a type box, the order of its caption.
@@ -29,7 +29,10 @@ const QList<Format> &all();
 const Format *find(const QString &extensionKey);
 // The extensions a type box lists, in table order.
 QStringList extensionsInBox(int box);
-// The MIME types the rows claim, each once, in table order.
-QStringList mimeTypes();
+// The MIME types the desktop entry claims, each once, in table order: those of
+// pictures, audio and video. Text and web pages have better programs of their
+// own, and Flash movies play only with the separate Flash player package, so
+// a fresh desktop must not pick Glintwave for them.
+QStringList claimedMimeTypes();
 
 }

@@ -107,9 +107,11 @@ private:
     QString m_folder;
 };
 
+// glintwave --apply runs glintwave-apply where it is installed: one text for both.
 QString usage()
 {
-    return QStringLiteral("Usage: glintwave --apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...");
+    return QStringLiteral("Usage: glintwave-apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...\n"
+                          "  or:  glintwave --apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...");
 }
 
 // Text for the user, with file names spliced in as the bytes they are.
@@ -207,16 +209,27 @@ bool parseOptions(QList<QByteArray> args, Options &o, QString &error)
 
 QString batchUsage()
 {
+    // Also the manual page's source: help2man reads the usage line, the
+    // paragraphs and the option list below.
     return usage() + QStringLiteral(
         "\n\n"
         "Applies the viewer's key commands to each picture, as if typed in the viewer\n"
         "on a screen of the given size, and saves the result as the next free\n"
-        "gwNNN.bmp beside the picture (or in DIR). KEYS are key names separated by\n"
-        "commas, each after any of Shift+, Ctrl+ and Alt+: letters, digits, Plus,\n"
-        "Minus, Comma, Period, Up, Down, Left, Right, Home, End, Ins, Del, Space,\n"
-        "Backspace, Esc; for example \"Shift+Z,T,8\". --seed makes noise repeatable.\n"
+        "gwNNN.bmp beside the picture (or in DIR). Needs no display.\n"
+        "\n"
+        "KEYS are key names separated by commas, each after any of Shift+, Ctrl+ and\n"
+        "Alt+: letters, digits, Plus, Minus, Comma, Period, Up, Down, Left, Right,\n"
+        "Home, End, Ins, Del, Space, Backspace, Esc; for example \"Shift+Z,T,8\".\n"
+        "\n"
         "Prints the name of each picture written; exits 0 when every picture was\n"
-        "saved, 1 when one failed, 2 for a command line it refused.\n");
+        "saved, 1 when one failed, 2 for a command line it refused.\n"
+        "\n"
+        "Options:\n"
+        "  --screen WxH   The screen the keys are typed on (1920x1080 unless given).\n"
+        "  --seed N       Start the noise effects from N, so that a run repeats.\n"
+        "  --out DIR      Save into DIR instead of beside each picture.\n"
+        "  -h, --help     Show this text and exit.\n"
+        "  --             Every argument after this is a file name.\n");
 }
 
 int runBatch(const QList<QByteArray> &args, const BatchSettings &settings, QIODevice &out, QIODevice &err)

@@ -118,7 +118,9 @@ void FlashPlayerWidget::setMovie(const QString &path)
     }
     const QString ruffle = rufflepage::findRuffleFolder();
     if (ruffle.isEmpty()) {
-        fail(tr("Cannot play \"%1\": the Flash player (Ruffle) is not installed.").arg(name));
+        // Distributions ship Ruffle apart: say which package brings it.
+        fail(tr("Cannot play \"%1\": the Flash player (Ruffle) is not installed "
+                "(on Debian, the glintwave-flash package).").arg(name));
         return;
     }
     if (!m_pageDir.isValid()) {
