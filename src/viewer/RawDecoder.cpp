@@ -63,6 +63,15 @@ public:
     }
 };
 
+// libraw reads from memory here, so its input/output error means data
+// that ends early or does not add up, not a disk in trouble.
+QString rawError(int e)
+{
+    if (e == LIBRAW_IO_ERROR || e == LIBRAW_DATA_ERROR)
+        return QStringLiteral("damaged picture (the camera's data ends early or does not add up)");
+    return QString::fromUtf8(libraw_strerror(e));
+}
+
 QImage previewOf(RawFile &raw, qint64 fileBytes)
 {
     if (!raw.thumbnailIsSafe(fileBytes) || raw.unpack_thumb() != LIBRAW_SUCCESS)
@@ -98,7 +107,7 @@ QImage RawDecoder::decode(const QByteArray &data, Sizes &sizes, QString *error) 
     raw->imgdata.params.use_camera_wb = 1;
     raw->imgdata.params.output_bps = 8;
     if (const int e = raw->open_buffer(const_cast<char *>(data.constData()), size_t(data.size())); e != LIBRAW_SUCCESS) {
-        *error = QString::fromUtf8(libraw_strerror(e));
+        *error = rawError(e);
         return {};
     }
     const libraw_image_sizes_t &s = raw->imgdata.sizes;
@@ -128,7 +137,7 @@ QImage RawDecoder::decode(const QByteArray &data, Sizes &sizes, QString *error) 
         e = raw->dcraw_process();
     libraw_processed_image_t *developed = e == LIBRAW_SUCCESS ? raw->dcraw_make_mem_image(&e) : nullptr;
     if (!developed || developed->type != LIBRAW_IMAGE_BITMAP || developed->colors != 3 || developed->bits != 8) {
-        *error = QString::fromUtf8(libraw_strerror(e ? e : LIBRAW_UNSPECIFIED_ERROR));
+        *error = rawError(e ? e : LIBRAW_UNSPECIFIED_ERROR);
         LibRaw::dcraw_clear_mem(developed);
         return {};
     }

@@ -81,6 +81,16 @@ private slots:
         QVERIFY(reddish(thumb.image.pixel(20, 15)));
     }
 
+    // Sensor data cut short is a damaged file, not a disk error.
+    void aFileCutShortIsCalledDamaged()
+    {
+        const QString cut = m_dir.filePath("cut.dng");
+        QVERIFY(testfiles::writeFile(cut, testfiles::readAll(m_dng).chopped(100000)));
+        const LoadedPicture whole = PictureLoader::load(cut);
+        QVERIFY(!whole.ok());
+        QVERIFY2(whole.error.startsWith("damaged picture"), qPrintable(whole.error));
+    }
+
     void theViewerShowsThePreviewThenTheDevelopedPicture()
     {
         OptionSet options;
