@@ -256,7 +256,8 @@ void frmMain::createControls()
 
 void frmMain::createMenus()
 {
-    // No item has a shortcut of its own: the viewer owns the single keys.
+    // Only the desktop's usual keys (F1, F5, Ctrl+Q), which work in this
+    // window alone: the viewer owns the single keys.
     mnuFile = menuBar()->addMenu("&File");
     mnuFile->setObjectName("mnuFile");
     mnuView = menuBar()->addMenu("&View");
@@ -280,7 +281,9 @@ void frmMain::createMenus()
     for (QAction *a : {mnuTakenColumnAction, mnuDimensionsColumnAction})
         a->setCheckable(true);
     mnuView->addSeparator();
-    mnuView->addAction("&Refresh", this, &frmMain::mnuRefresh_Click)->setObjectName("mnuRefresh");
+    QAction *refresh = mnuView->addAction("&Refresh", this, &frmMain::mnuRefresh_Click);
+    refresh->setObjectName("mnuRefresh");
+    refresh->setShortcut(Qt::Key_F5);
     mnuHelp = menuBar()->addMenu("&Help");
     mnuHelp->setObjectName("mnuHelp");
     wireMenus();

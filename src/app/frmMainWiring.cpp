@@ -16,7 +16,10 @@
 
 void frmMain::wireMenus()
 {
-    auto named = [](QAction *a, const char *name) { a->setObjectName(name); };
+    auto named = [](QAction *a, const char *name) {
+        a->setObjectName(name);
+        return a;
+    };
     named(mnuFile->addAction("Snatch", this, &frmMain::mnuSnatch_Click), "mnuSnatch");
     named(mnuFile->addSeparator(), "mnudsha");
     named(mnuFile->addAction("&Setup", this, [this] { showSetupDialog(this, m_options, m_drives); }),
@@ -31,9 +34,9 @@ void frmMain::wireMenus()
                              }),
           "mnuHTML");
     named(mnuFile->addSeparator(), "mnudsh");
-    named(mnuFile->addAction("E&xit", this, &QWidget::close), "mnuExit");
+    named(mnuFile->addAction("E&xit", this, &QWidget::close), "mnuExit")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    named(mnuHelp->addAction("&Help", this, [] { showHelpPage(); }), "mnuReadme");
+    named(mnuHelp->addAction("&Help", this, [] { showHelpPage(); }), "mnuReadme")->setShortcut(Qt::Key_F1);
     named(mnuHelp->addAction("&Keys", this, [this] { showKeyReference(this); }), "mnuKeyDoc");
     named(mnuHelp->addAction("&About", this,
                              [this] {

@@ -1,5 +1,5 @@
-// Exit from the menu bar closes every open window after writing the
-// options, which the next start restores.
+// Exit closes every open window after writing the options, which the next
+// start restores; F5 and Ctrl+Q work in the main window.
 #include "core/OptionSet.h"
 #include "core/SettingsStore.h"
 #include "app/frmMain.h"
@@ -31,6 +31,28 @@ class TestMenus : public QObject {
     }
 
 private slots:
+    // The desktop's usual keys in the main window: F5 lists what the folder
+    // holds now, Ctrl+Q leaves through the normal unload.
+    void f5RefreshesAndCtrlQExits()
+    {
+        auto w = start();
+        w->goToFolder(dir.path());
+        const int before = w->entryCount();
+        QVERIFY(testpictures::solid(8, 8, Qt::red).save(dir.filePath("new.bmp")));
+        QCOMPARE(w->entryCount(), before);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTest::keyClick(w.get(), Qt::Key_F5);
+        QTRY_COMPARE(w->entryCount(), before + 1);
+        QVERIFY(QFile::remove(dir.filePath("new.bmp")));
+
+        w->options().EdgeTuning = 55;
+        QTest::keyClick(w.get(), Qt::Key_Q, Qt::ControlModifier);
+        QTRY_VERIFY(!w->isVisible());
+        w.reset();
+        QCOMPARE(start()->options().EdgeTuning, 55);
+    }
+
     void exitClosesEveryWindowAfterWritingTheOptions()
     {
         QVERIFY(testpictures::solid(30, 20, Qt::blue).save(dir.filePath("a.bmp")));
