@@ -3,6 +3,7 @@
 // follow one policy (PictureLimits).
 #include "BatchRun.h"
 #include "DamagedPictures.h"
+#include "HostilePictures.h"
 #include "web/GalleryThumbnails.h"
 #include "viewer/PictureLimits.h"
 #include "viewer/PictureLoader.h"
@@ -61,6 +62,13 @@ private slots:
         QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, budget).isEmpty());
         QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, PictureLimits::budgetBytes(qint64(4) << 30)).contains("too large"));
         QVERIFY(!PictureLimits::acceptable(QSize(65500, 65500), budget));
+        // Bounds that know the bits a pixel takes: a page with a line of text
+        // at 600 dpi passes, a blank 1-bit bomb and an RGBA one do not.
+        QVERIFY(refusal("png", QSize(5100, 6600), 20 * 1024, budget, 1).isEmpty());
+        QVERIFY(!refusal("png", QSize(16000, 16000), 31 * 1024, budget, 1).isEmpty());
+        QVERIFY(!refusal("png", QSize(8000, 8000), 200 * 1024, budget, 32).isEmpty());
+        // A smooth 24 MP sky as lossy WebP is 52 KB.
+        QVERIFY(refusal("webp", QSize(6000, 4000), 52 * 1024, budget).isEmpty());
     }
 
     void bombsAreRefusedEverywhere_data()
@@ -90,6 +98,11 @@ private slots:
         QByteArray wmf = w.data(false);
         qToLittleEndian<quint32>(0x7FFFFFFF, wmf.data() + 12);
         QTest::newRow("wmf with a 4 GB record") << "bomb.wmf" << wmf;
+        QTest::newRow("top-down bmp 16384 x 16384 in 118 bytes") << "bomb-topdown.bmp" << hostile::topDownBmp(16384, 16384);
+        QTest::newRow("1-bit png 16000 x 16000 in 31 KB") << "bomb-1bit.png" << hostile::blankOneBitPng(16000, 16000);
+        QTest::newRow("tiff 20000 x 20000, strips sharing one block")
+            << "bomb-shared.tif" << hostile::sharedStripTiff(20000, 20000, 160 * 1024);
+        QTest::newRow("webp 16383 x 16383") << "bomb.webp" << bomb(encoded(noisy(600, 600), "WEBP", 90), "x.webp", 16383, 16383);
     }
 
     void bombsAreRefusedEverywhere()
