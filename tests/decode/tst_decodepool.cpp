@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include "TestFiles.h"
@@ -132,6 +133,14 @@ private slots:
         }
     }
 
+    void theHelperOpensNoNetworkSocket()
+    {
+        // Refused by the seccomp filter, with or without namespaces.
+        DecoderPool pool(options(GW_FAULTY_HELPER));
+        OpenFile file(write("socket.gwf", "GWFAULT socket"));
+        QCOMPARE(pool.decode(file.fd, {}, false, Qt::black).error, QString("refused"));
+    }
+
     void aFaultCostsOnePicture_data()
     {
         QTest::addColumn<QByteArray>("fault");
@@ -144,14 +153,20 @@ private slots:
     {
         QFETCH(QByteArray, fault);
         QFETCH(QString, error);
-        DecoderPool pool(options(GW_FAULTY_HELPER));
+        // The watchdog waits long: a spinning decoder is ended by its CPU cap.
+        DecoderPool::Options o = options(GW_FAULTY_HELPER);
+        o.answerMs = 120000;
+        DecoderPool pool(o);
         const QString good = photo("good.jpg", QSize(64, 48));
         OpenFile before(good);
         QVERIFY(!pool.decode(before.fd, {}, false, Qt::black).image.isNull());
         OpenFile bad(write("bad.gwf", "GWFAULT " + fault));
+        QElapsedTimer took;
+        took.start();
         const DecoderPool::Result r = pool.decode(bad.fd, {}, false, Qt::black);
         QVERIFY(r.image.isNull());
         QCOMPARE(r.error, error);
+        QVERIFY2(took.elapsed() < 60000, "the CPU cap did not end the decoder");
         QVERIFY(pool.idleHelpers().empty());   // that helper is gone
         OpenFile after(good);
         QCOMPARE(pool.decode(after.fd, {}, false, Qt::black).image.size(), QSize(64, 48));
