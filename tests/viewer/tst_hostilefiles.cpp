@@ -107,6 +107,9 @@ private slots:
         QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, budget).isEmpty());
         QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, PictureLimits::budgetBytes(qint64(4) << 30)).contains("too large"));
         QVERIFY(!PictureLimits::acceptable(QSize(65500, 65500), budget));
+        // A picture that takes the whole budget still fits.
+        QVERIFY(PictureLimits::acceptable(QSize(1000, 1000), 4000000));
+        QVERIFY(!PictureLimits::acceptable(QSize(1000, 1000), 3999999));
         // Bounds that know the bits a pixel takes: a page with a line of text
         // at 600 dpi passes, a blank 1-bit bomb and an RGBA one do not.
         QVERIFY(refusal("png", QSize(5100, 6600), 20 * 1024, budget, 1).isEmpty());
