@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "TestFiles.h"
+#include "TodaysMedia.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -104,6 +105,14 @@ private slots:
         OpenFile again(path);
         QVERIFY(!pool.decode(again.fd, {}, true, Qt::black).image.isNull());
         QCOMPARE(pool.idleHelpers(), std::vector<int>{helper});
+        // A decoder of ours needs the wanted size twice; the program is asked once.
+        QString error;
+        const QString heic = todaysmedia::make(dir.path(), "heic", &error);
+        QVERIFY2(!heic.isEmpty(), qPrintable(error));
+        int asked = 0;
+        OpenFile h(heic);
+        QVERIFY(!pool.decode(h.fd, [&](const QSize &s) { ++asked; return s / 2; }, false, Qt::black).image.isNull());
+        QCOMPARE(asked, 1);
     }
 
     void theHelperSeesNothingOfTheUsers()
