@@ -87,17 +87,19 @@ private slots:
         QVERIFY2(testmedia::peakMemoryKb() - before < 1024 * 1024, "the drawing took more than 1 GB");
     }
 
-    void aOnePixelWideHeifLoads()
+    void aOnePixelLineOfHeifLoads()
     {
-        QImage line(1, 16, QImage::Format_RGB32);
-        line.fill(Qt::red);
-        const QString png = dir.filePath("line.png"), heic = dir.filePath("line.heic");
-        QVERIFY(line.save(png));
-        QString error;
-        QVERIFY2(todaysmedia::runTool("heif-enc", {png, "-o", heic}, &error), qPrintable(error));
-        const LoadedPicture loaded = PictureLoader::load(heic);
-        QVERIFY2(loaded.ok(), qPrintable(loaded.error));
-        QCOMPARE(loaded.image.size(), QSize(1, 16));
+        for (const QSize size : {QSize(1, 16), QSize(16, 1)}) {
+            QImage line(size, QImage::Format_RGB32);
+            line.fill(Qt::red);
+            const QString png = dir.filePath("line.png"), heic = dir.filePath("line.heic");
+            QVERIFY(line.save(png));
+            QString error;
+            QVERIFY2(todaysmedia::runTool("heif-enc", {png, "-o", heic}, &error), qPrintable(error));
+            const LoadedPicture loaded = PictureLoader::load(heic);
+            QVERIFY2(loaded.ok(), qPrintable(loaded.error));
+            QCOMPARE(loaded.image.size(), size);
+        }
     }
 
     void heifThumbnailServesSmallSizes()
