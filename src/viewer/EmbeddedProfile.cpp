@@ -69,15 +69,19 @@ QByteArray fromJpeg(QIODevice &file)
     return profile;
 }
 
-QByteArray inflated(const QByteArray &packed)
+} // namespace
+
+QByteArray inflatedAtMost(const QByteArray &packed, qsizetype most)
 {
-    QByteArray out(LargestProfile, Qt::Uninitialized);
+    QByteArray out(most, Qt::Uninitialized);
     uLongf length = uLongf(out.size());
     if (uncompress(reinterpret_cast<Bytef *>(out.data()), &length, bytes(packed), uLong(packed.size())) != Z_OK)
         return {};
     out.truncate(qsizetype(length));
     return out;
 }
+
+namespace {
 
 QByteArray fromPng(QIODevice &file)
 {
@@ -93,7 +97,7 @@ QByteArray fromPng(QIODevice &file)
             const qsizetype name = data.indexOf('\0');
             if (name < 0 || name + 2 > data.size() || data[name + 1] != 0)
                 return {};
-            return inflated(data.mid(name + 2));
+            return inflatedAtMost(data.mid(name + 2), LargestProfile);
         }
         if (type == "IDAT" || type == "IEND")
             break;   // the profile comes before the pixels

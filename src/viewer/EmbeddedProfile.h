@@ -11,6 +11,10 @@ class QIODevice;
 QByteArray embeddedIccProfile(QIODevice &file);
 QByteArray embeddedIccProfile(const QByteArray &file);
 
+// Deflated bytes (a PNG chunk's zlib stream) inflated; empty when damaged or
+// longer than most bytes.
+QByteArray inflatedAtMost(const QByteArray &packed, qsizetype most);
+
 // What a JPEG file says about its colours: the number of components of its
 // frame (4 for CMYK), and whether an Adobe marker is there, which means its
 // CMYK is stored inverted, as Photoshop writes it. Zero components when no

@@ -3,6 +3,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cmath>
 #include <unistd.h>
 
 namespace PictureLimits {
@@ -35,7 +36,7 @@ qint64 helperAddressSpace()
     return budgetBytes() + LibrariesAndThreads;
 }
 
-double maxPixelsPerByte(const QByteArray &format)
+double maxPixelsPerByte(const QByteArray &format, int bitsPerPixel)
 {
     // BMP: RLE8 packs at most 255 pixels in two bytes; uncompressed rows
     // carry at least 1 bit a pixel.
@@ -62,9 +63,19 @@ double maxPixelsPerByte(const QByteArray &format)
     // lossless compression of a black frame reaches a few pixels a byte.
     if (format == "raw")
         return 64;
-    // PNG and what holds it (icons): deflate expands at most 1032 times and
-    // a 1-bit picture has 8 pixels a byte.
-    return 8256;
+    // WebP: a photo keeps near 50 pixels a byte; a smooth sky at low
+    // quality (24 MP, lossy) reaches 450, a blank lossy one 560. Large
+    // pictures past 512 are near-empty drawings or bombs.
+    if (format == "webp")
+        return 512;
+    // PNG and what holds it (icons): deflate expands at most 1032 times, so
+    // a picture of b bits a pixel carries at most 8256 / b pixels a byte. A
+    // 1-bit page with one line of text on it, as a scanner makes it, has
+    // about 1,650; only a blank one reaches the full 8,256.
+    constexpr double DeflatedBits = 1032.0 * 8;
+    if (bitsPerPixel > 0)
+        return std::min(4096.0, DeflatedBits / bitsPerPixel);
+    return DeflatedBits;
 }
 
 qint64 decodeCost(const QSize &size)
@@ -72,6 +83,18 @@ qint64 decodeCost(const QSize &size)
     if (size.width() <= 0 || size.height() <= 0)
         return 0;
     return qint64(size.width()) * qint64(size.height()) * BytesPerPixel;
+}
+
+QSize drawingSize(const QSize &want, qint64 budget)
+{
+    if (want.isEmpty())
+        return want;
+    const double most = double(std::min(MaxDrawingPixels, budget / BytesPerPixel));
+    const double scale = std::min({1.0, std::sqrt(most / (double(want.width()) * want.height())),
+                                   double(MaxSide) / want.width(), double(MaxSide) / want.height()});
+    if (scale >= 1.0)
+        return want;
+    return QSize(std::max(1, int(want.width() * scale)), std::max(1, int(want.height() * scale)));
 }
 
 bool acceptable(const QSize &size, qint64 maxBytes)
@@ -88,13 +111,13 @@ bool acceptable(const QSize &size)
     return acceptable(size, budgetBytes());
 }
 
-QString refusal(const QByteArray &format, const QSize &size, qint64 fileBytes, qint64 budget)
+QString refusal(const QByteArray &format, const QSize &size, qint64 fileBytes, qint64 budget, int bitsPerPixel)
 {
     if (size.width() <= 0 || size.height() <= 0)
         return QStringLiteral("damaged picture (its header claims %1 x %2 pixels)")
             .arg(size.width()).arg(size.height());
     const qint64 pixels = qint64(size.width()) * size.height();
-    if (fileBytes >= 0 && pixels > SmallPixels && double(pixels) > maxPixelsPerByte(format) * double(fileBytes))
+    if (fileBytes >= 0 && pixels > SmallPixels && double(pixels) > maxPixelsPerByte(format, bitsPerPixel) * double(fileBytes))
         return QStringLiteral("damaged picture (its header claims %1 x %2 pixels, more than %3 bytes of %4 can hold)")
             .arg(size.width()).arg(size.height()).arg(fileBytes).arg(QString::fromLatin1(format.toUpper()));
     if (!acceptable(size, budget))

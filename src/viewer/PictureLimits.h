@@ -42,19 +42,31 @@ qint64 helperAddressSpace();
 
 // Pixels per byte of file that a format's data can at most carry (format
 // as QImageReader names it: "jpeg", "png", "bmp", ...). Unknown formats get
-// the most generous bound (that of PNG).
-double maxPixelsPerByte(const QByteArray &format);
+// the most generous bound (that of PNG). Where the header tells the bits a
+// pixel takes (PNG), bitsPerPixel narrows the bound; 0 when unknown.
+double maxPixelsPerByte(const QByteArray &format, int bitsPerPixel = 0);
 
 // Why a header claiming size for a file of fileBytes in format is refused,
 // or an empty string when it may be decoded. A negative fileBytes checks
 // the budget only.
-QString refusal(const QByteArray &format, const QSize &size, qint64 fileBytes, qint64 budget);
+QString refusal(const QByteArray &format, const QSize &size, qint64 fileBytes, qint64 budget,
+                int bitsPerPixel = 0);
 QString refusal(const QByteArray &format, const QSize &size, qint64 fileBytes);
 
 // True when a picture of this size fits the budget on its own (and each
 // side is at most MaxSide).
 bool acceptable(const QSize &size, qint64 maxBytes);
 bool acceptable(const QSize &size);
+
+// The most pixels a drawing (SVG) is drawn at: a drawing claims any size
+// for free, and its pixels are held up to three times on their way (drawn,
+// laid on the background, handed back from the helper). A larger size is
+// drawn smaller, its aspect kept, as a browser draws such a picture.
+constexpr qint64 MaxDrawingPixels = qint64(64) << 20;
+
+// The size a drawing wanted at want is drawn at: want itself, or the largest
+// size of its shape within MaxDrawingPixels, MaxSide and the budget.
+QSize drawingSize(const QSize &want, qint64 budget);
 
 // Bytes a decoded picture of this size holds (4 a pixel).
 qint64 decodeCost(const QSize &size);

@@ -15,6 +15,7 @@
 #include <QTransform>
 #include <QtEndian>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -22,6 +23,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace {
 
@@ -65,27 +68,119 @@ QImage oriented(const QImage &image, QImageIOHandler::Transformations t)
     return out;
 }
 
+// What a BMP's info header claims. A top-down bitmap stores its height
+// negated; Qt's reader then tells no size at all, so the size comes from
+// here and is checked like any other.
+struct BmpHeader {
+    qint64 width = 0, height = 0, offset = 0;
+    int bits = 0;
+    quint32 compression = 0;
+    bool valid = false;
+};
+
+BmpHeader bmpHeader(const QByteArray &head)
+{
+    BmpHeader h;
+    if (head.size() < 34 || !head.startsWith("BM"))
+        return h;
+    const auto *b = reinterpret_cast<const uchar *>(head.constData());
+    if (qFromLittleEndian<quint32>(b + 14) < 40)
+        return h;   // the old core header: left to Qt
+    h.offset = qFromLittleEndian<quint32>(b + 10);
+    h.width = qFromLittleEndian<qint32>(b + 18);
+    h.height = std::abs(qint64(qFromLittleEndian<qint32>(b + 22)));
+    h.bits = qFromLittleEndian<quint16>(b + 28);
+    h.compression = qFromLittleEndian<quint32>(b + 30);
+    h.valid = true;
+    return h;
+}
+
 // An uncompressed BMP shorter than its rows is cut off: Qt's reader would
 // hand back the part it has as a whole picture.
-QString bmpShortfall(const QByteArray &head, qint64 fileBytes)
+QString bmpShortfall(const BmpHeader &h, qint64 fileBytes)
 {
-    if (head.size() < 34 || !head.startsWith("BM"))
+    if (!h.valid || (h.compression != 0 && h.compression != 3) || h.width <= 0 || h.bits <= 0 || h.bits > 32)
         return {};
-    const auto *b = reinterpret_cast<const uchar *>(head.constData());
-    const quint32 offset = qFromLittleEndian<quint32>(b + 10);
-    const quint32 infoSize = qFromLittleEndian<quint32>(b + 14);
-    if (infoSize < 40)
-        return {};   // the old core header: left to Qt
-    const qint64 width = qFromLittleEndian<qint32>(b + 18);
-    const qint64 height = std::abs(qint64(qFromLittleEndian<qint32>(b + 22)));
-    const int bits = qFromLittleEndian<quint16>(b + 28);
-    const quint32 compression = qFromLittleEndian<quint32>(b + 30);
-    if ((compression != 0 && compression != 3) || width <= 0 || bits <= 0 || bits > 32)
-        return {};
-    const qint64 stride = ((width * bits + 31) / 32) * 4;
-    if (qint64(offset) + stride * height > fileBytes)
+    const qint64 stride = ((h.width * h.bits + 31) / 32) * 4;
+    if (h.offset + stride * h.height > fileBytes)
         return QStringLiteral("damaged picture (the file ends before its pixels do)");
     return {};
+}
+
+// The bits a pixel of a PNG takes, from its header (0 when not a PNG).
+int pngBitsPerPixel(const QByteArray &head)
+{
+    if (head.size() < 26 || !head.startsWith("\x89PNG") || head.mid(12, 4) != "IHDR")
+        return 0;
+    const int depth = uchar(head.at(24));
+    switch (head.at(25)) {
+    case 0: case 3: return depth;       // grey, palette
+    case 2: return 3 * depth;           // RGB
+    case 4: return 2 * depth;           // grey and alpha
+    case 6: return 4 * depth;           // RGBA
+    default: return 0;
+    }
+}
+
+// True when two strips (or tiles) of a TIFF's first picture share bytes of
+// the file: then a small block of data, expanded once, stands for the whole
+// picture many times over, and no bound on pixels a byte holds.
+bool tiffStripsShareData(QFile &file)
+{
+    const qint64 start = file.pos();
+    auto done = [&](bool shared) {
+        file.seek(start);
+        return shared;
+    };
+    file.seek(0);
+    const QByteArray header = file.read(8);
+    if (header.size() < 8 || (!header.startsWith("II*\0") && !header.startsWith("MM\0*")))
+        return done(false);
+    const bool little = header.at(0) == 'I';
+    auto u16 = [&](const char *p) { return little ? qFromLittleEndian<quint16>(p) : qFromBigEndian<quint16>(p); };
+    auto u32 = [&](const char *p) { return little ? qFromLittleEndian<quint32>(p) : qFromBigEndian<quint32>(p); };
+    if (!file.seek(u32(header.constData() + 4)))
+        return done(false);
+    const QByteArray countBytes = file.read(2);
+    if (countBytes.size() < 2)
+        return done(false);
+    const QByteArray entries = file.read(12 * qint64(u16(countBytes.constData())));
+    // A list of SHORT or LONG values, held in the entry or where it points.
+    auto values = [&](const char *e) {
+        std::vector<quint32> out;
+        const int type = u16(e + 2);
+        const quint32 count = u32(e + 4);
+        const int size = type == 3 ? 2 : type == 4 ? 4 : 0;
+        if (size == 0 || count == 0 || count > (1u << 20))
+            return out;
+        QByteArray data = QByteArray(e + 8, 4);
+        if (qint64(count) * size > 4) {
+            if (!file.seek(u32(e + 8)))
+                return out;
+            data = file.read(qint64(count) * size);
+        }
+        for (quint32 i = 0; i < count && qint64(i + 1) * size <= data.size(); ++i)
+            out.push_back(size == 2 ? u16(data.constData() + i * 2) : u32(data.constData() + i * 4));
+        return out;
+    };
+    std::vector<quint32> offsets, counts;
+    for (int at = 0; at + 12 <= entries.size(); at += 12) {
+        const char *e = entries.constData() + at;
+        const int tag = u16(e);
+        if (tag == 273 || tag == 324)        // strip or tile offsets
+            offsets = values(e);
+        else if (tag == 279 || tag == 325)   // their byte counts
+            counts = values(e);
+    }
+    std::vector<std::pair<quint32, quint32>> blocks;
+    for (size_t i = 0; i < offsets.size() && i < counts.size(); ++i)
+        if (counts[i] > 0)
+            blocks.emplace_back(offsets[i], counts[i]);
+    std::sort(blocks.begin(), blocks.end());
+    for (size_t i = 1; i < blocks.size(); ++i)
+        if (qint64(blocks[i].first) < qint64(blocks[i - 1].first) + blocks[i - 1].second)
+            return done(true);
+    return done(false);
 }
 
 // Each picture in an icon file carries its size in its own header (PNG's
@@ -233,23 +328,29 @@ public:
     QSize admit(const QSize &natural, const QSize &decoded) override
     {
         m_result.sourceSize = natural;
-        const QSize want = wanted(natural);
-        // A drawing is made at the size wanted; a raster is decoded first.
-        const QSize held = m_decoder.isVector() ? want : decoded;
-        if (!m_decoder.isVector())
+        QSize want = wanted(natural);
+        // A drawing is made at the size wanted (or as large as it may be); a
+        // raster is decoded first.
+        if (m_decoder.isVector()) {
+            want = PictureLimits::drawingSize(want, PictureLimits::budgetBytes());
+            if (want.isEmpty())
+                refused = QStringLiteral("The picture is too large (%1 x %2 pixels)").arg(want.width()).arg(want.height());
+        } else {
             refused = PictureLimits::refusal(m_decoder.format(), decoded, m_fileBytes);
-        else if (!PictureLimits::acceptable(want))
-            refused = QStringLiteral("The picture is too large (%1 x %2 pixels)").arg(want.width()).arg(want.height());
+        }
+        const QSize held = m_decoder.isVector() ? want : decoded;
         const qint64 cost = qint64(std::ceil(double(held.width()) * held.height() * m_decoder.bytesPerPixel()));
         if (refused.isEmpty() && !m_hold.take(cost + outputCost(want)))
             refused = PictureLimits::refusal("", held, -1);
-        return refused.isEmpty() ? want : QSize();
+        granted = refused.isEmpty() ? want : QSize();
+        return granted;
     }
 
     bool quickPreview() const override { return m_request.quickPreview; }
     void gavePreview() override { m_result.preview = true; }
 
     QString refused;
+    QSize granted;   // what admit answered
 
 private:
     const PictureDecoder &m_decoder;
@@ -276,7 +377,9 @@ LoadedPicture readWithDecoder(const PictureDecoder &decoder, QFile &file, const 
         return result;
     // A preview standing in is shown at the picture's own size.
     const QSize own = result.preview ? result.sourceSize : image.size();
-    const QSize want = request.sizeRule ? request.sizeRule(result.sourceSize) : own;
+    // A drawing stays at the size it could be drawn at.
+    const QSize want = decoder.isVector() && sizes.granted.isValid() ? sizes.granted
+        : request.sizeRule ? request.sizeRule(result.sourceSize) : own;
     result.image = finish(image, want, request.keepAlpha, request.background);
     if (result.image.isNull())
         result.error = QStringLiteral("out of memory");
@@ -312,15 +415,21 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
     }
 
     QSize raw = reader.size();
+    const BmpHeader bmp = format == "bmp" ? bmpHeader(head) : BmpHeader();
+    if (bmp.valid && !raw.isValid())
+        raw = QSize(int(std::clamp<qint64>(bmp.width, 0, INT_MAX)), int(std::min<qint64>(bmp.height, INT_MAX)));
     if (format == "gif") {
         const QSize frame = gifFirstFrameExtent(file);
         if (frame.isValid())
             raw = raw.isValid() ? raw.expandedTo(frame) : frame;
     }
-    if (raw.isValid()) {
-        result.error = PictureLimits::refusal(format, raw, fileBytes);
+    if (raw.isValid() || bmp.valid) {
+        result.error = PictureLimits::refusal(format, raw, fileBytes, PictureLimits::budgetBytes(),
+                                              format == "png" ? pngBitsPerPixel(head) : 0);
         if (result.error.isEmpty() && format == "bmp")
-            result.error = bmpShortfall(head, fileBytes);
+            result.error = bmpShortfall(bmp, fileBytes);
+        if (result.error.isEmpty() && format == "tiff" && tiffStripsShareData(file))
+            result.error = QStringLiteral("damaged picture (its strips share their data)");
         if (!result.error.isEmpty())
             return result;
     }

@@ -1,15 +1,18 @@
 #include "viewer/ThumbnailCache.h"
 
 #include "core/version.h"
+#include "viewer/EmbeddedProfile.h"
+#include "viewer/PictureLoader.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
+#include <QFile>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
+#include <QtEndian>
 
 namespace {
 
@@ -51,29 +54,60 @@ FileStamp stampOf(const QString &path)
     return {true, info.lastModified().toSecsSinceEpoch(), info.size()};
 }
 
+using Keys = QHash<QString, QString>;
+
 // Whether an entry's keys describe the file as it is now. Size is optional
 // in the standard; when present it must agree too.
-bool describes(const QImage &entry, const QString &uri, const FileStamp &stamp)
+bool describes(const Keys &entry, const QString &uri, const FileStamp &stamp)
 {
-    if (entry.text(KeyUri) != uri)
+    if (entry.value(KeyUri) != uri)
         return false;
     bool ok = false;
-    const qint64 mtime = entry.text(KeyMTime).toLongLong(&ok);
+    const qint64 mtime = entry.value(KeyMTime).toLongLong(&ok);
     if (!ok || mtime != stamp.mtime)
         return false;
-    const QString size = entry.text(KeySize);
+    const QString size = entry.value(KeySize);
     return size.isEmpty() || size.toLongLong() == stamp.size;
 }
 
-// The entry with its keys. Read whole: QImageReader::text() cuts keys at
-// the first colon, and every key of the standard has two. Entries are small.
-QImage readEntry(const QString &file)
+// An entry's keys, read from its text chunks without decoding a pixel: any
+// program may write this folder, so the pixels are decoded like any other
+// picture, by PictureLoader, and only for an entry that fits.
+Keys readKeys(const QString &file)
 {
-    QImageReader reader(file, "png");
-    QImage image;
-    if (!reader.read(&image))
-        return QImage();
-    return image;
+    Keys keys;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly) || f.read(8) != QByteArray("\x89PNG\r\n\x1a\n", 8))
+        return keys;
+    constexpr qint64 MostKeyBytes = 64 * 1024;
+    for (int guard = 0; guard < 4096; ++guard) {
+        const QByteArray header = f.read(8);
+        if (header.size() < 8)
+            break;
+        const qint64 length = qFromBigEndian<quint32>(header.constData());
+        const QByteArray type = header.mid(4, 4);
+        if (type == "IEND")
+            break;
+        if ((type == "tEXt" || type == "zTXt" || type == "iTXt") && length <= MostKeyBytes) {
+            const QByteArray data = f.read(length);
+            const qsizetype name = data.indexOf('\0');
+            if (name > 0) {
+                QByteArray value;
+                if (type == "tEXt")
+                    value = data.mid(name + 1);
+                else if (type == "zTXt" && name + 2 <= data.size())
+                    value = inflatedAtMost(data.mid(name + 2), MostKeyBytes);
+                else if (type == "iTXt" && name + 3 <= data.size() && data.at(name + 1) == 0)
+                    value = data.mid(data.indexOf('\0', data.indexOf('\0', name + 3) + 1) + 1);
+                const QString key = QString::fromLatin1(data.left(name));
+                keys.insert(key, type == "iTXt" ? QString::fromUtf8(value) : QString::fromLatin1(value));
+            }
+            f.skip(4);
+        } else if (!f.seek(f.pos() + length + 4)) {
+            break;
+        }
+    }
+    return keys;
 }
 
 bool writeEntry(const QString &target, QImage image, const QString &uri, const FileStamp &stamp,
@@ -178,16 +212,19 @@ ThumbnailCache::Entry ThumbnailCache::find(const QString &path, int edge) const
     const QString uri = uriOf(path);
     const QString name = entryName(uri);
 
-    const QImage image = readEntry(m_root + QLatin1Char('/') + bucketFolder(edge) + QLatin1Char('/') + name);
-    if (!image.isNull() && describes(image, uri, stamp)) {
-        entry.state = State::Ready;
-        const QSize source(image.text(KeyWidth).toInt(), image.text(KeyHeight).toInt());
-        entry.sourceSize = source.isEmpty() ? image.size() : source;
-        entry.image = image;
-        return entry;
+    const QString file = m_root + QLatin1Char('/') + bucketFolder(edge) + QLatin1Char('/') + name;
+    const Keys keys = readKeys(file);
+    if (describes(keys, uri, stamp)) {
+        const QImage image = PictureLoader::load(file, PictureLoader::LoadRequest{{}, true}).image;
+        if (!image.isNull()) {
+            entry.state = State::Ready;
+            const QSize source(keys.value(KeyWidth).toInt(), keys.value(KeyHeight).toInt());
+            entry.sourceSize = source.isEmpty() ? image.size() : source;
+            entry.image = image;
+            return entry;
+        }
     }
-    const QImage failed = readEntry(failFolder() + QLatin1Char('/') + name);
-    if (!failed.isNull() && describes(failed, uri, stamp))
+    if (describes(readKeys(failFolder() + QLatin1Char('/') + name), uri, stamp))
         entry.state = State::Failed;
     return entry;
 }

@@ -1,7 +1,8 @@
 // A decoding helper for the tests only: glintwave-decode with one more
 // decoder, which does what its file says: "GWFAULT crash" crashes, "GWFAULT
-// hang" never ends, "GWFAULT alloc" allocates without bound, and "GWFAULT
-// open PATH" tells whether PATH can be read from inside the helper.
+// hang" never ends, "GWFAULT alloc" allocates without bound, "GWFAULT
+// open PATH" tells whether PATH can be read from inside the helper, and
+// "GWFAULT socket" whether it may open a network socket.
 #include "decode/DecodeHelper.h"
 #include "viewer/PictureDecoder.h"
 
@@ -9,6 +10,8 @@
 
 #include <csignal>
 #include <cstring>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -31,6 +34,13 @@ public:
                 std::memset(block, 1, 64 << 20);
                 held.push_back(block);
             }
+        }
+        if (what == "socket") {
+            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+            *error = fd >= 0 ? QStringLiteral("allowed") : QStringLiteral("refused");
+            if (fd >= 0)
+                ::close(fd);
+            return {};
         }
         if (what.startsWith("open ")) {
             QFile f(QString::fromUtf8(what.mid(5)));

@@ -9,9 +9,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include "TestFiles.h"
+#include "TodaysMedia.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -103,6 +105,14 @@ private slots:
         OpenFile again(path);
         QVERIFY(!pool.decode(again.fd, {}, true, Qt::black).image.isNull());
         QCOMPARE(pool.idleHelpers(), std::vector<int>{helper});
+        // A decoder of ours needs the wanted size twice; the program is asked once.
+        QString error;
+        const QString heic = todaysmedia::make(dir.path(), "heic", &error);
+        QVERIFY2(!heic.isEmpty(), qPrintable(error));
+        int asked = 0;
+        OpenFile h(heic);
+        QVERIFY(!pool.decode(h.fd, [&](const QSize &s) { ++asked; return s / 2; }, false, Qt::black).image.isNull());
+        QCOMPARE(asked, 1);
     }
 
     void theHelperSeesNothingOfTheUsers()
@@ -132,6 +142,14 @@ private slots:
         }
     }
 
+    void theHelperOpensNoNetworkSocket()
+    {
+        // Refused by the seccomp filter, with or without namespaces.
+        DecoderPool pool(options(GW_FAULTY_HELPER));
+        OpenFile file(write("socket.gwf", "GWFAULT socket"));
+        QCOMPARE(pool.decode(file.fd, {}, false, Qt::black).error, QString("refused"));
+    }
+
     void aFaultCostsOnePicture_data()
     {
         QTest::addColumn<QByteArray>("fault");
@@ -144,14 +162,20 @@ private slots:
     {
         QFETCH(QByteArray, fault);
         QFETCH(QString, error);
-        DecoderPool pool(options(GW_FAULTY_HELPER));
+        // The watchdog waits long: a spinning decoder is ended by its CPU cap.
+        DecoderPool::Options o = options(GW_FAULTY_HELPER);
+        o.answerMs = 120000;
+        DecoderPool pool(o);
         const QString good = photo("good.jpg", QSize(64, 48));
         OpenFile before(good);
         QVERIFY(!pool.decode(before.fd, {}, false, Qt::black).image.isNull());
         OpenFile bad(write("bad.gwf", "GWFAULT " + fault));
+        QElapsedTimer took;
+        took.start();
         const DecoderPool::Result r = pool.decode(bad.fd, {}, false, Qt::black);
         QVERIFY(r.image.isNull());
         QCOMPARE(r.error, error);
+        QVERIFY2(took.elapsed() < 60000, "the CPU cap did not end the decoder");
         QVERIFY(pool.idleHelpers().empty());   // that helper is gone
         OpenFile after(good);
         QCOMPARE(pool.decode(after.fd, {}, false, Qt::black).image.size(), QSize(64, 48));

@@ -36,7 +36,7 @@ inline bool claimIspeSize(QByteArray &b, quint32 w, quint32 h)
 }
 
 // Makes the file (its kind from name's extension: .jpg, .bmp, .gif, .png,
-// .ico, placeable .wmf, .heic, .avif) claim w x h; false when it has no such header.
+// .ico, placeable .wmf, .heic, .avif, lossy .webp) claim w x h; false when it has no such header.
 // PNG chunks keep a valid CRC, so that the size is believed.
 inline bool claimSize(QByteArray &b, const QString &name, quint32 w, quint32 h)
 {
@@ -52,6 +52,12 @@ inline bool claimSize(QByteArray &b, const QString &name, quint32 w, quint32 h)
     }
     if (name.endsWith(".heic") || name.endsWith(".avif"))
         return claimIspeSize(b, w, h);
+    if (name.endsWith(".webp") && b.size() > 30 && b.mid(12, 4) == "VP8 ") {
+        // A lossy frame: 14 bits a side after the start code.
+        qToLittleEndian<quint16>(quint16(std::min<quint32>(w, 16383)), d + 26);
+        qToLittleEndian<quint16>(quint16(std::min<quint32>(h, 16383)), d + 28);
+        return true;
+    }
     if (name.endsWith(".bmp") && b.size() > 26) {
         qToLittleEndian<qint32>(qint32(w), d + 18);
         qToLittleEndian<qint32>(qint32(h), d + 22);

@@ -3,6 +3,7 @@
 // follow one policy (PictureLimits).
 #include "BatchRun.h"
 #include "DamagedPictures.h"
+#include "HostilePictures.h"
 #include "web/GalleryThumbnails.h"
 #include "viewer/PictureLimits.h"
 #include "viewer/PictureLoader.h"
@@ -12,11 +13,18 @@
 #include "WmfWriter.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtConcurrent>
 #include <QtTest>
+
+#include <cerrno>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 
 using namespace testmedia;
@@ -42,12 +50,50 @@ QByteArray bomb(const QByteArray &real, const QString &kind, quint32 w, quint32 
     return damaged::claimSize(b, kind, w, h) ? b : QByteArray();
 }
 
+// Reaps the helpers the batch mode left behind (this process is their
+// subreaper); true once none is left.
+bool reapedAll()
+{
+    for (;;) {
+        const pid_t pid = ::waitpid(-1, nullptr, WNOHANG);
+        if (pid < 0)
+            return errno == ECHILD;
+        if (pid == 0)
+            return false;
+    }
+}
+
+// The largest resident memory of any process this one started and reaped,
+// helpers included, in kB.
+qint64 childrenPeakKb()
+{
+    struct rusage usage {};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss;
+}
+
+constexpr qint64 OneGbKb = 1024 * 1024;
+
+// Starts this process's peak memory afresh, so that each file is measured on
+// its own.
+bool resetPeakMemory()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
+}
+
 }
 
 class TestHostileFiles : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        // Helpers killed with the batch mode come back here, so that their
+        // memory is counted.
+        QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    }
     void boundsPerFormat()
     {
         const qint64 budget = PictureLimits::budgetBytes(qint64(24) << 30);
@@ -61,6 +107,16 @@ private slots:
         QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, budget).isEmpty());
         QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, PictureLimits::budgetBytes(qint64(4) << 30)).contains("too large"));
         QVERIFY(!PictureLimits::acceptable(QSize(65500, 65500), budget));
+        // A picture that takes the whole budget still fits.
+        QVERIFY(PictureLimits::acceptable(QSize(1000, 1000), 4000000));
+        QVERIFY(!PictureLimits::acceptable(QSize(1000, 1000), 3999999));
+        // Bounds that know the bits a pixel takes: a page with a line of text
+        // at 600 dpi passes, a blank 1-bit bomb and an RGBA one do not.
+        QVERIFY(refusal("png", QSize(5100, 6600), 20 * 1024, budget, 1).isEmpty());
+        QVERIFY(!refusal("png", QSize(16000, 16000), 31 * 1024, budget, 1).isEmpty());
+        QVERIFY(!refusal("png", QSize(8000, 8000), 200 * 1024, budget, 32).isEmpty());
+        // A smooth 24 MP sky as lossy WebP is 52 KB.
+        QVERIFY(refusal("webp", QSize(6000, 4000), 52 * 1024, budget).isEmpty());
     }
 
     void bombsAreRefusedEverywhere_data()
@@ -90,6 +146,11 @@ private slots:
         QByteArray wmf = w.data(false);
         qToLittleEndian<quint32>(0x7FFFFFFF, wmf.data() + 12);
         QTest::newRow("wmf with a 4 GB record") << "bomb.wmf" << wmf;
+        QTest::newRow("top-down bmp 16384 x 16384 in 118 bytes") << "bomb-topdown.bmp" << hostile::topDownBmp(16384, 16384);
+        QTest::newRow("1-bit png 16000 x 16000 in 31 KB") << "bomb-1bit.png" << hostile::blankOneBitPng(16000, 16000);
+        QTest::newRow("tiff 20000 x 20000, strips sharing one block")
+            << "bomb-shared.tif" << hostile::sharedStripTiff(20000, 20000, 160 * 1024);
+        QTest::newRow("webp 16383 x 16383") << "bomb.webp" << bomb(encoded(noisy(600, 600), "WEBP", 90), "x.webp", 16383, 16383);
     }
 
     void bombsAreRefusedEverywhere()
@@ -119,6 +180,48 @@ private slots:
         QVERIFY(QDir(out.path()).isEmpty());
 
         QVERIFY2(peakMemoryKb() - before < 100 * 1024, "a refused picture was allocated");
+    }
+
+    // Every hostile file, of this round and the earlier ones, through the
+    // batch mode as a program (decoded in the sandboxed helper) and through
+    // the loader in this process: refused with a message or decoded, in
+    // time, and never with more than 1 GB.
+    void hostileFilesReplay_data()
+    {
+        bombsAreRefusedEverywhere_data();
+        QString error;
+        QByteArray heic = testfiles::readAll(todaysmedia::make(m_dir.path(), "heic", &error));
+        QVERIFY2(damaged::claimIspeSize(heic, 30000, 30000), qPrintable(error));
+        QTest::newRow("heic 30000 x 30000") << "bomb.heic" << heic;
+        QTest::newRow("svg 38000 x 38000") << "huge.svg" << hostile::svgDrawing(38000, 38000);
+        QTest::newRow("svg naming itself") << "self.svg" << hostile::svgDrawing(100, 100, path("self.svg"));
+        QVERIFY(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600) == 0 || errno == EEXIST);
+        QTest::newRow("svg naming a pipe") << "pipe.svg" << hostile::svgDrawing(100, 100, path("pipe"));
+    }
+
+    void hostileFilesReplay()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        const QString file = path("replay/" + name);
+        QVERIFY(QDir().mkpath(path("replay")) && writeFile(file, bytes));
+
+        QVERIFY(resetPeakMemory());
+        const LoadedPicture p = PictureLoader::load(file);
+        QVERIFY(p.ok() || !p.error.isEmpty());
+        QVERIFY2(peakMemoryKb() < OneGbKb, "more than 1 GB in this process");
+
+        QTemporaryDir out;
+        QProcess batch;
+        batch.start(GW_APPLY_PROGRAM, {"H", "--out", out.path(), file});
+        QVERIFY2(batch.waitForFinished(60000), "the batch mode did not end in time");
+        const QString err = QString::fromLocal8Bit(batch.readAllStandardError());
+        if (batch.exitCode() == 0)
+            QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 1);
+        else
+            QVERIFY2(batch.exitCode() == 1 && err.contains("cannot load " + file + ": "), qPrintable(err));
+        QTRY_VERIFY(reapedAll());
+        QVERIFY2(childrenPeakKb() < OneGbKb, qPrintable(QString("the batch mode or a helper held %1 MB").arg(childrenPeakKb() >> 10)));
     }
 
     void cutShortBmpIsNoSuccess()

@@ -2,7 +2,9 @@
 // with a plain PNG reader and named from the URI computed here, not by the
 // cache's own functions. (The keys are taken from the image read, as
 // QImageReader::text() cuts keys at their first colon.)
+#include "HostilePictures.h"
 #include "TestMedia.h"
+#include "viewer/PictureLimits.h"
 #include "viewer/ThumbnailBuilder.h"
 #include "viewer/ThumbnailCache.h"
 #include "core/version.h"
@@ -137,6 +139,25 @@ private slots:
         items = build(pics.path(), {"p.jpg"}, 64, root);
         QVERIFY(near(centre(items.value("p.jpg")), qRgb(220, 20, 20), 11));
         QCOMPARE(readPng(entry).text("Thumb::MTime"), QString::number(later.toSecsSinceEpoch()));
+    }
+
+    void aHostileEntryIsDecodedUnderTheLimits()
+    {
+        // Any program may write the cache: an entry with the right keys and a
+        // 1-bit bomb for pixels is refused like the same file anywhere else.
+        PictureLimits::applyToImageReader();
+        QTemporaryDir pics, cache;
+        const QString root = cache.filePath("thumbnails");
+        const QString path = pics.filePath("p.jpg");
+        QVERIFY(solid(300, 200, qRgb(220, 20, 20)).save(path, "JPG", 95));
+        QByteArray bomb = hostile::blankOneBitPng(16000, 16000);
+        bomb.insert(33, hostile::pngChunk("tEXt", QByteArray("Thumb::URI") + '\0' + standardUri(path).toLatin1())
+                            + hostile::pngChunk("tEXt", QByteArray("Thumb::MTime") + '\0' + QByteArray::number(mtimeOf(path))));
+        QVERIFY(QDir().mkpath(root + "/normal"));
+        QVERIFY(writeFile(root + "/normal/" + standardName(path), bomb));
+        const ThumbnailCache::Entry entry = ThumbnailCache(root).find(path, 128);
+        QVERIFY(entry.state != ThumbnailCache::State::Ready);
+        QVERIFY(entry.image.isNull());
     }
 
     void aFailingPictureIsRecorded()
