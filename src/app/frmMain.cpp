@@ -1,5 +1,6 @@
 // The main window's construction, layout, load and unload.
 #include "app/frmMain.h"
+#include "viewer/ui/frmMedia.h"
 
 #include "browser/DetailModel.h"
 #include "browser/DriveList.h"
@@ -102,7 +103,12 @@ frmMain::frmMain(std::shared_ptr<SettingsStore> store) : m_store(std::move(store
     m_fileRead->hide();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // The viewer works on this window's state and list: a viewer closed but
+    // not yet deleted (its deletion is posted) must go before they do.
+    delete m_viewer.data();
+}
 
 void frmMain::createControls()
 {
