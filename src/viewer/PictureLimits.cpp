@@ -117,7 +117,12 @@ QString refusal(const QByteArray &format, const QSize &size, qint64 fileBytes, q
         return QStringLiteral("damaged picture (its header claims %1 x %2 pixels)")
             .arg(size.width()).arg(size.height());
     const qint64 pixels = qint64(size.width()) * size.height();
-    if (fileBytes >= 0 && pixels > SmallPixels && double(pixels) > maxPixelsPerByte(format, bitsPerPixel) * double(fileBytes))
+    // WebP packs a blank or smooth picture as tightly as a bomb packs its
+    // pixels, so only the sizes that could hurt are measured against it:
+    // a blank 24 MP WebP is a real picture, a 268 MP one of 477 KB is not.
+    const qint64 measuredAbove = format == "webp" ? 4 * SmallPixels : SmallPixels;
+    if (fileBytes >= 0 && pixels > measuredAbove
+        && double(pixels) > maxPixelsPerByte(format, bitsPerPixel) * double(fileBytes))
         return QStringLiteral("damaged picture (its header claims %1 x %2 pixels, more than %3 bytes of %4 can hold)")
             .arg(size.width()).arg(size.height()).arg(fileBytes).arg(QString::fromLatin1(format.toUpper()));
     if (!acceptable(size, budget))

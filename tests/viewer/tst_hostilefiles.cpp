@@ -117,6 +117,9 @@ private slots:
         QVERIFY(!refusal("png", QSize(8000, 8000), 200 * 1024, budget, 32).isEmpty());
         // A smooth 24 MP sky as lossy WebP is 52 KB.
         QVERIFY(refusal("webp", QSize(6000, 4000), 52 * 1024, budget).isEmpty());
+        // So is a blank or gradient one, packed tighter than any bomb.
+        QVERIFY(refusal("webp", QSize(6000, 4000), 8 * 1024, budget).isEmpty());
+        QVERIFY(!refusal("webp", QSize(16383, 16383), 477 * 1024, budget).isEmpty());
     }
 
     void bombsAreRefusedEverywhere_data()
