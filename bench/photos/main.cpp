@@ -8,6 +8,7 @@
 //     against one frame's pixels (and against holding every frame).
 // Usage: bench_photos [rounds]   (needs ffmpeg on the PATH for the animation)
 #include "../common/BenchPhoto.h"
+#include "../common/MedianTime.h"
 #include "../../tests/common/DngWriter.h"
 #include "viewer/AnimationPlayer.h"
 #include "viewer/PictureLoader.h"
@@ -29,19 +30,6 @@
 namespace {
 
 QTextStream out(stdout);
-
-double medianMs(int rounds, const std::function<void()> &work)
-{
-    QList<double> ms;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms << t.nsecsElapsed() / 1e6;
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms.at(ms.size() / 2);
-}
 
 qint64 statusKb(const char *field)
 {

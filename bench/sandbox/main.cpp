@@ -7,6 +7,7 @@
 //     not decoded ahead finds them.
 // Usage: bench_sandbox [rounds]   (glintwave-decode beside this program)
 #include "../common/BenchPhoto.h"
+#include "../common/MedianTime.h"
 #include "decode/ProgramPool.h"
 #include "viewer/PictureLimits.h"
 #include "viewer/PictureLoader.h"
@@ -25,19 +26,6 @@
 namespace {
 
 QTextStream out(stdout);
-
-double medianMs(int rounds, const std::function<void()> &work)
-{
-    QList<double> ms;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms << t.nsecsElapsed() / 1e6;
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms.at(ms.size() / 2);
-}
 
 // Every thumbnail of the folder built once, without a cache: a first visit.
 void firstVisit(const QString &folder, const QStringList &names)
@@ -99,17 +87,14 @@ int main(int argc, char **argv)
         tp << medianMs(1, [&] { sandboxed([&] { firstVisit(dir.path(), photos); }); });
         th << medianMs(1, [&] { firstVisit(dir.path(), photos); });
     }
-    std::sort(tp.begin(), tp.end());
-    std::sort(th.begin(), th.end());
-    row("first visit, 200 photos (1600 x 1200)", tp.at(tp.size() / 2), th.at(th.size() / 2), "goal <= 1.10");
+    row("first visit, 200 photos (1600 x 1200)", median(tp), median(th), "goal <= 1.10");
 
     QList<double> fresh;
     for (int i = 0; i < rounds; ++i) {
         pool = newPool();   // its first decode starts a helper, as a new program's does
         fresh << medianMs(1, [&] { sandboxed([&] { PictureLoader::loadFitted(big, screen); }); });
     }
-    std::sort(fresh.begin(), fresh.end());
-    const double cold = fresh.at(fresh.size() / 2);
+    const double cold = median(fresh);
     const double here = medianMs(rounds, [&] { PictureLoader::loadFitted(big, screen); });
     row("24 MP JPEG fitted, new pool (command line)", cold, here, "goal <= 1.05");
     const double warm = medianMs(rounds, [&] { sandboxed([&] { PictureLoader::loadFitted(big, screen); }); });

@@ -56,10 +56,9 @@ void readPhotoColumns(DetailRow &row, const QString &path)
     if (mediaKindOf(ExtensionKey(row.name)) != MediaKind::Picture)
         return;
     const PhotoFacts facts = readPhotoFacts(path);
-    if (facts.taken.isValid()) {
-        row.taken = facts.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    row.taken = takenText(facts);
+    if (facts.taken.isValid())
         row.takenMs = facts.taken.toMSecsSinceEpoch();
-    }
     const QSize size = QImageReader(path).size();
     if (size.isValid()) {
         row.dimensions = QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());

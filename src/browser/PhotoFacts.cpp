@@ -49,6 +49,11 @@ std::optional<double> degrees(const Exiv2::ExifData &exif, const char *key, cons
 }
 } // namespace
 
+QString takenText(const PhotoFacts &facts)
+{
+    return facts.taken.isValid() ? facts.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
+}
+
 PhotoFacts readPhotoFacts(const QString &path)
 {
     // exiv2 wants its XMP parser made before threads use it, and otherwise

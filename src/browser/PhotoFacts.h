@@ -21,6 +21,9 @@ struct PhotoFacts {
     QString error;                   // why nothing could be read (not a picture exiv2 knows, ...)
 };
 
+// The moment taken as every view shows it ("2024-05-17 14:03:22"), or empty.
+QString takenText(const PhotoFacts &facts);
+
 // Reads the facts of the file at path; slow on a large file: not on the
 // window's thread.
 PhotoFacts readPhotoFacts(const QString &path);

@@ -42,8 +42,7 @@ QList<QPair<QString, QString>> pictureInfoLines(const PictureInfo &info)
     add("Size", QStringLiteral("%1 (%2 bytes)").arg(QLocale::c().formattedDataSize(info.bytes)).arg(info.bytes));
     if (info.dimensions.isValid())
         add("Dimensions", QStringLiteral("%1 x %2").arg(info.dimensions.width()).arg(info.dimensions.height()));
-    if (f.taken.isValid())
-        add("Taken", f.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    add("Taken", takenText(f));
     add("Camera", f.camera);
     add("Lens", f.lens);
     add("Exposure", f.exposureTime);
