@@ -94,6 +94,23 @@ private slots:
         // memory is counted.
         QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     }
+    // A blank 24 MP WebP packs as tightly as a bomb, yet is a real picture:
+    // the batch mode (the sandboxed path) saves it.
+    void aBlankLargeWebpOpens()
+    {
+        QImage blank(6000, 4000, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        const QString path = m_dir.filePath("blank.webp");
+        QVERIFY(blank.save(path, "WEBP", 50));
+        QVERIFY(double(blank.width()) * blank.height() / QFileInfo(path).size() > 512);   // past the bound
+        QTemporaryDir out;
+        QProcess batch;
+        batch.start(GW_APPLY_PROGRAM, {"H", "--out", out.path(), path});
+        QVERIFY(batch.waitForFinished(60000));
+        QVERIFY2(batch.exitCode() == 0, batch.readAllStandardError().constData());
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 1);
+    }
+
     void boundsPerFormat()
     {
         const qint64 budget = PictureLimits::budgetBytes(qint64(24) << 30);
