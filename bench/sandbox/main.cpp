@@ -42,9 +42,8 @@ void firstVisit(const QString &folder, const QStringList &names)
 
 std::unique_ptr<DecoderPool> newPool()
 {
-    QString notice;
-    auto pool = startDecoderPool(QCoreApplication::applicationDirPath(), PictureLimits::helperAddressSpace(), &notice);
-    if (!notice.isEmpty())
+    auto pool = startDecoderPool(QCoreApplication::applicationDirPath(), PictureLimits::helperAddressSpace());
+    if (const QString notice = pool->notice(); !notice.isEmpty())
         out << "(" << notice << ")\n";
     return pool;
 }

@@ -104,16 +104,18 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(GLINTWAVE_VERSION_TEXT));
     QApplication::setDesktopFileName(QStringLiteral("glintwave"));
     QApplication::setWindowIcon(QIcon(":/glintwave.svg"));
-    // Pictures are decoded in sandboxed helpers, for every window.
-    QString notice;
+    // Pictures are decoded in sandboxed helpers, for every window. The first
+    // helper starts while the window is built, so the first picture does
+    // not wait for it.
     const std::unique_ptr<DecoderPool> decoders =
-        startDecoderPool(QCoreApplication::applicationDirPath(), PictureLimits::helperAddressSpace(), &notice);
-    if (!notice.isEmpty())
-        print(stderr, QStringLiteral("glintwave: %1\n").arg(notice));
+        startDecoderPool(QCoreApplication::applicationDirPath(), PictureLimits::helperAddressSpace());
+    decoders->warmUp();
     PictureLoader::setDecoderPool(decoders.get());
     auto store = std::make_shared<SettingsStore>();
     frmMain window(store);
-    window.state().DecodingNotice = notice;
+    window.state().DecodingNotice = decoders->notice();
+    if (!window.state().DecodingNotice.isEmpty())
+        print(stderr, QStringLiteral("glintwave: %1\n").arg(window.state().DecodingNotice));
 
     if (request.action == CommandLineRequest::Action::Open) {
         const QByteArray file = fileBytes(request.file, argc, argv);

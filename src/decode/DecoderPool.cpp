@@ -11,14 +11,11 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace dp = decodeprotocol;
 
@@ -73,14 +70,12 @@ struct DecoderPool::Helper {
     {
         if (socket >= 0)
             ::close(socket);
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
+        if (pid > 0)
+            endProgram(pid);
     }
 };
 
-DecoderPool::DecoderPool(Options options) : m_options(std::move(options)) {}
+DecoderPool::DecoderPool(Options options) : m_options(std::move(options)), m_isolated(m_options.isolated) {}
 
 DecoderPool::~DecoderPool() = default;
 
@@ -93,35 +88,63 @@ std::unique_ptr<DecoderPool::Helper> DecoderPool::start(QString *why) const
     }
     const QStringList args{"--socket", "3", "--address-space", QString::number(m_options.addressSpaceBytes),
                            "--cpu", QString::number(m_options.cpuSecondsPerPicture)};
-    const HelperLaunch launch = helperLaunch(m_options.helper, args, m_options.isolated);
-    std::vector<QByteArray> bytes;
-    for (const QString &a : launch.argv)
-        bytes.push_back(a.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
+    const HelperLaunch launch = helperLaunch(m_options.helper, args, m_isolated);
     // The helper's end of the pair becomes its fd 3; everything else of
-    // ours is close-on-exec.
+    // ours is close-on-exec. Its standard input and output are nobody's: a
+    // helper still starting when the program ends must not hold the pipe of
+    // whoever reads the program's output.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pair[1], 3);
     auto helper = std::make_unique<Helper>();
-    const int failed = ::posix_spawn(&helper->pid, argv[0], &actions, nullptr, argv.data(), environ);
+    QString failed;
+    helper->pid = spawnProgram(launch.argv, &actions, &failed);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pair[1]);
     helper->socket = pair[0];
-    if (failed) {
-        helper->pid = -1;
-        *why = QStringLiteral("the decoding helper could not be started: %1")
-                   .arg(QString::fromLocal8Bit(std::strerror(failed)));
+    if (helper->pid < 0) {
+        *why = QStringLiteral("the decoding helper could not be started: %1").arg(failed);
         return nullptr;
     }
     return helper;
 }
 
+void DecoderPool::settle()
+{
+    std::call_once(m_settled, [this] {
+        if (!m_options.isolation)
+            return;
+        QString why;
+        if (m_options.isolation(&why))
+            return;
+        // Helpers started in hope of namespaces go; the next run plainly.
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_isolated = false;
+        m_idle.clear();
+        m_notice = QStringLiteral("pictures are decoded without namespaces (%1); the helper's seccomp filter "
+                                  "and limits still hold").arg(why);
+    });
+}
+
+QString DecoderPool::notice()
+{
+    settle();
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_notice;
+}
+
+void DecoderPool::warmUp()
+{
+    QString why;
+    if (auto helper = start(&why))
+        giveBack(std::move(helper));
+}
+
 std::unique_ptr<DecoderPool::Helper> DecoderPool::take(QString *why)
 {
+    settle();
     {
         std::lock_guard<std::mutex> hold(m_lock);
         // Those idle too long go; the most recently used is taken.
@@ -161,7 +184,7 @@ QString DecoderPool::endOf(Helper &helper, bool killed)
     int status = 0;
     if (helper.pid > 0) {
         if (killed)
-            ::kill(helper.pid, SIGKILL);
+            ::kill(-helper.pid, SIGKILL);   // its group: see spawnProgram
         ::waitpid(helper.pid, &status, 0);
         helper.pid = -1;
     }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -21,6 +22,9 @@ public:
     struct Options {
         QString helper;                   // the helper program's absolute path
         bool isolated = true;             // under bubblewrap (see namespacesAvailable)
+        // When set, asked once, before the first decode, whether helpers may
+        // run under bubblewrap; a "no" (with its reason) overrides isolated.
+        std::function<bool(QString *why)> isolation;
         qint64 addressSpaceBytes = qint64(4) << 30;   // each helper's RLIMIT_AS
         int cpuSecondsPerPicture = 120;
         int answerMs = 60000;             // the watchdog: silent this long, it is killed
@@ -46,6 +50,13 @@ public:
     Result decode(int fileFd, const SizeRule &sizeRule, bool keepAlpha, QColor background,
                   bool quickPreview = false);
 
+    // One helper started now, so that the first picture does not wait for
+    // it. A helper goes with the thread that started it: call this from one
+    // that lives as long as the pool.
+    void warmUp();
+    // Empty, or why helpers run with less isolation than asked.
+    QString notice();
+
     // For tests and the about box: the process ids of the warm helpers.
     std::vector<int> idleHelpers();
 
@@ -55,8 +66,12 @@ private:
     std::unique_ptr<Helper> take(QString *why);
     void giveBack(std::unique_ptr<Helper> helper);
     static QString endOf(Helper &helper, bool killed);
+    void settle();
 
     Options m_options;
+    std::atomic<bool> m_isolated;
+    std::once_flag m_settled;
+    QString m_notice;
     std::mutex m_lock;
     std::vector<std::unique_ptr<Helper>> m_idle;
 };

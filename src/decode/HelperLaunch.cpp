@@ -1,8 +1,21 @@
 #include "decode/HelperLaunch.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+extern char **environ;
 
 namespace {
 QString bwrapProgram() { return QStandardPaths::findExecutable(QStringLiteral("bwrap")); }
@@ -45,22 +58,114 @@ HelperLaunch helperLaunch(const QString &helper, const QStringList &arguments, b
     return l;
 }
 
-bool namespacesAvailable(QString *why)
+pid_t spawnProgram(const QStringList &argv, const posix_spawn_file_actions_t *actions, QString *why)
+{
+    std::vector<QByteArray> bytes;
+    for (const QString &a : argv)
+        bytes.push_back(a.toLocal8Bit());
+    std::vector<char *> pointers;
+    for (QByteArray &b : bytes)
+        pointers.push_back(b.data());
+    pointers.push_back(nullptr);
+    // A group of its own: bubblewrap runs as two processes, and the inner one,
+    // orphaned while it waits for the outer to set it up, would wait for ever.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = -1;
+    const int failed = ::posix_spawn(&pid, pointers[0], actions, &attributes, pointers.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (failed) {
+        *why = QStringLiteral("%1 could not be started: %2")
+                   .arg(QFileInfo(argv.value(0)).fileName(), QString::fromLocal8Bit(std::strerror(failed)));
+        return -1;
+    }
+    return pid;
+}
+
+NamespaceProbe::NamespaceProbe()
 {
     const QString bwrap = bwrapProgram();
     if (bwrap.isEmpty()) {
-        *why = QStringLiteral("bubblewrap (bwrap) is not installed");
-        return false;
+        m_why = QStringLiteral("bubblewrap (bwrap) is not installed");
+        return;
     }
-    QProcess probe;
-    QStringList args{"--unshare-all", "--die-with-parent", "--clearenv"};
+    QStringList args{bwrap, "--unshare-all", "--die-with-parent", "--clearenv"};
     args << systemView() << "--proc" << "/proc" << "--dev" << "/dev" << "true";
-    probe.start(bwrap, args);
-    if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
-        probe.kill();
-        *why = QStringLiteral("bubblewrap cannot make namespaces here: %1")
-                   .arg(QString::fromLocal8Bit(probe.readAllStandardError()).trimmed().left(200));
+    int errors[2];
+    if (::pipe2(errors, O_CLOEXEC) != 0) {
+        m_why = QString::fromLocal8Bit(std::strerror(errno));
+        return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, errors[1], 2);
+    m_pid = spawnProgram(args, &actions, &m_why);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(errors[1]);
+    m_errors = errors[0];
+}
+
+void endProgram(pid_t pid)
+{
+    ::kill(-pid, SIGKILL);
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+NamespaceProbe::~NamespaceProbe()
+{
+    if (m_pid > 0)
+        endProgram(m_pid);
+    if (m_errors >= 0)
+        ::close(m_errors);
+}
+
+bool NamespaceProbe::available(QString *why)
+{
+    if (m_pid <= 0) {
+        *why = m_why;
         return false;
     }
-    return true;
+    // Its standard error first: bubblewrap says why before it ends, and a
+    // full pipe must not keep it from ending. It has ten seconds.
+    QByteArray said;
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        pollfd p{m_errors, POLLIN, 0};
+        const int left = int(std::max<qint64>(0, 10000 - waited.elapsed()));
+        const int ready = ::poll(&p, 1, left);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0) {
+            ::kill(-m_pid, SIGKILL);
+            said = "it did not answer";
+            break;
+        }
+        char chunk[512];
+        const ssize_t n = ::read(m_errors, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        said.append(chunk, int(n));
+    }
+    int status = 0;
+    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    m_pid = -1;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return true;
+    *why = QStringLiteral("bubblewrap cannot make namespaces here: %1")
+               .arg(QString::fromLocal8Bit(said).trimmed().left(200));
+    return false;
+}
+
+bool namespacesAvailable(QString *why)
+{
+    return NamespaceProbe().available(why);
 }

@@ -5,8 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-std::unique_ptr<DecoderPool> startDecoderPool(const QString &programFolder, qint64 addressSpaceBytes,
-                                              QString *notice)
+std::unique_ptr<DecoderPool> startDecoderPool(const QString &programFolder, qint64 addressSpaceBytes)
 {
     DecoderPool::Options o;
     o.helper = QString::fromLocal8Bit(qgetenv("GLINTWAVE_DECODE_HELPER"));
@@ -17,11 +16,10 @@ std::unique_ptr<DecoderPool> startDecoderPool(const QString &programFolder, qint
             o.helper = here.filePath(QStringLiteral("../libexec/glintwave/glintwave-decode"));
     }
     o.helper = QFileInfo(o.helper).absoluteFilePath();
-    QString why;
-    o.isolated = namespacesAvailable(&why);
-    if (!o.isolated)
-        *notice = QStringLiteral("pictures are decoded without namespaces (%1); the helper's seccomp filter "
-                                 "and limits still hold").arg(why);
+    // Bubblewrap is tried now and its answer waited for at the first
+    // decode, so that the program's start does not wait for it.
+    auto probe = std::make_shared<NamespaceProbe>();
+    o.isolation = [probe](QString *why) { return probe->available(why); };
     o.addressSpaceBytes = addressSpaceBytes;
     if (const int seconds = qEnvironmentVariableIntValue("GLINTWAVE_DECODE_SECONDS"); seconds > 0) {
         o.cpuSecondsPerPicture = seconds;

@@ -16,10 +16,9 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     // Pictures are decoded in sandboxed helpers.
-    QString notice;
     const std::unique_ptr<DecoderPool> decoders =
-        startDecoderPool(QCoreApplication::applicationDirPath(), PictureLimits::helperAddressSpace(), &notice);
-    if (!notice.isEmpty())
+        startDecoderPool(QCoreApplication::applicationDirPath(), PictureLimits::helperAddressSpace());
+    if (const QString notice = decoders->notice(); !notice.isEmpty())
         std::fprintf(stderr, "glintwave: %s\n", qPrintable(notice));
     PictureLoader::setDecoderPool(decoders.get());
     QList<QByteArray> args{"--apply"};

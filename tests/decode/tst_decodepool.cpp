@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QtTest>
@@ -32,6 +33,13 @@ int helperBelow(int pid)
         pid = children.readAll().trimmed().split(' ').value(0).toInt();
     }
     return -1;
+}
+
+QString namespaceOf(int pid, const char *kind)
+{
+    char target[128] = {};
+    const QByteArray link = QStringLiteral("/proc/%1/ns/%2").arg(pid).arg(kind).toLatin1();
+    return ::readlink(link.constData(), target, sizeof target - 1) > 0 ? QString::fromLatin1(target) : QString();
 }
 
 QByteArray statusLine(int pid, const QByteArray &name)
@@ -136,8 +144,8 @@ private slots:
         QCOMPARE(statusLine(pid, "Seccomp"), QByteArray("2"));
         QCOMPARE(statusLine(pid, "NoNewPrivs"), QByteArray("1"));
         for (const char *ns : {"user", "mnt", "pid", "net", "ipc", "uts"}) {
-            const QString theirs = QFile::symLinkTarget(QStringLiteral("/proc/%1/ns/%2").arg(pid).arg(ns));
-            const QString ours = QFile::symLinkTarget(QStringLiteral("/proc/self/ns/%1").arg(ns));
+            const QString theirs = namespaceOf(pid, ns);
+            const QString ours = namespaceOf(::getpid(), ns);
             QVERIFY2(!theirs.isEmpty() && theirs != ours, ns);
         }
     }
@@ -179,6 +187,65 @@ private slots:
         QVERIFY(pool.idleHelpers().empty());   // that helper is gone
         OpenFile after(good);
         QCOMPARE(pool.decode(after.fd, {}, false, Qt::black).image.size(), QSize(64, 48));
+    }
+
+    void aWarmHelperIsReadyAndHoldsNoPipeOfOurs()
+    {
+        DecoderPool pool(options(GW_DECODE_HELPER));
+        pool.warmUp();
+        const std::vector<int> warm = pool.idleHelpers();
+        QCOMPARE(warm.size(), size_t(1));
+        QTRY_VERIFY(helperBelow(warm[0]) > 0);
+        // A helper still starting when a short program ends must not keep
+        // whoever reads that program's output waiting: no stdin or stdout of ours.
+        for (const int pid : {warm[0], helperBelow(warm[0])})
+            for (const char *fd : {"0", "1"})
+                QCOMPARE(QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/%2").arg(pid).arg(fd)), QString("/dev/null"));
+        OpenFile file(photo("warm.jpg", QSize(64, 48)));
+        QCOMPARE(pool.decode(file.fd, {}, false, Qt::black).image.size(), QSize(64, 48));
+        QCOMPARE(pool.idleHelpers(), warm);   // the warm helper did it
+    }
+
+    void aHelperEndedWhileStartingLeavesNothingBehind()
+    {
+        // Bubblewrap starts as two processes; ending the first while the
+        // second waits for it used to leave the second waiting for ever.
+        DecoderPool::Options o = options(GW_DECODE_HELPER);
+        o.addressSpaceBytes += 4096 * 7;   // marks this test's helpers
+        for (int i = 0; i < 30; ++i) {
+            DecoderPool pool(o);
+            pool.warmUp();
+            if (i % 3)
+                QThread::usleep(500 * i);
+        }
+        const QByteArray mark = QByteArray::number(o.addressSpaceBytes);
+        const auto left = [&] {
+            int n = 0;
+            for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
+                QFile cmdline("/proc/" + pid + "/cmdline");
+                n += cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(mark);
+            }
+            return n;
+        };
+        QTRY_COMPARE(left(), 0);
+    }
+
+    void withoutNamespacesThePoolSaysSoAndStillDecodes()
+    {
+        if (!isolated)
+            QSKIP("no namespaces here to begin with");
+        DecoderPool::Options o = options(GW_DECODE_HELPER);
+        int asked = 0;
+        o.isolation = [&](QString *why) { ++asked; *why = "not here"; return false; };
+        DecoderPool pool(o);
+        pool.warmUp();   // started in hope of namespaces; it goes
+        OpenFile file(photo("plain.jpg", QSize(32, 24)));
+        QCOMPARE(pool.decode(file.fd, {}, false, Qt::black).image.size(), QSize(32, 24));
+        QVERIFY(pool.notice().contains("without namespaces (not here)"));
+        QCOMPARE(asked, 1);
+        // The helper now runs plainly: it shares our namespaces.
+        const int pid = pool.idleHelpers().at(0);
+        QCOMPARE(namespaceOf(pid, "user"), namespaceOf(::getpid(), "user"));
     }
 
     void theBatchModeGoesOnPastEveryFault()
