@@ -24,8 +24,6 @@
 #include <QWheelEvent>
 #include <QtTest>
 
-#include <unistd.h>
-
 using testfiles::readAll;
 
 namespace {
@@ -194,26 +192,6 @@ private slots:
         QTRY_VERIFY(closing.isNull());
         QVERIFY(m_list.names.isEmpty());
         QCOMPARE(testfiles::entries(m_dir.filePath("data/Trash/files")), (QStringList{"a.png", "b.png", "c.png"}));
-    }
-
-    void aFileThatCannotBeTrashedIsNamedAndStays()
-    {
-        if (::geteuid() == 0)
-            QSKIP("root may write in a read-only folder");
-        QVERIFY(pattern(30, 20).save(path("keep.png")));
-        QVERIFY(pattern(31, 20).save(path("next.png")));
-        frmMedia *v = open({"keep.png", "next.png"}, 1);
-        QVERIFY(v);
-        QFile::setPermissions(m_list.folder, QFile::ReadOwner | QFile::ExeOwner);
-        BoxWatch boxes;
-        QTest::keyClick(v, Qt::Key_F8);
-        QTRY_COMPARE(boxes.texts.size(), 1);
-        QFile::setPermissions(m_list.folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY2(boxes.texts.first().startsWith("Glintwave: \"keep.png\" cannot be moved to the Trash: "),
-                 qPrintable(boxes.texts.first()));
-        QVERIFY(QFileInfo::exists(path("keep.png")));
-        QCOMPARE(m_list.names.size(), 2);
-        QCOMPARE(shown().width(), 30);
     }
 
     void undoAndRedoStepThroughEveryEffect()
