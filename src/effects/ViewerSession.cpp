@@ -65,13 +65,8 @@ losslessturn::Outcome turnAndRenewThumbnails(const QString &path, losslessturn::
     const losslessturn::Outcome out = losslessturn::turnJpegFile(path, turn);
     if (!out.ok)
         return out;
-    for (int edge : had) {
-        const LoadedPicture picture = PictureLoader::loadThumbnail(path, edge);
-        if (picture.ok())
-            cache.store(path, edge, picture.image, picture.sourceSize);
-        else
-            QFile::remove(cache.entryPath(path, edge));
-    }
+    for (int edge : had)
+        cache.make(path, edge);
     return out;
 }
 } // namespace
