@@ -252,7 +252,7 @@ private slots:
         QCOMPARE(shown(), steps[2]);
     }
 
-    void budgetIsTakenFromTheSharedDecodeBudget()
+    void stepsTakeOnlyWhatTheDecodeBudgetHasFree()
     {
         // Another decode holds nearly all of it: only what is free is used,
         // never waited for, and given back when the steps go.
