@@ -4,6 +4,9 @@
 //                              the options file (XDG_CONFIG_HOME decides where)
 //   kill_driver gallery FOLDER the gallery page of FOLDER's pictures, with
 //                              thumbnails, as the HTML builder writes it
+//   kill_driver turn FILE [N]  the JPEG FILE turned right on disk, as the
+//                              viewer's ] key does, N times (else forever)
+#include "effects/LosslessTurn.h"
 #include "web/HtmlPageWriter.h"
 #include "core/SettingsStore.h"
 #include "app/frmMain.h"
@@ -46,6 +49,17 @@ int main(int argc, char **argv)
             }
         }
     }
-    std::fprintf(stderr, "usage: kill_driver options | gallery FOLDER\n");
+    if (mode == "turn" && args.size() >= 3) {
+        const int times = args.size() > 3 ? args.at(3).toInt() : -1;
+        for (int i = 0; times < 0 || i < times; ++i) {
+            const losslessturn::Outcome out = losslessturn::turnJpegFile(args.at(2), losslessturn::Turn::Right);
+            if (!out.ok) {
+                std::fprintf(stderr, "%s\n", qPrintable(out.error));
+                return 1;
+            }
+        }
+        return 0;
+    }
+    std::fprintf(stderr, "usage: kill_driver options | gallery FOLDER | turn FILE [N]\n");
     return 2;
 }

@@ -177,6 +177,10 @@ private:
     TypeFilters::Ticks ticks() const;
 
     void showPageBrowserFor(const QString &target);
+    void showFileCount();
+    // The viewer's side of the list: a file it put in the Trash, a file it turned.
+    bool dropViewerEntry(const QString &path);
+    void renewThumbnail(const QString &path);
 
     std::shared_ptr<SettingsStore> m_store;
     OptionSet m_options;
@@ -201,6 +205,8 @@ private:
         void selectEntry(int number) override;
         void showEntry() override;
         QString saveFolder() const override;
+        bool dropEntry(const QString &path) override;
+        void entryChanged(const QString &path) override;
 
     private:
         frmMain &m_main;

@@ -270,9 +270,14 @@ void frmMain::BuildFileList()
     else
         listAndDetailedBuild();
     m_fileRead->hide();
+    showFileCount();
+    SortGrid();
+}
+
+void frmMain::showFileCount()
+{
     m_state.FileCount = lstPics.ListCount();
     lblFileCount->setText(" " + QString::number(m_state.FileCount) + " files in list");
-    SortGrid();
 }
 
 void frmMain::listAndDetailedBuild()

@@ -2,11 +2,17 @@
 // through, the desktop's outputs, and the Effects menu.
 #include "app/frmMain.h"
 
+#include "browser/DetailModel.h"
+#include "browser/FileListModel.h"
 #include "effects/ui/EffectsMenu.h"
+#include "viewer/PictureLoader.h"
 #include "viewer/ui/frmMedia.h"
 
+#include <QAction>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QMenu>
+#include <QtConcurrent/QtConcurrentRun>
 
 frmMedia *frmMain::viewer(bool create)
 {
@@ -57,4 +63,66 @@ QString frmMain::ViewerEntries::saveFolder() const
     // saved beside itself, as the batch mode does.
     const QString &file = m_main.m_state.CommandLine;
     return file.isEmpty() ? m_main.currentFolder() : QFileInfo(file).absolutePath();
+}
+
+bool frmMain::ViewerEntries::dropEntry(const QString &path)
+{
+    return m_main.dropViewerEntry(path);
+}
+
+void frmMain::ViewerEntries::entryChanged(const QString &path)
+{
+    m_main.renewThumbnail(path);
+}
+
+bool frmMain::dropViewerEntry(const QString &path)
+{
+    if (!m_state.CommandLine.isEmpty() || !m_state.CommandLineBytes.isEmpty())
+        return false;   // a file named on the command line is the whole list
+    // The entry shown is the current one, unless the name says otherwise
+    // (a path through a descriptor names none).
+    const QString name = QFileInfo(path).fileName();
+    int number = currentEntry();
+    for (int n = 1; entryName(number) != name && n <= entryCount(); ++n)
+        if (entryName(n) == name)
+            number = n;
+    if (number < 1)
+        return false;
+    const QString gone = entryName(number);
+    // Both models: the other view is built from them too.
+    if (const int row = m_listModel->names().indexOf(gone); row >= 0)
+        m_listModel->removeRows(row, 1);
+    for (int row = 0; row < m_detailModel->dataRowCount(); ++row) {
+        if (m_detailModel->rows()[row].name == gone) {
+            m_detailModel->removeRows(row, 1);
+            break;
+        }
+    }
+    lstPics.refresh();
+    showFileCount();
+    const int left = entryCount();
+    if (left < 1)
+        return false;
+    selectEntry(std::min(number, left));
+    return true;
+}
+
+void frmMain::renewThumbnail(const QString &path)
+{
+    if (!mnuThumbsAction->isChecked())
+        return;
+    const QString name = QFileInfo(path).fileName();
+    const int edge = std::max(1, int(m_options.ThumbSize));
+    auto *made = new QFutureWatcher<QImage>(this);
+    connect(made, &QFutureWatcher<QImage>::finished, this, [this, made, name] {
+        made->deleteLater();
+        // By name: rows may have come or gone meanwhile.
+        const int row = m_listModel->names().indexOf(name);
+        if (row >= 0 && !made->result().isNull())
+            m_listModel->setPicture(row, QPixmap::fromImage(made->result()));
+    });
+    made->setFuture(QtConcurrent::run([path, edge] {
+        const LoadedPicture picture = PictureLoader::loadThumbnail(path, edge);
+        return picture.ok() ? PictureLoader::squareThumbnail(picture.image, edge) : QImage();
+    }));
 }

@@ -12,6 +12,17 @@ void DetailModel::setRows(QVector<DetailRow> rows)
 
 void DetailModel::clearRows() { setRows({}); }
 
+bool DetailModel::removeRows(int row, int count, const QModelIndex &parent)
+{
+    if (parent.isValid() || row < 0 || count < 1 || row + count > m_rows.size())
+        return false;
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    m_rows.remove(row, count);
+    m_where.clear();
+    endRemoveRows();
+    return true;
+}
+
 void DetailModel::setNames(const QStringList &names, const QList<QByteArray> &raw)
 {
     QVector<DetailRow> rows(names.size());

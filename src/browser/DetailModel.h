@@ -22,6 +22,7 @@ public:
     void fillDetails(const QVector<DetailRow> &details);
     // Keeps only the empty row.
     void clearRows();
+    bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
     void sortBy(int column, int direction);
 
     const QVector<DetailRow> &rows() const { return m_rows; }

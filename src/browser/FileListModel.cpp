@@ -31,6 +31,29 @@ void FileListModel::append(const QString &name, const QByteArray &raw, const QPi
     endInsertRows();
 }
 
+void FileListModel::setPicture(int row, const QPixmap &picture)
+{
+    if (row < 0 || row >= m_names.size())
+        return;
+    if (m_pictures.size() <= row)
+        m_pictures.resize(row + 1);
+    m_pictures[row] = picture;
+    emit dataChanged(index(row), index(row), {Qt::DecorationRole});
+}
+
+bool FileListModel::removeRows(int row, int count, const QModelIndex &parent)
+{
+    if (parent.isValid() || row < 0 || count < 1 || row + count > m_names.size())
+        return false;
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    m_names.remove(row, count);
+    m_raw.remove(row, count);
+    if (row < m_pictures.size())
+        m_pictures.remove(row, std::min<int>(count, m_pictures.size() - row));
+    endRemoveRows();
+    return true;
+}
+
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : m_names.size();

@@ -275,6 +275,7 @@ int runBatch(const QList<QByteArray> &args, const BatchSettings &settings, QIODe
         }
         KeyDispatcher dispatcher;
         dispatcher.setSynchronous(true);
+        dispatcher.history().setCap(0);   // no one undoes here: no steps kept
         PictureView view;
         view.image = loaded.image;
         view.screen = view.window = o.screen;

@@ -8,7 +8,8 @@ enum : int16_t {
     Backspace = 8, Escape = 27, Space = 32, End = 35, Home = 36,
     Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45, Delete = 46,
     Digit0 = 48, KeyA = 65, KeypadPlus = 107, KeypadMinus = 109,
-    Plus = 187, Comma = 188, Minus = 189, Period = 190,
+    F8 = 119, F9 = 120,
+    Plus = 187, Comma = 188, Minus = 189, Period = 190, BracketLeft = 219, BracketRight = 221,
 };
 constexpr int16_t letter(char c) { return int16_t(c - 'A' + KeyA); }
 constexpr int16_t digit(int d) { return int16_t(Digit0 + d); }
@@ -48,6 +49,10 @@ enum class KeyAction {
     Print,           // Q: a = shift (0 portrait, else landscape)
     Wallpaper,       // W
     ShowInfo,        // I: the information panel, on or off
+    TurnFile,        // [ and ]: a = losslessturn::Turn, the file itself on disk
+    TrashFile,       // F8: the file shown to the Trash, then the next one
+    Undo,            // F9: the picture as it was before the last change
+    Redo,            // Shift+F9: the change undone last, again
 };
 
 struct KeyCommand {

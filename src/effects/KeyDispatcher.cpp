@@ -41,7 +41,7 @@ KeyDispatcher::~KeyDispatcher() = default;
 void KeyDispatcher::setView(const PictureView &view)
 {
     m_view = view;
-    ++m_generation;
+    pictureReplaced();
 }
 
 void KeyDispatcher::dropRunning()
@@ -104,6 +104,12 @@ void KeyDispatcher::Form_KeyDown(int16_t keyCode, int16_t shift)
             m_player->setPosition(pos < 0 ? 0 : pos);
         }
         return;
+    case KeyAction::Undo:
+        step(true);
+        return;
+    case KeyAction::Redo:
+        step(false);
+        return;
     case KeyAction::Copy:
         if (!m_view.image.isNull() && m_outputs)
             m_outputs->copyPicture(m_view.image);
@@ -118,6 +124,18 @@ void KeyDispatcher::Form_KeyDown(int16_t keyCode, int16_t shift)
         return;
     }
     start(k);
+}
+
+void KeyDispatcher::step(bool back)
+{
+    if (back ? !m_history.canUndo() : !m_history.canRedo())
+        return;
+    const EffectHistory::Step shown{m_view.image, m_view.left, m_view.top};
+    const EffectHistory::Step s = back ? m_history.undo(shown) : m_history.redo(shown);
+    m_view.image = s.image;
+    m_view.left = s.left;
+    m_view.top = s.top;
+    emit pictureChanged();
 }
 
 void KeyDispatcher::start(const KeyCommand &k)
@@ -178,6 +196,10 @@ void KeyDispatcher::finish(const WorkResult &r)
     if (isPixelCommand(a)) {
         // A picture loaded meanwhile wins over the result made from the old one.
         if (r.generation == m_generation && r.outcome.message.isEmpty()) {
+            // Zoom, fit and stretch resample the pixels here, so they are
+            // steps too; only moving the picture is not.
+            if (r.view.image.constBits() != m_view.image.constBits() || r.view.image.size() != m_view.image.size())
+                m_history.recordBefore({m_view.image, m_view.left, m_view.top});
             m_view.image = r.view.image;
             m_view.left = r.view.left;
             m_view.top = r.view.top;

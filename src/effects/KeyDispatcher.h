@@ -1,5 +1,6 @@
 #pragma once
 #include "effects/KeyCommand.h"
+#include "effects/EffectHistory.h"
 #include "effects/PictureView.h"
 
 #include <QObject>
@@ -36,8 +37,16 @@ public:
     // new picture: a command still running then drops its result.
     PictureView &view() { return m_view; }
     void setView(const PictureView &view);
-    // The viewer shows another file: a command still running drops its result.
-    void pictureReplaced() { ++m_generation; }
+    // The viewer shows another file: a command still running drops its
+    // result, and the steps of the last one go.
+    void pictureReplaced()
+    {
+        ++m_generation;
+        m_history.clear();
+    }
+    // Undo and redo (F9, Shift+F9) step through this.
+    EffectHistory &history() { return m_history; }
+    const EffectHistory &history() const { return m_history; }
     // The viewer closed: a command still running drops its result and
     // reports nothing; busy() is false at once.
     void dropRunning();
@@ -67,6 +76,7 @@ private:
     void finish(const WorkResult &result);
     void nextFile(int delta);
     void tell(const QString &text);
+    void step(bool back);
 
     PictureView m_view;
     ViewerList *m_list = nullptr;
@@ -77,4 +87,5 @@ private:
     quint64 m_generation = 0;   // the picture a result belongs to
     quint64 m_epoch = 0;        // the viewer's opening a result belongs to
     QFutureWatcher<WorkResult> *m_watcher = nullptr;
+    EffectHistory m_history;
 };

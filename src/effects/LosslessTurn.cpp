@@ -129,6 +129,11 @@ Outcome turnJpegFile(const QString &path, Turn turn)
     }
     const QByteArray source = in.readAll();
     in.close();
+    if (!source.startsWith("\xFF\xD8\xFF")) {
+        out.error = QStringLiteral("%1 cannot be turned on disk: only JPEG files can be turned without loss")
+                        .arg(named(path));
+        return out;
+    }
     const Lie lie = then(lieOf(exifOrientation(source)), lieOf(turn));
 
     tjhandle handle = tjInitTransform();

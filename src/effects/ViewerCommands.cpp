@@ -1,6 +1,7 @@
 #include "effects/ViewerCommands.h"
 
 #include "effects/ColourEffects.h"
+#include "effects/LosslessTurn.h"
 
 namespace {
 using vk::letter;
@@ -58,6 +59,9 @@ KeyCommand brightness(int16_t shift) { return {KeyAction::Brightness, Mode, shif
 KeyCommand rotate(int16_t shift) { return {KeyAction::Rotate, shift}; }
 KeyCommand print(int16_t shift) { return {KeyAction::Print, shift}; }
 
+template <losslessturn::Turn T>
+KeyCommand turnFile(int16_t) { return {KeyAction::TurnFile, int(T)}; }
+
 class Row {
 public:
     Row(int16_t key, int16_t shift, bool any, KeyCommand (*command)(int16_t), const char *name)
@@ -96,7 +100,12 @@ Row with(int16_t key, int16_t shift, const char *name, KeyCommand (*command)(int
 std::vector<ViewerCommand> buildTable()
 {
     using A = KeyAction;
+    using T = losslessturn::Turn;
     return {
+        with(vk::F9, 0, "F9", fixed<A::Undo>).menu("mnuUndo", "Undo")
+            .ref("F9 - Undo the last change to the picture"),
+        with(vk::F9, ShiftKey, "F9", fixed<A::Redo>).menu("mnuRedo", "Redo")
+            .ref("Shift + F9 - Redo the change undone last"),
         any(vk::Backspace, "Backspace", fixed<A::PreviousFile>).menu("mnuMfile/mnuPrev", "Previous")
             .ref("BACKSPACE - View previous file in list"),
         any(vk::Space, "Space", fixed<A::NextFile>).menu("mnuMfile/mnuNext", "Next")
@@ -113,6 +122,20 @@ std::vector<ViewerCommand> buildTable()
             .ref("Q - Print file in portrait mode"),
         with(letter('Q'), ShiftKey, "Q", print).menu("mnuMfile/mnuPrint/mnuPrtLand", "Landscape")
             .ref("Shift + Q - Print file in landscape mode"),
+        any(vk::F8, "F8", fixed<A::TrashFile>).menu("mnuMfile/mnuTrash", "Move to Trash")
+            .ref("F8 - Move the file to the Trash and view the next one"),
+        with(vk::BracketRight, 0, "RightBracket", turnFile<T::Right>)
+            .menu("mnuMfile/mnuTurnFile/mnuTurnRight", "Turn Right")
+            .ref("] - Turn the JPEG file itself right, without loss"),
+        with(vk::BracketLeft, 0, "LeftBracket", turnFile<T::Left>)
+            .menu("mnuMfile/mnuTurnFile/mnuTurnLeft", "Turn Left")
+            .ref("[ - Turn the JPEG file itself left, without loss"),
+        with(vk::BracketRight, ShiftKey, "RightBracket", turnFile<T::FlipHorizontal>)
+            .menu("mnuMfile/mnuTurnFile/mnuFlipFileH", "Flip Left to Right")
+            .ref("Shift + ] - Flip the JPEG file itself left to right, without loss"),
+        with(vk::BracketLeft, ShiftKey, "LeftBracket", turnFile<T::FlipVertical>)
+            .menu("mnuMfile/mnuTurnFile/mnuFlipFileV", "Flip Top to Bottom")
+            .ref("Shift + [ - Flip the JPEG file itself top to bottom, without loss"),
 
         with(letter('R'), 0, "R", channelTint<0>).menu("mnuColours/mnuFilter/mnuRfilter", "Keep Red")
             .ref("R - filters red component"),
@@ -223,6 +246,7 @@ const std::vector<ViewerSubmenu> &viewerSubmenus()
         {"", "&Effects"},
         {"mnuMfile", "&File"},
         {"mnuMfile/mnuPrint", "Print"},
+        {"mnuMfile/mnuTurnFile", "Turn File"},
         {"mnuColours", "&Colours"},
         {"mnuColours/mnuFilter", "Filter"},
         {"mnuColours/mnuXor", "XOR"},

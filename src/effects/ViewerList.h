@@ -14,4 +14,15 @@ public:
     virtual void showEntry() = 0;
     // Where a saved picture goes.
     virtual QString saveFolder() const = 0;
+    // The file at path, shown in the viewer, went to the Trash: its entry
+    // goes, and the one after it (else the one before) becomes current.
+    // False when no entry is left to show. A list of one file has none.
+    virtual bool dropEntry(const QString &path)
+    {
+        Q_UNUSED(path);
+        return false;
+    }
+    // The file at path changed on disk (the viewer turned it): whatever
+    // the list shows of it is made again.
+    virtual void entryChanged(const QString &path) { Q_UNUSED(path); }
 };

@@ -1,16 +1,23 @@
 #include "effects/ViewerSession.h"
 
+#include "browser/FileOperations.h"
 #include "effects/KeyDispatcher.h"
+#include "effects/LosslessTurn.h"
+#include "effects/ViewerList.h"
 #include "viewer/AnimationPlayer.h"
 #include "viewer/PictureInfo.h"
 #include "viewer/PictureLoader.h"
 #include "viewer/ScaleRule.h"
+#include "viewer/ThumbnailCache.h"
 
 #include <QCursor>
 #include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QRunnable>
 #include <QThreadPool>
+#include <QTimer>
 #include <QtConcurrent>
 
 namespace {
@@ -38,10 +45,35 @@ bool keepsAnimation(KeyAction action)
         return false;
     }
 }
+
+QPair<qint64, qint64> stampOf(const QString &path)
+{
+    const QFileInfo info(path);
+    return {info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1, info.size()};
+}
+
+// Turns the file, then makes again the shared cache's thumbnails it had:
+// they were filed under the old picture (and, turned within the same
+// second, would even pass for fresh).
+losslessturn::Outcome turnAndRenewThumbnails(const QString &path, losslessturn::Turn turn)
+{
+    const ThumbnailCache cache(ThumbnailCache::standardRoot());
+    QList<int> had;
+    for (int edge : {128, 256, 512, 1024})
+        if (QFileInfo::exists(cache.entryPath(path, edge)))
+            had << edge;
+    const losslessturn::Outcome out = losslessturn::turnJpegFile(path, turn);
+    if (!out.ok)
+        return out;
+    for (int edge : had)
+        cache.make(path, edge);
+    return out;
+}
 } // namespace
 
 ViewerSession::ViewerSession(ViewerList *list, ViewerOutputs *outputs, QObject *parent)
-    : QObject(parent), m_keys(new KeyDispatcher(this)), m_pictures(new PicturePreloader(this))
+    : QObject(parent), m_keys(new KeyDispatcher(this)), m_pictures(new PicturePreloader(this)), m_list(list),
+      m_watcher(new QFileSystemWatcher(this)), m_settle(new QTimer(this))
 {
     m_keys->setList(list);
     m_keys->setOutputs(outputs);
@@ -72,6 +104,13 @@ ViewerSession::ViewerSession(ViewerList *list, ViewerOutputs *outputs, QObject *
     });
     m_animation = new AnimationPlayer(this);
     connect(m_animation, &AnimationPlayer::frameShown, this, &ViewerSession::animationFrame);
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(250);
+    connect(m_settle, &QTimer::timeout, this, &ViewerSession::fileRewritten);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this](const QString &path) {
+        if (path == m_path)
+            m_settle->start();   // again with each write: a writer may take a while
+    });
 }
 
 ViewerSession::~ViewerSession()
@@ -89,6 +128,11 @@ void ViewerSession::setPlayer(ViewerPlayer *player)
 const PictureView &ViewerSession::view() const
 {
     return m_keys->view();
+}
+
+void ViewerSession::setUndoBudget(qint64 bytes)
+{
+    m_keys->history().setCap(bytes);
 }
 
 void ViewerSession::setLayout(QSize screen, QSize window, int32_t bgColour, int16_t edgeTuning)
@@ -127,6 +171,7 @@ void ViewerSession::pictureGone()
 {
     m_animation->stop();
     m_path.clear();
+    watch(QString());
     if (m_infoReading) {
         m_infoReading->disconnect(this);
         m_infoReading = nullptr;
@@ -165,6 +210,7 @@ void ViewerSession::animationFrame(const QImage &frame)
 bool ViewerSession::showPicture(const QString &path, const PicturePreloader::Rule &rule)
 {
     pictureGone();
+    m_file = path;
     m_rule = rule;
     m_shown = Shown::Picture;
     m_keys->pictureReplaced();
@@ -180,9 +226,10 @@ bool ViewerSession::showPicture(const QString &path, const PicturePreloader::Rul
     return false;
 }
 
-void ViewerSession::showOther(Shown what)
+void ViewerSession::showOther(Shown what, const QString &path)
 {
     pictureGone();
+    m_file = path;
     m_shown = what;
     m_keys->pictureReplaced();
     if (m_pictures->isOpening()) {
@@ -199,6 +246,7 @@ void ViewerSession::pictureArrived(const QString &path, const LoadedPicture &loa
         setPicture(loaded.image);
         pictureGone();
         m_path = path;
+        watch(path);
         m_sourceSize = loaded.sourceSize;
         m_untouched = true;
         const PicturePreloader::Rule rule = m_rule;
@@ -260,8 +308,123 @@ void ViewerSession::run(int16_t keyCode, int16_t shift)
         if (!keepsAnimation(action))
             m_animation->stop();
     }
-    m_keys->Form_KeyDown(keyCode, shift);
+    const KeyCommand command = decodeKey(keyCode, shift);
+    if (command.action == KeyAction::TurnFile)
+        turnFile(command.a);
+    else if (command.action == KeyAction::TrashFile)
+        trashFile();
+    else
+        m_keys->Form_KeyDown(keyCode, shift);
     updateBusy();
+}
+
+void ViewerSession::startFileWork(std::function<FileWorkDone()> work,
+                                  std::function<void(const FileWorkDone &, bool)> then)
+{
+    m_fileBusy = true;
+    const quint64 ticket = ++m_fileTicket;
+    auto *watcher = new QFutureWatcher<FileWorkDone>(this);
+    connect(watcher, &QFutureWatcher<FileWorkDone>::finished, this, [this, watcher, ticket, then] {
+        watcher->deleteLater();
+        const bool live = ticket == m_fileTicket;
+        if (live)
+            m_fileBusy = false;
+        then(watcher->result(), live);
+        if (live) {
+            updateBusy();
+            runWaitingKeys();
+        }
+    });
+    // Started even if the viewer closes at once: a file operation is never
+    // left halfway by the window.
+    watcher->setFuture(QtConcurrent::run(std::move(work)));
+}
+
+void ViewerSession::turnFile(int turn)
+{
+    if (m_shown != Shown::Picture || m_path.isEmpty())
+        return;
+    const QString path = m_path;
+    startFileWork([path, turn] {
+        const losslessturn::Outcome out = turnAndRenewThumbnails(path, losslessturn::Turn(turn));
+        return FileWorkDone{out.ok, out.error};
+    }, [this, path](const FileWorkDone &done, bool live) {
+        if (done.ok && m_list)
+            m_list->entryChanged(path);
+        if (!live)
+            return;
+        if (!done.ok)
+            emit message(done.error);
+        else if (path == m_path)
+            reopen();
+    });
+}
+
+void ViewerSession::trashFile()
+{
+    if (m_file.isEmpty())
+        return;
+    const QString path = m_file;
+    startFileWork([path] {
+        fileops::Trashed record;
+        const fileops::Outcome out = fileops::moveToTrash(path, &record);
+        return FileWorkDone{out.ok, out.error};
+    }, [this, path](const FileWorkDone &done, bool live) {
+        if (!done.ok) {
+            if (live)
+                emit message(done.error);
+            return;
+        }
+        const bool more = m_list && m_list->dropEntry(path);
+        if (!live)
+            return;
+        if (more) {
+            m_list->showEntry();
+        } else {
+            close();
+            emit closeRequested();
+        }
+    });
+}
+
+void ViewerSession::reopen()
+{
+    if (m_path.isEmpty())
+        return;
+    const QString path = m_path;
+    showPicture(path, m_rule);
+}
+
+void ViewerSession::watch(const QString &path)
+{
+    m_settle->stop();
+    if (!m_watcher->files().isEmpty())
+        m_watcher->removePaths(m_watcher->files());
+    if (path.isEmpty())
+        return;
+    m_stamp = stampOf(path);
+    m_watcher->addPath(path);
+}
+
+void ViewerSession::fileRewritten()
+{
+    if (m_path.isEmpty())
+        return;
+    if (busy()) {
+        m_settle->start();   // looked at once the viewer is done with its own work
+        return;
+    }
+    // A file replaced by renaming another over it is a new file to watch.
+    if (!m_watcher->files().contains(m_path) && QFileInfo::exists(m_path))
+        m_watcher->addPath(m_path);
+    const QPair<qint64, qint64> stamp = stampOf(m_path);
+    if (stamp == m_stamp || stamp.first < 0)
+        return;   // unchanged (our own turn, shown again already) or gone
+    m_stamp = stamp;
+    if (m_keys->history().canUndo())
+        emit fileChangedOnDisk(m_path);
+    else
+        reopen();
 }
 
 void ViewerSession::runWaitingKeys()
@@ -275,6 +438,10 @@ void ViewerSession::runWaitingKeys()
 void ViewerSession::close()
 {
     m_waiting.clear();
+    // File work goes on to its end; what it would show is not wanted.
+    ++m_fileTicket;
+    m_fileBusy = false;
+    m_file.clear();
     m_keys->dropRunning();
     m_neighbours.clear();
     m_pictures->clear();
@@ -286,7 +453,7 @@ void ViewerSession::close()
 
 bool ViewerSession::busy() const
 {
-    return m_pictures->isOpening() || m_keys->busy();
+    return m_pictures->isOpening() || m_keys->busy() || m_fileBusy;
 }
 
 void ViewerSession::updateBusy()

@@ -8,8 +8,11 @@
 #include <QPair>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 class AnimationPlayer;
+class QFileSystemWatcher;
+class QTimer;
 class KeyDispatcher;
 class ViewerList;
 class ViewerOutputs;
@@ -31,6 +34,12 @@ struct PictureInfo;
 // command that changes the picture stops it and works on the frame shown.
 // The information panel (I) stays on or off from picture to picture; its
 // facts are read on a worker and dropped when the picture changes first.
+//
+// The file shown can be put in the Trash (the list then shows the next one)
+// and a JPEG turned on disk without loss; both run on a worker, keys waiting
+// meanwhile. The picture's file is watched: rewritten by someone else, it is
+// shown again if no change was made to the picture, else fileChangedOnDisk
+// tells so and the picture stays.
 class ViewerSession : public QObject {
     Q_OBJECT
 public:
@@ -58,8 +67,9 @@ public:
     // was decoded ahead and is in place already. pictureOpened follows in
     // either case.
     bool showPicture(const QString &path, const PicturePreloader::Rule &rule);
-    // Shows something other than a picture: stops opening one.
-    void showOther(Shown what);
+    // Shows something other than a picture (the file at path): stops
+    // opening one.
+    void showOther(Shown what, const QString &path = QString());
     Shown shown() const { return m_shown; }
     PicturePreloader *pictures() const { return m_pictures; }
     // Decodes these pictures ahead, nearest first, once the shown one is in.
@@ -76,6 +86,9 @@ public:
     bool busy() const;
     // The animation of the picture shown (playing or not).
     AnimationPlayer *animation() const { return m_animation; }
+
+    // The most memory the steps of undo may hold (see EffectHistory).
+    void setUndoBudget(qint64 bytes);
 
     bool infoShown() const { return m_infoShown; }
     // The panel's lines for the picture shown; empty while they are read.
@@ -95,6 +108,9 @@ signals:
     void message(const QString &text);
     // Esc: the window should close.
     void closeRequested();
+    // The picture's file was rewritten on disk after a change was made to
+    // the picture, which is kept as it is.
+    void fileChangedOnDisk(const QString &path);
     // The information panel goes on or off, or its lines changed.
     void infoChanged();
 
@@ -106,6 +122,19 @@ private:
     void pictureGone();
     void readInfo();
     void animationFrame(const QImage &frame);
+    // Work on the file shown, on a worker; then runs when it is back, live
+    // false when the viewer closed meanwhile.
+    struct FileWorkDone {
+        bool ok = false;
+        QString error;
+    };
+    void startFileWork(std::function<FileWorkDone()> work,
+                       std::function<void(const FileWorkDone &, bool live)> then);
+    void turnFile(int turn);
+    void trashFile();
+    void reopen();
+    void watch(const QString &path);
+    void fileRewritten();
 
     KeyDispatcher *m_keys = nullptr;
     PicturePreloader *m_pictures = nullptr;
@@ -117,6 +146,13 @@ private:
     AnimationPlayer *m_animation = nullptr;
     PicturePreloader::Rule m_rule;
     QString m_path;        // of the picture shown
+    QString m_file;        // of whatever is shown
+    ViewerList *m_list = nullptr;
+    bool m_fileBusy = false;
+    quint64 m_fileTicket = 0;   // the file work whose result is wanted
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_settle = nullptr;   // a rewrite is looked at once the writer is done
+    QPair<qint64, qint64> m_stamp;   // the shown picture's file when opened: time, size
     QSize m_sourceSize;
     bool m_untouched = false;   // no key has run on the picture since it came
 

@@ -174,6 +174,17 @@ bool DecodeBudget::acquire(qint64 bytes)
     return true;
 }
 
+bool DecodeBudget::tryAcquire(qint64 bytes)
+{
+    if (bytes <= 0)
+        return true;
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (m_used + bytes > m_total)
+        return false;
+    m_used += bytes;
+    return true;
+}
+
 void DecodeBudget::release(qint64 bytes)
 {
     if (bytes <= 0)
@@ -187,10 +198,20 @@ void DecodeBudget::release(qint64 bytes)
 
 bool Reservation::take(qint64 bytes)
 {
+    return hold(bytes, true);
+}
+
+bool Reservation::tryTake(qint64 bytes)
+{
+    return hold(bytes, false);
+}
+
+bool Reservation::hold(qint64 bytes, bool wait)
+{
     reset();
     if (!m_budget)
         m_budget = &DecodeBudget::shared();
-    if (!m_budget->acquire(bytes))
+    if (!(wait ? m_budget->acquire(bytes) : m_budget->tryAcquire(bytes)))
         return false;
     m_bytes = std::max<qint64>(bytes, 0);
     return true;

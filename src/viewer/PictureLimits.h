@@ -87,6 +87,8 @@ public:
     // Takes bytes from the budget, waiting while other decodes hold too
     // much. False (and nothing taken) when bytes exceed the whole budget.
     bool acquire(qint64 bytes);
+    // Takes bytes only if they are free now; never waits.
+    bool tryAcquire(qint64 bytes);
     void release(qint64 bytes);
 
 private:
@@ -107,10 +109,14 @@ public:
 
     // Replaces what is held by bytes; false when the budget cannot hold them.
     bool take(qint64 bytes);
+    // The same without waiting: false (and nothing held) when they are not free now.
+    bool tryTake(qint64 bytes);
     void reset();
     qint64 bytes() const { return m_bytes; }
 
 private:
+    bool hold(qint64 bytes, bool wait);
+
     DecodeBudget *m_budget = nullptr;
     qint64 m_bytes = 0;
 };

@@ -134,25 +134,9 @@ void ThumbnailBuilder::startCached(std::shared_ptr<Build> build, quint64 generat
         if (build->cancelled)
             return;
         lowerThisThread();
-        LoadedPicture picture = PictureLoader::loadThumbnail(path, bucket);
-        if (!picture.ok()) {
-            cache->storeFailure(path);
-            if (!build->cancelled)
-                hand(generation, index, QImage());
-            return;
-        }
-        // A picture smaller than the cache's size is kept at its own size,
-        // not enlarged, as other thumbnailers keep it.
-        const QSize source = picture.sourceSize;
-        if (source.isValid() && source.width() <= bucket && source.height() <= bucket
-            && picture.image.size() != source) {
-            LoadedPicture own = PictureLoader::loadThumbnail(path, std::max(source.width(), source.height()));
-            if (own.ok())
-                picture.image = own.image;
-        }
-        cache->store(path, bucket, picture.image, source);
+        const LoadedPicture picture = cache->make(path, bucket);
         if (!build->cancelled)
-            hand(generation, index, fromCached(picture.image, source, edge));
+            hand(generation, index, picture.ok() ? fromCached(picture.image, picture.sourceSize, edge) : QImage());
     };
     // One task per entry, looking up and then decoding what is missing, so
     // that entries finish in list order: they are shown in that order, and

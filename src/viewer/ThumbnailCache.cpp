@@ -14,6 +14,8 @@
 #include <QUrl>
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace {
 
 const QString KeyUri = QStringLiteral("Thumb::URI");
@@ -247,4 +249,21 @@ bool ThumbnailCache::storeFailure(const QString &path) const
     QImage mark(1, 1, QImage::Format_ARGB32);
     mark.fill(Qt::transparent);
     return writeEntry(failPath(path), mark, uriOf(path), stamp, QSize());
+}
+
+LoadedPicture ThumbnailCache::make(const QString &path, int edge) const
+{
+    LoadedPicture picture = PictureLoader::loadThumbnail(path, edge);
+    if (!picture.ok()) {
+        storeFailure(path);
+        return picture;
+    }
+    const QSize source = picture.sourceSize;
+    if (source.isValid() && source.width() <= edge && source.height() <= edge && picture.image.size() != source) {
+        const LoadedPicture own = PictureLoader::loadThumbnail(path, std::max(source.width(), source.height()));
+        if (own.ok())
+            picture.image = own.image;
+    }
+    store(path, edge, picture.image, source);
+    return picture;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "viewer/PictureLoader.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -54,6 +56,10 @@ public:
     // Records that path cannot be decoded, so that it is not tried again
     // until it changes.
     bool storeFailure(const QString &path) const;
+    // Decodes path for the entry at edge and stores it, or records the
+    // failure. The picture stored is fitted inside edge; a smaller one is
+    // kept at its own size, not enlarged, as other thumbnailers keep it.
+    LoadedPicture make(const QString &path, int edge) const;
 
 private:
     QString m_root;

@@ -129,7 +129,7 @@ bool toVirtualKey(const QKeyEvent &event, int16_t &keyCode, int16_t &shift)
     // Keys follow the keyboard: a letter by the layout's Latin letter where
     // it has one, else (Cyrillic, Greek, ...) by where the key sits on a US
     // keyboard; digits by their place in the top row, so the French key
-    // that bears 1 (unshifted "&") is 1. Synthetic events carry no scan code
+    // that bears 1 (unshifted "&") is 1; the brackets by their place. Synthetic events carry no scan code
     // and are taken by their key alone.
     const quint32 scan = event.nativeScanCode();
     const bool keypad = event.modifiers().testFlag(Qt::KeypadModifier);
@@ -137,7 +137,10 @@ bool toVirtualKey(const QKeyEvent &event, int16_t &keyCode, int16_t &shift)
     const bool latinLetter = key >= Qt::Key_A && key <= Qt::Key_Z;
     if (scan != 0 && !keypad && !latinLetter) {
         const int usKey = usKeyAt(scan);
-        if (isTopRowDigit(scan) || (usKey != 0 && codeFor(key, false) == 0))
+        // The two keys right of P are the brackets on every layout, whatever
+        // they type there (ü and + in German, ^ and $ in French).
+        const bool bracket = usKey == '[' || usKey == ']';
+        if (isTopRowDigit(scan) || bracket || (usKey != 0 && codeFor(key, false) == 0))
             key = usKey;
     }
     return toVirtualKey(key, int(event.modifiers()), keyCode, shift);

@@ -11,6 +11,7 @@
 #include "TestFiles.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QListView>
 #include <QPointer>
 #include <QStringListModel>
@@ -54,6 +55,15 @@ class TestOpening : public QObject {
         return v;
     }
     QImage shown() { return w->viewer(false)->picMedia->picture(); }
+    // A folder of three pictures (a 40 x 30, b 50 x 20, c 60 x 10), browsed.
+    bool browseThreePictures(const QString &folder)
+    {
+        if (!QDir().mkpath(folder) || !gradient(40, 30).save(folder + "/a.bmp")
+            || !gradient(50, 20).save(folder + "/b.bmp") || !gradient(60, 10).save(folder + "/c.bmp"))
+            return false;
+        w->goToFolder(folder);
+        return true;
+    }
 
 private slots:
     void initTestCase()
@@ -108,12 +118,7 @@ private slots:
     // The viewer's keys, on a folder of three pictures.
     void keysChangeTheShownPicture()
     {
-        const QString keys = dir.filePath("keys");
-        QVERIFY(QDir().mkpath(keys));
-        QVERIFY(gradient(40, 30).save(keys + "/a.bmp"));
-        QVERIFY(gradient(50, 20).save(keys + "/b.bmp"));
-        QVERIFY(gradient(60, 10).save(keys + "/c.bmp"));
-        w->goToFolder(keys);
+        QVERIFY(browseThreePictures(dir.filePath("keys")));
         frmMedia *v = open(1);
         QVERIFY(v);
         const QImage before = shown();
@@ -184,6 +189,50 @@ private slots:
         QVERIFY(!w->viewer(false));
         QCOMPARE(w->currentEntry(), 1);
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // F8 in the viewer: the file goes to the Trash (this test's own), the
+    // list loses its entry and the next one is shown.
+    void theViewersTrashTakesTheEntryFromTheList()
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+        QVERIFY(QDir().mkpath(dir.filePath("data")));
+        QVERIFY(browseThreePictures(dir.filePath("trash")));
+        frmMedia *v = open(2);
+        QVERIFY(v);
+        QTest::keyClick(v, Qt::Key_F8);
+        QTRY_COMPARE(w->listModel()->names(), (QStringList{"a.bmp", "c.bmp"}));
+        QCOMPARE(w->lblFileCount->text(), QString(" 2 files in list"));
+        QCOMPARE(w->currentEntry(), 2);
+        QTRY_COMPARE(shown().size(), QSize(60, 10));
+        QVERIFY(QFileInfo::exists(dir.filePath("data/Trash/files/b.bmp")));
+        closeViewer(w.get());
+    }
+
+    // ] in the viewer: the thumbnail of the main window shows the file turned.
+    void aTurnedFileGetsItsThumbnailAgain()
+    {
+        const QString folder = dir.filePath("turn");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(gradient(64, 32).save(folder + "/wide.jpg", "JPG", 90));
+        w->goToFolder(folder);
+        w->mnuThumbs_Click();
+        auto thumb = [&] {
+            return w->listModel()->data(w->listModel()->index(0), Qt::DecorationRole).value<QPixmap>().toImage();
+        };
+        QTRY_VERIFY(!thumb().isNull());
+        const int edge = thumb().width();
+        // Wide: clear above the picture, filled at its left edge; turned, the other way round.
+        QCOMPARE(qAlpha(thumb().pixel(edge / 2, 1)), 0);
+        QVERIFY(qAlpha(thumb().pixel(1, edge / 2)) > 0);
+        frmMedia *v = open(1);
+        QVERIFY(v);
+        QTest::keyClick(v, Qt::Key_BracketRight);
+        QTRY_COMPARE(shown().size(), QSize(32, 64));
+        QTRY_VERIFY(qAlpha(thumb().pixel(1, edge / 2)) == 0);
+        QVERIFY(qAlpha(thumb().pixel(edge / 2, 1)) > 0);
+        closeViewer(w.get());
+        w->mnuList_Click();
     }
 
     void cleanupTestCase()

@@ -54,7 +54,7 @@ private slots:
             const ViewerCommand *row = findViewerCommand(sent.first, sent.second);
             QVERIFY2(row && row->keyCode == sent.first && row->shift == sent.second, qPrintable(action->objectName()));
             QCOMPARE(row->menuCaption, action->text());
-            QVERIFY(row->menuPath.endsWith("/" + action->objectName()));
+            QVERIFY(("/" + row->menuPath).endsWith("/" + action->objectName()));
             QVERIFY2(decodeKey(sent.first, sent.second).action != KeyAction::None, qPrintable(action->objectName()));
             QVERIFY2(!reached.contains(row), qPrintable(action->objectName()));   // one item per row
             reached.insert(row);
@@ -66,7 +66,8 @@ private slots:
     void referenceLinesLeadToTheirRowAndBack()
     {
         // The reference spells a few keys by their sign.
-        const QMap<QString, QString> signs = {{"<", "Comma"}, {">", "Period"}, {"+", "Plus"}, {"-", "Minus"}};
+        const QMap<QString, QString> signs = {{"<", "Comma"}, {">", "Period"}, {"+", "Plus"}, {"-", "Minus"},
+                                              {"[", "LeftBracket"}, {"]", "RightBracket"}};
         const QStringList lines = keyReferenceLines();
         QCOMPARE(QSet<QString>(lines.begin(), lines.end()).size(), lines.size());
         for (const QString &line : lines) {

@@ -33,4 +33,14 @@ void press(unsigned keyCode, bool shifted)
         XTestFakeKeyEvent(d, ShiftKeyCode, False, CurrentTime);
     XFlush(d);
 }
+
+void wheel(int x, int y, bool down)
+{
+    Display *d = display();
+    XTestFakeMotionEvent(d, -1, x, y, CurrentTime);
+    const unsigned button = down ? 5 : 4;   // X's buttons for the wheel
+    XTestFakeButtonEvent(d, button, True, CurrentTime);
+    XTestFakeButtonEvent(d, button, False, CurrentTime);
+    XFlush(d);
+}
 } // namespace xtestkeys

@@ -7,6 +7,7 @@
 #include "core/Twips.h"
 #include "core/ui/Module1.h"
 #include "core/OptionSet.h"
+#include "effects/KeyCommand.h"
 #include "effects/ViewerSession.h"
 #include "viewer/ui/MonitorProfile.h"
 #include "viewer/ui/PictureBox.h"
@@ -28,6 +29,7 @@
 #include <QScreen>
 #include <QStringListModel>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QtConcurrent/QtConcurrentRun>
 
 frmMedia::frmMedia(const OptionSet &options, AppState &state, ViewerList *list, ViewerOutputs *outputs,
@@ -76,6 +78,13 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, ViewerList *list, 
     lblInfo->setAttribute(Qt::WA_TransparentForMouseEvents);   // the picture stays draggable under it
     lblInfo->hide();
 
+    lblChanged = new QLabel(this);
+    lblChanged->setObjectName(QStringLiteral("lblChanged"));
+    lblChanged->setStyleSheet(lblProblem->styleSheet());
+    lblChanged->setTextFormat(Qt::PlainText);
+    lblChanged->setAttribute(Qt::WA_TransparentForMouseEvents);
+    lblChanged->hide();
+
     tmrSlideshow = new QTimer(this);
     tmrSlideshow->setObjectName(QStringLiteral("tmrSlideshow"));
     connect(tmrSlideshow, &QTimer::timeout, this, &frmMedia::slideTick);
@@ -103,6 +112,13 @@ frmMedia::frmMedia(const OptionSet &options, AppState &state, ViewerList *list, 
     connect(m_session, &ViewerSession::keyRun, this, &frmMedia::keyDown);
     connect(m_session, &ViewerSession::closeRequested, this, &QWidget::close);
     connect(m_session, &ViewerSession::infoChanged, this, &frmMedia::updateInfo);
+    connect(m_session, &ViewerSession::fileChangedOnDisk, this, [this](const QString &path) {
+        lblChanged->setText(tr("\"%1\" has changed on disk").arg(QFileInfo(path).fileName()));
+        lblChanged->adjustSize();
+        lblChanged->move((screenSize().width() - lblChanged->width()) / 2, screenSize().height() - lblChanged->height());
+        lblChanged->show();
+        lblChanged->raise();
+    });
     connect(m_session, &ViewerSession::message, this,
             [this](const QString &text) { QMessageBox::information(this, "Glintwave", text); });
 
@@ -143,6 +159,7 @@ void frmMedia::hideAllControls()
 {
     lblProblem->hide();
     lblInfo->hide();
+    lblChanged->hide();
     picMedia->hide();
     lstMedia->hide();
     lblWave->hide();
@@ -188,7 +205,7 @@ QSizeF frmMedia::screenTwips() const
 
 void frmMedia::showVideo(const QString &path)
 {
-    m_session->showOther(ViewerSession::Shown::Video);
+    m_session->showOther(ViewerSession::Shown::Video, path);
     lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
@@ -212,7 +229,7 @@ void frmMedia::showVideo(const QString &path)
 
 void frmMedia::showAudio(const QString &path, const QString &shownAs)
 {
-    m_session->showOther(ViewerSession::Shown::Audio);
+    m_session->showOther(ViewerSession::Shown::Audio, path);
     lblProblem->hide();
     picMedia->hide();
     lblWave->show();
@@ -237,7 +254,7 @@ void frmMedia::showAudio(const QString &path, const QString &shownAs)
 
 void frmMedia::showFlash(const QString &path)
 {
-    m_session->showOther(ViewerSession::Shown::Flash);
+    m_session->showOther(ViewerSession::Shown::Flash, path);
     lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
@@ -379,6 +396,7 @@ bool frmMedia::showPicture(const QString &path)
 
 void frmMedia::pictureOpened(const QString &path, bool ok, const QString &error)
 {
+    lblChanged->hide();
     if (ok) {
         picSpare = QImage();
         lblProblem->hide();
@@ -418,7 +436,7 @@ bool frmMedia::waitForPicture(int timeoutMs)
 
 void frmMedia::showText(const QString &path, const QString &shownAs)
 {
-    m_session->showOther(ViewerSession::Shown::Text);
+    m_session->showOther(ViewerSession::Shown::Text, path);
     lblProblem->hide();
     picMedia->hide();
     lblWave->hide();
@@ -497,6 +515,23 @@ void frmMedia::mousePressEvent(QMouseEvent *event)
         close();
     else if (event->button() == Qt::RightButton)
         popup(event->globalPosition().toPoint());
+}
+
+void frmMedia::wheelEvent(QWheelEvent *event)
+{
+    // A touchpad sends many small turns: a file per whole notch. Turning
+    // back starts the count again.
+    const int delta = event->angleDelta().y();
+    event->accept();
+    if (delta == 0)
+        return;
+    if ((delta > 0) != (m_wheel > 0))
+        m_wheel = 0;
+    m_wheel += delta;
+    for (; m_wheel <= -120; m_wheel += 120)
+        Form_KeyDown(vk::Space, 0);
+    for (; m_wheel >= 120; m_wheel -= 120)
+        Form_KeyDown(vk::Backspace, 0);
 }
 
 void frmMedia::closeEvent(QCloseEvent *event)

@@ -51,6 +51,9 @@ public:
     // The information panel (I): what the file and the camera say about the
     // picture shown, in a corner over it.
     QLabel *lblInfo = nullptr;
+    // A line over the picture saying that its file changed on disk after
+    // the picture was changed here.
+    QLabel *lblChanged = nullptr;
     QTimer *tmrSlideshow = nullptr;
     // The players exist from their first use on; they are hidden, not
     // stopped, when a picture or text is shown.
@@ -132,6 +135,8 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    // Down: the next file, up: the one before, as Space and Backspace.
+    void wheelEvent(QWheelEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -162,4 +167,5 @@ private:
     QPoint m_dragStart;    // the picture's place then, in screen pixels
     ViewerSession *m_session = nullptr;
     quint64 m_textTicket = 0;   // the text file read last asked for
+    int m_wheel = 0;            // turned so far towards the next notch (120 a notch)
 };
