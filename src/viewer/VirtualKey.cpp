@@ -129,18 +129,20 @@ bool toVirtualKey(const QKeyEvent &event, int16_t &keyCode, int16_t &shift)
     // Keys follow the keyboard: a letter by the layout's Latin letter where
     // it has one, else (Cyrillic, Greek, ...) by where the key sits on a US
     // keyboard; digits by their place in the top row, so the French key
-    // that bears 1 (unshifted "&") is 1; the brackets by their place. Synthetic events carry no scan code
-    // and are taken by their key alone.
+    // that bears 1 (unshifted "&") is 1. A key away from the top row that
+    // types nothing the table knows, or a digit's US symbol, is taken by its
+    // place too: the German Ü key and the French $ key are the brackets, and
+    // the German + key still zooms. Synthetic events carry no scan code and
+    // are taken by their key alone.
     const quint32 scan = event.nativeScanCode();
     const bool keypad = event.modifiers().testFlag(Qt::KeypadModifier);
     int key = event.key();
     const bool latinLetter = key >= Qt::Key_A && key <= Qt::Key_Z;
     if (scan != 0 && !keypad && !latinLetter) {
         const int usKey = usKeyAt(scan);
-        // The two keys right of P are the brackets on every layout, whatever
-        // they type there (ü and + in German, ^ and $ in French).
-        const bool bracket = usKey == '[' || usKey == ']';
-        if (isTopRowDigit(scan) || bracket || (usKey != 0 && codeFor(key, false) == 0))
+        const int16_t code = codeFor(key, false);
+        const bool digitSymbol = code >= '0' && code <= '9' && !(key >= Qt::Key_0 && key <= Qt::Key_9);
+        if (isTopRowDigit(scan) || (usKey != 0 && (code == 0 || digitSymbol)))
             key = usKey;
     }
     return toVirtualKey(key, int(event.modifiers()), keyCode, shift);
