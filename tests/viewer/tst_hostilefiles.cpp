@@ -150,6 +150,10 @@ private slots:
         QTest::newRow("bmp 37 x 6881303 in 246 bytes") << "bomb.bmp" << bomb(bmp, "x.bmp", 37, 6881303);
         QTest::newRow("png 30000 x 30000, valid CRC") << "bomb.png" << bomb(encoded(noisy(64, 64), "PNG"), "x.png", 30000, 30000);
         QTest::newRow("ico holding 30000 x 30000") << "bomb.ico" << bomb(encoded(noisy(32, 32), "ICO"), "x.ico", 30000, 30000);
+        // Within the budget, but far more than its own few bytes can hold;
+        // the rest of the file (other pictures, say) must not count for it.
+        QTest::newRow("ico holding 12000 x 12000, more behind it")
+            << "bomb-padded.ico" << bomb(encoded(noisy(32, 32), "ICO"), "x.ico", 12000, 12000) + QByteArray(64 * 1024, 'x');
         QByteArray gif("GIF89a", 6);
         gif += QByteArray("\xFF\xFF\xFF\xFF\x80\x00\x00", 7) + QByteArray(6, '\x40');   // 65535 x 65535, 2 colours
         gif += QByteArray("\x2C\0\0\0\0\xFF\xFF\xFF\xFF\x00\x02\x02\x44\x01\x00\x3B", 16);
