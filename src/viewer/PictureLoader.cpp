@@ -19,6 +19,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <cmath>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -424,7 +425,12 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
             raw = raw.isValid() ? raw.expandedTo(frame) : frame;
     }
     if (raw.isValid() || bmp.valid) {
-        result.error = PictureLimits::refusal(format, raw, fileBytes, PictureLimits::budgetBytes(),
+        // A JPEG shrinks while it is read: the budget is weighed below, on
+        // what the decode will hold, so a picture too large whole still
+        // opens fitted to a screen.
+        const qint64 budget = format == "jpeg" && rule ? std::numeric_limits<qint64>::max()
+                                                       : PictureLimits::budgetBytes();
+        result.error = PictureLimits::refusal(format, raw, fileBytes, budget,
                                               format == "png" ? pngBitsPerPixel(head) : 0);
         if (result.error.isEmpty() && format == "bmp")
             result.error = bmpShortfall(bmp, fileBytes);

@@ -1,10 +1,13 @@
 #include "DamagedPictures.h"
+#include "viewer/PictureLimits.h"
 #include "viewer/PictureLoader.h"
 #include "TestMedia.h"
 #include "TodaysMedia.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cmath>
 
 using namespace testmedia;
 
@@ -117,6 +120,25 @@ private slots:
         QVERIFY2(peakMemoryKb() - before < 100 * 1024, "a refused picture was allocated");
     }
 
+    void aJpegPastTheBudgetWholeOpensFitted()
+    {
+        // Past the whole budget at its own size, but shrunk by 1/8 while it
+        // is read it fits: fitted to a screen it opens; whole it is refused.
+        const qint64 pixels = PictureLimits::budgetBytes() / PictureLimits::BytesPerPixel;
+        const int side = int(std::ceil(std::sqrt(double(pixels)))) + 64;
+        if (side > 65000)
+            QSKIP("no JPEG is large enough to pass this machine's budget");
+        QString error;
+        QVERIFY2(todaysmedia::runTool("vips", {"black", path("vast.jpg"), QString::number(side), QString::number(side)},
+                                      &error), qPrintable(error));
+        const LoadedPicture fitted = PictureLoader::loadFitted(
+            path("vast.jpg"), [](const QSize &s) { return s.scaled(1920, 1080, Qt::KeepAspectRatio); });
+        QVERIFY2(fitted.ok(), qPrintable(fitted.error));
+        QCOMPARE(fitted.sourceSize, QSize(side, side));
+        QCOMPARE(fitted.image.size(), QSize(1080, 1080));
+        const LoadedPicture whole = PictureLoader::load(path("vast.jpg"));
+        QVERIFY2(whole.error.contains("too large"), qPrintable(whole.error));
+    }
 };
 
 QTEST_MAIN(TestPictureLoader)
