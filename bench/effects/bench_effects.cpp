@@ -109,15 +109,21 @@ int main(int argc, char **argv)
         {"add noise (7)", true, [&] { return addnoise(pic); }},
         // The same without the vector loops, for comparison in the same run.
         {"emboss, plain loops", false, [&] {
-             neighbourkernels::setEnabled(false);
+             neighbourkernels::setWidth(neighbourkernels::Width::Plain);
              QImage r = emboss(pic, 40);
-             neighbourkernels::setEnabled(true);
+             neighbourkernels::setWidth(neighbourkernels::Width::Widest);
+             return r;
+         }},
+        {"add noise, AVX2 loops (no AVX-512)", false, [&] {
+             neighbourkernels::setWidth(neighbourkernels::Width::Avx2);
+             QImage r = addnoise(pic);
+             neighbourkernels::setWidth(neighbourkernels::Width::Widest);
              return r;
          }},
         {"add noise, plain loops", false, [&] {
-             neighbourkernels::setEnabled(false);
+             neighbourkernels::setWidth(neighbourkernels::Width::Plain);
              QImage r = addnoise(pic);
-             neighbourkernels::setEnabled(true);
+             neighbourkernels::setWidth(neighbourkernels::Width::Widest);
              return r;
          }},
         {"zoom out 2 (minus)", false, [&] { return zoomImage(pic, -2).image; }},

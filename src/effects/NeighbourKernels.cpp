@@ -9,16 +9,17 @@
 #endif
 
 #include <atomic>
+#include <cstring>
 
 namespace neighbourkernels {
 
 namespace {
-std::atomic_bool enabled{true};
+std::atomic<Width> allowed{Width::Widest};
 }
 
-void setEnabled(bool on)
+void setWidth(Width widest)
 {
-    enabled = on;
+    allowed = widest;
 }
 
 #ifdef GW_X86_KERNELS
@@ -27,14 +28,14 @@ namespace {
 bool hasAvx2()
 {
     static const bool has = __builtin_cpu_supports("avx2");
-    return has && enabled;
+    return has && allowed != Width::Plain;
 }
 
 bool hasAvx512()
 {
     static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")
                             && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
-    return has && enabled;
+    return has && allowed == Width::Widest;
 }
 
 // Sum of channel distances and signed sum of channel differences from p to q
@@ -84,6 +85,76 @@ __attribute__((target("avx2"))) int blockRowsAvx2(const QRgb *s0, const QRgb *s1
         // Each block's answer fills both of its pixels.
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(d0 + x), _mm256_shuffle_epi32(top, 0xA0));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(d1 + x), _mm256_shuffle_epi32(bottom, 0xA0));
+    }
+    return x;
+}
+
+// 64-bit lanes times a constant, as AVX-512's vpmullq does, from 32-bit
+// products.
+__attribute__((target("avx2"))) inline __m256i times(__m256i a, uint64_t b)
+{
+    const __m256i low = _mm256_set1_epi64x(int64_t(b & 0xffffffffu));
+    const __m256i high = _mm256_set1_epi64x(int64_t(b >> 32));
+    const __m256i cross = _mm256_add_epi64(_mm256_mul_epu32(_mm256_srli_epi64(a, 32), low), _mm256_mul_epu32(a, high));
+    return _mm256_add_epi64(_mm256_mul_epu32(a, low), _mm256_slli_epi64(cross, 32));
+}
+
+// rnd_detail::fromState on four lanes: the 53-bit integer is made a double
+// exactly, from its two halves.
+__attribute__((target("avx2"))) inline __m256d drawsOf(__m256i s)
+{
+    __m256i z = times(_mm256_xor_si256(s, _mm256_srli_epi64(s, 30)), 0xBF58476D1CE4E5B9ull);
+    z = times(_mm256_xor_si256(z, _mm256_srli_epi64(z, 27)), 0x94D049BB133111EBull);
+    z = _mm256_srli_epi64(_mm256_xor_si256(z, _mm256_srli_epi64(z, 31)), 11);
+    const __m256i two52 = _mm256_set1_epi64x(0x4330000000000000);
+    const __m256d two52d = _mm256_set1_pd(4503599627370496.0);
+    const __m256d low = _mm256_sub_pd(
+        _mm256_castsi256_pd(_mm256_or_si256(_mm256_and_si256(z, _mm256_set1_epi64x(0xffffffff)), two52)), two52d);
+    const __m256d high = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(_mm256_srli_epi64(z, 32), two52)), two52d);
+    const __m256d whole = _mm256_add_pd(_mm256_mul_pd(high, _mm256_set1_pd(4294967296.0)), low);
+    return _mm256_mul_pd(whole, _mm256_set1_pd(1.0 / 9007199254740992.0));
+}
+
+// Bit i of the index as byte i (0 or 1).
+constexpr uint32_t OneBytePerBit[16] = {
+    0x00000000, 0x00000001, 0x00000100, 0x00000101, 0x00010000, 0x00010001, 0x00010100, 0x00010101,
+    0x01000000, 0x01000001, 0x01000100, 0x01000101, 0x01010000, 0x01010001, 0x01010100, 0x01010101};
+
+__attribute__((target("avx2"))) int noiseDecisionsAvx2(uint64_t state, uint64_t step, int y, int width,
+                                                       uint8_t *out)
+{
+    __m256i s = _mm256_add_epi64(_mm256_set1_epi64x(int64_t(state)),
+                                 times(_mm256_set_epi64x(3, 2, 1, 0), step));
+    const __m256i stride = _mm256_set1_epi64x(int64_t(step * 4));
+    const __m256d rowValue = _mm256_set1_pd(double(y));
+    const __m256d half = _mm256_set1_pd(double(y) + 0.5);
+    const int odd = (y & 1) ? 0xf : 0;
+    int x = 1;
+    for (; x + 4 <= width; x += 4, s = _mm256_add_epi64(s, stride)) {
+        const __m256d v = _mm256_add_pd(drawsOf(s), rowValue);
+        const int down = _mm256_movemask_pd(_mm256_cmp_pd(v, half, _CMP_GT_OQ))
+                         | (_mm256_movemask_pd(_mm256_cmp_pd(v, half, _CMP_EQ_OQ)) & odd);
+        std::memcpy(out + x, &OneBytePerBit[down], 4);
+    }
+    return x;
+}
+
+__attribute__((target("avx2"))) int noiseCombineAvx2(const QRgb *cur, const QRgb *up, const uint8_t *here,
+                                                     const uint8_t *above, QRgb *d, int width)
+{
+    const __m256i black = _mm256_set1_epi32(int(0xff000000u));
+    const __m256i zero = _mm256_setzero_si256();
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        const __m256i h = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(here + x)));
+        const __m256i a = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(above + x)));
+        const __m256i stays = _mm256_cmpeq_epi32(h, zero);
+        const __m256i comes = _mm256_cmpgt_epi32(a, zero);
+        const __m256i fromAbove = _mm256_blendv_epi8(
+            black, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(up + x)), comes);
+        const __m256i result = _mm256_blendv_epi8(
+            fromAbove, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(cur + x)), stays);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(d + x), result);
     }
     return x;
 }
@@ -152,6 +223,8 @@ int noiseDecisions(uint64_t state, uint64_t step, int y, int width, uint8_t *out
 #ifdef GW_X86_KERNELS
     if (hasAvx512())
         return noiseDecisionsAvx512(state, step, y, width, out);
+    if (hasAvx2())
+        return noiseDecisionsAvx2(state, step, y, width, out);
 #endif
     (void)state, (void)step, (void)y, (void)width, (void)out;
     return 1;
@@ -162,6 +235,8 @@ int noiseCombine(const QRgb *cur, const QRgb *up, const uint8_t *here, const uin
 #ifdef GW_X86_KERNELS
     if (hasAvx512())
         return noiseCombineAvx512(cur, up, here, above, d, width);
+    if (hasAvx2())
+        return noiseCombineAvx2(cur, up, here, above, d, width);
 #endif
     (void)cur, (void)up, (void)here, (void)above, (void)d, (void)width;
     return 0;

@@ -10,8 +10,10 @@ namespace neighbourkernels {
 
 enum class Shade { Edge, Emboss };
 
-// Tests switch the vector loops off to check the plain ones on this machine.
-void setEnabled(bool on);
+// The widest loops used: tests and benchmarks hold them back to check and
+// time the narrower ones (and the plain loops) on this machine.
+enum class Width { Plain, Avx2, Widest };
+void setWidth(Width widest);
 
 // One pair of rows of 2 x 2 blocks, both rows present: s0/s1 the source
 // rows y and y + 1, d0/d1 the results. Works from x = 0 in steps of 8 while
