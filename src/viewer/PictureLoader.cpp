@@ -2,6 +2,7 @@
 
 #include "viewer/CmykJpeg.h"
 #include "viewer/EmbeddedProfile.h"
+#include "viewer/ExifThumbnail.h"
 #include "viewer/PictureDecoder.h"
 #include "viewer/PictureLimits.h"
 #include "viewer/SrgbConverter.h"
@@ -451,6 +452,18 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
             && want.height() <= result.sourceSize.height() && want != result.sourceSize) {
             decoded = turned ? want.transposed() : want;
             reader.setScaledSize(decoded);
+        }
+    }
+    // A thumbnail wanted: a camera's own, in the EXIF, saves the decode.
+    if (format == "jpeg" && icc.isEmpty() && want.isValid() && want.width() <= exifthumbnail::LargestSide
+        && want.height() <= exifthumbnail::LargestSide) {
+        const QImage stored = exifthumbnail::standIn(exifthumbnail::read(file), result.sourceSize, want, turned);
+        if (!stored.isNull()) {
+            result.image = finish(oriented(stored, reader.transformation()), want, request.keepAlpha,
+                                  request.background);
+            if (result.image.isNull())
+                result.error = QStringLiteral("out of memory");
+            return result;
         }
     }
     // A reader that knows no size beforehand is held by Qt's allocation

@@ -4,6 +4,7 @@
 #include "TestMedia.h"
 #include "TodaysMedia.h"
 
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -118,6 +119,52 @@ private slots:
             QVERIFY(!PictureLoader::loadThumbnail(path(name), 50).ok());
         }
         QVERIFY2(peakMemoryKb() - before < 100 * 1024, "a refused picture was allocated");
+    }
+
+    void aCameraThumbnailStandsInOnlyForItsOwnPicture_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QString>("changed");   // the EXIF's last change; taken 2026:01:02 03:04:05
+        QTest::addColumn<int>("edge");
+        QTest::addColumn<bool>("standsIn");
+        const QString taken = "2026:01:02 03:04:05";
+        QTest::newRow("camera photo, 100 px thumbnail") << QSize(800, 600) << 1 << taken << 100 << true;
+        QTest::newRow("turned a quarter by its tag") << QSize(800, 600) << 6 << taken << 100 << true;
+        QTest::newRow("thumbnail smaller than wanted") << QSize(800, 600) << 1 << taken << 200 << false;
+        QTest::newRow("changed after it was taken") << QSize(800, 600) << 1 << "2026:03:04 10:00:00" << 100 << false;
+        QTest::newRow("other proportions (3:2 under a 4:3 thumbnail)") << QSize(900, 600) << 1 << taken << 100 << false;
+    }
+    void aCameraThumbnailStandsInOnlyForItsOwnPicture()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(int, orientation);
+        QFETCH(QString, changed);
+        QFETCH(int, edge);
+        QFETCH(bool, standsIn);
+        // The picture red, its stored thumbnail green with a blue right end:
+        // the colours tell which was read, and how it was turned.
+        QImage red(picture, QImage::Format_RGB32), green(160, 120, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        green.fill(Qt::green);
+        QPainter(&green).fillRect(120, 0, 40, 120, Qt::blue);
+        QVERIFY(red.save(path("camera.jpg"), "JPG", 90) && green.save(path("thumb.jpg"), "JPG", 90));
+        QString error;
+        QVERIFY2(todaysmedia::runTool("exiftool", {"-q", "-overwrite_original", "-ThumbnailImage<=" + path("thumb.jpg"),
+                                                   "-DateTimeOriginal=2026:01:02 03:04:05", "-ModifyDate=" + changed,
+                                                   "-Orientation#=" + QString::number(orientation), path("camera.jpg")},
+                                      &error), qPrintable(error));
+        const LoadedPicture thumbnail = PictureLoader::loadThumbnail(path("camera.jpg"), edge);
+        QVERIFY2(thumbnail.ok(), qPrintable(thumbnail.error));
+        const QSize upright = orientation == 6 ? picture.transposed() : picture;
+        QCOMPARE(thumbnail.sourceSize, upright);
+        QCOMPARE(thumbnail.image.size(), PictureLoader::fitInside(upright, edge));
+        const QRgb centre = thumbnail.image.pixel(thumbnail.image.width() / 2, thumbnail.image.height() / 2);
+        QCOMPARE(isGreen(centre), standsIn);
+        const QSize s = thumbnail.image.size();
+        const QPoint end = orientation == 6 ? QPoint(s.width() / 2, s.height() * 7 / 8) : QPoint(s.width() * 7 / 8, s.height() / 2);
+        QCOMPARE(isBlue(thumbnail.image.pixel(end)), standsIn);
+        QVERIFY(isRed(PictureLoader::load(path("camera.jpg")).image.pixel(5, 5)));   // whole, the picture itself
     }
 
     void aJpegPastTheBudgetWholeOpensFitted()
