@@ -3,6 +3,8 @@
 #include "effects/ColourEffects.h"
 #include "effects/LosslessTurn.h"
 
+#include <QHash>
+
 namespace {
 using vk::letter;
 using vk::digit;
@@ -275,6 +277,19 @@ const ViewerCommand *findViewerCommand(int16_t keyCode, int16_t shift)
             anyRow = &row;
     }
     return anyRow;
+}
+
+QString keyLabel(const ViewerCommand &row)
+{
+    static const QHash<QString, QString> symbols = {
+        {"Plus", "+"},  {"Minus", "-"},        {"Comma", ","},        {"Period", "."},
+        {"LeftBracket", "["}, {"RightBracket", "]"},
+    };
+    QString label;
+    for (const auto &[bit, name] : {std::pair{CtrlKey, "Ctrl+"}, {AltKey, "Alt+"}, {ShiftKey, "Shift+"}})
+        if (row.shift & bit)
+            label += QLatin1String(name);
+    return label + symbols.value(row.keyName, row.keyName);
 }
 
 int16_t viewerKeyNamed(const QString &name)

@@ -39,5 +39,7 @@ const std::vector<ViewerSubmenu> &viewerSubmenus();
 // The row a key with a shift state selects: the row naming that shift state,
 // else the key's any-shift row; nullptr when there is none.
 const ViewerCommand *findViewerCommand(int16_t keyCode, int16_t shift);
+// The key as a menu shows it beside the item: "Shift+Z", "F9", "]", "+".
+QString keyLabel(const ViewerCommand &row);
 // The key a name stands for (any letter case); 0 when no row names it.
 int16_t viewerKeyNamed(const QString &name);

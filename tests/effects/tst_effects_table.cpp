@@ -53,7 +53,19 @@ private slots:
             action->trigger();
             const ViewerCommand *row = findViewerCommand(sent.first, sent.second);
             QVERIFY2(row && row->keyCode == sent.first && row->shift == sent.second, qPrintable(action->objectName()));
-            QCOMPARE(row->menuCaption, action->text());
+            // The caption, then the key as the item shows it, which leads back to the row.
+            const QStringList parts = action->text().split('\t');
+            QCOMPARE(parts.size(), 2);
+            QCOMPARE(parts[0], row->menuCaption);
+            QString key = parts[1];
+            int16_t shift = 0;
+            for (const auto &[bit, name] : {std::pair{CtrlKey, "Ctrl+"}, {AltKey, "Alt+"}, {ShiftKey, "Shift+"}})
+                if (key.startsWith(QLatin1String(name))) {
+                    shift |= bit;
+                    key.remove(0, int(qstrlen(name)));
+                }
+            const QMap<QString, QString> signs = {{"+", "Plus"}, {"-", "Minus"}, {"[", "LeftBracket"}, {"]", "RightBracket"}};
+            QCOMPARE(findViewerCommand(viewerKeyNamed(signs.value(key, key)), shift), row);
             QVERIFY(("/" + row->menuPath).endsWith("/" + action->objectName()));
             QVERIFY2(decodeKey(sent.first, sent.second).action != KeyAction::None, qPrintable(action->objectName()));
             QVERIFY2(!reached.contains(row), qPrintable(action->objectName()));   // one item per row

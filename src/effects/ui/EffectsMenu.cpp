@@ -45,7 +45,10 @@ void fill(QMenu *menu, const Item &item, const std::function<void(int16_t, int16
 {
     for (const Item &child : item.children) {
         if (child.isLeaf()) {
-            QAction *action = menu->addAction(child.caption);
+            // The key beside the item, as text only: the viewer takes its keys
+            // itself, and a shortcut here would take them first.
+            const ViewerCommand *row = findViewerCommand(child.keyCode, child.shift);
+            QAction *action = menu->addAction(row ? child.caption + '\t' + keyLabel(*row) : child.caption);
             action->setObjectName(child.name);
             const int16_t key = child.keyCode, shift = child.shift;
             QObject::connect(action, &QAction::triggered, menu, [onCommand, key, shift] { onCommand(key, shift); });
