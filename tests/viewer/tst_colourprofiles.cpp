@@ -6,7 +6,9 @@
 #include "viewer/SrgbConverter.h"
 
 #include <QFile>
+#include <QColorSpace>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -87,6 +89,71 @@ private slots:
         }
         if (profileName == "Swapped")   // red shows as green: the numbers changed places
             QVERIFY2(got.green() > got.red(), qPrintable(got.name()));
+    }
+
+    // Every level of each channel alone, a grey ramp and scattered mixes,
+    // converted as littlecms's own transform converts them (within a
+    // level); a profile that is sRGB under another name is left alone, at
+    // no cost, and one that differs from sRGB in one curve is not.
+    void everyLevelAsLittlecms()
+    {
+        QImage picture(256, 8, QImage::Format_RGB32);
+        quint32 seed = 12345;
+        for (int x = 0; x < 256; ++x) {
+            const int levels[4][3] = {{x, 0, 0}, {0, x, 0}, {0, 0, x}, {x, x, x}};
+            for (int y = 0; y < 4; ++y)
+                picture.setPixel(x, y, qRgb(levels[y][0], levels[y][1], levels[y][2]));
+            for (int y = 4; y < 8; ++y)
+                picture.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8 | 0xFF000000u);
+        }
+        cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+        const auto saved = [](cmsHPROFILE p, const char *name) {
+            cmsMLU *description = cmsMLUalloc(nullptr, 1);
+            cmsMLUsetASCII(description, "en", "US", name);
+            cmsWriteTag(p, cmsSigProfileDescriptionTag, description);
+            cmsMLUfree(description);
+            cmsUInt32Number size = 0;
+            cmsSaveProfileToMem(p, nullptr, &size);
+            QByteArray bytes(qsizetype(size), '\0');
+            cmsSaveProfileToMem(p, bytes.data(), &size);
+            return bytes;
+        };
+        const QByteArray renamed = saved(srgb, "Screen");
+        cmsToneCurve *gamma = cmsBuildGamma(nullptr, 2.2);
+        cmsWriteTag(srgb, cmsSigRedTRCTag, gamma);
+        const QByteArray redOff = saved(srgb, "Screen, red at 2.2");
+        cmsFreeToneCurve(gamma);
+        cmsCloseProfile(srgb);
+
+        SrgbConverter converter;
+        const QImage same = converter.toSrgb(picture, renamed);
+        QCOMPARE(same.constBits(), picture.constBits());
+        QVERIFY(!converter.rowsToSrgb(renamed));
+        for (const QByteArray &icc : {rgbProfile("ProPhoto test", ProPhoto, 1.8),
+                                      rgbProfile("Swapped test", SwappedRedGreen, 2.2), redOff}) {
+            QVERIFY(converter.rowsToSrgb(icc));
+            const QImage got = converter.toSrgb(picture, icc);
+            QImage want(picture.size(), QImage::Format_RGB32);
+            cmsHPROFILE from = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
+            cmsHPROFILE to = cmsCreate_sRGBProfile();
+            cmsHTRANSFORM t = cmsCreateTransform(from, TYPE_BGRA_8, to, TYPE_BGRA_8, INTENT_PERCEPTUAL, 0);
+            QVERIFY(t);
+            for (int y = 0; y < picture.height(); ++y)
+                cmsDoTransform(t, picture.constScanLine(y), want.scanLine(y), cmsUInt32Number(picture.width()));
+            cmsDeleteTransform(t);
+            cmsCloseProfile(to);
+            cmsCloseProfile(from);
+            int changed = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x) {
+                    const QRgb g = got.pixel(x, y), w = want.pixel(x, y);
+                    changed += g != picture.pixel(x, y);
+                    if (qAbs(qRed(g) - qRed(w)) > 1 || qAbs(qGreen(g) - qGreen(w)) > 1 || qAbs(qBlue(g) - qBlue(w)) > 1)
+                        QFAIL(qPrintable(QString("%1 at %2, %3: %4 against littlecms %5").arg(SrgbConverter::profileName(icc))
+                                             .arg(x).arg(y).arg(g, 8, 16).arg(w, 8, 16)));
+                }
+            QVERIFY(changed > 100);
+        }
     }
 
     // A JPEG made for print: through the profile it carries, or without one
