@@ -1,5 +1,6 @@
 #include "viewer/PictureLoader.h"
 
+#include "viewer/BandedJpeg.h"
 #include "viewer/CmykJpeg.h"
 #include "viewer/EmbeddedProfile.h"
 #include "viewer/PictureDecoder.h"
@@ -9,6 +10,7 @@
 
 #include "decode/DecoderPool.h"
 
+#include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -473,6 +475,18 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
                          reader.transformation());
         if (image.isNull())
             return result;
+    } else if (const SrgbConverter::RowConversion toSrgb =
+                   format == "jpeg" && jpeg.components == 3 && raw.isValid() && decoded == raw
+                           && fileBytes <= MaxDecoderFileBytes
+                       ? SrgbConverter::shared().rowsToSrgb(icc)
+                       : SrgbConverter::RowConversion()) {
+        // A photo at its own size: its rows are converted while the next
+        // ones are decoded.
+        file.seek(0);
+        image = oriented(decodeJpegInBands(file.readAll(), toSrgb, &result.error), reader.transformation());
+        if (image.isNull())
+            return result;
+        image.setColorSpace(QColorSpace::SRgb);
     } else if (!reader.read(&image)) {
         result.error = reader.errorString();
         return result;

@@ -91,6 +91,53 @@ private slots:
             QVERIFY2(got.green() > got.red(), qPrintable(got.name()));
     }
 
+    // A photo at its own size is converted while it is decoded: the same
+    // pixels as decoding it whole and converting after, for a picture whose
+    // rows do not fill the last band, one turned by its EXIF orientation
+    // and one cut short.
+    void convertedWhileDecodedAsAfter()
+    {
+        QImage picture(1100, 1003, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb((x * 7 + y) & 255, (y * 5 + x / 3) & 255, (x ^ y) & 255));
+        picture.setColorSpace(QColorSpace::fromIccProfile(rgbProfile("ProPhoto test", ProPhoto, 1.8)));
+        const QString whole = dir.filePath("photo.jpg"), turned = dir.filePath("turned.jpg"),
+                      cut = dir.filePath("cut.jpg");
+        QVERIFY(picture.save(whole, "JPEG", 90));
+        QVERIFY(QFile::copy(whole, turned));
+        QVERIFY(run("exiftool", {"-q", "-overwrite_original", "-n", "-Orientation=6", turned}));
+        const QByteArray bytes = testfiles::readAll(whole);
+        QVERIFY(testfiles::writeFile(cut, bytes.left(bytes.size() * 3 / 5)));
+        const QByteArray icc = embeddedIccProfile(bytes);
+        QVERIFY(!icc.isEmpty());
+        SrgbConverter converter;
+        for (const QString &path : {whole, turned, cut}) {
+            QImageReader reader(path);
+            reader.setAutoTransform(true);
+            const QImage after = converter.toSrgb(reader.read(), icc).convertToFormat(QImage::Format_RGB32);
+            const LoadedPicture loaded = PictureLoader::load(path);
+            QVERIFY2(loaded.ok(), qPrintable(path + ": " + loaded.error));
+            QCOMPARE(loaded.image.size(), path == turned ? QSize(1003, 1100) : QSize(1100, 1003));
+            QCOMPARE(loaded.image.size(), after.size());
+            for (int y = 0; y < after.height(); ++y)
+                for (int x = 0; x < after.width(); ++x)
+                    if (loaded.image.pixel(x, y) != after.pixel(x, y))
+                        QFAIL(qPrintable(QString("%1 at %2, %3: %4 against %5").arg(path).arg(x).arg(y)
+                                             .arg(loaded.image.pixel(x, y), 8, 16).arg(after.pixel(x, y), 8, 16)));
+        }
+        // A damaged scan inside a tagged photo is told, not shown as garbage or a crash.
+        QByteArray broken = bytes;
+        qsizetype scan = 2;   // the markers before the scan, each with its length
+        while (scan + 4 < broken.size() && uchar(broken[scan + 1]) != 0xDA)
+            scan += 2 + (uchar(broken[scan + 2]) << 8 | uchar(broken[scan + 3]));
+        QVERIFY(scan + 4 < broken.size() && uchar(broken[scan]) == 0xFF);
+        broken[scan + 4] = char(0x7F);   // the scan's header claims 127 components
+        const QString damaged = dir.filePath("damaged.jpg");
+        QVERIFY(testfiles::writeFile(damaged, broken));
+        QVERIFY(!PictureLoader::load(damaged).ok());
+    }
+
     // Every level of each channel alone, a grey ramp and scattered mixes,
     // converted as littlecms's own transform converts them (within a
     // level); a profile that is sRGB under another name is left alone, at

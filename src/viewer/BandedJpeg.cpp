@@ -1,0 +1,160 @@
+#include "viewer/BandedJpeg.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <csetjmp>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+#include <jpeglib.h>
+
+namespace {
+// Small enough that the band left to finish after the decode is short,
+// large enough that the threads rarely wait on each other.
+constexpr int RowsPerBand = 16;
+// Below this a second thread costs more than it saves.
+constexpr qint64 SharedFromPixels = qint64(1) << 20;
+
+struct ErrorExit {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void errorExit(j_common_ptr info)
+{
+    auto *error = reinterpret_cast<ErrorExit *>(info->err);
+    error->manager.format_message(info, error->message);
+    std::longjmp(error->jump, 1);
+}
+
+void keepQuiet(j_common_ptr, int) {}
+
+// Rows decoded so far, told to the threads that finish them.
+class Progress {
+public:
+    explicit Progress(int height) : m_bands((height + RowsPerBand - 1) / RowsPerBand), m_height(height) {}
+
+    void decoded(int rows)
+    {
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            m_decoded = rows;
+        }
+        m_changed.notify_all();
+    }
+    void stop()
+    {
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            m_stopped = true;
+        }
+        m_changed.notify_all();
+    }
+    // Takes bands in turn and finishes each once it is decoded, until none
+    // is left or the decode stopped short of the band.
+    template <typename Finish>
+    void finishBands(Finish finish)
+    {
+        for (int band = m_next++; band < m_bands; band = m_next++) {
+            const int first = band * RowsPerBand, last = std::min(m_height, first + RowsPerBand);
+            {
+                std::unique_lock<std::mutex> hold(m_lock);
+                m_changed.wait(hold, [&] { return m_decoded >= last || m_stopped; });
+                if (m_decoded < last)
+                    return;
+            }
+            for (int y = first; y < last; ++y)
+                finish(y);
+        }
+    }
+
+private:
+    const int m_bands, m_height;
+    std::atomic<int> m_next{0};
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    int m_decoded = 0;
+    bool m_stopped = false;
+};
+
+// libjpeg's parts; each returns false with the message on a fatal error.
+// No object with a destructor lives in their frames, which an error leaves.
+bool startDecode(jpeg_decompress_struct &info, ErrorExit &error, const QByteArray &file)
+{
+    if (setjmp(error.jump))
+        return false;
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(file.constData()),
+                 static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&info, TRUE);
+    if (info.num_components != 3) {
+        std::snprintf(error.message, sizeof error.message, "not a three-component JPEG");
+        return false;
+    }
+    info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    jpeg_start_decompress(&info);
+    return true;
+}
+
+bool decodeRows(jpeg_decompress_struct &info, ErrorExit &error, QImage &out, Progress &progress)
+{
+    if (setjmp(error.jump))
+        return false;
+    JSAMPROW rows[RowsPerBand];
+    while (info.output_scanline < info.output_height) {
+        const int first = int(info.output_scanline);
+        const int wanted = std::min<int>(RowsPerBand, out.height() - first);
+        for (int i = 0; i < wanted; ++i)
+            rows[i] = out.scanLine(first + i);
+        int got = 0;
+        while (got < wanted) {
+            const JDIMENSION n = jpeg_read_scanlines(&info, rows + got, JDIMENSION(wanted - got));
+            if (n == 0)
+                break;   // the memory source never suspends: nothing more will come
+            got += int(n);
+        }
+        progress.decoded(first + got);
+        if (got < wanted)
+            break;
+    }
+    return int(info.output_scanline) == out.height();
+}
+} // namespace
+
+QImage decodeJpegInBands(const QByteArray &file, const std::function<void(uchar *row, int width)> &finish,
+                         QString *error)
+{
+    jpeg_decompress_struct info;
+    ErrorExit failure{};
+    info.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = errorExit;
+    failure.manager.emit_message = keepQuiet;   // a cut-off file is warned of and decoded on
+    jpeg_create_decompress(&info);
+    QImage out;
+    if (startDecode(info, failure, file))
+        out = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
+    if (out.isNull() || !out.bits()) {
+        *error = failure.message[0] ? QString::fromLocal8Bit(failure.message) : QStringLiteral("out of memory");
+        jpeg_destroy_decompress(&info);
+        return QImage();
+    }
+    Progress progress(out.height());
+    const auto finishRow = [&](int y) { finish(out.scanLine(y), out.width()); };
+    std::thread helper;
+    if (qint64(out.width()) * out.height() >= SharedFromPixels)
+        helper = std::thread([&] { progress.finishBands(finishRow); });
+    const bool whole = decodeRows(info, failure, out, progress);
+    jpeg_destroy_decompress(&info);
+    progress.stop();
+    progress.finishBands(finishRow);   // this thread's share of what is left
+    if (helper.joinable())
+        helper.join();
+    if (!whole) {
+        *error = failure.message[0] ? QString::fromLocal8Bit(failure.message)
+                                    : QStringLiteral("damaged picture (its rows end early)");
+        return QImage();
+    }
+    return out;
+}
