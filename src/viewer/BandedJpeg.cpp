@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include <jpeglib.h>
@@ -143,8 +144,13 @@ QImage decodeJpegInBands(const QByteArray &file, const std::function<void(uchar 
     Progress progress(out.height());
     const auto finishRow = [&](int y) { finish(out.scanLine(y), out.width()); };
     std::thread helper;
-    if (qint64(out.width()) * out.height() >= SharedFromPixels)
-        helper = std::thread([&] { progress.finishBands(finishRow); });
+    if (qint64(out.width()) * out.height() >= SharedFromPixels) {
+        try {
+            helper = std::thread([&] { progress.finishBands(finishRow); });
+        } catch (const std::system_error &) {
+            // No thread to be had: this one finishes every band after the decode.
+        }
+    }
     const bool whole = decodeRows(info, failure, out, progress);
     jpeg_destroy_decompress(&info);
     progress.stop();
