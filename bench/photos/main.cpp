@@ -1,7 +1,7 @@
 // What photographers wait for, each as a ratio against a reference measured
 // in the same run:
-//   - a 24 MP JPEG that carries a ProPhoto profile: its conversion to sRGB
-//     against decoding the same picture untagged;
+//   - a 24 MP JPEG that carries a ProPhoto profile: its load, converted to
+//     sRGB, against loading the same picture untagged;
 //   - a 24 MP camera RAW: its preview for a 1920 x 1080 screen against its
 //     full development;
 //   - a 300-frame 1920 x 1080 animation playing through: the memory it adds
@@ -60,8 +60,9 @@ void colour(const QString &dir, int rounds)
     out << QString("24 MP JPEG decode (untagged)            %1 ms\n").arg(decode, 8, 'f', 1);
     out << QString("24 MP JPEG decode (ProPhoto, converted) %1 ms\n").arg(whole, 8, 'f', 1);
     out << QString("sRGB conversion alone                   %1 ms\n").arg(convert, 8, 'f', 1);
-    out << QString("conversion / decode                     %1   (goal <= 0.15)\n").arg(convert / decode, 8, 'f', 3);
-    out << QString("tagged load / untagged load             %1\n").arg(whole / decode, 8, 'f', 3);
+    // Tagged photos are converted while they decode, so the goal is the whole load's.
+    out << QString("conversion / decode                     %1\n").arg(convert / decode, 8, 'f', 3);
+    out << QString("tagged load / untagged load             %1   (goal <= 1.15)\n").arg(whole / decode, 8, 'f', 3);
     // As the viewer asks: fitted to a 1920 x 1080 screen.
     const auto screen = [](const QSize &s) { return s.scaled(1920, 1080, Qt::KeepAspectRatio); };
     const double fitted = medianMs(rounds, [&] { PictureLoader::loadFitted(plain, screen); });
