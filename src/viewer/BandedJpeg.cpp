@@ -1,15 +1,19 @@
 #include "viewer/BandedJpeg.h"
 
+#include <QIODevice>
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <csetjmp>
+#include <memory>
 #include <cstdio>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 // Small enough that the band left to finish after the decode is short,
@@ -81,14 +85,60 @@ private:
     bool m_stopped = false;
 };
 
+// The file read in pieces as libjpeg asks, so that no more of it is held
+// than Qt's reader holds; past its end, an end marker as libjpeg's own
+// sources give (with a warning), so a file cut short decodes alike.
+struct DeviceSource {
+    jpeg_source_mgr manager;
+    QIODevice *device;
+    JOCTET buffer[64 * 1024];
+
+    static void nothing(j_decompress_ptr) {}
+    static boolean fill(j_decompress_ptr info)
+    {
+        auto *self = reinterpret_cast<DeviceSource *>(info->src);
+        qint64 n = self->device->read(reinterpret_cast<char *>(self->buffer), sizeof self->buffer);
+        if (n <= 0) {
+            WARNMS(info, JWRN_JPEG_EOF);
+            self->buffer[0] = 0xFF;
+            self->buffer[1] = JPEG_EOI;
+            n = 2;
+        }
+        self->manager.next_input_byte = self->buffer;
+        self->manager.bytes_in_buffer = size_t(n);
+        return TRUE;
+    }
+    static void skip(j_decompress_ptr info, long bytes)
+    {
+        jpeg_source_mgr &source = *info->src;
+        while (bytes > long(source.bytes_in_buffer)) {
+            bytes -= long(source.bytes_in_buffer);
+            fill(info);
+        }
+        if (bytes > 0) {
+            source.next_input_byte += bytes;
+            source.bytes_in_buffer -= size_t(bytes);
+        }
+    }
+    explicit DeviceSource(QIODevice &from) : device(&from)
+    {
+        manager.next_input_byte = nullptr;
+        manager.bytes_in_buffer = 0;
+        manager.init_source = nothing;
+        manager.fill_input_buffer = fill;
+        manager.skip_input_data = skip;
+        manager.resync_to_restart = jpeg_resync_to_restart;
+        manager.term_source = nothing;
+    }
+};
+
 // libjpeg's parts; each returns false with the message on a fatal error.
 // No object with a destructor lives in their frames, which an error leaves.
-bool startDecode(jpeg_decompress_struct &info, ErrorExit &error, const QByteArray &file)
+bool startDecode(jpeg_decompress_struct &info, ErrorExit &error, DeviceSource &source)
 {
     if (setjmp(error.jump))
         return false;
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(file.constData()),
-                 static_cast<unsigned long>(file.size()));
+    info.src = &source.manager;
     jpeg_read_header(&info, TRUE);
     if (info.num_components != 3) {
         std::snprintf(error.message, sizeof error.message, "not a three-component JPEG");
@@ -113,7 +163,7 @@ bool decodeRows(jpeg_decompress_struct &info, ErrorExit &error, QImage &out, Pro
         while (got < wanted) {
             const JDIMENSION n = jpeg_read_scanlines(&info, rows + got, JDIMENSION(wanted - got));
             if (n == 0)
-                break;   // the memory source never suspends: nothing more will come
+                break;   // the source never suspends: nothing more will come
             got += int(n);
         }
         progress.decoded(first + got);
@@ -124,7 +174,7 @@ bool decodeRows(jpeg_decompress_struct &info, ErrorExit &error, QImage &out, Pro
 }
 } // namespace
 
-QImage decodeJpegInBands(const QByteArray &file, const std::function<void(uchar *row, int width)> &finish,
+QImage decodeJpegInBands(QIODevice &file, const std::function<void(uchar *row, int width)> &finish,
                          QString *error)
 {
     jpeg_decompress_struct info;
@@ -133,8 +183,9 @@ QImage decodeJpegInBands(const QByteArray &file, const std::function<void(uchar 
     failure.manager.error_exit = errorExit;
     failure.manager.emit_message = keepQuiet;   // a cut-off file is warned of and decoded on
     jpeg_create_decompress(&info);
+    auto source = std::make_unique<DeviceSource>(file);
     QImage out;
-    if (startDecode(info, failure, file))
+    if (startDecode(info, failure, *source))
         out = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
     if (out.isNull() || !out.bits()) {
         *error = failure.message[0] ? QString::fromLocal8Bit(failure.message) : QStringLiteral("out of memory");

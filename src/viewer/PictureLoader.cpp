@@ -477,13 +477,12 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
             return result;
     } else if (const SrgbConverter::RowConversion toSrgb =
                    format == "jpeg" && jpeg.components == 3 && raw.isValid() && decoded == raw
-                           && fileBytes <= MaxDecoderFileBytes
                        ? SrgbConverter::shared().rowsToSrgb(icc)
                        : SrgbConverter::RowConversion()) {
         // A photo at its own size: its rows are converted while the next
         // ones are decoded.
         file.seek(0);
-        image = oriented(decodeJpegInBands(file.readAll(), toSrgb, &result.error), reader.transformation());
+        image = oriented(decodeJpegInBands(file, toSrgb, &result.error), reader.transformation());
         if (image.isNull())
             return result;
         image.setColorSpace(QColorSpace::SRgb);
