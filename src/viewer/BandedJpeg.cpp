@@ -91,6 +91,7 @@ private:
 struct DeviceSource {
     jpeg_source_mgr manager;
     QIODevice *device;
+    bool ended = false;
     JOCTET buffer[64 * 1024];
 
     static void nothing(j_decompress_ptr) {}
@@ -99,6 +100,7 @@ struct DeviceSource {
         auto *self = reinterpret_cast<DeviceSource *>(info->src);
         qint64 n = self->device->read(reinterpret_cast<char *>(self->buffer), sizeof self->buffer);
         if (n <= 0) {
+            self->ended = true;
             WARNMS(info, JWRN_JPEG_EOF);
             self->buffer[0] = 0xFF;
             self->buffer[1] = JPEG_EOI;
@@ -110,10 +112,13 @@ struct DeviceSource {
     }
     static void skip(j_decompress_ptr info, long bytes)
     {
-        jpeg_source_mgr &source = *info->src;
+        auto *self = reinterpret_cast<DeviceSource *>(info->src);
+        jpeg_source_mgr &source = self->manager;
         while (bytes > long(source.bytes_in_buffer)) {
             bytes -= long(source.bytes_in_buffer);
             fill(info);
+            if (self->ended)
+                return;   // nothing left to skip: the end marker is what comes next
         }
         if (bytes > 0) {
             source.next_input_byte += bytes;
