@@ -6,8 +6,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <csetjmp>
-#include <memory>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
