@@ -1,7 +1,7 @@
 // What photographers wait for, each as a ratio against a reference measured
 // in the same run:
-//   - a 24 MP JPEG that carries a ProPhoto profile: its conversion to sRGB
-//     against decoding the same picture untagged;
+//   - a 24 MP JPEG that carries a ProPhoto profile: its load, converted to
+//     sRGB, against loading the same picture untagged;
 //   - a 24 MP camera RAW: its preview for a 1920 x 1080 screen against its
 //     full development;
 //   - a 300-frame 1920 x 1080 animation playing through: the memory it adds
@@ -51,8 +51,9 @@ void colour(const QString &dir, int rounds)
     picture.save(tagged, "JPEG", 90);
     const QByteArray icc = QColorSpace(QColorSpace::ProPhotoRgb).iccProfile();
 
-    const double decode = medianMs(rounds, [&] { PictureLoader::load(plain); });
-    const double whole = medianMs(rounds, [&] { PictureLoader::load(tagged); });
+    const PairedTimes loads = pairedMedians(rounds, [&] { PictureLoader::load(tagged); },
+                                            [&] { PictureLoader::load(plain); });
+    const double decode = loads.referenceMs, whole = loads.workMs;
     const QImage decoded = PictureLoader::load(plain).image;
     SrgbConverter converter;
     converter.toSrgb(decoded, icc);   // the transform is made once per profile
@@ -60,14 +61,16 @@ void colour(const QString &dir, int rounds)
     out << QString("24 MP JPEG decode (untagged)            %1 ms\n").arg(decode, 8, 'f', 1);
     out << QString("24 MP JPEG decode (ProPhoto, converted) %1 ms\n").arg(whole, 8, 'f', 1);
     out << QString("sRGB conversion alone                   %1 ms\n").arg(convert, 8, 'f', 1);
-    out << QString("conversion / decode                     %1   (goal <= 0.15)\n").arg(convert / decode, 8, 'f', 3);
-    out << QString("tagged load / untagged load             %1\n").arg(whole / decode, 8, 'f', 3);
+    // Tagged photos are converted while they decode, so the goal is the whole load's.
+    out << QString("conversion / decode                     %1\n").arg(convert / decode, 8, 'f', 3);
+    out << QString("tagged load / untagged load             %1   (goal <= 1.15; median of paired rounds)\n")
+               .arg(loads.ratio, 8, 'f', 3);
     // As the viewer asks: fitted to a 1920 x 1080 screen.
     const auto screen = [](const QSize &s) { return s.scaled(1920, 1080, Qt::KeepAspectRatio); };
-    const double fitted = medianMs(rounds, [&] { PictureLoader::loadFitted(plain, screen); });
-    const double fittedTagged = medianMs(rounds, [&] { PictureLoader::loadFitted(tagged, screen); });
+    const PairedTimes fitted = pairedMedians(rounds, [&] { PictureLoader::loadFitted(tagged, screen); },
+                                             [&] { PictureLoader::loadFitted(plain, screen); });
     out << QString("fitted to 1920 x 1080: tagged / untagged %1  (%2 ms against %3 ms)\n\n")
-               .arg(fittedTagged / fitted, 7, 'f', 3).arg(fittedTagged, 0, 'f', 1).arg(fitted, 0, 'f', 1);
+               .arg(fitted.ratio, 7, 'f', 3).arg(fitted.workMs, 0, 'f', 1).arg(fitted.referenceMs, 0, 'f', 1);
 }
 
 void raw(const QString &dir, int rounds)

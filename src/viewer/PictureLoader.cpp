@@ -1,5 +1,6 @@
 #include "viewer/PictureLoader.h"
 
+#include "viewer/BandedJpeg.h"
 #include "viewer/CmykJpeg.h"
 #include "viewer/EmbeddedProfile.h"
 #include "viewer/ExifThumbnail.h"
@@ -10,6 +11,7 @@
 
 #include "decode/DecoderPool.h"
 
+#include <QColorSpace>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -492,6 +494,17 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
                          reader.transformation());
         if (image.isNull())
             return result;
+    } else if (const SrgbConverter::RowConversion toSrgb =
+                   format == "jpeg" && jpeg.components == 3 && raw.isValid() && decoded == raw
+                       ? SrgbConverter::shared().rowsToSrgb(icc)
+                       : SrgbConverter::RowConversion()) {
+        // A photo at its own size: its rows are converted while the next
+        // ones are decoded.
+        file.seek(0);
+        image = oriented(decodeJpegInBands(file, toSrgb, &result.error), reader.transformation());
+        if (image.isNull())
+            return result;
+        image.setColorSpace(QColorSpace::SRgb);
     } else if (!reader.read(&image)) {
         result.error = reader.errorString();
         return result;

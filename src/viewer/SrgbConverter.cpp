@@ -107,12 +107,13 @@ const SrgbConverter::Conversion *SrgbConverter::conversionFor(const QByteArray &
         made = std::make_shared<Conversion>();
         if (!cmyk)
             made->shaper = MatrixShaper::between(from, to);
+        const bool identity = made->shaper && made->shaper->isIdentity();
         // No one-pixel cache: the transform is shared by threads.
         if (!made->shaper)
             made->transform = cmsCreateTransform(from, fromSrgb ? PixelLayout : inputLayout, to, PixelLayout,
                                                  INTENT_PERCEPTUAL,
                                                  cmsFLAGS_NOCACHE | (cmyk ? 0 : cmsFLAGS_COPY_ALPHA));
-        if (!made->shaper && !made->transform)
+        if (identity || (!made->shaper && !made->transform))
             made.reset();
         cmsCloseProfile(srgb);
     }
@@ -151,6 +152,15 @@ QImage SrgbConverter::toSrgb(QImage picture, const QByteArray &icc)
     QImage work = converted(std::move(picture), *conversion);
     work.setColorSpace(QColorSpace::SRgb);
     return work.isNull() || work.format() == format ? work : work.convertToFormat(format);
+}
+
+SrgbConverter::RowConversion SrgbConverter::rowsToSrgb(const QByteArray &icc)
+{
+    const Conversion *conversion = icc.isEmpty() ? nullptr : conversionFor(icc, PixelLayout);
+    if (!conversion)
+        return {};
+    // Conversions are kept for the converter's life.
+    return [conversion](uchar *row, int width) { conversion->run(row, row, width); };
 }
 
 QImage SrgbConverter::toDisplay(QImage srgb, const QByteArray &icc)

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -21,6 +22,12 @@ public:
     // The picture in sRGB; the picture itself when the profile is empty,
     // cannot be read, is sRGB already or is not an RGB profile.
     QImage toSrgb(QImage picture, const QByteArray &icc);
+
+    // The same conversion for one row of Qt's 32-bit pixels at a time, in
+    // place, for a decoder that converts rows while it makes the next ones;
+    // empty when toSrgb would leave the picture as it is.
+    using RowConversion = std::function<void(uchar *row, int width)>;
+    RowConversion rowsToSrgb(const QByteArray &icc);
 
     // A CMYK picture (4 bytes a pixel, inverted as Adobe's files store it
     // when inverted is set) in sRGB through its own profile, or when it has

@@ -5,6 +5,7 @@
 #include "decode/HelperLaunch.h"
 #include "viewer/PictureLoader.h"
 
+#include <QColorSpace>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -15,6 +16,8 @@
 
 #include "TestFiles.h"
 #include "TodaysMedia.h"
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -79,12 +82,13 @@ class TestDecodePool : public QObject {
     {
         return testfiles::writeFile(dir.filePath(name), bytes) ? dir.filePath(name) : QString();
     }
-    QString photo(const QString &name, QSize size)
+    QString photo(const QString &name, QSize size, const QColorSpace &profile = QColorSpace())
     {
         QImage image(size, QImage::Format_RGB32);
         for (int y = 0; y < size.height(); ++y)
             for (int x = 0; x < size.width(); ++x)
                 image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+        image.setColorSpace(profile);
         return image.save(dir.filePath(name), "JPG", 90) ? dir.filePath(name) : QString();
     }
 
@@ -121,6 +125,17 @@ private slots:
         OpenFile h(heic);
         QVERIFY(!pool.decode(h.fd, [&](const QSize &s) { ++asked; return s / 2; }, false, Qt::black).image.isNull());
         QCOMPARE(asked, 1);
+        // A tagged photo at its own size, converted beside its decode (on a
+        // second thread where the helper's filter allows one), as here.
+        const QString tagged = photo("tagged.jpg", QSize(1280, 960), QColorSpace::ProPhotoRgb);
+        OpenFile t(tagged);
+        const DecoderPool::Result converted = pool.decode(t.fd, {}, false, Qt::black);
+        QVERIFY2(converted.error.isEmpty(), qPrintable(converted.error));
+        // The pixels only: the answer carries no colour space.
+        const QImage there = converted.image.convertToFormat(QImage::Format_RGB32),
+                     ours = PictureLoader::load(tagged).image;
+        QCOMPARE(there.size(), ours.size());
+        QVERIFY(std::equal(ours.constBits(), ours.constBits() + ours.sizeInBytes(), there.constBits()));
     }
 
     void theHelperSeesNothingOfTheUsers()

@@ -6,7 +6,9 @@
 #include "viewer/SrgbConverter.h"
 
 #include <QFile>
+#include <QColorSpace>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,6 +39,18 @@ class TestColourProfiles : public QObject {
         const bool ok = want.isValid() && qAbs(got.red() - want.red()) <= 2 && qAbs(got.green() - want.green()) <= 2
                         && qAbs(got.blue() - want.blue()) <= 2;
         return ok ? QString() : QString("got %1, littlecms %2").arg(got.name(), want.name());
+    }
+    // Where two pictures of one size differ by more than levels, or empty.
+    static QString firstDifference(const QImage &got, const QImage &want, int levels)
+    {
+        for (int y = 0; y < want.height(); ++y)
+            for (int x = 0; x < want.width(); ++x) {
+                const QRgb g = got.pixel(x, y), w = want.pixel(x, y);
+                if (qAbs(qRed(g) - qRed(w)) > levels || qAbs(qGreen(g) - qGreen(w)) > levels
+                    || qAbs(qBlue(g) - qBlue(w)) > levels)
+                    return QString("at %1, %2: %3 against %4").arg(x).arg(y).arg(g, 8, 16).arg(w, 8, 16);
+            }
+        return {};
     }
 
 private slots:
@@ -87,6 +101,108 @@ private slots:
         }
         if (profileName == "Swapped")   // red shows as green: the numbers changed places
             QVERIFY2(got.green() > got.red(), qPrintable(got.name()));
+    }
+
+    // A photo at its own size is converted while it is decoded: the same
+    // pixels as decoding it whole and converting after, for a picture whose
+    // rows do not fill the last band, one turned by its EXIF orientation
+    // and one cut short.
+    void convertedWhileDecodedAsAfter()
+    {
+        QImage picture(1100, 1003, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb((x * 7 + y) & 255, (y * 5 + x / 3) & 255, (x ^ y) & 255));
+        picture.setColorSpace(QColorSpace::fromIccProfile(rgbProfile("ProPhoto test", ProPhoto, 1.8)));
+        const QString whole = dir.filePath("photo.jpg"), turned = dir.filePath("turned.jpg"),
+                      cut = dir.filePath("cut.jpg");
+        QVERIFY(picture.save(whole, "JPEG", 90));
+        QVERIFY(QFile::copy(whole, turned));
+        QVERIFY(run("exiftool", {"-q", "-overwrite_original", "-n", "-Orientation=6", turned}));
+        const QByteArray bytes = testfiles::readAll(whole);
+        QVERIFY(testfiles::writeFile(cut, bytes.left(bytes.size() * 3 / 5)));
+        const QByteArray icc = embeddedIccProfile(bytes);
+        QVERIFY(!icc.isEmpty());
+        SrgbConverter converter;
+        for (const QString &path : {whole, turned, cut}) {
+            QImageReader reader(path);
+            reader.setAutoTransform(true);
+            const QImage after = converter.toSrgb(reader.read(), icc).convertToFormat(QImage::Format_RGB32);
+            const LoadedPicture loaded = PictureLoader::load(path);
+            QVERIFY2(loaded.ok(), qPrintable(path + ": " + loaded.error));
+            QCOMPARE(loaded.image.size(), path == turned ? QSize(1003, 1100) : QSize(1100, 1003));
+            QCOMPARE(loaded.image.size(), after.size());
+            const QString wrong = firstDifference(loaded.image, after, 0);
+            QVERIFY2(wrong.isEmpty(), qPrintable(path + " " + wrong));
+        }
+        // A damaged scan inside a tagged photo is told, not shown as garbage or a crash.
+        QByteArray broken = bytes;
+        qsizetype scan = 2;   // the markers before the scan, each with its length
+        while (scan + 4 < broken.size() && uchar(broken[scan + 1]) != 0xDA)
+            scan += 2 + (uchar(broken[scan + 2]) << 8 | uchar(broken[scan + 3]));
+        QVERIFY(scan + 4 < broken.size() && uchar(broken[scan]) == 0xFF);
+        broken[scan + 4] = char(0x7F);   // the scan's header claims 127 components
+        const QString damaged = dir.filePath("damaged.jpg");
+        QVERIFY(testfiles::writeFile(damaged, broken));
+        QVERIFY(!PictureLoader::load(damaged).ok());
+    }
+
+    // Every level of each channel alone, a grey ramp and scattered mixes,
+    // converted as littlecms's own transform converts them (within a
+    // level); a profile that is sRGB under another name is left alone, at
+    // no cost, and one that differs from sRGB in one curve is not.
+    void everyLevelAsLittlecms()
+    {
+        QImage picture(256, 8, QImage::Format_RGB32);
+        quint32 seed = 12345;
+        for (int x = 0; x < 256; ++x) {
+            const int levels[4][3] = {{x, 0, 0}, {0, x, 0}, {0, 0, x}, {x, x, x}};
+            for (int y = 0; y < 4; ++y)
+                picture.setPixel(x, y, qRgb(levels[y][0], levels[y][1], levels[y][2]));
+            for (int y = 4; y < 8; ++y)
+                picture.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8 | 0xFF000000u);
+        }
+        cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+        const auto saved = [](cmsHPROFILE p, const char *name) {
+            cmsMLU *description = cmsMLUalloc(nullptr, 1);
+            cmsMLUsetASCII(description, "en", "US", name);
+            cmsWriteTag(p, cmsSigProfileDescriptionTag, description);
+            cmsMLUfree(description);
+            cmsUInt32Number size = 0;
+            cmsSaveProfileToMem(p, nullptr, &size);
+            QByteArray bytes(qsizetype(size), '\0');
+            cmsSaveProfileToMem(p, bytes.data(), &size);
+            return bytes;
+        };
+        const QByteArray renamed = saved(srgb, "Screen");
+        cmsToneCurve *gamma = cmsBuildGamma(nullptr, 2.2);
+        cmsWriteTag(srgb, cmsSigRedTRCTag, gamma);
+        const QByteArray redOff = saved(srgb, "Screen, red at 2.2");
+        cmsFreeToneCurve(gamma);
+        cmsCloseProfile(srgb);
+
+        SrgbConverter converter;
+        const QImage same = converter.toSrgb(picture, renamed);
+        QCOMPARE(same.constBits(), picture.constBits());
+        QVERIFY(!converter.rowsToSrgb(renamed));
+        for (const QByteArray &icc : {rgbProfile("ProPhoto test", ProPhoto, 1.8),
+                                      rgbProfile("Swapped test", SwappedRedGreen, 2.2), redOff}) {
+            QVERIFY(converter.rowsToSrgb(icc));
+            const QImage got = converter.toSrgb(picture, icc);
+            QImage want(picture.size(), QImage::Format_RGB32);
+            cmsHPROFILE from = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
+            cmsHPROFILE to = cmsCreate_sRGBProfile();
+            cmsHTRANSFORM t = cmsCreateTransform(from, TYPE_BGRA_8, to, TYPE_BGRA_8, INTENT_PERCEPTUAL, 0);
+            QVERIFY(t);
+            for (int y = 0; y < picture.height(); ++y)
+                cmsDoTransform(t, picture.constScanLine(y), want.scanLine(y), cmsUInt32Number(picture.width()));
+            cmsDeleteTransform(t);
+            cmsCloseProfile(to);
+            cmsCloseProfile(from);
+            const QString wrong = firstDifference(got, want, 1);
+            QVERIFY2(wrong.isEmpty(), qPrintable(SrgbConverter::profileName(icc) + " " + wrong + " (littlecms)"));
+            QVERIFY(!firstDifference(got, picture, 8).isEmpty());
+        }
     }
 
     // A JPEG made for print: through the profile it carries, or without one
