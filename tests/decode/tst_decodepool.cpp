@@ -245,6 +245,25 @@ private slots:
         QTRY_COMPARE(left(), 0);
     }
 
+    void aBubblewrapThatCannotSaysWhy()
+    {
+        // Where the kernel refuses namespaces, bubblewrap says why on its
+        // standard error; the user is told that reason.
+        QTemporaryDir bin;
+        QFile fake(bin.filePath("bwrap"));
+        QVERIFY(fake.open(QIODevice::WriteOnly));
+        fake.write("#!/bin/sh\necho 'bwrap: No permissions to create new namespace' >&2\nexit 1\n");
+        fake.close();
+        QVERIFY(fake.setPermissions(fake.permissions() | QFileDevice::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        QString why;
+        const bool available = NamespaceProbe().available(&why);
+        qputenv("PATH", path);
+        QVERIFY(!available);
+        QCOMPARE(why, QString("bubblewrap cannot make namespaces here: bwrap: No permissions to create new namespace"));
+    }
+
     void withoutNamespacesThePoolSaysSoAndStillDecodes()
     {
         if (!isolated)
