@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QSet>
+#include <functional>
 #include <array>
 #include <memory>
 #include <vector>
@@ -102,7 +103,8 @@ public:
     // Copy to / Move to folder, on a worker, with a progress window for a
     // long one; a name taken there gets the next free "name (2).ext".
     void transferSelected(const QString &folder, bool move);
-    bool isTransferring() const { return m_transferring; }
+    // A Delete, Undo, Copy To or Move To under way; another is refused meanwhile.
+    bool isWorking() const { return m_working; }
 
     // Folder navigation.
     void goToFolder(const QString &typedAddress);
@@ -221,6 +223,8 @@ private:
     QList<QByteArray> selectedRawNames() const;
     QString pathOf(const QByteArray &raw) const;
     void renameEntry(const QByteArray &raw, const QString &newName);
+    // work on a worker, then done on this thread and the list follows.
+    void runFileJob(std::function<void()> work, std::function<void()> done);
     void showFileProblems(const QString &title, const QStringList &problems);
     void selectRaw(const QByteArray &raw);
     void watchFolder();
@@ -263,7 +267,7 @@ private:
     OpenedPath m_shownFile; // what the viewer shows, held open while it plays
 
     std::vector<std::vector<fileops::Trashed>> m_undo;   // each Delete's files, the last at the end
-    bool m_transferring = false;
+    bool m_working = false;   // a file job runs on a worker
     Qt::KeyboardModifiers m_pressModifiers;   // of the last press in the list view
     FolderWatch *m_watch = nullptr;
     bool m_relisting = false, m_relistAgain = false;

@@ -200,41 +200,70 @@ void frmMain::showFileProblems(const QString &title, const QStringList &problems
 
 // ---- Trash and Undo ------------------------------------------------------------------
 
+void frmMain::runFileJob(std::function<void()> work, std::function<void()> done)
+{
+    // One at a time: a second Delete must not trash what the first is trashing.
+    m_working = true;
+    auto *watcher = new QFutureWatcher<void>(this);
+    connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, done = std::move(done)] {
+        watcher->deleteLater();
+        m_working = false;
+        done();
+        followFolder();
+    });
+    watcher->setFuture(QtConcurrent::run(std::move(work)));
+}
+
 void frmMain::trashSelected()
 {
-    std::vector<fileops::Trashed> trashed;
-    QStringList problems;
-    for (const QByteArray &raw : selectedRawNames()) {
-        fileops::Trashed record;
-        const fileops::Outcome o = fileops::moveToTrash(pathOf(raw), &record);
-        if (o.ok)
-            trashed.push_back(record);
-        else
-            problems << o.error;
-    }
-    if (!trashed.empty()) {
-        m_undo.push_back(std::move(trashed));
-        mnuUndoAction->setEnabled(true);
-        followFolder();
-    }
-    showFileProblems("Move to Trash", problems);
+    const QList<QByteArray> raw = selectedRawNames();
+    if (raw.isEmpty() || m_working)
+        return;
+    QStringList paths;
+    for (const QByteArray &r : raw)
+        paths << pathOf(r);
+    struct Trashing {
+        std::vector<fileops::Trashed> done;
+        QStringList problems;
+    };
+    auto job = std::make_shared<Trashing>();
+    runFileJob(
+        [paths, job] {
+            for (const QString &path : paths) {
+                fileops::Trashed record;
+                const fileops::Outcome o = fileops::moveToTrash(path, &record);
+                if (o.ok)
+                    job->done.push_back(record);
+                else
+                    job->problems << o.error;
+            }
+        },
+        [this, job] {
+            if (!job->done.empty()) {
+                m_undo.push_back(std::move(job->done));
+                mnuUndoAction->setEnabled(true);
+            }
+            showFileProblems("Move to Trash", job->problems);
+        });
 }
 
 void frmMain::undoTrash()
 {
-    if (m_undo.empty())
+    if (m_undo.empty() || m_working)
         return;
-    const std::vector<fileops::Trashed> last = std::move(m_undo.back());
+    std::vector<fileops::Trashed> last = std::move(m_undo.back());
     m_undo.pop_back();
     mnuUndoAction->setEnabled(!m_undo.empty());
-    QStringList problems;
-    for (const fileops::Trashed &record : last) {
-        const fileops::Outcome o = fileops::restoreFromTrash(record);
-        if (!o.ok)
-            problems << o.error;
-    }
-    followFolder();
-    showFileProblems("Undo", problems);
+    auto problems = std::make_shared<QStringList>();
+    runFileJob(
+        [last = std::move(last), problems] {
+            for (const fileops::Trashed &record : last) {
+                const fileops::Outcome o = fileops::restoreFromTrash(record);
+                if (!o.ok)
+                    *problems << o.error;
+            }
+        },
+        [this, problems] { showFileProblems("Undo", *problems); });
 }
 
 // ---- Rename ----------------------------------------------------------------------
@@ -265,13 +294,12 @@ void frmMain::renameEntry(const QByteArray &raw, const QString &newName)
 void frmMain::transferSelected(const QString &folder, bool move)
 {
     const QList<QByteArray> raw = selectedRawNames();
-    if (raw.isEmpty() || m_transferring)
+    if (raw.isEmpty() || m_working)
         return;
     m_options.rememberFolder(folder);
     QStringList files;
     for (const QByteArray &r : raw)
         files << pathOf(r);
-    m_transferring = true;
 
     auto progress = std::make_shared<TransferProgress>();
     auto *dialog = new QProgressDialog(move ? "Moving files..." : "Copying files...", "Cancel", 0, 1000, this);
@@ -290,37 +318,34 @@ void frmMain::transferSelected(const QString &folder, bool move)
     });
     tick->start(100);
 
-    auto *watcher = new QFutureWatcher<QStringList>(this);
-    connect(watcher, &QFutureWatcher<QStringList>::finished, this, [this, watcher, dialog, move] {
-        const QStringList problems = watcher->result();
-        watcher->deleteLater();
-        dialog->deleteLater();
-        m_transferring = false;
-        followFolder();
-        showFileProblems(move ? "Move To" : "Copy To", problems);
-    });
-    watcher->setFuture(QtConcurrent::run([files, folder, move, progress]() {
-        qint64 total = 0;
-        for (const QString &f : files)
-            total += std::max<qint64>(1, QFileInfo(f).size());
-        progress->total = total;
-        QStringList problems;
-        qint64 before = 0;
-        for (const QString &f : files) {
-            const fileops::Progress told = [&](qint64 done, qint64) {
-                progress->done = before + done;
-                return !progress->cancelled;
-            };
-            const fileops::Outcome o = move ? fileops::moveInto(f, folder, told) : fileops::copyInto(f, folder, told);
-            if (progress->cancelled)
-                break;   // what was cancelled left nothing: no message
-            if (!o.ok)
-                problems << o.error;
-            before += std::max<qint64>(1, QFileInfo(f).size());
-            progress->done = before;
-        }
-        return problems;
-    }));
+    auto problems = std::make_shared<QStringList>();
+    runFileJob(
+        [files, folder, move, progress, problems] {
+            qint64 total = 0;
+            for (const QString &f : files)
+                total += std::max<qint64>(1, QFileInfo(f).size());
+            progress->total = total;
+            qint64 before = 0;
+            for (const QString &f : files) {
+                const qint64 size = std::max<qint64>(1, QFileInfo(f).size());
+                const fileops::Progress told = [&](qint64 done, qint64) {
+                    progress->done = before + done;
+                    return !progress->cancelled;
+                };
+                const fileops::Outcome o = move ? fileops::moveInto(f, folder, told)
+                                                : fileops::copyInto(f, folder, told);
+                if (progress->cancelled)
+                    break;   // what was cancelled left nothing: no message
+                if (!o.ok)
+                    *problems << o.error;
+                before += size;
+                progress->done = before;
+            }
+        },
+        [this, dialog, move, problems] {
+            dialog->deleteLater();
+            showFileProblems(move ? "Move To" : "Copy To", *problems);
+        });
 }
 
 // ---- Dragging in ----------------------------------------------------------------------

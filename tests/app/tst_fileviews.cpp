@@ -212,7 +212,7 @@ private slots:
         w->selectEntry(1);
         click(2, Qt::ControlModifier);
         w->transferSelected(target, false);
-        QTRY_VERIFY(!w->isTransferring());
+        QTRY_VERIFY(!w->isWorking());
         QCOMPARE(testfiles::entries(target), QStringList({"a (2).bmp", "a.bmp", "b.bmp"}));
         QCOMPARE(readAll(target + "/a.bmp"), theirs);
         QCOMPARE(readAll(target + "/a (2).bmp"), readAll(folder + "/a.bmp"));
