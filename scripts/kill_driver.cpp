@@ -4,7 +4,10 @@
 //                              the options file (XDG_CONFIG_HOME decides where)
 //   kill_driver gallery FOLDER the gallery page of FOLDER's pictures, with
 //                              thumbnails, as the HTML builder writes it
+//   kill_driver move A B       Move To: every file of A into B, then back,
+//                              as the main window moves them
 #include "web/HtmlPageWriter.h"
+#include "browser/FileOperations.h"
 #include "core/SettingsStore.h"
 #include "app/frmMain.h"
 
@@ -46,6 +49,19 @@ int main(int argc, char **argv)
             }
         }
     }
-    std::fprintf(stderr, "usage: kill_driver options | gallery FOLDER\n");
+    if (mode == "move" && args.size() == 4) {
+        for (int round = 0;; ++round) {
+            const QDir from(args.at(2 + round % 2));
+            const QString to = args.at(2 + (round + 1) % 2);
+            for (const QString &name : from.entryList(QDir::Files, QDir::Name)) {
+                const fileops::Outcome o = fileops::moveInto(from.filePath(name), to);
+                if (!o.ok) {
+                    std::fprintf(stderr, "%s\n", qPrintable(o.error));
+                    return 1;
+                }
+            }
+        }
+    }
+    std::fprintf(stderr, "usage: kill_driver options | gallery FOLDER | move FOLDER FOLDER\n");
     return 2;
 }
