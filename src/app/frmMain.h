@@ -13,7 +13,10 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QHash>
+#include <QImage>
 #include <QSet>
+#include <QTimer>
 #include <functional>
 #include <array>
 #include <memory>
@@ -229,8 +232,10 @@ private:
     void selectRaw(const QByteArray &raw);
     void watchFolder();
     void followFolder();
-    void applyListing(const FileListing &listing);
+    struct FolderChange;
+    void applyListing(const FolderChange &change);
     void buildLiveThumbnails();
+    void selectRenamed();
 
     std::shared_ptr<SettingsStore> m_store;
     OptionSet m_options;
@@ -277,5 +282,13 @@ private:
     QByteArray m_selectAfter;                  // a renamed file, selected once listed
     ThumbnailBuilder *m_liveThumbs = nullptr;  // thumbnails of the changed files only
     QList<QByteArray> m_liveQueue;             // changed files waiting for it
-    DetailReader *m_liveDetails = nullptr;
+    struct ThumbnailEntryPicture {
+        QString name;
+        QByteArray raw;
+        QImage picture;
+    };
+    QList<ThumbnailEntryPicture> m_liveArrived;   // its thumbnails, put in the view together
+    QTimer m_liveFlush;
+    DetailReader *m_liveDetails = nullptr;      // details of the changed files only
+    QHash<QByteArray, QString> m_detailsWanted; // and those it has not read yet
 };

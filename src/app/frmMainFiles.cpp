@@ -388,17 +388,28 @@ void frmMain::watchFolder()
     m_watch->setFolder(m_folder);
 }
 
+struct frmMain::FolderChange {
+    FileListing listing;
+    QSet<QByteArray> gone;
+    QStringList addedNames;
+    QList<QByteArray> added;
+    QSet<QByteArray> changed;   // rewritten, listed before and now
+};
+
 void frmMain::followFolder()
 {
-    // One listing at a time, on a worker; changes told meanwhile ask for one more.
+    // One listing at a time, on a worker, which also finds what changed;
+    // changes told meanwhile ask for one more.
     if (m_relisting) {
         m_relistAgain = true;
         return;
     }
     m_relisting = true;
     const quint64 generation = m_listGeneration;
-    auto *watcher = new QFutureWatcher<FileListing>(this);
-    connect(watcher, &QFutureWatcher<FileListing>::finished, this, [this, watcher, generation] {
+    QSet<QByteArray> rewritten;
+    rewritten.swap(m_rewritten);
+    auto *watcher = new QFutureWatcher<FolderChange>(this);
+    connect(watcher, &QFutureWatcher<FolderChange>::finished, this, [this, watcher, generation] {
         watcher->deleteLater();
         m_relisting = false;
         if (generation == m_listGeneration)
@@ -408,32 +419,36 @@ void frmMain::followFolder()
             followFolder();
         }
     });
-    watcher->setFuture(QtConcurrent::run([listing = lstPics]() mutable {
-        listing.refresh();
-        return listing;
+    watcher->setFuture(QtConcurrent::run([old = lstPics, rewritten]() {
+        FolderChange c;
+        c.listing = old;
+        c.listing.refresh();
+        const QSet<QByteArray> before(old.rawNames().cbegin(), old.rawNames().cend());
+        QSet<QByteArray> now;
+        now.reserve(c.listing.ListCount());
+        for (int i = 0; i < c.listing.ListCount(); ++i) {
+            const QByteArray &raw = c.listing.rawNames()[i];
+            now.insert(raw);
+            if (!before.contains(raw)) {
+                c.addedNames << c.listing.names()[i];
+                c.added << raw;
+            } else if (rewritten.contains(raw)) {
+                c.changed.insert(raw);
+            }
+        }
+        c.gone = before;
+        c.gone.subtract(now);
+        return c;
     }));
 }
 
-void frmMain::applyListing(const FileListing &listing)
+void frmMain::applyListing(const FolderChange &change)
 {
-    const QSet<QByteArray> before(lstPics.rawNames().cbegin(), lstPics.rawNames().cend());
-    const QSet<QByteArray> now(listing.rawNames().cbegin(), listing.rawNames().cend());
-    QSet<QByteArray> gone = before;
-    gone.subtract(now);
-    QStringList addedNames;
-    QList<QByteArray> added;
-    QSet<QByteArray> changed;
-    for (int i = 0; i < listing.ListCount(); ++i) {
-        const QByteArray &raw = listing.rawNames()[i];
-        if (!before.contains(raw)) {
-            addedNames << listing.names()[i];
-            added << raw;
-        } else if (m_rewritten.contains(raw)) {
-            changed.insert(raw);
-        }
-    }
-    m_rewritten.clear();
-    lstPics = listing;
+    const QSet<QByteArray> &gone = change.gone;
+    const QList<QByteArray> &added = change.added;
+    const QStringList &addedNames = change.addedNames;
+    const QSet<QByteArray> &changed = change.changed;
+    lstPics = change.listing;
     m_goneSinceBuild += gone;
     for (const QByteArray &raw : added)
         m_goneSinceBuild.remove(raw);
@@ -448,21 +463,29 @@ void frmMain::applyListing(const FileListing &listing)
                 newRaw << added[i];
             }
         m_detailModel->addNames(newNames, newRaw);
-        QStringList readNames = newNames;
-        QList<QByteArray> readRaw = newRaw;
-        for (const QByteArray &raw : changed) {
-            readNames << RawPath::display(raw);
-            readRaw << raw;
-        }
-        if (!readRaw.isEmpty()) {
+        // Rows still waiting for a read that a new one replaces are read again.
+        for (const QByteArray &raw : gone)
+            m_detailsWanted.remove(raw);
+        for (int i = 0; i < newRaw.size(); ++i)
+            m_detailsWanted.insert(newRaw[i], newNames[i]);
+        for (const QByteArray &raw : changed)
+            m_detailsWanted.insert(raw, RawPath::display(raw));
+        if (!m_detailsWanted.isEmpty() && (!newRaw.isEmpty() || !changed.isEmpty())) {
             if (!m_liveDetails) {
                 m_liveDetails = new DetailReader(this);
-                connect(this, &frmMain::buildStarted, m_liveDetails, &DetailReader::cancel);
-                connect(m_liveDetails, &DetailReader::rowsRead, m_detailModel, &DetailModel::fillDetails);
+                connect(this, &frmMain::buildStarted, m_liveDetails, [this] {
+                    m_liveDetails->cancel();
+                    m_detailsWanted.clear();
+                });
+                connect(m_liveDetails, &DetailReader::rowsRead, this, [this](const QVector<DetailRow> &rows) {
+                    for (const DetailRow &row : rows)
+                        m_detailsWanted.remove(row.raw);
+                    m_detailModel->fillDetails(rows);
+                });
                 connect(m_liveDetails, &DetailReader::finished, this, &frmMain::SortGrid);
             }
-            // A read under way is dropped with what it had: those rows are read again.
-            m_liveDetails->start(m_folder, readNames, readRaw, m_options.TakenColumn || m_options.DimensionsColumn);
+            m_liveDetails->start(m_folder, m_detailsWanted.values(), m_detailsWanted.keys(),
+                                 m_options.TakenColumn || m_options.DimensionsColumn);
         }
         SortGrid();
     } else {
@@ -481,15 +504,22 @@ void frmMain::applyListing(const FileListing &listing)
     }
     m_state.FileCount = lstPics.ListCount();
     lblFileCount->setText(" " + QString::number(m_state.FileCount) + " files in list");
-    if (!m_selectAfter.isEmpty() && now.contains(m_selectAfter)) {
-        selectRaw(m_selectAfter);
-        m_selectAfter.clear();
-        // The editor that had the keys went with the old row: they come back
-        // to the list, so that the next F2 or Delete works.
-        if (!QApplication::focusWidget() && isActiveWindow())
-            activeView()->setFocus();
-    }
+    selectRenamed();
     emit folderFollowed();
+}
+
+void frmMain::selectRenamed()
+{
+    // Once the view holds it (a thumbnail comes a moment after the listing).
+    if (m_selectAfter.isEmpty()
+        || (m_options.ViewMode == 1 ? m_detailModel->rowOf(m_selectAfter) : m_listModel->rowOf(m_selectAfter)) < 0)
+        return;
+    selectRaw(m_selectAfter);
+    m_selectAfter.clear();
+    // The editor that had the keys went with the old row: they come back to
+    // the list, so that the next F2 or Delete works.
+    if (!QApplication::focusWidget() && isActiveWindow())
+        activeView()->setFocus();
 }
 
 void frmMain::buildLiveThumbnails()
@@ -499,13 +529,26 @@ void frmMain::buildLiveThumbnails()
         connect(this, &frmMain::buildStarted, m_liveThumbs, [this] {
             m_liveThumbs->cancel();
             m_liveQueue.clear();
+            m_liveArrived.clear();
+            selectRenamed();
         });
         connect(m_liveThumbs, &ThumbnailBuilder::itemReady, this,
                 [this](int index, const QString &name, const QImage &picture) {
-                    const QByteArray raw = m_liveThumbs->entry(index).raw;
-                    if (!m_goneSinceBuild.contains(raw))
-                        m_listModel->place(name, raw, QPixmap::fromImage(picture));
+                    // A full view lays all its items out again after an
+                    // insertion: a few at once, a few times a second.
+                    m_liveArrived.append({name, m_liveThumbs->entry(index).raw, picture});
+                    if (!m_liveFlush.isActive())
+                        m_liveFlush.start();
                 });
+        m_liveFlush.setSingleShot(true);
+        m_liveFlush.setInterval(100);
+        connect(&m_liveFlush, &QTimer::timeout, this, [this] {
+            for (const ThumbnailEntryPicture &item : std::as_const(m_liveArrived))
+                if (!m_goneSinceBuild.contains(item.raw))
+                    m_listModel->place(item.name, item.raw, QPixmap::fromImage(item.picture));
+            m_liveArrived.clear();
+            selectRenamed();
+        });
         // The next changes once these are in: a new start would drop these.
         connect(m_liveThumbs, &ThumbnailBuilder::finished, this, &frmMain::buildLiveThumbnails,
                 Qt::QueuedConnection);
