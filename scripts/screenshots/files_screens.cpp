@@ -1,6 +1,6 @@
 // Not a test: saves pictures of several entries chosen in each of the main
-// window's three views, and of the menu the right mouse button opens over
-// them, into the folder given as the first argument. Run it under Xvfb, once
+// window's three views, of the menu the right mouse button opens over them
+// and of the File menu, into the folder given as the first argument. Run it under Xvfb, once
 // as it is and once with QT_SCALE_FACTOR=2 (names then end in "-scale2").
 #include "app/frmMain.h"
 #include "browser/DetailModel.h"
@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QListView>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QTableView>
@@ -70,7 +71,9 @@ int main(int argc, char **argv)
     frmMain window(std::make_shared<SettingsStore>(dir.filePath("screens.ini")));
     window.Form_Load();
     window.options().SortDir = 1;
-    window.resize(700, 420);
+    // At scale 2 the window must still fit the 1280-pixel screen the menus are grabbed from.
+    window.resize(suffix.isEmpty() ? QSize(700, 420) : QSize(620, 420));
+    window.move(0, 0);
     window.show();
     window.activateWindow();
     if (!QTest::qWaitForWindowActive(&window)) {
@@ -103,6 +106,12 @@ int main(int argc, char **argv)
     QTest::qWaitFor([&] { return window.mnuFiles->isVisible(); }, 3000);
     ok = window.mnuFiles->isVisible() && saveScreenArea(&window, window.mnuFiles, out + "/main-context-menu" + suffix + ".png") && ok;
     window.mnuFiles->hide();
+
+    // The File menu with the file commands and their keys.
+    window.menuBar()->setActiveAction(window.mnuFile->menuAction());
+    QTest::qWaitFor([&] { return window.mnuFile->isVisible(); }, 3000);
+    ok = window.mnuFile->isVisible() && saveScreenArea(&window, window.mnuFile, out + "/main-file-menu" + suffix + ".png") && ok;
+    window.mnuFile->hide();
     if (!ok)
         std::fprintf(stderr, "a picture was not saved\n");
     return ok ? 0 : 1;
