@@ -17,6 +17,8 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -222,6 +224,23 @@ private slots:
         QTRY_COMPARE(shown(), QStringList({"a.bmp", "b.bmp"}));
         QVERIFY(QFileInfo::exists(target + "/c.bmp"));
         QCOMPARE(w->options().recentFolders(), QStringList({target}));
+
+        // A long copy cancelled from its progress window leaves nothing,
+        // not even a hidden part.
+        QFile big(folder + "/big.bmp");
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(512) << 20));
+        big.close();
+        const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+        const QStringList before = QDir(target).entryList(all);
+        QTRY_COMPARE(shown(), QStringList({"a.bmp", "b.bmp", "big.bmp"}));
+        w->selectEntry(3);
+        w->transferSelected(target, false);
+        auto *progress = w->findChild<QProgressDialog *>("dlgTransfer");
+        QVERIFY(progress);
+        progress->findChild<QPushButton *>()->click();
+        QTRY_VERIFY(!w->isWorking());
+        QCOMPARE(QDir(target).entryList(all), before);
+        QVERIFY(!w->findChild<QMessageBox *>("msgFileProblem"));
     }
 
     // Another program adds, removes, renames and rewrites files: each shows
