@@ -352,6 +352,10 @@ void frmMain::transferSelected(const QString &folder, bool move)
 
 void frmMain::dragEnterEvent(QDragEnterEvent *event)
 {
+    // Entries dragged out of the views and back are not a request to open.
+    const auto *source = qobject_cast<const QWidget *>(event->source());
+    if (source && source->window() == this)
+        return;
     if (event->mimeData()->hasUrls() && !event->mimeData()->urls().first().toLocalFile().isEmpty())
         event->acceptProposedAction();
 }
