@@ -6,8 +6,11 @@
 //                              thumbnails, as the HTML builder writes it
 //   kill_driver turn FILE [N]  the JPEG FILE turned right on disk, as the
 //                              viewer's ] key does, N times (else forever)
+//   kill_driver move A B       Move To: every file of A into B, then back,
+//                              as the main window moves them
 #include "effects/LosslessTurn.h"
 #include "web/HtmlPageWriter.h"
+#include "browser/FileOperations.h"
 #include "core/SettingsStore.h"
 #include "app/frmMain.h"
 
@@ -60,6 +63,19 @@ int main(int argc, char **argv)
         }
         return 0;
     }
-    std::fprintf(stderr, "usage: kill_driver options | gallery FOLDER | turn FILE [N]\n");
+    if (mode == "move" && args.size() == 4) {
+        for (int round = 0;; ++round) {
+            const QDir from(args.at(2 + round % 2));
+            const QString to = args.at(2 + (round + 1) % 2);
+            for (const QString &name : from.entryList(QDir::Files, QDir::Name)) {
+                const fileops::Outcome o = fileops::moveInto(from.filePath(name), to);
+                if (!o.ok) {
+                    std::fprintf(stderr, "%s\n", qPrintable(o.error));
+                    return 1;
+                }
+            }
+        }
+    }
+    std::fprintf(stderr, "usage: kill_driver options | gallery FOLDER | turn FILE [N] | move FOLDER FOLDER\n");
     return 2;
 }

@@ -144,7 +144,11 @@ void frmMain::createControls()
     lvPics = new QListView(client);
     lvPics->setModel(m_listModel);
     lvPics->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvPics->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several entries for the file commands; a plain click still opens one.
+    lvPics->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvPics->setDragEnabled(true);
+    lvPics->setDragDropMode(QAbstractItemView::DragOnly);
+    lvPics->viewport()->installEventFilter(this);   // the press's keys (see eventFilter)
     lvPics->setUniformItemSizes(true);
     lvPics->setLayoutMode(QListView::Batched);
     lvPics->setBatchSize(2000);
@@ -155,7 +159,9 @@ void frmMain::createControls()
     grdPics->setModel(m_detailModel);
     grdPics->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdPics->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grdPics->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdPics->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grdPics->setDragEnabled(true);
+    grdPics->setDragDropMode(QAbstractItemView::DragOnly);
     grdPics->verticalHeader()->hide();
     grdPics->verticalHeader()->setDefaultSectionSize(18);
     grdPics->horizontalHeader()->setHighlightSections(false);
@@ -256,7 +262,11 @@ void frmMain::createControls()
     });
     connect(tbsMedia, &TabRows::currentChanged, this, &frmMain::tbsMedia_Click);
     connect(cmdRandom, &QPushButton::clicked, this, &frmMain::cmdRandom_Click);
-    connect(lvPics, &QListView::clicked, this, [this] { ShowMedia(); });
+    connect(lvPics, &QListView::clicked, this, [this] {
+        // Ctrl and Shift choose entries; only a plain click opens.
+        if (!(m_pressModifiers & (Qt::ControlModifier | Qt::ShiftModifier)))
+            ShowMedia();
+    });
     connect(lvPics, &QListView::activated, this, [this] { ShowMedia(); });
 }
 
@@ -266,6 +276,7 @@ void frmMain::createMenus()
     // window alone: the viewer owns the single keys.
     mnuFile = menuBar()->addMenu("&File");
     mnuFile->setObjectName("mnuFile");
+    createFileActions();
     mnuView = menuBar()->addMenu("&View");
     mnuView->setObjectName("mnuView");
     mnuListAction = mnuView->addAction("&List", this, &frmMain::mnuList_Click);

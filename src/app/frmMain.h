@@ -2,6 +2,7 @@
 #include "browser/AddressHistory.h"
 #include "core/AppState.h"
 #include "browser/FileListing.h"
+#include "browser/FileOperations.h"
 #include "browser/MediaTypes.h"
 #include "core/OptionSet.h"
 #include "core/RawPath.h"
@@ -12,8 +13,14 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QHash>
+#include <QImage>
+#include <QSet>
+#include <QTimer>
+#include <functional>
 #include <array>
 #include <memory>
+#include <vector>
 
 class DetailModel;
 class DetailReader;
@@ -35,7 +42,10 @@ class SettingsStore;
 class frmFileRead;
 class frmThumbwait;
 class ThumbnailBuilder;
+struct ThumbnailEntry;
 class frmMedia;
+class FolderWatch;
+class QAbstractItemView;
 
 // The main window: folder column on the left, the file list in the centre,
 // the type filters and buttons on the right, the address box on top.
@@ -81,6 +91,23 @@ public:
     // The entry's name as the folder holds it, through which it opens.
     QByteArray entryRawName(int number) const;
     QString currentFolder() const;
+
+    // What the user does to the files of the active view. The selected
+    // entries (numbered from 1, in the view's order).
+    QList<int> selectedEntries() const;
+    // Delete: the selected files go to the Trash, no question asked; Undo
+    // puts the last files trashed back where they were. A file that cannot
+    // go or come back stays, and a message names it and says why.
+    void trashSelected();
+    void undoTrash();
+    bool canUndo() const { return !m_undo.empty(); }
+    // F2: the current entry's name edited in place.
+    void renameCurrent();
+    // Copy to / Move to folder, on a worker, with a progress window for a
+    // long one; a name taken there gets the next free "name (2).ext".
+    void transferSelected(const QString &folder, bool move);
+    // A Delete, Undo, Copy To or Move To under way; another is refused meanwhile.
+    bool isWorking() const { return m_working; }
 
     // Folder navigation.
     void goToFolder(const QString &typedAddress);
@@ -143,13 +170,25 @@ public:
     const AddressHistory &addressHistory() const { return m_history; }
     int16_t PendingCaret = 0;
 
+    QAction *mnuTrashAction = nullptr;
+    QAction *mnuRenameAction = nullptr;
+    QAction *mnuUndoAction = nullptr;
+    QAction *mnuSelectAllAction = nullptr;
+    QMenu *mnuCopyTo = nullptr;
+    QMenu *mnuMoveTo = nullptr;
+    QMenu *mnuFiles = nullptr;   // the views' context menu
+
 signals:
     // A new build has started: a running thumbnail build must stop.
     void buildStarted();
+    // The views show a change of the folder's files (made here or elsewhere).
+    void folderFollowed();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -169,6 +208,8 @@ private:
     DetailReader *detailReader();
     void showPlayerMedia(MediaKind kind, const QString &path, const QString &shown);
     void thumbnailBuild();
+    ThumbnailBuilder *newThumbnailBuilder();
+    static ThumbnailEntry thumbnailEntry(const QString &name, const QByteArray &raw);
     QStringList neighbourPictures() const;   // the pictures next to the current entry
     void setPatternFromBoxes(bool withCustom);
     void applyWindowSettings(const WindowSettings &w);
@@ -181,6 +222,24 @@ private:
     // The viewer's side of the list: a file it put in the Trash, a file it turned.
     bool dropViewerEntry(const QString &path);
     void renewThumbnail(const QString &path);
+
+    // File operations and the folder that stays current (frmMainFiles.cpp).
+    void createFileActions();
+    void fillTargetMenu(QMenu *menu, bool move);
+    QAbstractItemView *activeView() const;
+    QList<QByteArray> selectedRawNames() const;
+    QString pathOf(const QByteArray &raw) const;
+    void renameEntry(const QByteArray &raw, const QString &newName);
+    // work on a worker, then done on this thread and the list follows.
+    void runFileJob(std::function<void()> work, std::function<void()> done);
+    void showFileProblems(const QString &title, const QStringList &problems);
+    void selectRaw(const QByteArray &raw);
+    void watchFolder();
+    void followFolder();
+    struct FolderChange;
+    void applyListing(const FolderChange &change);
+    void buildLiveThumbnails();
+    void selectRenamed();
 
     std::shared_ptr<SettingsStore> m_store;
     OptionSet m_options;
@@ -217,4 +276,25 @@ private:
     bool m_optionsOnly = false;
     bool m_addressDeleting = false; // the address box's last key deletes
     OpenedPath m_shownFile; // what the viewer shows, held open while it plays
+
+    std::vector<std::vector<fileops::Trashed>> m_undo;   // each Delete's files, the last at the end
+    bool m_working = false;   // a file job runs on a worker
+    Qt::KeyboardModifiers m_pressModifiers;   // of the last press in the list view
+    FolderWatch *m_watch = nullptr;
+    bool m_relisting = false, m_relistAgain = false;
+    quint64 m_listGeneration = 0;              // a new build makes a listing under way stale
+    QSet<QByteArray> m_rewritten;              // told by the watch, not yet shown
+    QSet<QByteArray> m_goneSinceBuild;         // a late thumbnail of these is dropped
+    QByteArray m_selectAfter;                  // a renamed file, selected once listed
+    ThumbnailBuilder *m_liveThumbs = nullptr;  // thumbnails of the changed files only
+    QList<QByteArray> m_liveQueue;             // changed files waiting for it
+    struct ThumbnailEntryPicture {
+        QString name;
+        QByteArray raw;
+        QImage picture;
+    };
+    QList<ThumbnailEntryPicture> m_liveArrived;   // its thumbnails, put in the view together
+    QTimer m_liveFlush;
+    DetailReader *m_liveDetails = nullptr;      // details of the changed files only
+    QHash<QByteArray, QString> m_detailsWanted; // and those it has not read yet
 };

@@ -264,6 +264,12 @@ void frmMain::mnuRefresh_Click()
 void frmMain::BuildFileList()
 {
     emit buildStarted();
+    ++m_listGeneration;   // a listing of the folder under way is for the old list
+    m_goneSinceBuild.clear();
+    m_rewritten.clear();
+    m_listModel->setFolder(m_folder);
+    m_detailModel->setFolder(m_folder);
+    watchFolder();
     WaitCursor wait;
     if (mnuThumbsAction->isChecked())
         thumbnailBuild();
@@ -405,7 +411,13 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             grdPics_MouseDown(button, mouse->position().toPoint(), true);
             return true;
         }
+        if (watched == lvPics->viewport())
+            m_pressModifiers = mouse->modifiers();
         if (watched == grdPics->viewport() && button) {
+            // Ctrl and Shift choose rows, and the right button the rows the
+            // context menu acts on: the grid's own selection does both.
+            if (button == 2 || (mouse->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)))
+                return false;
             grdPics_MouseDown(button, mouse->position().toPoint(), false);
             return true;
         }
@@ -429,7 +441,10 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == static_cast<QObject *>(grdPics) && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        // The Enter that ends a rename comes up from the name's editor: it
+        // only renames.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && QApplication::focusWidget() == grdPics) {
             ShowMedia(); // as in the other two views
             return true;
         }
@@ -452,6 +467,10 @@ int frmMain::currentEntry() const
         const QModelIndex i = grdPics->currentIndex();
         return i.isValid() ? i.row() + 1 : 0;
     }
+    // The entry last clicked or stepped to, when it is among the selected.
+    const QModelIndex current = lvPics->currentIndex();
+    if (current.isValid() && lvPics->selectionModel()->isSelected(current))
+        return current.row() + 1;
     const QModelIndexList selected = lvPics->selectionModel()->selectedIndexes();
     return selected.isEmpty() ? 0 : selected.first().row() + 1;
 }
@@ -467,13 +486,12 @@ void frmMain::selectEntry(int number)
 {
     if (number < 1 || number > entryCount())
         return;
-    if (m_options.ViewMode == 1) {
-        grdPics->setCurrentIndex(m_detailModel->index(number - 1, 0));
-    } else {
-        const QModelIndex i = m_listModel->index(number - 1);
-        lvPics->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect);
-        lvPics->scrollTo(i);
-    }
+    // This entry alone, and where Shift+arrows start from.
+    QAbstractItemView *view = activeView();
+    const QModelIndex i = view->model()->index(number - 1, 0);
+    view->setCurrentIndex(i);
+    view->selectionModel()->select(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(i);
 }
 
 QString frmMain::entryName(int number) const

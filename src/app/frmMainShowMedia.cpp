@@ -102,16 +102,30 @@ QStringList frmMain::neighbourPictures() const
     return paths;
 }
 
+ThumbnailBuilder *frmMain::newThumbnailBuilder()
+{
+    auto *builder = new ThumbnailBuilder(this);
+    // The desktop's shared cache: a folder seen before, here or in a
+    // file manager, fills without decoding its pictures again.
+    builder->setCache(std::make_shared<ThumbnailCache>(ThumbnailCache::standardRoot()));
+    builder->setClassifier([](const QString &name, const QString &path) {
+        return ContentKind::thumbnailSourceOfFile(name, path);
+    });
+    return builder;
+}
+
+ThumbnailEntry frmMain::thumbnailEntry(const QString &name, const QByteArray &raw)
+{
+    // A name that says nothing is looked into on the builder's workers.
+    return {name,
+            ContentKind::knownByName(name) ? thumbnailSourceOf(ExtensionKey(name)) : ThumbnailEntry::LookInside,
+            raw};
+}
+
 void frmMain::thumbnailBuild()
 {
     if (!m_thumbs) {
-        m_thumbs = new ThumbnailBuilder(this);
-        // The desktop's shared cache: a folder seen before, here or in a
-        // file manager, fills without decoding its pictures again.
-        m_thumbs->setCache(std::make_shared<ThumbnailCache>(ThumbnailCache::standardRoot()));
-        m_thumbs->setClassifier([](const QString &name, const QString &path) {
-            return ContentKind::thumbnailSourceOfFile(name, path);
-        });
+        m_thumbs = newThumbnailBuilder();
         m_thumbWait = new frmThumbwait(this);
         connect(this, &frmMain::buildStarted, m_thumbs, [this] {
             m_thumbs->cancel();
@@ -119,8 +133,17 @@ void frmMain::thumbnailBuild()
         });
         connect(m_thumbs, &ThumbnailBuilder::itemReady, this,
                 [this](int index, const QString &name, const QImage &picture) {
-                    listModel()->append(name, m_thumbs->entry(index).raw,
-                                        QPixmap::fromImage(picture));
+                    const QByteArray raw = m_thumbs->entry(index).raw;
+                    if (m_goneSinceBuild.contains(raw))
+                        return;   // removed from the folder while it was decoded
+                    // In list order, so almost always last; a file the
+                    // folder's changes placed first is given its picture.
+                    FileListModel *model = listModel();
+                    const int last = model->rowCount() - 1;
+                    if (last < 0 || FileListing::before(model->names()[last], model->rawNames()[last], name, raw))
+                        model->append(name, raw, QPixmap::fromImage(picture));
+                    else
+                        model->place(name, raw, QPixmap::fromImage(picture));
                 });
         connect(m_thumbs, &ThumbnailBuilder::progress, this, [this](int index, int count) {
             m_thumbWait->barThumbs->setValue(index);
@@ -133,12 +156,8 @@ void frmMain::thumbnailBuild()
     const QList<QByteArray> &raw = lstPics.rawNames();
     QList<ThumbnailEntry> entries;
     entries.reserve(names.size());
-    // A name that says nothing is looked into on the builder's workers.
     for (int i = 0; i < names.size(); ++i)
-        entries.append({names[i],
-                        ContentKind::knownByName(names[i]) ? thumbnailSourceOf(ExtensionKey(names[i]))
-                                                           : ThumbnailEntry::LookInside,
-                        raw.value(i)});
+        entries.append(thumbnailEntry(names[i], raw.value(i)));
     m_thumbWait->barThumbs->setRange(0, frmThumbwait::barMaximum(names.size()));
     m_thumbWait->barThumbs->setValue(0);
     m_thumbWait->lblThumbwait->setText(frmThumbwait::caption(0, names.size()));

@@ -1,6 +1,11 @@
 #include "browser/DetailModel.h"
 
 #include "browser/GridSort.h"
+#include "core/RawPath.h"
+
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
 
 void DetailModel::setRows(QVector<DetailRow> rows)
 {
@@ -76,8 +81,18 @@ void DetailModel::sortBy(int column, int direction)
     if (m_rows.size() < 2)
         return;
     emit layoutAboutToBeChanged();
+    const QModelIndexList before = persistentIndexList();
+    QList<QByteArray> files;
+    for (const QModelIndex &i : before)
+        files << (i.row() < m_rows.size() ? key(m_rows[i.row()]) : QByteArray());
     GridSort::sortRows(m_rows, column, direction);
     m_where.clear();
+    QModelIndexList after;
+    for (int n = 0; n < before.size(); ++n) {
+        const int row = files[n].isEmpty() ? -1 : rowOf(files[n]);
+        after << (row < 0 ? QModelIndex() : index(row, before[n].column()));
+    }
+    changePersistentIndexList(before, after);
     emit layoutChanged();
 }
 
@@ -94,6 +109,8 @@ QVariant DetailModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignLeft | Qt::AlignTop);
+    if (role == Qt::EditRole && index.column() == 0)
+        return m_rows[index.row()].name;
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     const DetailRow &r = m_rows[index.row()];
@@ -117,4 +134,91 @@ QVariant DetailModel::headerData(int section, Qt::Orientation orientation, int r
     if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole)
         return int(Qt::AlignLeft | Qt::AlignVCenter);
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+int DetailModel::rowOf(const QByteArray &raw) const
+{
+    if (m_where.isEmpty()) {
+        for (int i = 0; i < m_rows.size(); ++i)
+            if (key(m_rows[i]) == raw)
+                return i;
+        return -1;
+    }
+    return m_where.value(raw, -1);
+}
+
+void DetailModel::removeFiles(const QSet<QByteArray> &raw)
+{
+    // From the bottom up, so that the rows still to go keep their numbers.
+    for (int i = int(m_rows.size()) - 1; i >= 0; --i) {
+        if (!raw.contains(key(m_rows[i])))
+            continue;
+        if (m_rows.size() == 1) {   // the grid keeps its one empty row
+            m_rows.clear();
+            emit dataChanged(index(0, 0), index(0, ColumnCount - 1));
+            break;
+        }
+        beginRemoveRows(QModelIndex(), i, i);
+        m_rows.removeAt(i);
+        endRemoveRows();
+    }
+    m_where.clear();
+}
+
+void DetailModel::addNames(const QStringList &names, const QList<QByteArray> &raw)
+{
+    if (names.isEmpty())
+        return;
+    QVector<DetailRow> added(names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        added[i].name = names[i];
+        added[i].raw = raw.value(i);
+    }
+    if (m_rows.isEmpty()) {
+        // The empty row becomes the first file.
+        m_rows.append(added.takeFirst());
+        emit dataChanged(index(0, 0), index(0, ColumnCount - 1));
+    }
+    if (!added.isEmpty()) {
+        beginInsertRows(QModelIndex(), int(m_rows.size()), int(m_rows.size() + added.size() - 1));
+        m_rows += added;
+        endInsertRows();
+    }
+    m_where.clear();
+}
+
+Qt::ItemFlags DetailModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.row() < m_rows.size()) {
+        f |= Qt::ItemIsDragEnabled;
+        if (index.column() == 0)
+            f |= Qt::ItemIsEditable;
+    }
+    return f;
+}
+
+bool DetailModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role == Qt::EditRole && index.isValid() && index.column() == 0 && index.row() < m_rows.size()
+        && value.toString() != m_rows[index.row()].name)
+        emit renameRequested(key(m_rows[index.row()]), value.toString());
+    return false;
+}
+
+QStringList DetailModel::mimeTypes() const { return {QStringLiteral("text/uri-list")}; }
+
+QMimeData *DetailModel::mimeData(const QModelIndexList &indexes) const
+{
+    QList<QUrl> urls;
+    QSet<int> rows;
+    const QByteArray folder = RawPath::fromText(m_folder);
+    for (const QModelIndex &i : indexes)
+        if (i.isValid() && i.row() < m_rows.size() && !rows.contains(i.row())) {
+            rows.insert(i.row());
+            urls << QUrl::fromLocalFile(QFile::decodeName(RawPath::join(folder, key(m_rows[i.row()]))));
+        }
+    auto *data = new QMimeData;
+    data->setUrls(urls);
+    return data;
 }

@@ -3,6 +3,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QSet>
 #include <QVector>
 
 // The detailed grid: a header row with four columns (and two the user may
@@ -23,7 +24,22 @@ public:
     // Keeps only the empty row.
     void clearRows();
     bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
+    // Sorts the rows; a selected or current row stays on its file.
     void sortBy(int column, int direction);
+
+    // Files taken out, and files added at the end with their names only
+    // (their details follow through fillDetails, and a sort places them).
+    void removeFiles(const QSet<QByteArray> &raw);
+    void addNames(const QStringList &names, const QList<QByteArray> &raw);
+    int rowOf(const QByteArray &raw) const;
+
+    // Drags name the files; edits ask the window to rename (as FileListModel).
+    void setFolder(const QString &folder) { m_folder = folder; }
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
     const QVector<DetailRow> &rows() const { return m_rows; }
     int dataRowCount() const { return m_rows.size(); }
@@ -33,7 +49,11 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+signals:
+    void renameRequested(const QByteArray &raw, const QString &newName);
+
 private:
+    QString m_folder;
     static QByteArray key(const DetailRow &row);
     QVector<DetailRow> m_rows;
     QHash<QByteArray, int> m_where;   // row of each file, made when first needed

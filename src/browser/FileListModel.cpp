@@ -1,6 +1,12 @@
 #include "browser/FileListModel.h"
 
+#include "browser/FileListing.h"
 #include "core/RawPath.h"
+
+#include <QFile>
+#include <algorithm>
+#include <QMimeData>
+#include <QUrl>
 
 void FileListModel::setNames(const QStringList &names, const QList<QByteArray> &raw)
 {
@@ -63,10 +69,86 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_names.size())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::EditRole)
         return m_names[index.row()];
     if (role == Qt::DecorationRole && index.row() < m_pictures.size()
         && !m_pictures[index.row()].isNull())
         return m_pictures[index.row()];
     return {};
+}
+
+int FileListModel::rowOf(const QByteArray &raw) const { return int(m_raw.indexOf(raw)); }
+
+int FileListModel::place(const QString &name, const QByteArray &raw, const QPixmap &picture)
+{
+    int row = rowOf(raw);
+    if (row >= 0) {
+        if (row < m_pictures.size() || !picture.isNull()) {
+            if (row >= m_pictures.size())
+                m_pictures.resize(row + 1);
+            m_pictures[row] = picture;
+            emit dataChanged(index(row), index(row));
+        }
+        return row;
+    }
+    // The first row that comes after the new name.
+    const auto at = std::partition_point(m_names.cbegin(), m_names.cend(), [&](const QString &n) {
+        const int i = int(&n - m_names.constData());
+        return FileListing::before(n, m_raw[i], name, raw);
+    });
+    row = int(at - m_names.cbegin());
+    beginInsertRows(QModelIndex(), row, row);
+    m_names.insert(row, name);
+    m_raw.insert(row, raw);
+    if (row < m_pictures.size())
+        m_pictures.insert(row, picture);
+    else if (!picture.isNull()) {
+        m_pictures.resize(row + 1);
+        m_pictures[row] = picture;
+    }
+    endInsertRows();
+    return row;
+}
+
+bool FileListModel::remove(const QByteArray &raw)
+{
+    const int row = rowOf(raw);
+    if (row < 0)
+        return false;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_names.removeAt(row);
+    m_raw.removeAt(row);
+    if (row < m_pictures.size())
+        m_pictures.removeAt(row);
+    endRemoveRows();
+    return true;
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
+}
+
+bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role == Qt::EditRole && index.isValid() && index.row() < m_raw.size()
+        && value.toString() != m_names[index.row()])
+        emit renameRequested(m_raw[index.row()], value.toString());
+    return false;
+}
+
+QStringList FileListModel::mimeTypes() const { return {QStringLiteral("text/uri-list")}; }
+
+QMimeData *FileListModel::mimeData(const QModelIndexList &indexes) const
+{
+    QList<QUrl> urls;
+    const QByteArray folder = RawPath::fromText(m_folder);
+    for (const QModelIndex &i : indexes)
+        if (i.isValid() && i.row() < m_raw.size())
+            urls << QUrl::fromLocalFile(QFile::decodeName(RawPath::join(folder, m_raw[i.row()])));
+    auto *data = new QMimeData;
+    data->setUrls(urls);
+    return data;
 }

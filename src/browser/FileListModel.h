@@ -23,10 +23,31 @@ public:
     const QStringList &names() const { return m_names; }
     const QList<QByteArray> &rawNames() const { return m_raw; }
 
+    // Changes one file where the list already is: the row of a file that is
+    // listed (-1 for none); a file put in its place in the list's order, or
+    // given its new picture where it is already listed; a file taken out.
+    int rowOf(const QByteArray &raw) const;
+    int place(const QString &name, const QByteArray &raw, const QPixmap &picture = QPixmap());
+    bool remove(const QByteArray &raw);
+
+    // The folder of the files: what a drag out of the view names.
+    void setFolder(const QString &folder) { m_folder = folder; }
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // An edited name is not taken here: the window renames the file and
+    // then the list (renameRequested).
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
+signals:
+    void renameRequested(const QByteArray &raw, const QString &newName);
+
 private:
+    QString m_folder;
     QStringList m_names;
     QList<QByteArray> m_raw;
     QVector<QPixmap> m_pictures;

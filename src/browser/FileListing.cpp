@@ -94,3 +94,12 @@ void FileListing::sortNames(QStringList &names, QList<QByteArray> &raw)
     names.swap(sorted);
     raw.swap(sortedRaw);
 }
+
+bool FileListing::before(const QString &a, const QByteArray &rawA, const QString &b, const QByteArray &rawB)
+{
+    // The rule of sortNames, one pair at a time.
+    const int c = a.toCaseFolded().compare(b.toCaseFolded());
+    if (c != 0)
+        return c < 0;
+    return a != b ? a < b : rawA < rawB;
+}

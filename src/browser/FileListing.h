@@ -31,6 +31,9 @@ public:
     // The same order for names with their bytes; bytes decide between names
     // that show the same.
     static void sortNames(QStringList &names, QList<QByteArray> &raw);
+    // Whether (a, rawA) comes before (b, rawB) in that order, for placing one
+    // name among sorted ones.
+    static bool before(const QString &a, const QByteArray &rawA, const QString &b, const QByteArray &rawB);
 
 private:
     QString m_path;

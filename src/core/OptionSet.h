@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 // The options held in memory for the whole run, as the program uses them.
 // Their stored texts and conversions live in OptionTable; keys that belong to
@@ -28,6 +29,13 @@ struct OptionSet {
     bool CDonTop = false;        // the CD player stays above other windows
     bool TakenColumn = false;    // the detailed grid shows when each photo was taken
     bool DimensionsColumn = false; // and the pictures' sizes
+    QString RecentFolders;       // the last folders copied or moved to, newest first, "|" between
+
+    // The folders of RecentFolders, and one put first (the oldest beyond
+    // RecentCount go; a folder whose name holds "|" is not remembered).
+    static constexpr int RecentCount = 5;
+    QStringList recentFolders() const;
+    void rememberFolder(const QString &folder);
 
     // The slide timer runs 1000 x delay ms: 0 would fire without pause, and a
     // delay beyond an hour looks like a stalled show. The setup dialog keeps

@@ -159,6 +159,7 @@ const std::vector<StoredKey> &storedKeys()
         k.push_back(key<bool>("CDonTop", OPT(CDonTop), fixed(false), flag16(true)));
         k.push_back(key<bool>("TakenColumn", OPT(TakenColumn), fixed(false), flag16(true)));
         k.push_back(key<bool>("DimensionsColumn", OPT(DimensionsColumn), fixed(false), flag16(true)));
+        k.push_back(key<QString>("RecentFolders", OPT(RecentFolders), fixed(QString()), asText));
         return k;
     }();
     return keys;

@@ -110,7 +110,8 @@ private slots:
             {"TextFontName", "Liberation Mono"}, {"TextFontSize", "14"}, {"TextFontBold", "True"},
             {"TextFontItalic", "True"}, {"DetailedCol0", "1234"}, {"DetailedCol1", "2345"},
             {"DetailedCol2", "3456"}, {"DetailedCol3", "4567"}, {"SortCol", "2"}, {"SortDir", "1"},
-            {"EdgeTuning", "150"}, {"LoopSlide", "1"}, {"CDonTop", "1"}};
+            {"EdgeTuning", "150"}, {"LoopSlide", "1"}, {"CDonTop", "1"},
+            {"RecentFolders", "/media/card/DCIM|/home/u/Keep, 2024"}};
         const QString from = dir.filePath("from.ini");
         {
             SettingsStore store(from);
@@ -141,6 +142,17 @@ private slots:
             QCOMPARE(back.GetSetting(key, "?"), text);
         QCOMPARE(back.GetSetting("UnknownKey", ""), QString("stays"));
         QCOMPARE(QSettings(ini(), QSettings::IniFormat).value("Other/keep").toString(), QString("me"));
+    }
+
+    // Copy To / Move To remember their last five folders, newest first, each once.
+    void recentFoldersKeepTheLastFive()
+    {
+        OptionSet o;
+        for (const char *f : {"/a", "/b", "/c", "/b", "/d", "/e", "/f", "/g|h"})
+            o.rememberFolder(f);
+        QCOMPARE(o.recentFolders(), QStringList({"/f", "/e", "/d", "/b", "/c"}));
+        o.RecentFolders = "/x||/x|/y";   // as a hand may have typed it
+        QCOMPARE(o.recentFolders(), QStringList({"/x", "/y"}));
     }
 
     void randomRunsAreTheSameSequence()
