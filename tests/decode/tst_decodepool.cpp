@@ -245,6 +245,34 @@ private slots:
         QTRY_COMPARE(left(), 0);
     }
 
+    void poolsAndProbesLeaveNoFilesOrZombies()
+    {
+        const auto openFiles = [] { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); };
+        // Children that ended and were never waited for.
+        const auto zombies = [] {
+            int n = 0;
+            for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
+                QFile stat("/proc/" + pid + "/stat");
+                if (!stat.open(QIODevice::ReadOnly))
+                    continue;
+                const QList<QByteArray> f = stat.readAll().split(')').value(1).trimmed().split(' ');
+                n += f.value(0) == "Z" && f.value(1).toInt() == int(::getpid());
+            }
+            return n;
+        };
+        const qsizetype before = openFiles();
+        for (int i = 0; i < 3; ++i) {
+            QString why;
+            NamespaceProbe().available(&why);
+            DecoderPool pool(options(GW_DECODE_HELPER));
+            pool.warmUp();
+            OpenFile file(photo("leak.jpg", QSize(16, 16)));
+            QVERIFY(!pool.decode(file.fd, {}, false, Qt::black).image.isNull());
+        }
+        QCOMPARE(openFiles(), before);
+        QCOMPARE(zombies(), 0);
+    }
+
     void aBubblewrapThatCannotSaysWhy()
     {
         // Where the kernel refuses namespaces, bubblewrap says why on its
