@@ -328,6 +328,8 @@ void frmMain::loadOptionsOnly()
     StoredSettings stored;
     readAllSettings(*m_store, settingsContext(), stored);
     m_options = stored.options;
+    const TypeFilters::Ticks ticks = TypeFilters::fromFilterText(stored.window.Filter);
+    m_storedPattern = ticks[0] ? QStringLiteral("*.*") : TypeFilters::patternWithCustom(ticks, stored.window.CustomFilter);
 }
 
 void frmMain::Form_Load()

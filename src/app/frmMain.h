@@ -62,6 +62,11 @@ public:
     // Reads the options only (no window restored, nothing built): a file
     // named on the command line opens with the user's options.
     void loadOptionsOnly();
+    // After a file named on the command line is shown: its folder, listed on
+    // a worker with the type boxes' pattern, becomes the list Space and
+    // Backspace step through; several files named at once (all of one
+    // folder) are the list themselves.
+    void listBehindCommandLine(const QList<QByteArray> &files);
 
     // Rebuilds the current view from the file list box.
     void BuildFileList();
@@ -274,6 +279,9 @@ private:
     DesktopOutputs m_outputs;
     bool m_unloaded = false;
     bool m_optionsOnly = false;
+    QString m_storedPattern;   // the type boxes' pattern, read by loadOptionsOnly
+    struct CommandLineList;
+    void takeCommandLineList(const CommandLineList &list);
     bool m_addressDeleting = false; // the address box's last key deletes
     OpenedPath m_shownFile; // what the viewer shows, held open while it plays
 

@@ -137,6 +137,10 @@ int main(int argc, char **argv)
             shown = shown || (w != &window && w->isVisible());
         if (!shown)
             return 0; // a kind that shows nothing
+        QList<QByteArray> files;
+        for (const QString &f : request.files)
+            files << fileBytes(f, argc, argv);
+        window.listBehindCommandLine(files);
         return app.exec();
     }
 

@@ -83,10 +83,12 @@ CommandLineRequest parseCommandLine(const QStringList &arguments,
         return r;   // Browse
     r.action = CommandLineRequest::Action::Open;
     // A name with blanks that the shell split still opens as the one file it
-    // names; otherwise the first file given is the one shown (a file
-    // manager may hand over several).
+    // names; otherwise the first file given is the one shown, and all of
+    // them are the list (a file manager may hand over several).
     const QString joined = names.join(QLatin1Char(' '));
-    r.file = (names.size() > 1 && exists && exists(joined)) ? joined : names.constFirst();
+    const bool oneName = names.size() > 1 && exists && exists(joined);
+    r.file = oneName ? joined : names.constFirst();
+    r.files = oneName ? QStringList{joined} : names;
     if (r.file.isEmpty())
         return refused(QStringLiteral("An empty file name cannot be opened."));
     return r;

@@ -18,6 +18,7 @@ struct CommandLineRequest {
     };
     Action action = Action::Browse;
     QString file;                 // Open: the path as given
+    QStringList files;            // Open: every file named, file first (a file manager may hand over several)
     QStringList applyArguments;   // Apply: what follows --apply
     QString text;                 // Help, Version: the output; Refused: the message
     int exitCode = 0;             // for Help, Version and Refused

@@ -72,6 +72,11 @@ private slots:
         // An unquoted name with a blank still opens the one file it names...
         CommandLineRequest r = parse({"my", "photo.jpg"}, {"my photo.jpg"});
         QCOMPARE(r.file, QStringLiteral("my photo.jpg"));
+        QCOMPARE(r.files, QStringList{"my photo.jpg"});
+        // ...while files a file manager hands over are each one of the list.
+        r = parse({"b.jpg", "a.jpg"}, {"a.jpg", "b.jpg"});
+        QCOMPARE(r.file, QStringLiteral("b.jpg"));
+        QCOMPARE(r.files, (QStringList{"b.jpg", "a.jpg"}));
         // ...and --apply keeps everything after it for the batch mode, options included.
         r = parse({"--apply", "Shift+Z,Esc", "--out", "/tmp/x", "--", "-a.png"});
         QCOMPARE(r.action, Action::Apply);

@@ -235,6 +235,49 @@ private slots:
         w->mnuList_Click();
     }
 
+    // A picture opened from a file manager is one of its folder: Space and
+    // Backspace go on through the folder (as the type boxes list it), and
+    // several files named at once are the list.
+    void aFileFromTheCommandLineStepsThroughItsFolder()
+    {
+        const QString folder = dir.filePath("named");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(gradient(40, 30).save(folder + "/a.bmp") && gradient(50, 20).save(folder + "/b.bmp")
+                && gradient(60, 10).save(folder + "/d.bmp"));
+        QVERIFY(writeFile(folder + "/c.xyz", "of no kind\n"));   // no box lists it
+        const auto openNamed = [&](const QStringList &names) {
+            auto m = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("named.ini")));
+            m->state().CommandLine = folder + "/" + names.first();
+            m->loadOptionsOnly();
+            m->ShowMedia();
+            QList<QByteArray> files;
+            for (const QString &n : names)
+                files << QFile::encodeName(folder + "/" + n);
+            m->listBehindCommandLine(files);
+            return m;
+        };
+        auto m = openNamed({"b.bmp"});
+        frmMedia *v = m->viewer(false);
+        QVERIFY(v && v->waitForPicture());
+        QTRY_COMPARE(m->currentEntry(), 2);
+        QCOMPARE(m->entryCount(), 3);
+        QTest::keyClick(v, Qt::Key_Space);
+        QTRY_COMPARE(v->picMedia->picture().size(), QSize(60, 10));
+        QTest::keyClick(v, Qt::Key_Backspace);
+        QTest::keyClick(v, Qt::Key_Backspace);
+        QTRY_COMPARE(v->picMedia->picture().size(), QSize(40, 30));
+        v->close();
+
+        m = openNamed({"d.bmp", "a.bmp"});
+        v = m->viewer(false);
+        QVERIFY(v && v->waitForPicture());
+        QTRY_COMPARE(m->entryCount(), 2);
+        QCOMPARE(m->currentEntry(), 2);
+        QTest::keyClick(v, Qt::Key_Backspace);
+        QTRY_COMPARE(v->picMedia->picture().size(), QSize(40, 30));
+        v->close();
+    }
+
     void cleanupTestCase()
     {
         closeViewer(w.get());
