@@ -22,12 +22,14 @@ QString commandLineUsage()
 {
     // Also the manual page's source (help2man): "or:" lines, an option list.
     return QStringLiteral(
-        "Usage: glintwave [FILE]\n"
-        "  or:  glintwave [--] FILE\n"
+        "Usage: glintwave [FILE...]\n"
+        "  or:  glintwave [--] FILE...\n"
         "  or:  glintwave --apply KEYS [--screen WxH] [--seed N] [--out DIR] FILE...\n"
         "\n"
         "Without a file Glintwave opens its browser window. With a file it opens that\n"
-        "file in the full-screen viewer and ends when the viewer closes.\n"
+        "file in the full-screen viewer and ends when the viewer closes; Space and\n"
+        "Backspace go on through the file's folder, or through the files named when\n"
+        "there are several.\n"
         "\n"
         "Options:\n"
         "  -h, --help     Show this text and exit.\n"
