@@ -1,6 +1,6 @@
 // A decoding helper for the tests only: glintwave-decode with one more
 // decoder, which does what its file says: "GWFAULT crash" crashes, "GWFAULT
-// hang" never ends, "GWFAULT alloc" allocates without bound, "GWFAULT
+// hang" never ends, "GWFAULT block" waits for ever without spending time, "GWFAULT alloc" allocates without bound, "GWFAULT
 // open PATH" tells whether PATH can be read from inside the helper, and
 // "GWFAULT socket" whether it may open a network socket.
 #include "decode/DecodeHelper.h"
@@ -27,6 +27,9 @@ public:
         if (what == "hang")
             for (volatile unsigned n = 0;; ++n) {
             }
+        if (what == "block")   // waits without spending time, as on a pipe nobody writes
+            for (;;)
+                ::pause();
         if (what == "alloc") {
             std::vector<char *> held;
             for (;;) {

@@ -204,6 +204,19 @@ private slots:
         QCOMPARE(pool.decode(after.fd, {}, false, Qt::black).image.size(), QSize(64, 48));
     }
 
+    void aBlockedDecoderIsEndedByTheWatchdog()
+    {
+        // No CPU cap ends a decoder that only waits: the watchdog does, and
+        // the helper goes whole.
+        DecoderPool::Options o = options(GW_FAULTY_HELPER);
+        o.answerMs = 1500;
+        DecoderPool pool(o);
+        OpenFile bad(write("block.gwf", "GWFAULT block"));
+        QCOMPARE(pool.decode(bad.fd, {}, false, Qt::black).error, QString("the decoder took too long (stopped)"));
+        OpenFile good(photo("after-block.jpg", QSize(32, 24)));
+        QCOMPARE(pool.decode(good.fd, {}, false, Qt::black).image.size(), QSize(32, 24));
+    }
+
     void aWarmHelperIsReadyAndHoldsNoPipeOfOurs()
     {
         DecoderPool pool(options(GW_DECODE_HELPER));
