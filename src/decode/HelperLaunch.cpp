@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 extern char **environ;
@@ -154,10 +155,11 @@ bool NamespaceProbe::available(QString *why)
             break;
         said.append(chunk, int(n));
     }
+    // Reaped here: the destructor has nothing left to end.
+    const pid_t pid = std::exchange(m_pid, -1);
     int status = 0;
-    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    m_pid = -1;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return true;
     *why = QStringLiteral("bubblewrap cannot make namespaces here: %1")
