@@ -141,7 +141,7 @@ int main(int argc, char **argv)
             worst = std::max(worst, bestRatio);
         out << QString("%1 %2 %3 %4 %5 %6%7\n").arg(c.name, -24).arg(ms, 10, 'f', 1).arg(ratio, 9, 'f', 2)
                    .arg(bestMs, 8, 'f', 1).arg(bestRatio, 9, 'f', 2).arg(coldMs, 9, 'f', 1)
-                   .arg(c.perPixel ? "" : QString(c.name).contains("plain") ? "  (not counted)" : "  (resizes)");
+                   .arg(c.perPixel ? "" : QString(c.name).contains("loops") ? "  (not counted)" : "  (resizes)");
     }
     out << QString("\nWorst per-pixel effect, best to best: %1 x memcpy (goal <= 3)\n\n").arg(worst, 0, 'f', 2);
     out.flush();

@@ -99,18 +99,23 @@ __attribute__((target("avx2"))) inline __m256i times(__m256i a, uint64_t b)
     return _mm256_add_epi64(_mm256_mul_epu32(a, low), _mm256_slli_epi64(cross, 32));
 }
 
-// rnd_detail::fromState on four lanes: the 53-bit integer is made a double
-// exactly, from its two halves.
-__attribute__((target("avx2"))) inline __m256d drawsOf(__m256i s)
+// rnd_detail::fromState on four lanes, as the 53-bit integers m of the
+// draws m / 2^53.
+__attribute__((target("avx2"))) inline __m256i drawBitsOf(__m256i s)
 {
     __m256i z = times(_mm256_xor_si256(s, _mm256_srli_epi64(s, 30)), 0xBF58476D1CE4E5B9ull);
     z = times(_mm256_xor_si256(z, _mm256_srli_epi64(z, 27)), 0x94D049BB133111EBull);
-    z = _mm256_srli_epi64(_mm256_xor_si256(z, _mm256_srli_epi64(z, 31)), 11);
+    return _mm256_srli_epi64(_mm256_xor_si256(z, _mm256_srli_epi64(z, 31)), 11);
+}
+
+// The draws themselves, made exact doubles from the integers' two halves.
+__attribute__((target("avx2"))) inline __m256d drawsOf(__m256i m)
+{
     const __m256i two52 = _mm256_set1_epi64x(0x4330000000000000);
     const __m256d two52d = _mm256_set1_pd(4503599627370496.0);
     const __m256d low = _mm256_sub_pd(
-        _mm256_castsi256_pd(_mm256_or_si256(_mm256_and_si256(z, _mm256_set1_epi64x(0xffffffff)), two52)), two52d);
-    const __m256d high = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(_mm256_srli_epi64(z, 32), two52)), two52d);
+        _mm256_castsi256_pd(_mm256_or_si256(_mm256_and_si256(m, _mm256_set1_epi64x(0xffffffff)), two52)), two52d);
+    const __m256d high = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(_mm256_srli_epi64(m, 32), two52)), two52d);
     const __m256d whole = _mm256_add_pd(_mm256_mul_pd(high, _mm256_set1_pd(4294967296.0)), low);
     return _mm256_mul_pd(whole, _mm256_set1_pd(1.0 / 9007199254740992.0));
 }
@@ -129,11 +134,26 @@ __attribute__((target("avx2"))) int noiseDecisionsAvx2(uint64_t state, uint64_t 
     const __m256d rowValue = _mm256_set1_pd(double(y));
     const __m256d half = _mm256_set1_pd(double(y) + 0.5);
     const int odd = (y & 1) ? 0xf : 0;
+    // u + y rounds to a multiple of 2^(e - 52), e = floor(log2 y): a draw
+    // further than that from a half (in units of 2^-53, 2^(e + 1)) falls on
+    // its side of y + 0.5 however it rounds, and is decided on the integer
+    // alone; the few nearer ones take the double sum, as the plain loop does.
+    const int e = y > 0 ? 31 - __builtin_clz(unsigned(y)) : -1;
+    const __m256i margin = _mm256_set1_epi64x(y > 0 ? int64_t(1) << (e + 1) : 0);
+    const __m256i halfBits = _mm256_set1_epi64x(int64_t(1) << 52);
     int x = 1;
     for (; x + 4 <= width; x += 4, s = _mm256_add_epi64(s, stride)) {
-        const __m256d v = _mm256_add_pd(drawsOf(s), rowValue);
-        const int down = _mm256_movemask_pd(_mm256_cmp_pd(v, half, _CMP_GT_OQ))
-                         | (_mm256_movemask_pd(_mm256_cmp_pd(v, half, _CMP_EQ_OQ)) & odd);
+        const __m256i m = drawBitsOf(s);
+        const __m256i fromHalf = _mm256_sub_epi64(m, halfBits);
+        const int above = _mm256_movemask_pd(_mm256_castsi256_pd(_mm256_cmpgt_epi64(fromHalf, margin)));
+        const int below = _mm256_movemask_pd(
+            _mm256_castsi256_pd(_mm256_cmpgt_epi64(_mm256_sub_epi64(_mm256_setzero_si256(), margin), fromHalf)));
+        int down = above;
+        if ((above | below) != 0xf) {
+            const __m256d v = _mm256_add_pd(drawsOf(m), rowValue);
+            down = _mm256_movemask_pd(_mm256_cmp_pd(v, half, _CMP_GT_OQ))
+                   | (_mm256_movemask_pd(_mm256_cmp_pd(v, half, _CMP_EQ_OQ)) & odd);
+        }
         std::memcpy(out + x, &OneBytePerBit[down], 4);
     }
     return x;
