@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 #include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QtTest>
@@ -240,11 +239,27 @@ private slots:
         // second waits for it used to leave the second waiting for ever.
         DecoderPool::Options o = options(GW_DECODE_HELPER);
         o.addressSpaceBytes += 4096 * 7;   // marks this test's helpers
+        // Each start ended at one of three moments: at once, once
+        // bubblewrap's second process exists, once the helper itself runs.
+        const auto hasChild = [](int pid) {
+            QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+            return children.open(QIODevice::ReadOnly) && !children.readAll().trimmed().isEmpty();
+        };
+        // Watched closely: the second process waits for the first only briefly.
+        const auto until = [](const std::function<bool()> &reached) {
+            QElapsedTimer t;
+            t.start();
+            while (!reached() && t.elapsed() < 10000) {
+            }
+        };
         for (int i = 0; i < 30; ++i) {
             DecoderPool pool(o);
             pool.warmUp();
-            if (i % 3)
-                QThread::usleep(500 * i);
+            const int started = pool.idleHelpers().at(0);
+            if (i % 3 == 1)
+                until([&] { return hasChild(started); });
+            else if (i % 3 == 2)
+                until([&] { return helperBelow(started) > 0; });
         }
         const QByteArray mark = QByteArray::number(o.addressSpaceBytes);
         const auto left = [&] {
