@@ -142,7 +142,7 @@ private slots:
         const QString folder = folderOf("trash", 4);
         const QDateTime old = QDateTime::currentDateTime().addDays(-40);
         QMap<QString, QByteArray> bytes;
-        for (const QString &n : {"a.bmp", "c.bmp"}) {
+        for (const char *n : {"a.bmp", "c.bmp"}) {
             QFile f(folder + "/" + n);
             QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(old, QFileDevice::FileModificationTime));
             bytes[n] = readAll(folder + "/" + n);
