@@ -5,14 +5,11 @@
 #include "browser/DetailModel.h"
 #include "browser/FileListModel.h"
 #include "effects/ui/EffectsMenu.h"
-#include "viewer/PictureLoader.h"
 #include "viewer/ui/frmMedia.h"
 
 #include <QAction>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QMenu>
-#include <QtConcurrent/QtConcurrentRun>
 
 frmMedia *frmMain::viewer(bool create)
 {
@@ -88,16 +85,10 @@ bool frmMain::dropViewerEntry(const QString &path)
             number = n;
     if (number < 1)
         return false;
-    const QString gone = entryName(number);
     // Both models: the other view is built from them too.
-    if (const int row = m_listModel->names().indexOf(gone); row >= 0)
-        m_listModel->removeRows(row, 1);
-    for (int row = 0; row < m_detailModel->dataRowCount(); ++row) {
-        if (m_detailModel->rows()[row].name == gone) {
-            m_detailModel->removeRows(row, 1);
-            break;
-        }
-    }
+    const QByteArray gone = entryRawName(number);
+    m_listModel->remove(gone);
+    m_detailModel->removeFiles({gone});
     lstPics.refresh();
     showFileCount();
     const int left = entryCount();
@@ -109,20 +100,10 @@ bool frmMain::dropViewerEntry(const QString &path)
 
 void frmMain::renewThumbnail(const QString &path)
 {
-    if (!mnuThumbsAction->isChecked())
+    // As any file rewritten in the browsed folder: the live folder makes its
+    // thumbnail and reads its details again.
+    if (!m_watch)
         return;
-    const QString name = QFileInfo(path).fileName();
-    const int edge = std::max(1, int(m_options.ThumbSize));
-    auto *made = new QFutureWatcher<QImage>(this);
-    connect(made, &QFutureWatcher<QImage>::finished, this, [this, made, name] {
-        made->deleteLater();
-        // By name: rows may have come or gone meanwhile.
-        const int row = m_listModel->names().indexOf(name);
-        if (row >= 0 && !made->result().isNull())
-            m_listModel->setPicture(row, QPixmap::fromImage(made->result()));
-    });
-    made->setFuture(QtConcurrent::run([path, edge] {
-        const LoadedPicture picture = PictureLoader::loadThumbnail(path, edge);
-        return picture.ok() ? PictureLoader::squareThumbnail(picture.image, edge) : QImage();
-    }));
+    m_rewritten.insert(QFile::encodeName(QFileInfo(path).fileName()));
+    followFolder();
 }

@@ -1,11 +1,7 @@
 #include "browser/DetailModel.h"
 
+#include "browser/DraggedFiles.h"
 #include "browser/GridSort.h"
-#include "core/RawPath.h"
-
-#include <QFile>
-#include <QMimeData>
-#include <QUrl>
 
 void DetailModel::setRows(QVector<DetailRow> rows)
 {
@@ -16,17 +12,6 @@ void DetailModel::setRows(QVector<DetailRow> rows)
 }
 
 void DetailModel::clearRows() { setRows({}); }
-
-bool DetailModel::removeRows(int row, int count, const QModelIndex &parent)
-{
-    if (parent.isValid() || row < 0 || count < 1 || row + count > m_rows.size())
-        return false;
-    beginRemoveRows(QModelIndex(), row, row + count - 1);
-    m_rows.remove(row, count);
-    m_where.clear();
-    endRemoveRows();
-    return true;
-}
 
 void DetailModel::setNames(const QStringList &names, const QList<QByteArray> &raw)
 {
@@ -206,19 +191,14 @@ bool DetailModel::setData(const QModelIndex &index, const QVariant &value, int r
     return false;
 }
 
-QStringList DetailModel::mimeTypes() const { return {QStringLiteral("text/uri-list")}; }
+QStringList DetailModel::mimeTypes() const { return {draggedfiles::mimeType()}; }
 
 QMimeData *DetailModel::mimeData(const QModelIndexList &indexes) const
 {
-    QList<QUrl> urls;
-    QSet<int> rows;
-    const QByteArray folder = RawPath::fromText(m_folder);
+    // A row's cells all come: each file once.
+    QList<QByteArray> raw;
     for (const QModelIndex &i : indexes)
-        if (i.isValid() && i.row() < m_rows.size() && !rows.contains(i.row())) {
-            rows.insert(i.row());
-            urls << QUrl::fromLocalFile(QFile::decodeName(RawPath::join(folder, key(m_rows[i.row()]))));
-        }
-    auto *data = new QMimeData;
-    data->setUrls(urls);
-    return data;
+        if (i.isValid() && i.row() < m_rows.size())
+            raw << key(m_rows[i.row()]);
+    return draggedfiles::mimeData(m_folder, raw);
 }

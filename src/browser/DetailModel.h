@@ -23,7 +23,6 @@ public:
     void fillDetails(const QVector<DetailRow> &details);
     // Keeps only the empty row.
     void clearRows();
-    bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
     // Sorts the rows; a selected or current row stays on its file.
     void sortBy(int column, int direction);
 

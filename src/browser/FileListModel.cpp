@@ -1,12 +1,10 @@
 #include "browser/FileListModel.h"
 
+#include "browser/DraggedFiles.h"
 #include "browser/FileListing.h"
 #include "core/RawPath.h"
 
-#include <QFile>
 #include <algorithm>
-#include <QMimeData>
-#include <QUrl>
 
 void FileListModel::setNames(const QStringList &names, const QList<QByteArray> &raw)
 {
@@ -35,29 +33,6 @@ void FileListModel::append(const QString &name, const QByteArray &raw, const QPi
         m_pictures[row] = picture;
     }
     endInsertRows();
-}
-
-void FileListModel::setPicture(int row, const QPixmap &picture)
-{
-    if (row < 0 || row >= m_names.size())
-        return;
-    if (m_pictures.size() <= row)
-        m_pictures.resize(row + 1);
-    m_pictures[row] = picture;
-    emit dataChanged(index(row), index(row), {Qt::DecorationRole});
-}
-
-bool FileListModel::removeRows(int row, int count, const QModelIndex &parent)
-{
-    if (parent.isValid() || row < 0 || count < 1 || row + count > m_names.size())
-        return false;
-    beginRemoveRows(QModelIndex(), row, row + count - 1);
-    m_names.remove(row, count);
-    m_raw.remove(row, count);
-    if (row < m_pictures.size())
-        m_pictures.remove(row, std::min<int>(count, m_pictures.size() - row));
-    endRemoveRows();
-    return true;
 }
 
 int FileListModel::rowCount(const QModelIndex &parent) const
@@ -139,16 +114,13 @@ bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int
     return false;
 }
 
-QStringList FileListModel::mimeTypes() const { return {QStringLiteral("text/uri-list")}; }
+QStringList FileListModel::mimeTypes() const { return {draggedfiles::mimeType()}; }
 
 QMimeData *FileListModel::mimeData(const QModelIndexList &indexes) const
 {
-    QList<QUrl> urls;
-    const QByteArray folder = RawPath::fromText(m_folder);
+    QList<QByteArray> raw;
     for (const QModelIndex &i : indexes)
         if (i.isValid() && i.row() < m_raw.size())
-            urls << QUrl::fromLocalFile(QFile::decodeName(RawPath::join(folder, m_raw[i.row()])));
-    auto *data = new QMimeData;
-    data->setUrls(urls);
-    return data;
+            raw << m_raw[i.row()];
+    return draggedfiles::mimeData(m_folder, raw);
 }

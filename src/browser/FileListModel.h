@@ -17,9 +17,6 @@ public:
     void clear();
     // Appends one item (the thumbnail build adds items as they are ready).
     void append(const QString &name, const QByteArray &raw, const QPixmap &picture = QPixmap());
-    // A thumbnail made again (the file changed).
-    void setPicture(int row, const QPixmap &picture);
-    bool removeRows(int row, int count, const QModelIndex &parent = QModelIndex()) override;
     const QStringList &names() const { return m_names; }
     const QList<QByteArray> &rawNames() const { return m_raw; }
 
