@@ -226,7 +226,7 @@ private:
     void showFileCount();
     // The viewer's side of the list: a file it put in the Trash, a file it turned.
     bool dropViewerEntry(const QString &path);
-    void renewThumbnail(const QString &path);
+    void followRewrittenFile(const QString &path);
 
     // File operations and the folder that stays current (frmMainFiles.cpp).
     void createFileActions();

@@ -3,6 +3,7 @@
 #include "browser/FileListModel.h"
 #include "viewer/ui/frmMedia.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QtConcurrent>

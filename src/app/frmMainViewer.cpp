@@ -69,7 +69,7 @@ bool frmMain::ViewerEntries::dropEntry(const QString &path)
 
 void frmMain::ViewerEntries::entryChanged(const QString &path)
 {
-    m_main.renewThumbnail(path);
+    m_main.followRewrittenFile(path);
 }
 
 bool frmMain::dropViewerEntry(const QString &path)
@@ -96,14 +96,4 @@ bool frmMain::dropViewerEntry(const QString &path)
         return false;
     selectEntry(std::min(number, left));
     return true;
-}
-
-void frmMain::renewThumbnail(const QString &path)
-{
-    // As any file rewritten in the browsed folder: the live folder makes its
-    // thumbnail and reads its details again.
-    if (!m_watch)
-        return;
-    m_rewritten.insert(QFile::encodeName(QFileInfo(path).fileName()));
-    followFolder();
 }
