@@ -1,10 +1,12 @@
 #include "DamagedPictures.h"
 #include "viewer/PictureLimits.h"
 #include "viewer/PictureLoader.h"
+#include "viewer/ThumbnailBuilder.h"
 #include "TestMedia.h"
 #include "TodaysMedia.h"
 
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -148,13 +150,15 @@ private slots:
         red.fill(Qt::red);
         green.fill(Qt::green);
         QPainter(&green).fillRect(120, 0, 40, 120, Qt::blue);
-        QVERIFY(red.save(path("camera.jpg"), "JPG", 90) && green.save(path("thumb.jpg"), "JPG", 90));
+        // A file of its own for each row: no thumbnail of another row is kept for it.
+        const QString name = QStringLiteral("camera-%1.jpg").arg(qHash(QByteArray(QTest::currentDataTag())));
+        QVERIFY(red.save(path(name), "JPG", 90) && green.save(path("thumb.jpg"), "JPG", 90));
         QString error;
         QVERIFY2(todaysmedia::runTool("exiftool", {"-q", "-overwrite_original", "-ThumbnailImage<=" + path("thumb.jpg"),
                                                    "-DateTimeOriginal=2026:01:02 03:04:05", "-ModifyDate=" + changed,
-                                                   "-Orientation#=" + QString::number(orientation), path("camera.jpg")},
+                                                   "-Orientation#=" + QString::number(orientation), path(name)},
                                       &error), qPrintable(error));
-        const LoadedPicture thumbnail = PictureLoader::loadThumbnail(path("camera.jpg"), edge);
+        const LoadedPicture thumbnail = PictureLoader::loadThumbnail(path(name), edge);
         QVERIFY2(thumbnail.ok(), qPrintable(thumbnail.error));
         const QSize upright = orientation == 6 ? picture.transposed() : picture;
         QCOMPARE(thumbnail.sourceSize, upright);
@@ -164,7 +168,16 @@ private slots:
         const QSize s = thumbnail.image.size();
         const QPoint end = orientation == 6 ? QPoint(s.width() / 2, s.height() * 7 / 8) : QPoint(s.width() * 7 / 8, s.height() / 2);
         QCOMPARE(isBlue(thumbnail.image.pixel(end)), standsIn);
-        QVERIFY(isRed(PictureLoader::load(path("camera.jpg")).image.pixel(5, 5)));   // whole, the picture itself
+        QVERIFY(isRed(PictureLoader::load(path(name)).image.pixel(5, 5)));   // whole, the picture itself
+        // The Thumbnails view's builder shows the same.
+        ThumbnailBuilder builder;
+        QSignalSpy items(&builder, &ThumbnailBuilder::itemReady);
+        QSignalSpy finished(&builder, &ThumbnailBuilder::finished);
+        builder.start(m_dir.path(), {ThumbnailEntry{name, 0, {}}}, edge);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(items.count(), 1);
+        const QImage square = items.at(0).at(2).value<QImage>();
+        QCOMPARE(isGreen(square.pixel(edge / 2, edge / 2)), standsIn);
     }
 
     void aJpegPastTheBudgetWholeOpensFitted()
