@@ -180,7 +180,7 @@ bool decodeRows(jpeg_decompress_struct &info, ErrorExit &error, QImage &out, Pro
 } // namespace
 
 QImage decodeJpegInBands(QIODevice &file, const std::function<void(uchar *row, int width)> &finish,
-                         QString *error)
+                         QString *error, QImage into)
 {
     jpeg_decompress_struct info;
     ErrorExit failure{};
@@ -190,8 +190,11 @@ QImage decodeJpegInBands(QIODevice &file, const std::function<void(uchar *row, i
     jpeg_create_decompress(&info);
     auto source = std::make_unique<DeviceSource>(file);
     QImage out;
-    if (startDecode(info, failure, *source))
-        out = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
+    if (startDecode(info, failure, *source)) {
+        const QSize size(int(info.output_width), int(info.output_height));
+        out = into.size() == size && into.format() == QImage::Format_RGB32 ? std::move(into)
+                                                                           : QImage(size, QImage::Format_RGB32);
+    }
     if (out.isNull() || !out.bits()) {
         *error = failure.message[0] ? QString::fromLocal8Bit(failure.message) : QStringLiteral("out of memory");
         jpeg_destroy_decompress(&info);

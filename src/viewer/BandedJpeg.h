@@ -14,5 +14,6 @@ class QIODevice;
 // the picture is returned. Null with *error set when the file cannot be
 // decoded or no memory is left; a file cut short gives the rows it has, as
 // Qt's reader does. The caller has checked the limits and holds the memory.
+// The rows go into `into` when it is RGB32 of the picture's size.
 QImage decodeJpegInBands(QIODevice &file, const std::function<void(uchar *row, int width)> &finish,
-                         QString *error);
+                         QString *error, QImage into = QImage());

@@ -488,6 +488,10 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
     }
     QImage image;
     const JpegColours jpeg = format == "jpeg" ? jpegColours(file) : JpegColours();
+    if (request.pixelStore && raw.isValid() && decoded == raw && want == raw && !request.keepAlpha
+        && reader.transformation() == QImageIOHandler::TransformationNone && jpeg.components != 4
+        && reader.imageFormat() == QImage::Format_RGB32)
+        image = request.pixelStore(raw, QImage::Format_RGB32);   // Qt's readers decode into it
     if (jpeg.components == 4 && raw.isValid() && fileBytes <= MaxDecoderFileBytes) {
         file.seek(0);
         image = oriented(decodeCmykJpeg(file.readAll(), decoded, icc, jpeg.adobeInverted, &result.error),
@@ -501,7 +505,8 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
         // A photo at its own size: its rows are converted while the next
         // ones are decoded.
         file.seek(0);
-        image = oriented(decodeJpegInBands(file, toSrgb, &result.error), reader.transformation());
+        image = oriented(decodeJpegInBands(file, toSrgb, &result.error, std::move(image)),
+                         reader.transformation());
         if (image.isNull())
             return result;
         image.setColorSpace(QColorSpace::SRgb);

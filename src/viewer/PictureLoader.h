@@ -49,6 +49,11 @@ struct LoadRequest {
     // when it is smaller than the size wanted; the result says so, and a
     // load without this flag gives the whole picture.
     bool quickPreview = false;
+    // Where a picture that needs nothing more after its decode (its own
+    // size, upright, opaque) is decoded into: the helper's shared memory,
+    // so that its pixels reach the program without a copy. A null image
+    // (or none given) leaves it to the heap.
+    std::function<QImage(const QSize &, QImage::Format)> pixelStore;
 };
 
 // The one entry point; the functions below are its usual requests.

@@ -124,17 +124,24 @@ private slots:
         OpenFile h(heic);
         QVERIFY(!pool.decode(h.fd, [&](const QSize &s) { ++asked; return s / 2; }, false, Qt::black).image.isNull());
         QCOMPARE(asked, 1);
-        // A tagged photo at its own size, converted beside its decode (on a
-        // second thread where the helper's filter allows one), as here.
-        const QString tagged = photo("tagged.jpg", QSize(1280, 960), QColorSpace::ProPhotoRgb);
-        OpenFile t(tagged);
-        const DecoderPool::Result converted = pool.decode(t.fd, {}, false, Qt::black);
-        QVERIFY2(converted.error.isEmpty(), qPrintable(converted.error));
-        // The pixels only: the answer carries no colour space.
-        const QImage there = converted.image.convertToFormat(QImage::Format_RGB32),
-                     ours = PictureLoader::load(tagged).image;
-        QCOMPARE(there.size(), ours.size());
-        QVERIFY(std::equal(ours.constBits(), ours.constBits() + ours.sizeInBytes(), there.constBits()));
+        // At their own size, pictures are decoded straight into the memory
+        // handed over: a tagged photo (converted beside its decode, on a
+        // second thread where the helper's filter allows one), an untagged
+        // one and an opaque PNG (through Qt's readers) come out as here.
+        const QString plain = photo("plain.jpg", QSize(1280, 960));
+        const QString png = dir.filePath("opaque.png");
+        QVERIFY(QImage(plain).save(png, "PNG"));
+        for (const QString &path : {photo("tagged.jpg", QSize(1280, 960), QColorSpace::ProPhotoRgb), plain, png}) {
+            OpenFile f(path);
+            const DecoderPool::Result own = pool.decode(f.fd, {}, false, Qt::black);
+            QVERIFY2(own.error.isEmpty(), qPrintable(own.error));
+            // The pixels only: the answer carries no colour space.
+            const QImage there = own.image.convertToFormat(QImage::Format_RGB32),
+                         ours = PictureLoader::load(path).image;
+            QCOMPARE(there.size(), ours.size());
+            QVERIFY2(std::equal(ours.constBits(), ours.constBits() + ours.sizeInBytes(), there.constBits()),
+                     qPrintable(path));
+        }
     }
 
     void theHelperSeesNothingOfTheUsers()
