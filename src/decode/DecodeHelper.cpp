@@ -4,7 +4,9 @@
 #include "decode/SeccompFilter.h"
 #include "viewer/PictureLoader.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QImageReader>
 
 #include <cstdio>
 #include <new>
@@ -148,6 +150,20 @@ private:
     size_t m_length = 0;
 };
 
+// Qt loads its picture readers (and their libraries) at the first picture
+// it reads by content: done here, while the program still builds its
+// window, rather than on the time of the first picture asked for.
+void loadReaders()
+{
+    QBuffer bytes;
+    bytes.open(QIODevice::ReadWrite);
+    QImage(8, 8, QImage::Format_RGB32).save(&bytes, "JPEG");
+    bytes.seek(0);
+    QImageReader reader(&bytes);
+    reader.setDecideFormatFromContent(true);
+    reader.read();
+}
+
 void decodeOne(const Settings &s, const dp::Message &request)
 {
     allowCpuFromNow(s.cpuPerPicture);
@@ -217,6 +233,7 @@ int runDecodeHelper(int argc, char **argv)
         std::fprintf(stderr, "glintwave-decode: %s\n", qPrintable(why));
         return 3;
     }
+    loadReaders();
     for (;;) {
         const dp::Message m = dp::receive(s.socket, -1);
         if (!m.ok)
