@@ -188,6 +188,8 @@ signals:
     void buildStarted();
     // The views show a change of the folder's files (made here or elsewhere).
     void folderFollowed();
+    // Every column of the Detailed view is filled in, and sorted as asked.
+    void detailsRead();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -257,6 +259,7 @@ private:
     FileListModel *m_listModel = nullptr;
     DetailModel *m_detailModel = nullptr;
     DetailReader *m_details = nullptr;
+    bool m_sortWaiting = false;   // the grid's sort waits for m_details
     frmFileRead *m_fileRead = nullptr;
     frmThumbwait *m_thumbWait = nullptr;
     ThumbnailBuilder *m_thumbs = nullptr;

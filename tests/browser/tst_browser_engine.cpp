@@ -278,6 +278,18 @@ private slots:
         GridSort::sortRows(r, 4, 2);
         QCOMPARE(names(r), QStringList({"d.jpg", "b.txt", "A.txt", "c.txt"}));
         QCOMPARE(GridSort::sortCode(1, 4), 4);
+        // Rows in a listing's order sort by name without a sort, as a sort
+        // would: names equal but for case keep the listing's order both ways.
+        QStringList listed = {"b.txt", "B.txt", "ä.txt", "a.txt", "c.txt", "A.txt", "Ä.txt"};
+        QList<QByteArray> listedRaw;
+        for (const QString &n : listed)
+            listedRaw << n.toUtf8();
+        FileListing::sortNames(listed, listedRaw);
+        r.clear();
+        for (const QString &n : listed)
+            r << row(n, 1, "", "");
+        for (int direction : {1, 2})
+            QCOMPARE(GridSort::sortOrder(r, 0, direction, true), GridSort::sortOrder(r, 0, direction, false));
 
         DetailModel model;
         QCOMPARE(model.rowCount(), 1); // the grid always keeps an empty row
