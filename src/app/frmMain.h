@@ -4,6 +4,7 @@
 #include "browser/FileListing.h"
 #include "browser/FileOperations.h"
 #include "browser/MediaTypes.h"
+#include "browser/PackedImage.h"
 #include "core/OptionSet.h"
 #include "core/RawPath.h"
 #include "core/StoredOptions.h"
@@ -302,7 +303,7 @@ private:
     struct ThumbnailEntryPicture {
         QString name;
         QByteArray raw;
-        QImage picture;
+        PackedImage picture;
     };
     QList<ThumbnailEntryPicture> m_liveArrived;   // its thumbnails, put in the view together
     QTimer m_liveFlush;
