@@ -298,8 +298,8 @@ private slots:
     }
 
     // Packed pictures come back bit for bit: noise (nothing to predict),
-    // partly transparent premultiplied pixels, a line, and a format of
-    // fewer bits, which comes back as 32-bit.
+    // partly transparent premultiplied pixels, a line, transparent margins,
+    // and a format of fewer bits, which comes back as 32-bit.
     void packedPicturesComeBackExactly()
     {
         QRandomGenerator random(11);
@@ -316,7 +316,13 @@ private slots:
         for (int y = 0; y < grey.height(); ++y)
             for (int x = 0; x < grey.width(); ++x)
                 grey.setPixel(x, y, qRgb(x * 28, x * 28, x * 28));
-        for (const QImage &image : {noise, glass, line})
+        // Margins of transparent pixels are not stored: all of them, or all
+        // but one pixel.
+        QImage clear(8, 6, QImage::Format_ARGB32_Premultiplied), dot;
+        clear.fill(Qt::transparent);
+        dot = clear.copy();
+        dot.setPixel(5, 2, qRgba(10, 20, 30, 255));
+        for (const QImage &image : {noise, glass, line, clear, dot})
             QCOMPARE(PackedImage(image).unpack(), image);
         QCOMPARE(PackedImage(grey).unpack(), grey.convertToFormat(QImage::Format_RGB32));
         QVERIFY(PackedImage(QImage()).isNull() && PackedImage().unpack().isNull());
