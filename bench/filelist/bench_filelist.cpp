@@ -1,5 +1,7 @@
 // Builds the List and the Detailed view for a folder of generated files and
-// compares each with `ls -l` on the same folder, in the same run.
+// compares each with `ls -l` on the same folder, in the same run: the
+// Detailed view until its names are on screen and until every column is
+// filled in (and sorted).
 //   bench_filelist [FILES=100000]
 #include "core/AppState.h"
 #include "core/OptionSet.h"
@@ -68,7 +70,9 @@ int main(int argc, char **argv)
     app.processEvents();
     timeLs(folder); // warm the directory cache for both sides
 
-    std::vector<double> ls, list, detailed;
+    bool filled = false;
+    QObject::connect(&window, &frmMain::detailsRead, [&] { filled = true; });
+    std::vector<double> ls, list, detailed, allFilled;
     for (int round = 0; round < 5; ++round) {
         ls.push_back(timeLs(folder));
 
@@ -81,15 +85,20 @@ int main(int argc, char **argv)
         list.push_back(t.nsecsElapsed() / 1e6);
 
         t.restart();
+        filled = false;
         window.mnuDetail_Click();   // view change: Detailed build
-        app.processEvents();
+        app.processEvents();        // the names on screen
         detailed.push_back(t.nsecsElapsed() / 1e6);
+        while (!filled)             // sizes, dates and types read, and sorted
+            app.processEvents(QEventLoop::WaitForMoreEvents);
+        allFilled.push_back(t.nsecsElapsed() / 1e6);
     }
-    const double l = median(ls), li = median(list), de = median(detailed);
+    const double l = median(ls), li = median(list), de = median(detailed), all = median(allFilled);
     printf("listed: %d entries (FileCount %d)\n", window.entryCount(), window.state().FileCount);
     printf("ls -l:    %8.1f ms\n", l);
     printf("List:     %8.1f ms  ratio %.2f (goal <= 2)\n", li, li / l);
-    printf("Detailed: %8.1f ms  ratio %.2f (goal <= 4)\n", de, de / l);
+    printf("Detailed, names on screen:   %8.1f ms  ratio %.2f (goal <= 0.5)\n", de, de / l);
+    printf("Detailed, every column in:   %8.1f ms  ratio %.2f (goal <= 4)\n", all, all / l);
     window.hide();
     return 0;
 }

@@ -51,7 +51,7 @@ int main(int argc, char **argv)
             entries << ThumbnailEntry{name, 0};
         ThumbnailBuilder builder;
         int items = 0;
-        QObject::connect(&builder, &ThumbnailBuilder::itemReady, [&](int, const QString &, const QImage &) { ++items; });
+        QObject::connect(&builder, &ThumbnailBuilder::itemReady, [&](int, const QString &, const PackedImage &) { ++items; });
         QEventLoop loop;
         QObject::connect(&builder, &ThumbnailBuilder::finished, &loop, &QEventLoop::quit);
         builder.start(args.at(2), entries, 96);

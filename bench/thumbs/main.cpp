@@ -1,5 +1,6 @@
 // Thumbnail build and viewer opening speed; see README.md.
 #include "../common/BenchPhoto.h"
+#include "../common/ProcessMemory.h"
 #include "core/AppState.h"
 #include "core/OptionSet.h"
 #include "viewer/ui/PictureBox.h"
@@ -31,19 +32,6 @@
 namespace {
 
 QTextStream out(stdout);
-
-// A memory figure of this process in kB from /proc/self/status ("VmHWM:"
-// the peak, "VmRSS:" the present).
-qint64 statusKb(const QByteArray &field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
 
 qint64 peakKb() { return statusKb("VmHWM:"); }
 qint64 currentKb() { return statusKb("VmRSS:"); }
@@ -180,8 +168,8 @@ BuildResult runBuild(const QString &dir, const QStringList &names)
 
     ThumbnailBuilder builder;
     QEventLoop loop;
-    QObject::connect(&builder, &ThumbnailBuilder::itemReady, [&](int, const QString &name, const QImage &image) {
-        view.addItem(new QListWidgetItem(QIcon(QPixmap::fromImage(image)), name));
+    QObject::connect(&builder, &ThumbnailBuilder::itemReady, [&](int, const QString &name, const PackedImage &image) {
+        view.addItem(new QListWidgetItem(QIcon(QPixmap::fromImage(image.unpack())), name));
         ++result.items;
     });
     QObject::connect(&builder, &ThumbnailBuilder::finished, &loop, &QEventLoop::quit);

@@ -66,8 +66,8 @@ double visit(const QString &dir, const QStringList &names, const QString &cacheR
     builder.setCache(std::make_shared<ThumbnailCache>(cacheRoot));
     QEventLoop loop;
     int items = 0;
-    QObject::connect(&builder, &ThumbnailBuilder::itemReady, [&](int, const QString &name, const QImage &image) {
-        view.addItem(new QListWidgetItem(QIcon(QPixmap::fromImage(image)), name));
+    QObject::connect(&builder, &ThumbnailBuilder::itemReady, [&](int, const QString &name, const PackedImage &image) {
+        view.addItem(new QListWidgetItem(QIcon(QPixmap::fromImage(image.unpack())), name));
         ++items;
     });
     QObject::connect(&builder, &ThumbnailBuilder::finished, &loop, &QEventLoop::quit);

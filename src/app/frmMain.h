@@ -4,6 +4,7 @@
 #include "browser/FileListing.h"
 #include "browser/FileOperations.h"
 #include "browser/MediaTypes.h"
+#include "browser/PackedImage.h"
 #include "core/OptionSet.h"
 #include "core/RawPath.h"
 #include "core/StoredOptions.h"
@@ -188,6 +189,8 @@ signals:
     void buildStarted();
     // The views show a change of the folder's files (made here or elsewhere).
     void folderFollowed();
+    // Every column of the Detailed view is filled in, and sorted as asked.
+    void detailsRead();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -257,6 +260,7 @@ private:
     FileListModel *m_listModel = nullptr;
     DetailModel *m_detailModel = nullptr;
     DetailReader *m_details = nullptr;
+    bool m_sortWaiting = false;   // the grid's sort waits for m_details
     frmFileRead *m_fileRead = nullptr;
     frmThumbwait *m_thumbWait = nullptr;
     ThumbnailBuilder *m_thumbs = nullptr;
@@ -299,7 +303,7 @@ private:
     struct ThumbnailEntryPicture {
         QString name;
         QByteArray raw;
-        QImage picture;
+        PackedImage picture;
     };
     QList<ThumbnailEntryPicture> m_liveArrived;   // its thumbnails, put in the view together
     QTimer m_liveFlush;

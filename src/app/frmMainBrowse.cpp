@@ -328,10 +328,11 @@ DetailReader *frmMain::detailReader()
         m_details = new DetailReader(this);
         connect(this, &frmMain::buildStarted, m_details, &DetailReader::cancel);
         connect(m_details, &DetailReader::rowsRead, m_detailModel, &DetailModel::fillDetails);
-        // Sizes, dates and types sort only once they are all in.
+        // A sort by a column that was still being read waited for it.
         connect(m_details, &DetailReader::finished, this, [this] {
-            if (m_options.SortCol != 0)
+            if (m_sortWaiting)
                 SortGrid();
+            emit detailsRead();
         });
     }
     return m_details;
@@ -358,10 +359,20 @@ void frmMain::photoColumnsChosen()
 
 void frmMain::SortGrid()
 {
-    m_detailModel->sortBy(m_options.SortCol, m_options.SortDir);
     grdPics->horizontalHeader()->setSortIndicator(
         std::clamp(m_options.SortCol, 0, DetailModel::ColumnCount - 1),
         m_options.SortDir == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    // Names are there at once. A column still being read is sorted when the
+    // last of it is in (the reader's finished): sorted now, the rows would
+    // jump about as its parts arrive. The window works on meanwhile.
+    const bool byName = m_options.SortCol < 1 || m_options.SortCol >= DetailModel::ColumnCount;
+    m_sortWaiting = !byName && m_details && m_details->isRunning();
+    if (m_sortWaiting) {
+        grdPics->setCursor(Qt::BusyCursor);
+        return;
+    }
+    grdPics->unsetCursor();
+    m_detailModel->sortBy(m_options.SortCol, m_options.SortDir);
 }
 
 void frmMain::grdPics_MouseDown(int button, const QPoint &pos, bool onHeader)

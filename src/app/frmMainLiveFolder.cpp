@@ -173,7 +173,7 @@ void frmMain::buildLiveThumbnails()
             selectRenamed();
         });
         connect(m_liveThumbs, &ThumbnailBuilder::itemReady, this,
-                [this](int index, const QString &name, const QImage &picture) {
+                [this](int index, const QString &name, const PackedImage &picture) {
                     // A full view lays all its items out again after an
                     // insertion: a few at once, a few times a second.
                     m_liveArrived.append({name, m_liveThumbs->entry(index).raw, picture});
@@ -185,7 +185,7 @@ void frmMain::buildLiveThumbnails()
         connect(&m_liveFlush, &QTimer::timeout, this, [this] {
             for (const ThumbnailEntryPicture &item : std::as_const(m_liveArrived))
                 if (!m_goneSinceBuild.contains(item.raw))
-                    m_listModel->place(item.name, item.raw, QPixmap::fromImage(item.picture));
+                    m_listModel->place(item.name, item.raw, item.picture);
             m_liveArrived.clear();
             selectRenamed();
         });

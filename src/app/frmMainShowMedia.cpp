@@ -132,7 +132,7 @@ void frmMain::thumbnailBuild()
             m_thumbWait->hide();
         });
         connect(m_thumbs, &ThumbnailBuilder::itemReady, this,
-                [this](int index, const QString &name, const QImage &picture) {
+                [this](int index, const QString &name, const PackedImage &picture) {
                     const QByteArray raw = m_thumbs->entry(index).raw;
                     if (m_goneSinceBuild.contains(raw))
                         return;   // removed from the folder while it was decoded
@@ -141,9 +141,9 @@ void frmMain::thumbnailBuild()
                     FileListModel *model = listModel();
                     const int last = model->rowCount() - 1;
                     if (last < 0 || FileListing::before(model->names()[last], model->rawNames()[last], name, raw))
-                        model->append(name, raw, QPixmap::fromImage(picture));
+                        model->append(name, raw, picture);
                     else
-                        model->place(name, raw, QPixmap::fromImage(picture));
+                        model->place(name, raw, picture);
                 });
         connect(m_thumbs, &ThumbnailBuilder::progress, this, [this](int index, int count) {
             m_thumbWait->barThumbs->setValue(index);

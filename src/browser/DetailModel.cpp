@@ -3,11 +3,15 @@
 #include "browser/DraggedFiles.h"
 #include "browser/GridSort.h"
 
+#include <numeric>
+
 void DetailModel::setRows(QVector<DetailRow> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
     m_where.clear();
+    m_rowOfListed.clear();
+    m_inNameOrder = false;
     endResetModel();
 }
 
@@ -21,6 +25,9 @@ void DetailModel::setNames(const QStringList &names, const QList<QByteArray> &ra
         rows[i].raw = raw.value(i);
     }
     setRows(std::move(rows));
+    m_rowOfListed.resize(m_rows.size());
+    std::iota(m_rowOfListed.begin(), m_rowOfListed.end(), 0);
+    m_inNameOrder = true;
 }
 
 QByteArray DetailModel::key(const DetailRow &row)
@@ -29,22 +36,27 @@ QByteArray DetailModel::key(const DetailRow &row)
     return row.raw.isEmpty() ? row.name.toUtf8() : row.raw;
 }
 
-void DetailModel::fillDetails(const QVector<DetailRow> &details)
+void DetailModel::fillDetails(const QVector<DetailRow> &details, int listed)
 {
     if (details.isEmpty() || m_rows.isEmpty())
         return;
-    if (m_where.isEmpty()) {
-        m_where.reserve(m_rows.size());
-        for (int i = 0; i < m_rows.size(); ++i)
-            m_where.insert(key(m_rows[i]), i);
-    }
-    const QHash<QByteArray, int> &where = m_where;
+    const bool direct = listed >= 0 && listed + details.size() <= m_rowOfListed.size();
     int first = m_rows.size(), last = -1;
-    for (const DetailRow &d : details) {
-        const auto it = where.constFind(key(d));
-        if (it == where.constEnd())
+    for (int k = 0; k < details.size(); ++k) {
+        const DetailRow &d = details[k];
+        const QByteArray file = key(d);
+        int at = direct ? m_rowOfListed[listed + k] : -1;
+        if (at < 0 || key(m_rows[at]) != file) {
+            if (m_where.isEmpty()) {
+                m_where.reserve(m_rows.size());
+                for (int i = 0; i < m_rows.size(); ++i)
+                    m_where.insert(key(m_rows[i]), i);
+            }
+            at = m_where.value(file, -1);
+        }
+        if (at < 0)
             continue;
-        DetailRow &row = m_rows[it.value()];
+        DetailRow &row = m_rows[at];
         row.size = d.size;
         row.date = d.date;
         row.type = d.type;
@@ -54,8 +66,8 @@ void DetailModel::fillDetails(const QVector<DetailRow> &details)
         row.takenMs = d.takenMs;
         row.modifiedMs = d.modifiedMs;
         row.pixels = d.pixels;
-        first = std::min(first, it.value());
-        last = std::max(last, it.value());
+        first = std::min(first, at);
+        last = std::max(last, at);
     }
     if (last >= 0)
         emit dataChanged(index(first, 1), index(last, ColumnCount - 1));
@@ -65,18 +77,32 @@ void DetailModel::sortBy(int column, int direction)
 {
     if (m_rows.size() < 2)
         return;
-    emit layoutAboutToBeChanged();
-    const QModelIndexList before = persistentIndexList();
-    QList<QByteArray> files;
-    for (const QModelIndex &i : before)
-        files << (i.row() < m_rows.size() ? key(m_rows[i.row()]) : QByteArray());
-    GridSort::sortRows(m_rows, column, direction);
-    m_where.clear();
-    QModelIndexList after;
-    for (int n = 0; n < before.size(); ++n) {
-        const int row = files[n].isEmpty() ? -1 : rowOf(files[n]);
-        after << (row < 0 ? QModelIndex() : index(row, before[n].column()));
+    const QVector<int> order = GridSort::sortOrder(m_rows, column, direction, m_inNameOrder);
+    QVector<int> rowNow(order.size());   // where each row goes
+    bool moved = false;
+    for (int i = 0; i < order.size(); ++i) {
+        rowNow[order[i]] = i;
+        moved = moved || order[i] != i;
     }
+    if (!moved)
+        return;   // nothing for the views to lay out again
+    emit layoutAboutToBeChanged();
+    QVector<DetailRow> sorted;
+    sorted.reserve(m_rows.size());
+    for (int i : order)
+        sorted.append(std::move(m_rows[i]));
+    m_rows.swap(sorted);
+    m_inNameOrder = false;
+    for (auto it = m_where.begin(); it != m_where.end(); ++it)
+        it.value() = rowNow[it.value()];
+    for (int &row : m_rowOfListed)
+        row = rowNow[row];
+    // The selected and current rows stay on their files.
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &i : before)
+        after << (i.row() < rowNow.size() ? index(rowNow[i.row()], i.column()) : QModelIndex());
     changePersistentIndexList(before, after);
     emit layoutChanged();
 }
@@ -148,6 +174,7 @@ void DetailModel::removeFiles(const QSet<QByteArray> &raw)
         endRemoveRows();
     }
     m_where.clear();
+    m_rowOfListed.clear();
 }
 
 void DetailModel::addNames(const QStringList &names, const QList<QByteArray> &raw)
@@ -170,6 +197,8 @@ void DetailModel::addNames(const QStringList &names, const QList<QByteArray> &ra
         endInsertRows();
     }
     m_where.clear();
+    m_rowOfListed.clear();
+    m_inNameOrder = false;
 }
 
 Qt::ItemFlags DetailModel::flags(const QModelIndex &index) const

@@ -16,11 +16,14 @@ public:
     static constexpr int TakenColumn = 4, DimensionsColumn = 5, ColumnCount = 6;
 
     void setRows(QVector<DetailRow> rows);
-    // Rows of the named files (names only), their details to follow.
+    // Rows of the named files (names only, in a folder listing's order),
+    // their details to follow.
     void setNames(const QStringList &names, const QList<QByteArray> &raw);
     // Puts read details into the rows of the same files, wherever sorting
-    // has moved them.
-    void fillDetails(const QVector<DetailRow> &details);
+    // has moved them. listed: the place of the first of them among the
+    // names given to setNames, when they follow on from it there (a large
+    // folder's rows are then found without an index of every name).
+    void fillDetails(const QVector<DetailRow> &details, int listed = -1);
     // Keeps only the empty row.
     void clearRows();
     // Sorts the rows; a selected or current row stays on its file.
@@ -56,4 +59,6 @@ private:
     static QByteArray key(const DetailRow &row);
     QVector<DetailRow> m_rows;
     QHash<QByteArray, int> m_where;   // row of each file, made when first needed
+    QVector<int> m_rowOfListed;       // row of each name given to setNames, until files come or go
+    bool m_inNameOrder = false;       // the rows are as setNames gave them
 };

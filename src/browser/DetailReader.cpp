@@ -1,5 +1,7 @@
 #include "browser/DetailReader.h"
 
+#include "core/WorkerPriority.h"
+
 #include <QMetaObject>
 #include <QRunnable>
 
@@ -24,14 +26,17 @@ void DetailReader::start(const QString &folder, const QStringList &names, const 
         const QStringList partNames = names.mid(from, PartSize);
         const QList<QByteArray> partRaw = raw.mid(from, PartSize);
         ++m_waiting;
-        m_pool.start(QRunnable::create([this, folder, partNames, partRaw, generation, photoColumns,
+        const int first = int(from);
+        m_pool.start(QRunnable::create([this, folder, partNames, partRaw, generation, photoColumns, first,
                                          cancelled = m_cancelled] {
             if (*cancelled)
                 return;
+            // The window paints the names meanwhile: it goes first.
+            lowerThisThread();
             const QVector<DetailRow> rows = readDetails(folder, partNames, partRaw, photoColumns);
             if (*cancelled)
                 return;
-            QMetaObject::invokeMethod(this, [this, generation, rows] { arrived(generation, rows); },
+            QMetaObject::invokeMethod(this, [this, generation, rows, first] { arrived(generation, rows, first); },
                                       Qt::QueuedConnection);
         }));
     }
@@ -46,12 +51,12 @@ void DetailReader::cancel()
     m_waiting = 0;
 }
 
-void DetailReader::arrived(quint64 generation, const QVector<DetailRow> &rows)
+void DetailReader::arrived(quint64 generation, const QVector<DetailRow> &rows, int first)
 {
     if (generation != m_generation)
         return;
     --m_waiting;
-    emit rowsRead(rows);
+    emit rowsRead(rows, first);
     if (generation == m_generation && m_waiting == 0)
         emit finished();
 }

@@ -26,15 +26,18 @@ public:
                bool photoColumns = false);
     // Nothing of the read under way is delivered after this returns.
     void cancel();
+    // Parts of the read under way are still to come.
+    bool isRunning() const { return m_waiting > 0; }
 
 signals:
-    // Details of some of the files, in no particular order.
-    void rowsRead(const QVector<DetailRow> &rows);
+    // Details of some of the files, in no particular order: the files
+    // given to start from its index first on, in their order.
+    void rowsRead(const QVector<DetailRow> &rows, int first);
     // Every part is in (not sent for a cancelled read).
     void finished();
 
 private:
-    void arrived(quint64 generation, const QVector<DetailRow> &rows);
+    void arrived(quint64 generation, const QVector<DetailRow> &rows, int first);
 
     QThreadPool m_pool;
     std::shared_ptr<std::atomic_bool> m_cancelled;

@@ -31,9 +31,10 @@ QString dateField(qint64 seconds)
     return QString::fromLatin1(text);
 }
 
-QString typeDescription(const QByteArray &path, const QString &name)
+namespace {
+QMimeType typeOf(const QByteArray &path, const QString &name)
 {
-    // Each file is described for itself: names without a dot (Makefile,
+    // Each file is typed for itself: names without a dot (Makefile,
     // README, notes) share no suffix, and the database knows whole names
     // (CMakeLists.txt) as well as suffixes. The file is read only when the
     // name says nothing certain; it is opened through its bytes.
@@ -46,10 +47,26 @@ QString typeDescription(const QByteArray &path, const QString &name)
         if (fd >= 0 && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
             ::close(fd);
     }
-    return db.mimeTypeForFileNameAndData(name, &file).comment();
+    return db.mimeTypeForFileNameAndData(name, &file);
 }
 
-namespace {
+// A type's description costs more than finding the type (it is looked up
+// in the type's own entry, in the user's language): once a type for a part
+// of a folder, whose files are mostly of a few types.
+class Descriptions {
+public:
+    QString of(const QMimeType &type)
+    {
+        auto it = m_known.constFind(type.name());
+        if (it == m_known.constEnd())
+            it = m_known.insert(type.name(), type.comment());
+        return it.value();
+    }
+
+private:
+    QHash<QString, QString> m_known;
+};
+
 // The capture moment and the size of a picture; nothing for other files.
 void readPhotoColumns(DetailRow &row, const QString &path)
 {
@@ -67,12 +84,18 @@ void readPhotoColumns(DetailRow &row, const QString &path)
 }
 } // namespace
 
+QString typeDescription(const QByteArray &path, const QString &name)
+{
+    return typeOf(path, name).comment();
+}
+
 QVector<DetailRow> readDetails(const QString &folder, const QStringList &names,
                                const QList<QByteArray> &raw, bool photoColumns)
 {
     QVector<DetailRow> rows(names.size());
     const QByteArray base = RawPath::fromText(folder.endsWith('/') ? folder : folder + "/");
     auto fill = [&](int begin, int end) {
+        Descriptions descriptions;
         for (int i = begin; i < end; ++i) {
             DetailRow &row = rows[i];
             row.name = names[i];
@@ -85,7 +108,7 @@ QVector<DetailRow> readDetails(const QString &folder, const QStringList &names,
                 row.date = dateField(st.st_mtime);
                 row.modifiedMs = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
             }
-            row.type = typeDescription(path, names[i]);
+            row.type = descriptions.of(typeOf(path, names[i]));
             if (photoColumns)
                 readPhotoColumns(row, RawPath::display(path));
         }

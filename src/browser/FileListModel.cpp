@@ -17,14 +17,16 @@ void FileListModel::setNames(const QStringList &names, const QList<QByteArray> &
             m_raw.append(RawPath::fromText(n));
     }
     m_pictures.clear();
+    m_unpacked.clear();
     endResetModel();
 }
 
 void FileListModel::clear() { setNames({}); }
 
-void FileListModel::append(const QString &name, const QByteArray &raw, const QPixmap &picture)
+void FileListModel::append(const QString &name, const QByteArray &raw, const PackedImage &picture)
 {
     const int row = m_names.size();
+    m_unpacked.remove(raw);
     beginInsertRows(QModelIndex(), row, row);
     m_names.append(name);
     m_raw.append(raw);
@@ -47,15 +49,23 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::EditRole)
         return m_names[index.row()];
     if (role == Qt::DecorationRole && index.row() < m_pictures.size()
-        && !m_pictures[index.row()].isNull())
-        return m_pictures[index.row()];
+        && !m_pictures[index.row()].isNull()) {
+        const QByteArray &raw = m_raw[index.row()];
+        if (const QPixmap *shown = m_unpacked.object(raw))
+            return *shown;
+        const QPixmap pixmap = QPixmap::fromImage(m_pictures[index.row()].unpack());
+        const qint64 kb = qint64(pixmap.width()) * pixmap.height() * pixmap.depth() / 8 / 1024;
+        m_unpacked.insert(raw, new QPixmap(pixmap), std::max<qint64>(1, kb));
+        return pixmap;
+    }
     return {};
 }
 
 int FileListModel::rowOf(const QByteArray &raw) const { return int(m_raw.indexOf(raw)); }
 
-int FileListModel::place(const QString &name, const QByteArray &raw, const QPixmap &picture)
+int FileListModel::place(const QString &name, const QByteArray &raw, const PackedImage &picture)
 {
+    m_unpacked.remove(raw);
     int row = rowOf(raw);
     if (row >= 0) {
         if (row < m_pictures.size() || !picture.isNull()) {
@@ -90,6 +100,7 @@ bool FileListModel::remove(const QByteArray &raw)
     const int row = rowOf(raw);
     if (row < 0)
         return false;
+    m_unpacked.remove(raw);
     beginRemoveRows(QModelIndex(), row, row);
     m_names.removeAt(row);
     m_raw.removeAt(row);

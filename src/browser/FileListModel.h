@@ -1,12 +1,18 @@
 #pragma once
+#include "browser/PackedImage.h"
+
 #include <QAbstractListModel>
+#include <QCache>
 #include <QPixmap>
 #include <QStringList>
 #include <QVector>
 
 // The items of the list view: one per listed file, with the file name as
 // text and, in the thumbnail view, a picture. Each item keeps the name's
-// bytes too, through which the file opens.
+// bytes too, through which the file opens. The pictures are held packed (a
+// folder of ten thousand photos would otherwise hold ten thousand full
+// squares); those painted last are kept unpacked as well, enough for a
+// large screen of them.
 class FileListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -16,7 +22,7 @@ public:
     void setNames(const QStringList &names, const QList<QByteArray> &raw = {});
     void clear();
     // Appends one item (the thumbnail build adds items as they are ready).
-    void append(const QString &name, const QByteArray &raw, const QPixmap &picture = QPixmap());
+    void append(const QString &name, const QByteArray &raw, const PackedImage &picture = PackedImage());
     const QStringList &names() const { return m_names; }
     const QList<QByteArray> &rawNames() const { return m_raw; }
 
@@ -24,7 +30,7 @@ public:
     // listed (-1 for none); a file put in its place in the list's order, or
     // given its new picture where it is already listed; a file taken out.
     int rowOf(const QByteArray &raw) const;
-    int place(const QString &name, const QByteArray &raw, const QPixmap &picture = QPixmap());
+    int place(const QString &name, const QByteArray &raw, const PackedImage &picture = PackedImage());
     bool remove(const QByteArray &raw);
 
     // The folder of the files: what a drag out of the view names.
@@ -47,5 +53,8 @@ private:
     QString m_folder;
     QStringList m_names;
     QList<QByteArray> m_raw;
-    QVector<QPixmap> m_pictures;
+    QVector<PackedImage> m_pictures;
+    // Unpacked pictures by the files' bytes; the cost is in KB.
+    static constexpr int UnpackedKb = 24 * 1024;
+    mutable QCache<QByteArray, QPixmap> m_unpacked{UnpackedKb};
 };

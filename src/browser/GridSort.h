@@ -17,6 +17,10 @@ int sortCode(int column, int direction);
 // capture (files without one after those with it, by modification time),
 // column 5 by the number of pixels.
 void sortRows(QVector<DetailRow> &rows, int column, int direction);
+// The same order without moving the rows: the present row of each row of
+// the sorted grid. inNameOrder: the rows are in a folder listing's order
+// (FileListing), which a sort by name then need not look into.
+QVector<int> sortOrder(const QVector<DetailRow> &rows, int column, int direction, bool inNameOrder = false);
 
 // The column a press on the header at x chooses, given the widths of columns
 // 0..2 in the same unit. A press exactly on a border returns current.

@@ -1,6 +1,6 @@
 #include "viewer/PicturePreloader.h"
 
-#include "viewer/WorkerPriority.h"
+#include "core/WorkerPriority.h"
 
 #include "viewer/PictureLimits.h"
 #include "viewer/ScaleRule.h"

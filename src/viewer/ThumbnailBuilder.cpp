@@ -1,6 +1,6 @@
 #include "viewer/ThumbnailBuilder.h"
 
-#include "viewer/WorkerPriority.h"
+#include "core/WorkerPriority.h"
 
 #include "viewer/PictureLimits.h"
 #include "viewer/PictureLoader.h"
@@ -70,10 +70,11 @@ void ThumbnailBuilder::start(const QString &folder, const QList<ThumbnailEntry> 
 
     const int edge = std::max(1, thumbSize);
     const QByteArray base = RawPath::fromText(folder);
-    // Each stock picture drawn once per build, here: workers only copy them.
-    QHash<int, QImage> stock;
+    // Each stock picture drawn and packed once per build, here: its entries
+    // all share it.
+    QHash<int, PackedImage> stock;
     for (int number = 1; number <= StockIcons::Count; ++number)
-        stock.insert(number, StockIcons::icon(number, edge));
+        stock.insert(number, PackedImage(StockIcons::icon(number, edge)));
     for (int i = 0; i < entries.size(); ++i) {
         const ThumbnailEntry &entry = entries.at(i);
         if (entry.stockIcon > 0) {
@@ -104,14 +105,14 @@ void ThumbnailBuilder::startDecode(std::shared_ptr<Build> build, quint64 generat
         if (build->cancelled)
             return;
         lowerThisThread();
-        const QImage square = decodedSquare(path, edge);
+        const PackedImage square(decodedSquare(path, edge));
         if (!build->cancelled)
             hand(generation, index, square);
     }));
 }
 
 void ThumbnailBuilder::startLookInside(std::shared_ptr<Build> build, quint64 generation, int index,
-                                       const QByteArray &path, int edge, const QHash<int, QImage> &stock)
+                                       const QByteArray &path, int edge, const QHash<int, PackedImage> &stock)
 {
     const QString name = m_entries.at(index).name;
     const Classifier classify = m_classify;
@@ -120,7 +121,8 @@ void ThumbnailBuilder::startLookInside(std::shared_ptr<Build> build, quint64 gen
             return;
         lowerThisThread();
         const int source = classify ? classify(name, OpenedPath(path).path()) : 1;
-        const QImage square = source == 0 ? decodedSquare(path, edge) : stock.value(source, stock.value(1));
+        const PackedImage square = source == 0 ? PackedImage(decodedSquare(path, edge))
+                                               : stock.value(source, stock.value(1));
         if (!build->cancelled)
             hand(generation, index, square);
     }));
@@ -136,7 +138,8 @@ void ThumbnailBuilder::startCached(std::shared_ptr<Build> build, quint64 generat
         lowerThisThread();
         const LoadedPicture picture = cache->make(path, bucket);
         if (!build->cancelled)
-            hand(generation, index, picture.ok() ? fromCached(picture.image, picture.sourceSize, edge) : QImage());
+            hand(generation, index,
+                 PackedImage(picture.ok() ? fromCached(picture.image, picture.sourceSize, edge) : QImage()));
     };
     // One task per entry, looking up and then decoding what is missing, so
     // that entries finish in list order: they are shown in that order, and
@@ -150,15 +153,15 @@ void ThumbnailBuilder::startCached(std::shared_ptr<Build> build, quint64 generat
             decode();
             return;
         }
-        QImage square;
+        PackedImage square;
         if (entry.state == ThumbnailCache::State::Ready)
-            square = fromCached(entry.image, entry.sourceSize, edge);
+            square = PackedImage(fromCached(entry.image, entry.sourceSize, edge));
         if (!build->cancelled)
             hand(generation, index, square);
     }));
 }
 
-void ThumbnailBuilder::hand(quint64 generation, int index, const QImage &square)
+void ThumbnailBuilder::hand(quint64 generation, int index, const PackedImage &square)
 {
     // The builder waits for its pool before it goes, so 'this' is alive.
     QMetaObject::invokeMethod(this, [this, generation, index, square] { decoded(generation, index, square); },
@@ -177,7 +180,7 @@ void ThumbnailBuilder::cancel()
     m_next = 0;
 }
 
-void ThumbnailBuilder::decoded(quint64 generation, int index, const QImage &thumbnail)
+void ThumbnailBuilder::decoded(quint64 generation, int index, const PackedImage &thumbnail)
 {
     if (generation != m_generation || !m_running)
         return;
@@ -207,7 +210,7 @@ void ThumbnailBuilder::deliver()
         auto it = m_done.find(m_next);
         if (it == m_done.end())
             return;   // waiting for the decoder
-        const QImage thumbnail = it.value();
+        const PackedImage thumbnail = it.value();
         m_done.erase(it);
         const int index = m_next++;
         if (!thumbnail.isNull())

@@ -1,4 +1,6 @@
 #pragma once
+#include "browser/PackedImage.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
@@ -56,8 +58,9 @@ public:
 
 signals:
     // A thumbnail for entry index: a thumbSize x thumbSize square with the
-    // picture centred, its aspect ratio kept, the rest transparent.
-    void itemReady(int index, const QString &name, const QImage &thumbnail);
+    // picture centred, its aspect ratio kept, the rest transparent; packed
+    // on the workers, as a view of thousands keeps it.
+    void itemReady(int index, const QString &name, const PackedImage &thumbnail);
     // Entry index (from 0) is done, with or without an item; count entries.
     void progress(int index, int count);
     // The last entry is done (not sent for a cancelled build).
@@ -68,17 +71,17 @@ private:
         std::atomic_bool cancelled{false};
     };
 
-    void decoded(quint64 generation, int index, const QImage &thumbnail);
+    void decoded(quint64 generation, int index, const PackedImage &thumbnail);
     void deliver();
     void scheduleDelivery();
 
     void startDecode(std::shared_ptr<Build> build, quint64 generation, int index, const QByteArray &path,
                      int edge);
     void startLookInside(std::shared_ptr<Build> build, quint64 generation, int index, const QByteArray &path,
-                         int edge, const QHash<int, QImage> &stock);
+                         int edge, const QHash<int, PackedImage> &stock);
     void startCached(std::shared_ptr<Build> build, quint64 generation, int index, const QString &path,
                      int edge, int bucket);
-    void hand(quint64 generation, int index, const QImage &square);
+    void hand(quint64 generation, int index, const PackedImage &square);
 
     QThreadPool m_pool;
     std::shared_ptr<const ThumbnailCache> m_cache;
@@ -88,6 +91,6 @@ private:
     bool m_running = false;
     bool m_deliveryQueued = false;
     QList<ThumbnailEntry> m_entries;
-    QHash<int, QImage> m_done;   // finished entries not yet delivered
+    QHash<int, PackedImage> m_done;   // finished entries not yet delivered
     int m_next = 0;
 };

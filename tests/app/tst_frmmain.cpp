@@ -114,6 +114,74 @@ private slots:
         w->close();
     }
 
+    // A large folder in the Detailed view: its names at once, the rest from
+    // workers; a click on the Size header while sizes are still coming leaves
+    // the rows where they are (sorted by what is in so far they would jump)
+    // and sorts them once the last size is in, the window answering meanwhile.
+    void aSortByAColumnStillBeingReadWaitsForIt()
+    {
+        const QString many = dir.filePath("many");
+        QVERIFY(QDir().mkpath(many));
+        const int count = 3000;
+        // No extension: each type is read from the file, so the reading lasts.
+        for (int i = 0; i < count; ++i)
+            QVERIFY(writeFile(many + QStringLiteral("/file%1").arg(i, 4, 10, QChar('0')),
+                              QByteArray(1 + (i * 7919) % 2003, 'x')));
+        auto w = start();
+        w->chkFilter[0]->setChecked(true);   // All Files
+        w->chkFilter_Click(0);
+        w->goToFolder(many);
+        w->mnuDetail_Click();
+        DetailModel *model = w->detailModel();
+        auto order = [&] {
+            QStringList names;
+            for (const DetailRow &r : model->rows())
+                names << r.name;
+            return names;
+        };
+        QCOMPARE(model->dataRowCount(), count);
+        QVERIFY(std::none_of(model->rows().begin(), model->rows().end(),
+                             [](const DetailRow &r) { return r.name.isEmpty() || !r.size.isEmpty(); }));
+
+        QHeaderView *header = w->grdPics->horizontalHeader();
+        QStringList atClick, afterClick;
+        Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+        int ticks = 0, ticksBeforeSort = -1;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&] { ++ticks; });
+        connect(model, &QAbstractItemModel::dataChanged, this, [&] {
+            if (!atClick.isEmpty())
+                return;
+            // The first part of the sizes is in: a real click on Size, left
+            // button (ascending).
+            atClick = order();
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(1) + header->sectionSize(1) / 2,
+                                     header->height() / 2));
+            afterClick = order();
+            cursorWhileWaiting = w->grdPics->cursor().shape();
+            tick.start(0);
+        });
+        connect(model, &QAbstractItemModel::layoutChanged, this, [&] {
+            if (!atClick.isEmpty() && ticksBeforeSort < 0)
+                ticksBeforeSort = ticks;
+        });
+        QSignalSpy read(w.get(), &frmMain::detailsRead);
+        QVERIFY(read.wait(60000));
+
+        QVERIFY(!atClick.isEmpty());
+        QCOMPARE(afterClick, atClick);
+        QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
+        QVERIFY2(ticksBeforeSort > 0, qPrintable(QString::number(ticksBeforeSort)));
+        QCOMPARE(w->grdPics->cursor().shape(), Qt::ArrowCursor);
+        const QVector<DetailRow> &rows = model->rows();
+        QVERIFY(std::all_of(rows.begin(), rows.end(), [](const DetailRow &r) { return r.bytes > 0; }));
+        QVERIFY(std::is_sorted(rows.begin(), rows.end(),
+                               [](const DetailRow &a, const DetailRow &b) { return a.bytes < b.bytes; }));
+        QCOMPARE(w->options().SortCol, 1);
+        w->close();
+    }
+
     // The Detailed view's optional columns: hidden until chosen, filled by
     // the readers, sorted by a click on their header, kept for the next run.
     void photoColumnsSortByTheMomentTaken()

@@ -5,6 +5,7 @@
 #include "browser/FilePattern.h"
 #include "browser/GridSort.h"
 #include "browser/MediaTypes.h"
+#include "browser/PackedImage.h"
 #include "browser/TypeFilters.h"
 
 #include "TestFiles.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMimeDatabase>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -278,9 +280,52 @@ private slots:
         GridSort::sortRows(r, 4, 2);
         QCOMPARE(names(r), QStringList({"d.jpg", "b.txt", "A.txt", "c.txt"}));
         QCOMPARE(GridSort::sortCode(1, 4), 4);
+        // Rows in a listing's order sort by name without a sort, as a sort
+        // would: names equal but for case keep the listing's order both ways.
+        QStringList listed = {"b.txt", "B.txt", "ä.txt", "a.txt", "c.txt", "A.txt", "Ä.txt"};
+        QList<QByteArray> listedRaw;
+        for (const QString &n : listed)
+            listedRaw << n.toUtf8();
+        FileListing::sortNames(listed, listedRaw);
+        r.clear();
+        for (const QString &n : listed)
+            r << row(n, 1, "", "");
+        for (int direction : {1, 2})
+            QCOMPARE(GridSort::sortOrder(r, 0, direction, true), GridSort::sortOrder(r, 0, direction, false));
 
         DetailModel model;
         QCOMPARE(model.rowCount(), 1); // the grid always keeps an empty row
+    }
+
+    // Packed pictures come back bit for bit: noise (nothing to predict),
+    // partly transparent premultiplied pixels, a line, transparent margins,
+    // and a format of fewer bits, which comes back as 32-bit.
+    void packedPicturesComeBackExactly()
+    {
+        QRandomGenerator random(11);
+        QImage noise(37, 23, QImage::Format_RGB32), glass(17, 9, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, 0xff000000 | random.bounded(0x1000000));
+        for (int y = 0; y < glass.height(); ++y)
+            for (int x = 0; x < glass.width(); ++x)
+                glass.setPixel(x, y, qPremultiply(random.generate()));
+        QImage line(1, 5, QImage::Format_ARGB32);
+        line.fill(qRgba(255, 0, 128, 3));
+        QImage grey(9, 4, QImage::Format_Grayscale8);
+        for (int y = 0; y < grey.height(); ++y)
+            for (int x = 0; x < grey.width(); ++x)
+                grey.setPixel(x, y, qRgb(x * 28, x * 28, x * 28));
+        // Margins of transparent pixels are not stored: all of them, or all
+        // but one pixel.
+        QImage clear(8, 6, QImage::Format_ARGB32_Premultiplied), dot;
+        clear.fill(Qt::transparent);
+        dot = clear.copy();
+        dot.setPixel(5, 2, qRgba(10, 20, 30, 255));
+        for (const QImage &image : {noise, glass, line, clear, dot})
+            QCOMPARE(PackedImage(image).unpack(), image);
+        QCOMPARE(PackedImage(grey).unpack(), grey.convertToFormat(QImage::Format_RGB32));
+        QVERIFY(PackedImage(QImage()).isNull() && PackedImage().unpack().isNull());
     }
 
     void headerHitTest()

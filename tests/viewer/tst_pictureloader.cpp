@@ -176,7 +176,7 @@ private slots:
         builder.start(m_dir.path(), {ThumbnailEntry{name, 0, {}}}, edge);
         QVERIFY(finished.wait(10000));
         QCOMPARE(items.count(), 1);
-        const QImage square = items.at(0).at(2).value<QImage>();
+        const QImage square = items.at(0).at(2).value<PackedImage>().unpack();
         QCOMPARE(isGreen(square.pixel(edge / 2, edge / 2)), standsIn);
     }
 

@@ -1,9 +1,13 @@
 // The thumbnail builder: list order whatever order the decoders finish in,
-// damaged pictures and stock pictures, restarting (which cancels the old build).
+// damaged pictures and stock pictures, restarting (which cancels the old
+// build), and its squares shown by the view as they were made.
+#include "browser/FileListModel.h"
+#include "viewer/PictureLoader.h"
 #include "viewer/StockIcons.h"
 #include "TestMedia.h"
 #include "viewer/ThumbnailBuilder.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,9 +22,9 @@ struct Recorder {
 
     void attach(ThumbnailBuilder &b, QObject *context)
     {
-        QObject::connect(&b, &ThumbnailBuilder::itemReady, context, [this](int, const QString &name, const QImage &image) {
+        QObject::connect(&b, &ThumbnailBuilder::itemReady, context, [this](int, const QString &name, const PackedImage &image) {
             names << name;
-            images << image;
+            images << image.unpack();
         });
         QObject::connect(&b, &ThumbnailBuilder::progress, context, [this](int i, int n) { progress << qMakePair(i, n); });
         QObject::connect(&b, &ThumbnailBuilder::finished, context, [this] { ++finished; });
@@ -72,6 +76,41 @@ private slots:
         QCOMPARE(r.images.at(2), StockIcons::icon(4, 50));
     }
 
+    // The view holds its thumbnails packed: what it paints is the very
+    // square the picture makes, pixel for pixel, and a file's new picture
+    // replaces the one it showed.
+    void theViewPaintsTheSquareAsMade()
+    {
+        QTemporaryDir dir;
+        QImage photo(400, 300, QImage::Format_RGB32);
+        QRandomGenerator random(5);
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixel(x, y, qRgb(x * 255 / 400, int(random.bounded(256)), y * 255 / 300));
+        QVERIFY(photo.save(dir.filePath("photo.jpg"), "JPG", 90));
+        QVERIFY(writeFile(dir.filePath("notes.txt"), "text"));
+        ThumbnailBuilder builder;
+        QSignalSpy items(&builder, &ThumbnailBuilder::itemReady);
+        QSignalSpy finished(&builder, &ThumbnailBuilder::finished);
+        builder.start(dir.path(), {ThumbnailEntry{"photo.jpg", 0, {}}, ThumbnailEntry{"notes.txt", 4, {}}}, 100);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(items.count(), 2);
+
+        FileListModel model;
+        for (const QList<QVariant> &item : items)
+            model.append(item.at(1).toString(), item.at(1).toString().toUtf8(), item.at(2).value<PackedImage>());
+        auto painted = [&](int row) {
+            return model.data(model.index(row), Qt::DecorationRole).value<QPixmap>().toImage();
+        };
+        const QImage made =
+            PictureLoader::squareThumbnail(PictureLoader::loadThumbnail(dir.filePath("photo.jpg"), 100).image, 100);
+        QCOMPARE(painted(0), made);
+        QCOMPARE(painted(0), made);   // again, from the unpacked ones kept
+        QCOMPARE(painted(1), StockIcons::icon(4, 100));
+        model.place("photo.jpg", "photo.jpg", PackedImage(StockIcons::icon(2, 100)));
+        QCOMPARE(painted(0), StockIcons::icon(2, 100));
+    }
+
     void restartFromASignalHandlerDropsTheOldBuild()
     {
         QTemporaryDir dir;
@@ -85,7 +124,7 @@ private slots:
         ThumbnailBuilder builder;
         QStringList names;
         int finished = 0;
-        connect(&builder, &ThumbnailBuilder::itemReady, this, [&](int, const QString &name, const QImage &) {
+        connect(&builder, &ThumbnailBuilder::itemReady, this, [&](int, const QString &name, const PackedImage &) {
             names << name;
             if (names.size() == 1)   // another view command arrives during the build
                 builder.start(dir.path(), {ThumbnailEntry{"b.txt", 4}, ThumbnailEntry{"a5.jpg", 0}}, 32);

@@ -68,7 +68,7 @@ QHash<QString, QImage> build(const QString &folder, const QStringList &names, in
     finished.wait(20000);
     QHash<QString, QImage> items;
     for (const QList<QVariant> &item : ready)
-        items.insert(item.at(1).toString(), item.at(2).value<QImage>());
+        items.insert(item.at(1).toString(), item.at(2).value<PackedImage>().unpack());
     return items;
 }
 

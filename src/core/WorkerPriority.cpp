@@ -1,4 +1,4 @@
-#include "viewer/WorkerPriority.h"
+#include "core/WorkerPriority.h"
 
 #include <QtGlobal>
 
