@@ -88,13 +88,23 @@ ViewerSession::ViewerSession(ViewerList *list, ViewerOutputs *outputs, QObject *
         runWaitingKeys();
     });
     connect(m_pictures, &PicturePreloader::opened, this, &ViewerSession::pictureArrived);
-    // A preview gives way to the whole picture unless the user began on it.
+    // A preview gives way to the whole picture unless the user began on it;
+    // a quick view of a large picture also when the user only moved it,
+    // and the whole picture is then moved alike.
     connect(m_pictures, &PicturePreloader::developed, this, [this](const QString &path, const LoadedPicture &whole) {
-        if (path != m_path || !m_untouched || busy() || m_shown != Shown::Picture)
+        if (path != m_path || busy() || m_shown != Shown::Picture)
             return;
+        const bool quick = !m_previewArea.isEmpty();
+        if (!m_untouched && !(quick && !m_keys->history().canUndo()))
+            return;
+        const PictureView &v = m_keys->view();
+        const QPoint moved = quick ? QPoint(v.left, v.top) - m_previewPlace : QPoint();
+        m_previewArea = QRect();
         m_keys->pictureReplaced();
         setPicture(whole.image);
         centrePicture();
+        if (!moved.isNull())
+            movePicture(QPoint(v.left, v.top) + moved);
     });
     connect(m_keys, &KeyDispatcher::infoToggled, this, [this] {
         m_infoShown = !m_infoShown;
@@ -171,6 +181,7 @@ void ViewerSession::pictureGone()
 {
     m_animation->stop();
     m_path.clear();
+    m_previewArea = QRect();
     watch(QString());
     if (m_infoReading) {
         m_infoReading->disconnect(this);
@@ -249,6 +260,7 @@ void ViewerSession::pictureArrived(const QString &path, const LoadedPicture &loa
         watch(path);
         m_sourceSize = loaded.sourceSize;
         m_untouched = true;
+        m_previewArea = loaded.preview ? loaded.previewArea : QRect();
         const PicturePreloader::Rule rule = m_rule;
         m_animation->start(path, [rule](const QSize &s) {
             return ScaleRule::scaledSize(s, rule.screen, rule.scaleBig, rule.scaleSmall);
@@ -257,6 +269,15 @@ void ViewerSession::pictureArrived(const QString &path, const LoadedPicture &loa
             readInfo();
     }
     centrePicture();
+    if (loaded.ok() && loaded.preview && loaded.image.size() == loaded.previewArea.size()
+        && loaded.image.size() != loaded.sourceSize) {
+        // A part at full resolution: where it lies in the picture centred.
+        const PictureView &v = m_keys->view();
+        movePicture(QPoint((v.screen.width() - m_sourceSize.width()) / 2 + m_previewArea.x(),
+                           (v.screen.height() - m_sourceSize.height()) / 2 + m_previewArea.y()));
+    }
+    if (!m_previewArea.isEmpty())
+        m_previewPlace = QPoint(m_keys->view().left, m_keys->view().top);
     updateBusy();
     emit pictureOpened(path, loaded.ok(), loaded.error);
     if (!m_pictures->isOpening()) {

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QPoint>
+#include <QRect>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
@@ -154,6 +156,8 @@ private:
     QTimer *m_settle = nullptr;   // a rewrite is looked at once the writer is done
     QPair<qint64, qint64> m_stamp;   // the shown picture's file when opened: time, size
     QSize m_sourceSize;
+    QRect m_previewArea;    // a quick view shown: the part of the picture it shows
+    QPoint m_previewPlace;  // where it was put
     bool m_untouched = false;   // no key has run on the picture since it came
 
     bool m_infoShown = false;
