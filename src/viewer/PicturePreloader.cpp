@@ -156,10 +156,10 @@ void PicturePreloader::done(const std::shared_ptr<Job> &job)
         if (m_wholes.value(job->path) != job)
             return;
         m_wholes.remove(job->path);
-        if (!fresh(*job) || !job->picture.ok())
+        if (!fresh(*job))
             return;
         // A preview kept for going back to the picture gives way too.
-        if (const auto kept = m_jobs.value(job->path); kept && kept->finished)
+        if (const auto kept = m_jobs.value(job->path); kept && kept->finished && job->picture.ok())
             kept->picture = job->picture;
         emit developed(job->path, job->picture);
         return;

@@ -87,7 +87,8 @@ signals:
     void preloaded(const QString &path);
     // A decode of path starts: urgent when the user waits for it.
     void decoding(const QString &path, bool urgent);
-    // The whole picture of a file opened by its preview is ready.
+    // The whole picture of a file opened by its preview is ready, or could
+    // not be decoded (ok() false).
     void developed(const QString &path, const LoadedPicture &picture);
 
 private:

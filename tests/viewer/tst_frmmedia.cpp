@@ -184,18 +184,28 @@ private slots:
         auto shownAt = [&](QPoint at) { return v->grab().toImage().pixel(at); };
         auto red = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; };
         QVERIFY(red(shownAt(middle)));
-        // Moved meanwhile (Ctrl+Right: 50 pixels left), it stays moved.
+        // Moved meanwhile (Ctrl+Right: 50 pixels left), it stays moved; a
+        // key that changes pixels (V, turn upside down) waits for the whole
+        // picture.
+        QSignalSpy keys(v, &frmMedia::keyDown);
         const int left = v->session()->view().left;
         QTest::keyClick(v, Qt::Key_Right, Qt::ControlModifier);
         QTRY_COMPARE(v->session()->view().left, left - 50);
+        keys.clear();
+        QTest::keyClick(v, Qt::Key_V);
+        QCOMPARE(keys.count(), 0);
 
-        QTRY_COMPARE_WITH_TIMEOUT(v->picMedia->picture().size(), size, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(keys.count(), 1, 30000);
+        QVERIFY(v->session()->waitForIdle(30000));
+        QCOMPARE(v->picMedia->picture().size(), size);
         QCOMPARE(v->session()->view().left, (v->screenPixels().width() - size.width()) / 2 - 50);
+        // The checker, turned upside down, at the bottom left.
         const QImage whole = v->picMedia->picture();
+        const int bottom = size.height() - 1;
         for (const QPoint &p : {QPoint(1, 0), QPoint(0, 1), QPoint(30, 31), QPoint(63, 62)})
-            QVERIFY2(qGray(whole.pixel(p)) > 200, qPrintable(QString("%1, %2").arg(p.x()).arg(p.y())));
+            QVERIFY2(qGray(whole.pixel(p.x(), bottom - p.y())) > 200, qPrintable(QString("%1, %2").arg(p.x()).arg(p.y())));
         for (const QPoint &p : {QPoint(0, 0), QPoint(1, 1), QPoint(31, 31), QPoint(62, 62)})
-            QVERIFY2(qGray(whole.pixel(p)) < 60, qPrintable(QString("%1, %2").arg(p.x()).arg(p.y())));
+            QVERIFY2(qGray(whole.pixel(p.x(), bottom - p.y())) < 60, qPrintable(QString("%1, %2").arg(p.x()).arg(p.y())));
         QVERIFY(red(shownAt(middle - QPoint(50, 0))));
     }
 
