@@ -245,7 +245,18 @@ bool decodeInto(const uchar *data, qint64 size, int scale, int skip, int rows, i
 QImage decodeCells(const uchar *d, const Layout &l, const std::vector<int> &bands, int col0, int col1, int scale,
                    int cropX = 0, int cropWidth = 0, int *gotX = nullptr)
 {
-    const size_t half = bands.size() / 2;
+    // Split where half the coded bytes are: the threads' work is the
+    // entropy decoding, and bands differ in size with what they show.
+    auto bytesOf = [&](int band) {
+        const size_t i = size_t(band) * l.cellsPerRow;
+        return l.cellEnd(i + size_t(col1) - 1) - l.starts[i + size_t(col0)];
+    };
+    qint64 total = 0;
+    for (int band : bands)
+        total += bytesOf(band);
+    size_t half = 0;
+    for (qint64 sum = 0; half + 1 < bands.size() && (sum += bytesOf(bands[half])) <= total / 2;)
+        ++half;
     const std::vector<int> first(bands.begin(), bands.begin() + qsizetype(half)),
         second(bands.begin() + qsizetype(half), bands.end());
     const QByteArray a = first.empty() ? QByteArray() : assemble(d, l, first, col0, col1);
@@ -340,9 +351,9 @@ View reduced(const uchar *data, qint64 size, const QSize &want)
         return view;
     constexpr int Scale = 8;
     const int rowsPerBand = std::max(1, l.bandRows * l.mcuH / Scale);
-    // Half the rows wanted: the view is soon replaced, and every row costs
-    // its whole width's entropy decode.
-    const int count = std::min(l.bands(), (want.height() / 2 + rowsPerBand - 1) / rowsPerBand);
+    // A quarter of the rows wanted: the view is soon replaced, and every row
+    // costs its whole width's entropy decode.
+    const int count = std::min(l.bands(), (want.height() / 4 + rowsPerBand - 1) / rowsPerBand);
     std::vector<int> bands;
     for (int i = 0; i < count; ++i)
         bands.push_back(int(qint64(i) * l.bands() / count));

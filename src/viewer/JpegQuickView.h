@@ -34,7 +34,7 @@ struct View {
 View part(const uchar *data, qint64 size, const QRect &wanted);
 
 // The whole picture at 1/8 of its width, from evenly spaced MCU rows enough
-// for half want's height (the caller resamples it to want); only where
+// for a quarter of want's height (the caller resamples it to want); only where
 // restart markers allow it.
 View reduced(const uchar *data, qint64 size, const QSize &want);
 
