@@ -31,7 +31,9 @@ struct Request {
     int32_t viewWidth = 0, viewHeight = 0;   // the screen (LoadRequest::view)
 };
 
-// Result::ok: 0 failed, 1 the picture, PreviewOk a preview the file carries.
+// Result::ok: 0 failed, 1 the picture, PreviewOk a preview (the one the
+// file carries, or a quick view of a large picture: then the area says
+// which part of the picture it shows).
 constexpr int32_t PreviewOk = 2;
 
 struct Result {

@@ -406,6 +406,8 @@ LoadedPicture quickJpegView(QFile &file, const QSize &source, const QSize &want,
     // eighth more down.
     const QSize reach = ownSize ? QSize(request.view.width() * 3 / 2, request.view.height() * 9 / 8).boundedTo(source)
                                 : want;
+    if (ownSize && reach == source)
+        return result;   // the part would be the whole picture
     // The view's pixels (grown to MCU edges and whole intervals, or a row
     // of an eighth of the width for each row wanted), the fitted copy and
     // the coded data copied.
