@@ -426,6 +426,12 @@ LoadedPicture quickJpegView(QFile &file, const QSize &source, const QSize &want,
         view = jpegquickview::part(data, file.size(), around);
     } else {
         view = jpegquickview::reduced(data, file.size(), want);
+        // Without restart markers, a camera's thumbnail of the picture (a
+        // phone's panorama carries one), blurred up to the size wanted.
+        if (view.image.isNull()) {
+            view.image = exifthumbnail::standIn(exifthumbnail::read(file), source, QSize(1, 1), false);
+            view.area = QRect(QPoint(), source);
+        }
     }
     file.unmap(const_cast<uchar *>(data));
     if (view.image.isNull())

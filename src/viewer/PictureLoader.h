@@ -53,9 +53,10 @@ struct LoadRequest {
     // A preview will do for now even when it is smaller than the size
     // wanted: the one a file carries (a camera RAW's JPEG), or for a JPEG of
     // more than QuickViewFromPixels the part of it the view shows (at its
-    // own size) or a reduced view from part of its rows (fitted; only where
-    // restart markers allow). The result says so, and a load without this
-    // flag gives the whole picture.
+    // own size) or a reduced view from part of its rows (fitted; where
+    // restart markers allow, else from its EXIF thumbnail if it has one of
+    // its own). The result says so, and a load without this flag gives the
+    // whole picture.
     bool quickPreview = false;
     // The screen the picture is shown on, in pixels: what a quick view of
     // a picture at its own size covers, around the picture's centre.
