@@ -48,7 +48,7 @@ int main(int argc, char **argv)
     if (args.at(1) == QLatin1String("thumbs")) {
         QList<ThumbnailEntry> entries;
         for (const QString &name : QDir(args.at(2)).entryList(QDir::Files, QDir::Name))
-            entries << ThumbnailEntry{name, 0};
+            entries << ThumbnailEntry{name, 0, {}};
         ThumbnailBuilder builder;
         int items = 0;
         QObject::connect(&builder, &ThumbnailBuilder::itemReady, [&](int, const QString &, const PackedImage &) { ++items; });

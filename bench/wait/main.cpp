@@ -61,7 +61,7 @@ double visit(const QString &dir, const QStringList &names, const QString &cacheR
     view.setViewMode(QListView::IconMode);
     QList<ThumbnailEntry> entries;
     for (const QString &n : names)
-        entries << ThumbnailEntry{n, 0};
+        entries << ThumbnailEntry{n, 0, {}};
     ThumbnailBuilder builder;
     builder.setCache(std::make_shared<ThumbnailCache>(cacheRoot));
     QEventLoop loop;

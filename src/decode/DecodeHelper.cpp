@@ -171,6 +171,7 @@ void decodeOne(const Settings &s, const dp::Message &request)
     load.keepAlpha = request.request.keepAlpha != 0;
     load.background = QColor::fromRgba(request.request.background);
     load.quickPreview = request.request.quickPreview != 0;
+    load.view = QSize(request.request.viewWidth, request.request.viewHeight);
     QSize askedFor(-2, -2), answer;
     if (request.request.askSize) {
         load.sizeRule = [&](const QSize &source) {
@@ -200,6 +201,10 @@ void decodeOne(const Settings &s, const dp::Message &request)
         r.height = picture.image.height();
         r.bytesPerLine = int(picture.image.bytesPerLine());
         r.format = int(picture.image.format());
+        r.areaX = picture.previewArea.x();
+        r.areaY = picture.previewArea.y();
+        r.areaWidth = picture.previewArea.width();
+        r.areaHeight = picture.previewArea.height();
         pixels = shared.handOver(picture.image);
         if (pixels < 0 && !picture.image.isNull())
             pixels = pixelsInMemfd(picture.image);

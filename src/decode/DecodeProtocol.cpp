@@ -13,7 +13,7 @@ constexpr int MaxError = 1000;
 
 struct Wire {
     uint32_t kind;
-    int32_t a, b, c, d, e, f, g;
+    int32_t a, b, c, d, e, f, g, h, i, j, k;
     uint32_t errorBytes;
 };
 
@@ -45,18 +45,18 @@ bool sendWire(int socket, const Wire &w, const QByteArray &tail, int fd)
 
 bool sendRequest(int socket, const Request &r, int fileFd)
 {
-    return sendWire(socket, Wire{uint32_t(Kind::Request), int32_t(r.keepAlpha), int32_t(r.background), int32_t(r.askSize), int32_t(r.quickPreview), 0, 0, 0, 0},
+    return sendWire(socket, Wire{uint32_t(Kind::Request), int32_t(r.keepAlpha), int32_t(r.background), int32_t(r.askSize), int32_t(r.quickPreview), r.viewWidth, r.viewHeight, 0, 0, 0, 0, 0, 0},
                     {}, fileFd);
 }
 
 bool sendSize(int socket, QSize size)
 {
-    return sendWire(socket, Wire{uint32_t(Kind::Size), size.width(), size.height(), 0, 0, 0, 0, 0, 0}, {}, -1);
+    return sendWire(socket, Wire{uint32_t(Kind::Size), size.width(), size.height(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {}, -1);
 }
 
 bool sendWant(int socket, QSize size)
 {
-    return sendWire(socket, Wire{uint32_t(Kind::Want), size.width(), size.height(), 0, 0, 0, 0, 0, 0}, {}, -1);
+    return sendWire(socket, Wire{uint32_t(Kind::Want), size.width(), size.height(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {}, -1);
 }
 
 bool sendResult(int socket, const Result &r, int pixelsFd)
@@ -64,7 +64,7 @@ bool sendResult(int socket, const Result &r, int pixelsFd)
     const QByteArray error = r.error.left(MaxError).toUtf8();
     return sendWire(socket,
                     Wire{uint32_t(Kind::Result), r.ok, r.width, r.height, r.bytesPerLine, r.format, r.sourceWidth,
-                         r.sourceHeight, uint32_t(error.size())},
+                         r.sourceHeight, r.areaX, r.areaY, r.areaWidth, r.areaHeight, uint32_t(error.size())},
                     error, r.ok ? pixelsFd : -1);
 }
 
@@ -116,14 +116,15 @@ Message receive(int socket, int timeoutMs)
     m.kind = Kind(w.kind);
     switch (m.kind) {
     case Kind::Request:
-        m.request = Request{uint32_t(w.a), uint32_t(w.b), uint32_t(w.c), uint32_t(w.d)};
+        m.request = Request{uint32_t(w.a), uint32_t(w.b), uint32_t(w.c), uint32_t(w.d), w.e, w.f};
         break;
     case Kind::Size:
     case Kind::Want:
         m.size = QSize(w.a, w.b);
         break;
     case Kind::Result:
-        m.result = Result{w.a, w.b, w.c, w.d, w.e, w.f, w.g, QString::fromUtf8(buffer + sizeof w, int(w.errorBytes))};
+        m.result = Result{w.a, w.b, w.c, w.d, w.e, w.f, w.g, w.h, w.i, w.j, w.k,
+                          QString::fromUtf8(buffer + sizeof w, int(w.errorBytes))};
         break;
     }
     return m;

@@ -27,16 +27,20 @@ struct Request {
     uint32_t keepAlpha = 0;
     uint32_t background = 0xff000000;   // ARGB laid under transparent parts
     uint32_t askSize = 0;               // the program wants a say in the size (Size/Want)
-    uint32_t quickPreview = 0;          // a preview the file carries will do for now
+    uint32_t quickPreview = 0;          // a preview will do for now
+    int32_t viewWidth = 0, viewHeight = 0;   // the screen (LoadRequest::view)
 };
 
-// Result::ok: 0 failed, 1 the picture, PreviewOk a preview the file carries.
+// Result::ok: 0 failed, 1 the picture, PreviewOk a preview (the one the
+// file carries, or a quick view of a large picture: then the area says
+// which part of the picture it shows).
 constexpr int32_t PreviewOk = 2;
 
 struct Result {
     int32_t ok = 0;
     int32_t width = 0, height = 0, bytesPerLine = 0, format = 0;   // format: QImage::Format
     int32_t sourceWidth = -1, sourceHeight = -1;
+    int32_t areaX = 0, areaY = 0, areaWidth = 0, areaHeight = 0;   // LoadedPicture::previewArea
     QString error;
 };
 

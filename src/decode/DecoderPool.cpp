@@ -203,7 +203,7 @@ QString DecoderPool::endOf(Helper &helper, bool killed)
 }
 
 DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bool keepAlpha, QColor background,
-                                       bool quickPreview)
+                                       bool quickPreview, QSize view)
 {
     Result result;
     // A warm helper may have gone while it waited: then one more, fresh.
@@ -214,7 +214,8 @@ DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bo
             result.error = why;
             return result;
         }
-        const dp::Request request{keepAlpha ? 1u : 0u, background.rgba(), sizeRule ? 1u : 0u, quickPreview ? 1u : 0u};
+        const dp::Request request{keepAlpha ? 1u : 0u, background.rgba(), sizeRule ? 1u : 0u, quickPreview ? 1u : 0u,
+                                  view.width(), view.height()};
         if (!dp::sendRequest(helper->socket, request, fileFd)) {
             endOf(*helper, true);
             continue;
@@ -247,6 +248,8 @@ DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bo
             }
             result.image = mapPixels(m.fd, m.result, &result.error);
             result.preview = m.result.ok == dp::PreviewOk;
+            if (result.preview)
+                result.previewArea = QRect(m.result.areaX, m.result.areaY, m.result.areaWidth, m.result.areaHeight);
             if (m.fd >= 0)
                 ::close(m.fd);
             giveBack(std::move(helper));

@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 #include <atomic>
@@ -35,7 +36,8 @@ public:
         QImage image;                     // null on failure
         QSize sourceSize;
         QString error;
-        bool preview = false;             // a preview the file carries stood in
+        bool preview = false;             // a preview stood in
+        QRect previewArea;                // what a quick view shows (LoadedPicture)
     };
     using SizeRule = std::function<QSize(const QSize &)>;
 
@@ -47,8 +49,9 @@ public:
     const Options &options() const { return m_options; }
 
     // fileFd: the picture, open for reading (the pool does not close it).
+    // view: the screen, for a quick view (see PictureLoader::LoadRequest).
     Result decode(int fileFd, const SizeRule &sizeRule, bool keepAlpha, QColor background,
-                  bool quickPreview = false);
+                  bool quickPreview = false, QSize view = QSize());
 
     // One helper started now, so that the first picture does not wait for
     // it. A helper goes with the thread that started it: call this from one

@@ -85,17 +85,12 @@ ViewerSession::ViewerSession(ViewerList *list, ViewerOutputs *outputs, QObject *
     });
     connect(m_keys, &KeyDispatcher::commandFinished, this, [this] {
         updateBusy();
+        if (!m_pendingWhole.isEmpty())
+            pictureDeveloped(std::exchange(m_pendingWhole, QString()), std::exchange(m_whole, LoadedPicture()));
         runWaitingKeys();
     });
     connect(m_pictures, &PicturePreloader::opened, this, &ViewerSession::pictureArrived);
-    // A preview gives way to the whole picture unless the user began on it.
-    connect(m_pictures, &PicturePreloader::developed, this, [this](const QString &path, const LoadedPicture &whole) {
-        if (path != m_path || !m_untouched || busy() || m_shown != Shown::Picture)
-            return;
-        m_keys->pictureReplaced();
-        setPicture(whole.image);
-        centrePicture();
-    });
+    connect(m_pictures, &PicturePreloader::developed, this, &ViewerSession::pictureDeveloped);
     connect(m_keys, &KeyDispatcher::infoToggled, this, [this] {
         m_infoShown = !m_infoShown;
         if (m_infoShown && m_infoLines.isEmpty())
@@ -171,6 +166,9 @@ void ViewerSession::pictureGone()
 {
     m_animation->stop();
     m_path.clear();
+    m_previewArea = QRect();
+    m_pendingWhole.clear();
+    m_whole = LoadedPicture();
     watch(QString());
     if (m_infoReading) {
         m_infoReading->disconnect(this);
@@ -249,6 +247,7 @@ void ViewerSession::pictureArrived(const QString &path, const LoadedPicture &loa
         watch(path);
         m_sourceSize = loaded.sourceSize;
         m_untouched = true;
+        m_previewArea = loaded.preview ? loaded.previewArea : QRect();
         const PicturePreloader::Rule rule = m_rule;
         m_animation->start(path, [rule](const QSize &s) {
             return ScaleRule::scaledSize(s, rule.screen, rule.scaleBig, rule.scaleSmall);
@@ -257,12 +256,58 @@ void ViewerSession::pictureArrived(const QString &path, const LoadedPicture &loa
             readInfo();
     }
     centrePicture();
+    if (loaded.ok() && loaded.preview && loaded.image.size() == loaded.previewArea.size()
+        && loaded.image.size() != loaded.sourceSize) {
+        // A part at full resolution: where it lies in the picture centred.
+        const PictureView &v = m_keys->view();
+        movePicture(QPoint((v.screen.width() - m_sourceSize.width()) / 2 + m_previewArea.x(),
+                           (v.screen.height() - m_sourceSize.height()) / 2 + m_previewArea.y()));
+    }
+    if (!m_previewArea.isEmpty())
+        m_previewPlace = QPoint(m_keys->view().left, m_keys->view().top);
     updateBusy();
     emit pictureOpened(path, loaded.ok(), loaded.error);
     if (!m_pictures->isOpening()) {
         m_pictures->preload(m_neighbours);
         runWaitingKeys();
     }
+}
+
+// A preview gives way to the whole picture unless the user began on it. A
+// quick view of a large picture always does (only moves run on it), where
+// the user moved it; then the keys that waited for it run.
+void ViewerSession::pictureDeveloped(const QString &path, const LoadedPicture &whole)
+{
+    if (path != m_path || m_shown != Shown::Picture)
+        return;
+    const bool quick = !m_previewArea.isEmpty();
+    if (quick && m_keys->busy()) {
+        m_pendingWhole = path;   // once the move running is done
+        m_whole = whole;
+        return;
+    }
+    if (!whole.ok()) {
+        // Nothing better is coming: the keys run on the quick view.
+        m_previewArea = QRect();
+        runWaitingKeys();
+        return;
+    }
+    if (busy() || !(m_untouched || quick))
+        return;
+    const PictureView &v = m_keys->view();
+    const QPoint moved = quick ? QPoint(v.left, v.top) - m_previewPlace : QPoint();
+    m_previewArea = QRect();
+    m_keys->pictureReplaced();
+    setPicture(whole.image);
+    centrePicture();
+    if (!moved.isNull())
+        movePicture(QPoint(v.left, v.top) + moved);
+    runWaitingKeys();
+}
+
+bool ViewerSession::waitsForWhole(int16_t keyCode, int16_t shift) const
+{
+    return !m_previewArea.isEmpty() && !keepsAnimation(decodeKey(keyCode, shift).action);
 }
 
 void ViewerSession::preloadPictures(const QStringList &paths)
@@ -287,7 +332,7 @@ void ViewerSession::keyPressed(int16_t keyCode, int16_t shift)
         emit closeRequested();
         return;
     }
-    if (busy() || !m_waiting.isEmpty()) {
+    if (busy() || !m_waiting.isEmpty() || waitsForWhole(keyCode, shift)) {
         if (m_waiting.size() < 64)
             m_waiting.append({keyCode, shift});
         return;
@@ -429,7 +474,7 @@ void ViewerSession::fileRewritten()
 
 void ViewerSession::runWaitingKeys()
 {
-    while (!m_waiting.isEmpty() && !busy()) {
+    while (!m_waiting.isEmpty() && !busy() && !waitsForWhole(m_waiting.first().first, m_waiting.first().second)) {
         const auto [code, shift] = m_waiting.takeFirst();
         run(code, shift);
     }

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QPoint>
+#include <QRect>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
@@ -26,7 +28,9 @@ struct PictureInfo;
 // waiting their turn and the busy state with its wait cursor.
 //
 // Busy means a picture is being opened or a command runs; keys pressed
-// meanwhile wait and run in order afterwards. Esc closes at once. Closing, by
+// meanwhile wait and run in order afterwards. While a quick view of a large
+// picture stands in, moves run on it and the keys that change pixels wait
+// for the whole picture. Esc closes at once. Closing, by
 // Esc or any other way, empties the waiting keys and drops what a running
 // command would still deliver: nothing typed runs after the viewer is gone.
 //
@@ -116,6 +120,9 @@ signals:
 
 private:
     void pictureArrived(const QString &path, const LoadedPicture &loaded);
+    void pictureDeveloped(const QString &path, const LoadedPicture &whole);
+    // A key that changes pixels waits while a quick view stands in.
+    bool waitsForWhole(int16_t keyCode, int16_t shift) const;
     void runWaitingKeys();
     void run(int16_t keyCode, int16_t shift);
     void updateBusy();
@@ -154,6 +161,10 @@ private:
     QTimer *m_settle = nullptr;   // a rewrite is looked at once the writer is done
     QPair<qint64, qint64> m_stamp;   // the shown picture's file when opened: time, size
     QSize m_sourceSize;
+    QRect m_previewArea;    // a quick view shown: the part of the picture it shows
+    QPoint m_previewPlace;  // where it was put
+    QString m_pendingWhole; // the whole picture came while a move ran: its path
+    LoadedPicture m_whole;  // and the picture
     bool m_untouched = false;   // no key has run on the picture since it came
 
     bool m_infoShown = false;

@@ -4,6 +4,7 @@
 #include "viewer/CmykJpeg.h"
 #include "viewer/EmbeddedProfile.h"
 #include "viewer/ExifThumbnail.h"
+#include "viewer/JpegQuickView.h"
 #include "viewer/PictureDecoder.h"
 #include "viewer/PictureLimits.h"
 #include "viewer/SrgbConverter.h"
@@ -390,6 +391,59 @@ LoadedPicture readWithDecoder(const PictureDecoder &decoder, QFile &file, const 
     return result;
 }
 
+// The quick view of a large JPEG (see LoadRequest::quickPreview), or a
+// result that is not ok() when the file offers none.
+LoadedPicture quickJpegView(QFile &file, const QSize &source, const QSize &want,
+                            const PictureLoader::LoadRequest &request, const QByteArray &icc)
+{
+    LoadedPicture result;
+    const bool ownSize = want == source;
+    if (ownSize && request.view.isEmpty())
+        return result;
+    // At its own size, what the screen shows and more around it, so that a
+    // first move of the picture finds pixels: half as much again across
+    // (nearly free: a row's entropy data is decoded whole anyway), an
+    // eighth more down.
+    const QSize reach = ownSize ? QSize(request.view.width() * 3 / 2, request.view.height() * 9 / 8).boundedTo(source)
+                                : want;
+    if (ownSize && reach == source)
+        return result;   // the part would be the whole picture
+    // The view's pixels (grown to MCU edges and whole intervals, or a row
+    // of an eighth of the width for each row wanted), the fitted copy and
+    // the coded data copied.
+    const qint64 pixels = ownSize ? qint64(reach.width() + 32) * (reach.height() + 256)
+                                  : qint64(source.width() / 8 + 1) * (want.height() + 16) + qint64(want.width()) * want.height();
+    PictureLimits::Reservation hold;
+    if (!hold.take(pixels * PictureLimits::BytesPerPixel + jpegquickview::neededBytes(file.size(), source)))
+        return result;
+    const uchar *data = file.map(0, file.size());
+    if (!data)
+        return result;
+    jpegquickview::View view;
+    if (ownSize) {
+        const QRect around(QPoint((source.width() - reach.width()) / 2, (source.height() - reach.height()) / 2),
+                           reach);
+        view = jpegquickview::part(data, file.size(), around);
+    } else {
+        view = jpegquickview::reduced(data, file.size(), want);
+        // Without restart markers, a camera's thumbnail of the picture (a
+        // phone's panorama carries one), blurred up to the size wanted.
+        if (view.image.isNull()) {
+            view.image = exifthumbnail::standIn(exifthumbnail::read(file), source, QSize(1, 1), false);
+            view.area = QRect(QPoint(), source);
+        }
+    }
+    file.unmap(const_cast<uchar *>(data));
+    if (view.image.isNull())
+        return result;
+    result.sourceSize = source;
+    result.previewArea = view.area;
+    result.preview = true;
+    result.image = finish(SrgbConverter::shared().toSrgb(std::move(view.image), icc), ownSize ? QSize() : want,
+                          request.keepAlpha, request.background);
+    return result;
+}
+
 LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoader::LoadRequest &request)
 {
     LoadedPicture result;
@@ -486,8 +540,17 @@ LoadedPicture readWithQt(QFile &file, const QByteArray &head, const PictureLoade
             result.error = QStringLiteral("picture too large for the memory allowed");
         return result;
     }
-    QImage image;
     const JpegColours jpeg = format == "jpeg" ? jpegColours(file) : JpegColours();
+    // A quick view only of a picture whose whole decode is allowed: the
+    // whole one follows it.
+    if (request.quickPreview && jpeg.components == 3 && raw.isValid()
+        && qint64(raw.width()) * raw.height() >= PictureLoader::QuickViewFromPixels
+        && reader.transformation() == QImageIOHandler::TransformationNone) {
+        LoadedPicture quick = quickJpegView(file, raw, want, request, icc);
+        if (quick.ok())
+            return quick;
+    }
+    QImage image;
     if (request.pixelStore && raw.isValid() && decoded == raw && want == raw && !request.keepAlpha
         && reader.transformation() == QImageIOHandler::TransformationNone && jpeg.components != 4
         && reader.imageFormat() == QImage::Format_RGB32)
@@ -565,13 +628,15 @@ LoadedPicture load(const QString &path, const LoadRequest &request)
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (DecoderPool *pool = decoderPool().load()) {
         const DecoderPool::Result r =
-            pool->decode(fd, request.sizeRule, request.keepAlpha, request.background, request.quickPreview);
+            pool->decode(fd, request.sizeRule, request.keepAlpha, request.background, request.quickPreview,
+                         request.view);
         ::close(fd);
         LoadedPicture result;
         result.image = r.image;
         result.sourceSize = r.sourceSize;
         result.error = r.error;
         result.preview = r.preview;
+        result.previewArea = r.previewArea;
         return result;
     }
     QFile file;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -21,7 +22,11 @@ struct LoadedPicture {
     QImage image;        // null on failure
     QSize sourceSize;    // the upright picture's own size, when known
     QString error;       // why it failed
-    bool preview = false;   // a preview the file carries stood in (see quickPreview)
+    bool preview = false;   // a preview stood in (see quickPreview)
+    // A quick view of a large picture: the part of the picture it shows, in
+    // the picture's own pixels (its own size when the preview is at full
+    // resolution). Empty for any other picture or preview.
+    QRect previewArea;
     bool ok() const { return !image.isNull(); }
 };
 
@@ -45,16 +50,27 @@ struct LoadRequest {
     std::function<QSize(const QSize &)> sizeRule;
     bool keepAlpha = false;
     QColor background = Qt::black;
-    // A preview the file carries (a camera RAW's JPEG) will do for now even
-    // when it is smaller than the size wanted; the result says so, and a
-    // load without this flag gives the whole picture.
+    // A preview will do for now even when it is smaller than the size
+    // wanted: the one a file carries (a camera RAW's JPEG), or for a JPEG of
+    // more than QuickViewFromPixels the part of it the view shows (at its
+    // own size) or a reduced view from part of its rows (fitted; where
+    // restart markers allow, else from its EXIF thumbnail if it has one of
+    // its own). The result says so, and a load without this flag gives the
+    // whole picture.
     bool quickPreview = false;
+    // The screen the picture is shown on, in pixels: what a quick view of
+    // a picture at its own size covers, around the picture's centre.
+    QSize view = QSize();
     // Where a picture that needs nothing more after its decode (its own
     // size, upright, opaque) is decoded into: the helper's shared memory,
     // so that its pixels reach the program without a copy. A null image
     // (or none given) leaves it to the heap.
     std::function<QImage(const QSize &, QImage::Format)> pixelStore;
 };
+
+// A JPEG this large gets a quick view first when one is asked for: below
+// it the whole decode takes little longer than the view would.
+constexpr qint64 QuickViewFromPixels = qint64(64) << 20;
 
 // The one entry point; the functions below are its usual requests.
 LoadedPicture load(const QString &path, const LoadRequest &request);

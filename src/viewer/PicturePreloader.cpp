@@ -123,6 +123,7 @@ std::shared_ptr<PicturePreloader::Job> PicturePreloader::start(const QString &pa
         };
         request.background = rule.background;
         request.quickPreview = !job->whole;
+        request.view = rule.screen;
         LoadedPicture picture = PictureLoader::load(job->path, request);
         if (job->abandoned)
             return;   // nobody waits: the picture is freed here, off the window's thread
@@ -143,8 +144,10 @@ std::shared_ptr<PicturePreloader::Job> PicturePreloader::start(const QString &pa
 
 void PicturePreloader::developIfPreview(const Job &job)
 {
+    // The whole picture behind a quick view is what the user waits for; a
+    // camera's own preview is a picture to look at meanwhile.
     if (job.picture.preview && !m_wholes.contains(job.path))
-        start(job.path, false, true);
+        start(job.path, !job.picture.previewArea.isEmpty(), true);
 }
 
 void PicturePreloader::done(const std::shared_ptr<Job> &job)
@@ -153,10 +156,10 @@ void PicturePreloader::done(const std::shared_ptr<Job> &job)
         if (m_wholes.value(job->path) != job)
             return;
         m_wholes.remove(job->path);
-        if (!fresh(*job) || !job->picture.ok())
+        if (!fresh(*job))
             return;
         // A preview kept for going back to the picture gives way too.
-        if (const auto kept = m_jobs.value(job->path); kept && kept->finished)
+        if (const auto kept = m_jobs.value(job->path); kept && kept->finished && job->picture.ok())
             kept->picture = job->picture;
         emit developed(job->path, job->picture);
         return;

@@ -22,9 +22,10 @@
 // within a memory budget; a decode that would not fit is thrown away, and
 // the neighbours go at once when the viewer closes.
 //
-// A file that carries a preview (a camera RAW) is shown by its preview
-// first; the picture opened is then decoded whole in the background and
-// replaces the preview (developed()).
+// A file that carries a preview (a camera RAW), or a large JPEG that gets
+// a quick view (PictureLoader::LoadRequest::quickPreview), is shown by it
+// first; the picture opened is then decoded whole and replaces the preview
+// (developed()).
 //
 // A decode the user no longer waits for (Esc, another picture) is abandoned:
 // it finishes on its worker, as a decoder cannot be stopped halfway, and its
@@ -86,7 +87,8 @@ signals:
     void preloaded(const QString &path);
     // A decode of path starts: urgent when the user waits for it.
     void decoding(const QString &path, bool urgent);
-    // The whole picture of a file opened by its preview is ready.
+    // The whole picture of a file opened by its preview is ready, or could
+    // not be decoded (ok() false).
     void developed(const QString &path, const LoadedPicture &picture);
 
 private:

@@ -2,6 +2,7 @@
 // reaching the key handler, the preloaded neighbour and a slow decode.
 #include "core/AppState.h"
 #include "core/OptionSet.h"
+#include "effects/ViewerSession.h"
 #include "viewer/ui/PictureBox.h"
 #include "viewer/PicturePreloader.h"
 #include "viewer/ScaleRule.h"
@@ -10,6 +11,7 @@
 
 #include <QLabel>
 #include <QListView>
+#include <QPainter>
 #include <QStringListModel>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -150,6 +152,61 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         QTRY_VERIFY(!m_viewer);   // and gone
         QCOMPARE(shown.count(), 1);
+    }
+
+    void aLargePictureShowsItsCentreFirstThenSharpensWhereMoved()
+    {
+        // 96 MP: over the size that gets a quick view. A 1-pixel checker in
+        // a corner far from the screen's part, a red square at the centre.
+        m_options.ScaleBig = false;
+        const QSize size(12000, 8000);
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(qRgb(40, 90, 160));
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                image.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));   // black at 0, 0
+        const QRect centre(size.width() / 2 - 200, size.height() / 2 - 200, 400, 400);
+        QPainter(&image).fillRect(centre, Qt::red);
+        const QString big = path("gigapixel.jpg");
+        QVERIFY(image.save(big, "JPG", 98));
+        image = QImage();
+
+        frmMedia *v = viewer();
+        QSignalSpy developed(v->pictures(), &PicturePreloader::developed);
+        QVERIFY(openPicture(v, big));
+        // The first view: the part around the centre, in place and painted,
+        // before the whole decode is in.
+        QVERIFY(developed.isEmpty());
+        const QSize first = v->picMedia->picture().size();
+        QVERIFY2(first.width() < size.width() && first.height() < size.height(),
+                 qPrintable(QString("%1 x %2").arg(first.width()).arg(first.height())));
+        const QPoint middle(v->screenPixels().width() / 2, v->screenPixels().height() / 2);
+        auto shownAt = [&](QPoint at) { return v->grab().toImage().pixel(at); };
+        auto red = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; };
+        QVERIFY(red(shownAt(middle)));
+        // Moved meanwhile (Ctrl+Right: 50 pixels left), it stays moved; a
+        // key that changes pixels (V, turn upside down) waits for the whole
+        // picture.
+        QSignalSpy keys(v, &frmMedia::keyDown);
+        const int left = v->session()->view().left;
+        QTest::keyClick(v, Qt::Key_Right, Qt::ControlModifier);
+        QTRY_COMPARE(v->session()->view().left, left - 50);
+        keys.clear();
+        QTest::keyClick(v, Qt::Key_V);
+        QCOMPARE(keys.count(), 0);
+
+        QTRY_COMPARE_WITH_TIMEOUT(keys.count(), 1, 30000);
+        QVERIFY(v->session()->waitForIdle(30000));
+        QCOMPARE(v->picMedia->picture().size(), size);
+        QCOMPARE(v->session()->view().left, (v->screenPixels().width() - size.width()) / 2 - 50);
+        // The checker, turned upside down, at the bottom left.
+        const QImage whole = v->picMedia->picture();
+        const int bottom = size.height() - 1;
+        for (const QPoint &p : {QPoint(1, 0), QPoint(0, 1), QPoint(30, 31), QPoint(63, 62)})
+            QVERIFY2(qGray(whole.pixel(p.x(), bottom - p.y())) > 200, qPrintable(QString("%1, %2").arg(p.x()).arg(p.y())));
+        for (const QPoint &p : {QPoint(0, 0), QPoint(1, 1), QPoint(31, 31), QPoint(62, 62)})
+            QVERIFY2(qGray(whole.pixel(p.x(), bottom - p.y())) < 60, qPrintable(QString("%1, %2").arg(p.x()).arg(p.y())));
+        QVERIFY(red(shownAt(middle - QPoint(50, 0))));
     }
 
 };

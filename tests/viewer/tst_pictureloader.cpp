@@ -199,6 +199,88 @@ private slots:
         const LoadedPicture whole = PictureLoader::load(path("vast.jpg"));
         QVERIFY2(whole.error.contains("too large"), qPrintable(whole.error));
     }
+
+    void aLargeJpegsQuickViewShowsWhatItsWholeDecodeShows_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("reducedFirst");   // a reduced view comes first when fitted
+        QTest::addColumn<double>("within");       // its mean difference from the sharp one
+        // Colour changing along both sides, so that a band or a column out of
+        // place shows; 72 MP, over the size that gets a quick view.
+        const QSize size(9000, 8000);
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < size.width(); ++x)
+                line[x] = qRgb(x * 255 / size.width(), y * 255 / size.height(), (x / 700 + y / 700) % 2 * 200);
+        }
+        QVERIFY(image.save(path("large.jpg"), "JPG", 90));
+        QString error;
+        QVERIFY2(todaysmedia::runTool("jpegtran", {"-restart", "1", "-outfile", path("large-rst.jpg"), path("large.jpg")},
+                                      &error), qPrintable(error));
+        // The same with a camera's 160 x 142 thumbnail of it.
+        QVERIFY(image.scaled(160, 142, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).save(path("thumb.jpg"), "JPG", 90));
+        QVERIFY(QFile::copy(path("large.jpg"), path("large-thumb.jpg")));
+        QVERIFY2(todaysmedia::runTool("exiftool", {"-q", "-overwrite_original", "-ThumbnailImage<=" + path("thumb.jpg"),
+                                                   path("large-thumb.jpg")},
+                                      &error), qPrintable(error));
+        QTest::newRow("no restart markers") << "large.jpg" << false << 0.0;
+        QTest::newRow("a restart marker every MCU row") << "large-rst.jpg" << true << 6.0;
+        // Ten times enlarged, the blocks' edges blur.
+        QTest::newRow("no restart markers, a camera's thumbnail") << "large-thumb.jpg" << true << 15.0;
+    }
+
+    void aLargeJpegsQuickViewShowsWhatItsWholeDecodeShows()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, reducedFirst);
+        QFETCH(double, within);
+        const QString file = path(name);
+        // Largest difference of a channel, and the mean of all of them.
+        auto compare = [](const QImage &a, const QImage &b, int *most) {
+            qint64 sum = 0;
+            *most = 0;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x) {
+                    const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                    for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) {
+                        sum += std::abs(d);
+                        *most = std::max(*most, std::abs(d));
+                    }
+                }
+            return double(sum) / (3.0 * a.width() * a.height());
+        };
+        const LoadedPicture whole = PictureLoader::load(file);
+        QVERIFY2(whole.ok(), qPrintable(whole.error));
+
+        // At its own size: the part around the centre the screen shows, at
+        // full resolution, the same pixels away from its top and bottom rows
+        // (where chroma is filled in without the rows beyond).
+        PictureLoader::LoadRequest own;
+        own.quickPreview = true;
+        own.view = QSize(1920, 1080);
+        const LoadedPicture part = PictureLoader::load(file, own);
+        QVERIFY2(part.ok() && part.preview, qPrintable(part.error));
+        QCOMPARE(part.sourceSize, whole.image.size());
+        QVERIFY(part.previewArea.contains(QRect(QPoint((9000 - 1920) / 2, (8000 - 1080) / 2), own.view)));
+        QCOMPARE(part.image.size(), part.previewArea.size());
+        int most = 0;
+        compare(part.image.copy(0, 8, part.image.width(), part.image.height() - 16),
+                whole.image.copy(part.previewArea.adjusted(0, 8, 0, -8)), &most);
+        QVERIFY2(most <= 2, qPrintable(QString::number(most)));
+
+        // Fitted: a view from part of the rows where markers allow it, else
+        // from the camera's thumbnail.
+        PictureLoader::LoadRequest fitted = own;
+        fitted.sizeRule = [](const QSize &s) { return s.scaled(1600, 1600, Qt::KeepAspectRatio); };
+        const LoadedPicture reduced = PictureLoader::load(file, fitted);
+        fitted.quickPreview = false;
+        const LoadedPicture sharp = PictureLoader::load(file, fitted);
+        QCOMPARE(reduced.preview, reducedFirst);
+        QCOMPARE(reduced.image.size(), sharp.image.size());
+        const double mean = compare(reduced.image, sharp.image, &most);
+        QVERIFY2(!reducedFirst || mean < within, qPrintable(QString::number(mean)));
+    }
 };
 
 QTEST_MAIN(TestPictureLoader)

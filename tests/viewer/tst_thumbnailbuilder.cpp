@@ -52,11 +52,11 @@ private slots:
         for (int i = 0; i < 7; ++i) {
             const QString name = QStringLiteral("p%1.jpg").arg(i);
             QVERIFY(halves(i % 2 ? 1600 : 200, i % 2 ? 800 : 100).save(dir.filePath(name), "JPG", 90));
-            entries << ThumbnailEntry{name, 0};
+            entries << ThumbnailEntry{name, 0, {}};
         }
         QVERIFY(writeFile(dir.filePath("p3.jpg"), jpegBytes(halves(50, 50)).left(100)));   // damaged
         QVERIFY(writeFile(dir.filePath("notes.txt"), "text"));
-        entries.insert(2, ThumbnailEntry{"notes.txt", 4});
+        entries.insert(2, ThumbnailEntry{"notes.txt", 4, {}});
 
         ThumbnailBuilder builder;
         Recorder r;
@@ -118,7 +118,7 @@ private slots:
         for (int i = 0; i < 6; ++i) {
             const QString name = QStringLiteral("a%1.jpg").arg(i);
             QVERIFY(halves(800, 600).save(dir.filePath(name), "JPG", 90));
-            first << ThumbnailEntry{name, 0};
+            first << ThumbnailEntry{name, 0, {}};
         }
         QVERIFY(writeFile(dir.filePath("b.txt"), "x"));
         ThumbnailBuilder builder;
@@ -127,7 +127,7 @@ private slots:
         connect(&builder, &ThumbnailBuilder::itemReady, this, [&](int, const QString &name, const PackedImage &) {
             names << name;
             if (names.size() == 1)   // another view command arrives during the build
-                builder.start(dir.path(), {ThumbnailEntry{"b.txt", 4}, ThumbnailEntry{"a5.jpg", 0}}, 32);
+                builder.start(dir.path(), {ThumbnailEntry{"b.txt", 4, {}}, ThumbnailEntry{"a5.jpg", 0, {}}}, 32);
         });
         connect(&builder, &ThumbnailBuilder::finished, this, [&] { ++finished; });
         builder.start(dir.path(), first, 32);

@@ -63,7 +63,7 @@ QHash<QString, QImage> build(const QString &folder, const QStringList &names, in
     QSignalSpy finished(&builder, &ThumbnailBuilder::finished);
     QList<ThumbnailEntry> entries;
     for (const QString &name : names)
-        entries << ThumbnailEntry{name, 0};
+        entries << ThumbnailEntry{name, 0, {}};
     builder.start(folder, entries, thumbSize);
     finished.wait(20000);
     QHash<QString, QImage> items;
