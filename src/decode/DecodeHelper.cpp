@@ -2,6 +2,7 @@
 
 #include "decode/DecodeProtocol.h"
 #include "decode/SeccompFilter.h"
+#include "decode/SharedPixels.h"
 #include "viewer/PictureLoader.h"
 
 #include <QBuffer>
@@ -10,11 +11,8 @@
 
 #include <cstdio>
 #include <new>
-#include <utility>
 #include <cstring>
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -54,101 +52,6 @@ void allowCpuFromNow(rlim_t seconds)
     const rlimit limit{now + seconds, RLIM_INFINITY};
     ::setrlimit(RLIMIT_CPU, &limit);
 }
-
-// Nothing can change, grow or shrink the pixels once handed over.
-bool seal(int fd)
-{
-    return ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) == 0;
-}
-
-// The pixels in a sealed memfd, or -1.
-int pixelsInMemfd(const QImage &image)
-{
-    const int fd = ::memfd_create("glintwave-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (fd < 0)
-        return -1;
-    const qsizetype length = image.sizeInBytes();
-    const char *bits = reinterpret_cast<const char *>(image.constBits());
-    bool ok = ::ftruncate(fd, length) == 0;
-    for (qsizetype done = 0; ok && done < length;) {
-        const ssize_t n = ::pwrite(fd, bits + done, size_t(length - done), done);
-        ok = n > 0;
-        done += ok ? n : 0;
-    }
-    ok = ok && seal(fd);
-    if (!ok) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// A picture decoded straight into a memfd, mapped here while it is written:
-// sealed and handed over, its pixels reach the program without a copy.
-class SharedPixels
-{
-public:
-    SharedPixels() = default;
-    SharedPixels(const SharedPixels &) = delete;
-    SharedPixels &operator=(const SharedPixels &) = delete;
-    ~SharedPixels()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-
-    // Room for one 32-bit picture, or a null image (the heap then serves).
-    QImage allocate(const QSize &size, QImage::Format format)
-    {
-        if (m_fd >= 0 || size.isEmpty() || QImage::toPixelFormat(format).bitsPerPixel() != 32)
-            return {};
-        const int bytesPerLine = size.width() * 4;
-        const size_t length = size_t(bytesPerLine) * size_t(size.height());
-        const int fd = ::memfd_create("glintwave-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-        if (fd < 0)
-            return {};
-        void *address = MAP_FAILED;
-        if (::ftruncate(fd, off_t(length)) == 0)
-            address = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-        if (address == MAP_FAILED) {
-            ::close(fd);
-            return {};
-        }
-        m_fd = fd;
-        m_address = address;
-        m_length = length;
-        return QImage(static_cast<uchar *>(address), size.width(), size.height(), bytesPerLine, format,
-                      unmap, this);
-    }
-
-    // The memfd, sealed, when image is the picture made in it and nothing
-    // else holds it (image is then let go: a written mapping would stop the
-    // seal); -1 otherwise, and image is left as it was. The caller owns it.
-    int handOver(QImage &image)
-    {
-        if (!m_address || image.constBits() != m_address || !image.isDetached())
-            return -1;
-        image = QImage();   // unmaps
-        const int fd = std::exchange(m_fd, -1);
-        if (m_address || !seal(fd)) {
-            ::close(fd);
-            return -1;
-        }
-        return fd;
-    }
-
-private:
-    static void unmap(void *self)
-    {
-        auto *pixels = static_cast<SharedPixels *>(self);
-        ::munmap(pixels->m_address, pixels->m_length);
-        pixels->m_address = nullptr;
-    }
-
-    int m_fd = -1;
-    void *m_address = nullptr;
-    size_t m_length = 0;
-};
 
 // Qt loads its picture readers (and their libraries) at the first picture
 // it reads by content: done here, while the program still builds its
@@ -207,7 +110,7 @@ void decodeOne(const Settings &s, const dp::Message &request)
         r.areaHeight = picture.previewArea.height();
         pixels = shared.handOver(picture.image);
         if (pixels < 0 && !picture.image.isNull())
-            pixels = pixelsInMemfd(picture.image);
+            pixels = copiedToSealedMemfd(picture.image);
         if (pixels < 0)
             r.error = QStringLiteral("out of memory");
         else
