@@ -128,7 +128,7 @@ private slots:
         // handed over: a tagged photo (converted beside its decode, on a
         // second thread where the helper's filter allows one), an untagged
         // one and an opaque PNG (through Qt's readers) come out as here.
-        const QString plain = photo("plain.jpg", QSize(1280, 960));
+        const QString plain = photo("plain.jpg", QSize(2400, 1800));   // large enough for pages made ahead
         const QString png = dir.filePath("opaque.png");
         QVERIFY(QImage(plain).save(png, "PNG"));
         for (const QString &path : {photo("tagged.jpg", QSize(1280, 960), QColorSpace::ProPhotoRgb), plain, png}) {
