@@ -2,6 +2,7 @@
 // it, 100 a second: the longest the window's event loop is held up, against
 // the same view left idle for as long, in the same run.
 //   bench_livefolder [ARRIVING=1000] [PRESENT=1000]
+#include "../common/OwnCache.h"
 #include "../common/BenchPhoto.h"
 #include "app/frmMain.h"
 #include "browser/FileListModel.h"
@@ -46,10 +47,8 @@ double longestStall(QApplication &app, int ms, const std::function<bool()> &done
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
-    // The shared thumbnail cache of this run alone, so every picture is decoded.
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath("cache")));
+    offscreenWithOwnCache(dir);
     QApplication app(argc, argv);
     const int arriving = argc > 1 ? atoi(argv[1]) : 1000;
     const int present = argc > 2 ? atoi(argv[2]) : 1000;

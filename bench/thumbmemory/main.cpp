@@ -5,6 +5,7 @@
 // against its memory before the folder was opened; per thumbnail.
 //   bench_thumbmemory [PHOTOS=10000]
 // The photos are made once into build/bench-data/ and kept for later runs.
+#include "../common/OwnCache.h"
 #include "../common/MedianTime.h"
 #include "../common/ProcessMemory.h"
 #include "app/frmMain.h"
@@ -99,9 +100,8 @@ QString photos(int count)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath("cache")));
+    offscreenWithOwnCache(dir);
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
     const QString folder = photos(count);

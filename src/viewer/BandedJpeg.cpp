@@ -1,4 +1,5 @@
 #include "viewer/BandedJpeg.h"
+#include "viewer/JpegErrors.h"
 
 #include <QIODevice>
 
@@ -21,21 +22,6 @@ namespace {
 constexpr int RowsPerBand = 16;
 // Below this a second thread costs more than it saves.
 constexpr qint64 SharedFromPixels = qint64(1) << 20;
-
-struct ErrorExit {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void errorExit(j_common_ptr info)
-{
-    auto *error = reinterpret_cast<ErrorExit *>(info->err);
-    error->manager.format_message(info, error->message);
-    std::longjmp(error->jump, 1);
-}
-
-void keepQuiet(j_common_ptr, int) {}
 
 // Rows decoded so far, told to the threads that finish them.
 class Progress {
@@ -139,7 +125,7 @@ struct DeviceSource {
 
 // libjpeg's parts; each returns false with the message on a fatal error.
 // No object with a destructor lives in their frames, which an error leaves.
-bool startDecode(jpeg_decompress_struct &info, ErrorExit &error, DeviceSource &source)
+bool startDecode(jpeg_decompress_struct &info, JpegErrors &error, DeviceSource &source)
 {
     if (setjmp(error.jump))
         return false;
@@ -154,7 +140,7 @@ bool startDecode(jpeg_decompress_struct &info, ErrorExit &error, DeviceSource &s
     return true;
 }
 
-bool decodeRows(jpeg_decompress_struct &info, ErrorExit &error, QImage &out, Progress &progress)
+bool decodeRows(jpeg_decompress_struct &info, JpegErrors &error, QImage &out, Progress &progress)
 {
     if (setjmp(error.jump))
         return false;
@@ -183,10 +169,8 @@ QImage decodeJpegInBands(QIODevice &file, const std::function<void(uchar *row, i
                          QString *error, QImage into)
 {
     jpeg_decompress_struct info;
-    ErrorExit failure{};
-    info.err = jpeg_std_error(&failure.manager);
-    failure.manager.error_exit = errorExit;
-    failure.manager.emit_message = keepQuiet;   // a cut-off file is warned of and decoded on
+    JpegErrors failure;
+    failure.attachTo(info);
     jpeg_create_decompress(&info);
     auto source = std::make_unique<DeviceSource>(file);
     QImage out;

@@ -1,4 +1,5 @@
 #include "viewer/JpegQuickView.h"
+#include "viewer/JpegErrors.h"
 
 #include <QByteArray>
 
@@ -172,18 +173,6 @@ QByteArray assemble(const uchar *d, const Layout &l, const std::vector<int> &ban
     return out;
 }
 
-struct ErrorExit {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-};
-
-void errorExit(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<ErrorExit *>(info->err)->jump, 1);
-}
-
-void keepQuiet(j_common_ptr, int) {}
-
 // Decodes rows [skip, skip + rows) (all when rows is 0) of columns from
 // cropX, cropWidth wide (all when 0), at 1/scale, into out from row at; a
 // null out is made to the size decoded (the crop may widen to MCU edges:
@@ -194,10 +183,8 @@ bool decodeInto(const uchar *data, qint64 size, int scale, int skip, int rows, i
                 QImage *out, int at, int *gotX)
 {
     jpeg_decompress_struct info;
-    ErrorExit error;
-    info.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = errorExit;
-    error.manager.emit_message = keepQuiet;
+    JpegErrors error;
+    error.attachTo(info);
     jpeg_create_decompress(&info);
     if (setjmp(error.jump)) {
         jpeg_destroy_decompress(&info);
