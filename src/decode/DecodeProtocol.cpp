@@ -1,6 +1,8 @@
 #include "decode/DecodeProtocol.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -102,10 +104,16 @@ Message receive(int socket, int timeoutMs)
     const bool whole = n >= ssize_t(sizeof w) && !(msg.msg_flags & (MSG_TRUNC | MSG_CTRUNC));
     if (whole)
         std::memcpy(&w, buffer, sizeof w);
-    const bool known = whole
-        && (w.kind == uint32_t(Kind::Request) || w.kind == uint32_t(Kind::Size) || w.kind == uint32_t(Kind::Want)
-            || w.kind == uint32_t(Kind::Result))
-        && w.errorBytes <= MaxError * 4 && size_t(n) == sizeof w + w.errorBytes;
+    // The helper is not trusted: a message with anything where its kind has
+    // nothing is not one of ours.
+    const int used = w.kind == uint32_t(Kind::Request) ? 6
+        : w.kind == uint32_t(Kind::Size) || w.kind == uint32_t(Kind::Want) ? 2
+        : w.kind == uint32_t(Kind::Result) ? 11
+                                           : -1;
+    const int32_t fields[] = {w.a, w.b, w.c, w.d, w.e, w.f, w.g, w.h, w.i, w.j, w.k};
+    const bool known = whole && used >= 0
+        && std::all_of(fields + used, std::end(fields), [](int32_t f) { return f == 0; })
+        && w.errorBytes <= (used == 11 ? MaxError * 4 : 0) && size_t(n) == sizeof w + w.errorBytes;
     if (!known) {
         if (m.fd >= 0)
             ::close(m.fd);

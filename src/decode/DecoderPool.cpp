@@ -252,7 +252,12 @@ DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bo
                 result.previewArea = QRect(m.result.areaX, m.result.areaY, m.result.areaWidth, m.result.areaHeight);
             if (m.fd >= 0)
                 ::close(m.fd);
-            giveBack(std::move(helper));
+            // A helper whose answer cannot be used may have more to say: it
+            // is not asked again.
+            if (result.image.isNull())
+                endOf(*helper, true);
+            else
+                giveBack(std::move(helper));
             return result;
         }
     }

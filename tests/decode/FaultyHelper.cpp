@@ -1,15 +1,20 @@
 // A decoding helper for the tests only: glintwave-decode with one more
 // decoder, which does what its file says: "GWFAULT crash" crashes, "GWFAULT
 // hang" never ends, "GWFAULT block" waits for ever without spending time, "GWFAULT alloc" allocates without bound, "GWFAULT
-// open PATH" tells whether PATH can be read from inside the helper, and
-// "GWFAULT socket" whether it may open a network socket.
+// open PATH" tells whether PATH can be read from inside the helper,
+// "GWFAULT socket" whether it may open a network socket, "GWFAULT lie"
+// answers with a message of the wrong kind carrying a file, and "GWFAULT
+// unsealed" with pixels in a memfd anyone could still change, then says
+// more.
 #include "decode/DecodeHelper.h"
+#include "decode/DecodeProtocol.h"
 #include "viewer/PictureDecoder.h"
 
 #include <QFile>
 
 #include <csignal>
 #include <cstring>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -37,6 +42,26 @@ public:
                 std::memset(block, 1, 64 << 20);
                 held.push_back(block);
             }
+        }
+        if (what == "lie" || what == "unsealed") {
+            // The helper's end of the conversation is its fd 3.
+            const int fd = ::memfd_create("lie", MFD_CLOEXEC);
+            ::ftruncate(fd, 64 * 48 * 4);
+            if (what == "lie") {
+                decodeprotocol::sendRequest(3, {}, fd);
+                for (;;)
+                    ::pause();
+            }
+            decodeprotocol::Result r;
+            r.ok = 1;
+            r.width = 64;
+            r.height = 48;
+            r.bytesPerLine = 64 * 4;
+            r.format = QImage::Format_RGB32;
+            decodeprotocol::sendResult(3, r, fd);
+            ::close(fd);
+            *error = QStringLiteral("a second answer");
+            return {};
         }
         if (what == "socket") {
             const int fd = ::socket(AF_INET, SOCK_STREAM, 0);

@@ -1,8 +1,10 @@
 // Decoding in sandboxed helpers: the same pixels as the loader gives, a
 // helper that cannot see the user's files, and a decoder that crashes,
 // hangs or eats memory costing one picture and no more.
+#include "decode/DecodeProtocol.h"
 #include "decode/DecoderPool.h"
 #include "decode/HelperLaunch.h"
+#include "decode/SharedPixels.h"
 #include "viewer/PictureLoader.h"
 
 #include <QColorSpace>
@@ -17,8 +19,11 @@
 #include "TodaysMedia.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -53,6 +58,11 @@ QByteArray statusLine(int pid, const QByteArray &name)
         if (line.startsWith(name + ':'))
             return line.mid(name.size() + 1).trimmed();
     return {};
+}
+
+qsizetype openFiles()
+{
+    return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size();
 }
 
 struct OpenFile {
@@ -210,6 +220,77 @@ private slots:
         QCOMPARE(pool.decode(after.fd, {}, false, Qt::black).image.size(), QSize(64, 48));
     }
 
+    // An answer the program cannot use is refused and costs that helper and
+    // no open file; the next picture gets its own answer, not the rest of
+    // the last one's.
+    void aWrongAnswerCostsOneHelper_data()
+    {
+        QTest::addColumn<QByteArray>("fault");
+        QTest::newRow("a file on a message of the wrong kind") << QByteArray("lie");
+        QTest::newRow("pixels not sealed, then more") << QByteArray("unsealed");
+    }
+    void aWrongAnswerCostsOneHelper()
+    {
+        QFETCH(QByteArray, fault);
+        DecoderPool pool(options(GW_FAULTY_HELPER));
+        const qsizetype before = openFiles();
+        {
+            OpenFile bad(write("wrong.gwf", "GWFAULT " + fault));
+            QCOMPARE(pool.decode(bad.fd, {}, false, Qt::black).error, QString("the decoder gave a wrong answer"));
+        }
+        QVERIFY(pool.idleHelpers().empty());
+        QCOMPARE(openFiles(), before);
+        OpenFile good(photo("after-wrong.jpg", QSize(32, 24)));
+        const DecoderPool::Result next = pool.decode(good.fd, {}, false, Qt::black);
+        QVERIFY2(next.error.isEmpty(), qPrintable(next.error));
+        QCOMPARE(next.image.size(), QSize(32, 24));
+    }
+
+    void aMessageWithMoreThanItsKindCarriesIsRefused()
+    {
+        int pair[2];
+        QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
+        QVERIFY(decodeprotocol::sendSize(pair[0], QSize(10, 20)));
+        const decodeprotocol::Message size = decodeprotocol::receive(pair[1], 5000);
+        QVERIFY(size.ok && size.kind == decodeprotocol::Kind::Size);
+        QCOMPARE(size.size, QSize(10, 20));
+        // The same on the wire (kind, eleven numbers, the error's length),
+        // with a third number a size does not have.
+        const quint32 wire[13] = {quint32(decodeprotocol::Kind::Size), 10, 20, 1};
+        QCOMPARE(::send(pair[0], wire, sizeof wire, 0), ssize_t(sizeof wire));
+        QVERIFY(!decodeprotocol::receive(pair[1], 5000).ok);
+        ::close(pair[0]);
+        ::close(pair[1]);
+    }
+
+    // Pixels made in shared memory leave the helper as they are, sealed and
+    // not copied; while anything else still holds them they stay.
+    void sharedPixelsAreHandedOverSealed()
+    {
+        for (const QSize size : {QSize(64, 48), QSize(2400, 1800)}) {   // pages made ahead for the second
+            SharedPixels shared;
+            QImage image = shared.allocate(size, QImage::Format_RGB32);
+            QVERIFY(!image.isNull());
+            image.fill(qRgb(10, 20, 30));
+            image.setPixel(3, 4, qRgb(1, 2, 3));
+            const QImage expected = image.copy();
+            QImage held = image;
+            QCOMPARE(shared.handOver(image), -1);
+            QCOMPARE(image.constBits(), held.constBits());
+            held = QImage();
+            const int fd = shared.handOver(image);
+            QVERIFY(fd >= 0);
+            QVERIFY(image.isNull());
+            QCOMPARE(::fcntl(fd, F_GET_SEALS) & F_SEAL_WRITE, F_SEAL_WRITE);
+            const size_t length = size_t(expected.sizeInBytes());
+            void *pixels = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, fd, 0);
+            QVERIFY(pixels != MAP_FAILED);
+            QVERIFY(std::memcmp(pixels, expected.constBits(), length) == 0);
+            ::munmap(pixels, length);
+            ::close(fd);
+        }
+    }
+
     void aBlockedDecoderIsEndedByTheWatchdog()
     {
         // No CPU cap ends a decoder that only waits: the watchdog does, and
@@ -282,7 +363,6 @@ private slots:
 
     void poolsAndProbesLeaveNoFilesOrZombies()
     {
-        const auto openFiles = [] { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); };
         // Children that ended and were never waited for.
         const auto zombies = [] {
             int n = 0;

@@ -283,6 +283,11 @@ private slots:
         PictureLimits::Reservation first(budget), second(budget);
         QVERIFY(first.take(40) && second.take(40));
         QCOMPARE(budget.inUse(), 80);
+        // Without waiting, what is left can be taken to the last byte and no more.
+        PictureLimits::Reservation rest(budget);
+        QVERIFY(!rest.tryTake(21));
+        QVERIFY(rest.tryTake(20));
+        rest.reset();
         // A third decoder waits until another gives memory back, then goes on.
         std::atomic_bool got{false};
         QFuture<void> third = QtConcurrent::run([&] {
