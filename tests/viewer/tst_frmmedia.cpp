@@ -137,13 +137,16 @@ private slots:
         v->Form_KeyDown(86, 0);   // V
         QCOMPARE(keys.count(), 0);
         QVERIFY(shown.wait(20000));
-        QCOMPARE(v->picMedia->picture().size(), QSize(9000, 6000));
-        // Then the keys, in the order pressed (the second after the first's flip).
+        // A quick view of the centre may stand in first; the keys wait for
+        // the whole picture, then run in the order pressed (the second
+        // after the first's flip).
+        QTRY_COMPARE_WITH_TIMEOUT(v->picMedia->picture().size(), QSize(9000, 6000), 20000);
         QTRY_COMPARE_WITH_TIMEOUT(keys.count(), 2, 20000);
         QCOMPARE(keys.at(1).at(0).value<int16_t>(), int16_t(86));
 
         // Escape during the next slow decode closes at once, while the decode
         // is still running on its worker.
+        const qsizetype shownBefore = shown.count();
         QVERIFY(QFile::copy(big, path("big2.jpg")));
         QVERIFY(!v->showPicture(path("big2.jpg")));
         QVERIFY(v->pictures()->isOpening());
@@ -151,7 +154,7 @@ private slots:
         QVERIFY(!v->isVisible());
         QVERIFY(!QApplication::overrideCursor());
         QTRY_VERIFY(!m_viewer);   // and gone
-        QCOMPARE(shown.count(), 1);
+        QCOMPARE(shown.count(), shownBefore);
     }
 
     void aLargePictureShowsItsCentreFirstThenSharpensWhereMoved()
