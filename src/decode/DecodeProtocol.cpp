@@ -118,6 +118,7 @@ Message receive(int socket, int timeoutMs)
         if (m.fd >= 0)
             ::close(m.fd);
         m.fd = -1;
+        m.garbled = n > 0;
         return m;
     }
     m.ok = true;

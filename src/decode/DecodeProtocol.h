@@ -51,11 +51,12 @@ bool sendWant(int socket, QSize size);
 bool sendResult(int socket, const Result &r, int pixelsFd);
 
 // One received message: its kind, its fields, the fd that came with it (the
-// receiver owns it), or ok false when the peer closed, sent garbage or did
-// not answer within timeoutMs (-1: wait for ever).
+// receiver owns it), or ok false when the peer closed, sent garbage
+// (garbled) or did not answer within timeoutMs (-1: wait for ever).
 struct Message {
     bool ok = false;
     bool timedOut = false;
+    bool garbled = false;   // something came that is not a message of ours
     Kind kind = Kind::Request;
     Request request;
     QSize size;

@@ -222,6 +222,13 @@ DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bo
         }
         for (;;) {
             dp::Message m = dp::receive(helper->socket, m_options.answerMs);
+            if (!m.ok && m.garbled) {
+                // A helper that sent garbage may still be running: it is
+                // ended, not waited for.
+                endOf(*helper, true);
+                result.error = QStringLiteral("the decoder gave a wrong answer");
+                return result;
+            }
             if (!m.ok) {
                 result.error = endOf(*helper, m.timedOut);
                 return result;

@@ -5,7 +5,7 @@
 // "GWFAULT socket" whether it may open a network socket, "GWFAULT lie"
 // answers with a message of the wrong kind carrying a file, and "GWFAULT
 // unsealed" with pixels in a memfd anyone could still change, then says
-// more.
+// more, and "GWFAULT garble" sends bytes that are no message and stays.
 #include "decode/DecodeHelper.h"
 #include "decode/DecodeProtocol.h"
 #include "viewer/PictureDecoder.h"
@@ -62,6 +62,11 @@ public:
             ::close(fd);
             *error = QStringLiteral("a second answer");
             return {};
+        }
+        if (what == "garble") {   // bytes that are no message, then silence for a while
+            ::send(3, "garbage", 7, 0);
+            ::sleep(15);
+            ::_exit(0);
         }
         if (what == "socket") {
             const int fd = ::socket(AF_INET, SOCK_STREAM, 0);

@@ -228,6 +228,8 @@ private slots:
         QTest::addColumn<QByteArray>("fault");
         QTest::newRow("a file on a message of the wrong kind") << QByteArray("lie");
         QTest::newRow("pixels not sealed, then more") << QByteArray("unsealed");
+        // Not waited for: the helper stays 15 s after its garbage.
+        QTest::newRow("garbage, then silence") << QByteArray("garble");
     }
     void aWrongAnswerCostsOneHelper()
     {
@@ -236,7 +238,10 @@ private slots:
         const qsizetype before = openFiles();
         {
             OpenFile bad(write("wrong.gwf", "GWFAULT " + fault));
+            QElapsedTimer took;
+            took.start();
             QCOMPARE(pool.decode(bad.fd, {}, false, Qt::black).error, QString("the decoder gave a wrong answer"));
+            QVERIFY2(took.elapsed() < 10000, "the program waited for a helper that sent garbage");
         }
         QVERIFY(pool.idleHelpers().empty());
         QCOMPARE(openFiles(), before);
