@@ -9,30 +9,25 @@
 // by default the one beside this benchmark.
 #include "../common/BenchPhoto.h"
 #include "../common/MedianTime.h"
+#include "decode/HelperLaunch.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
-extern char **environ;
 
 namespace {
 
@@ -66,35 +61,18 @@ void pause(long microseconds)
     nanosleep(&t, nullptr);
 }
 
+// The command in a process group of its own (ended whole, helpers too),
+// its output to /dev/null; -1 when it cannot be started.
 pid_t start(const QStringList &command)
 {
-    QList<QByteArray> bytes;
-    for (const QString &part : command)
-        bytes << QFile::encodeName(part);
-    std::vector<char *> argv;
-    for (QByteArray &b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);   // ended whole, helpers too
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ) != 0)
-        pid = -1;
+    QString why;
+    const pid_t pid = spawnProgram(command, &actions, &why);
     posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
     return pid;
-}
-
-void end(pid_t pid)
-{
-    ::kill(-pid, SIGKILL);
-    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
 }
 
 // Milliseconds from launch until the centre shows the patch.
@@ -117,7 +95,7 @@ double launchMs(Display *display, const QStringList &command)
         pause(2000);
     }
     const double ms = double(t.nsecsElapsed()) / 1e6;
-    end(pid);
+    endProgram(pid);
     return ms;
 }
 
@@ -154,7 +132,9 @@ int main(int argc, char **argv)
     const QString glintwave =
         argc > 3 ? QString::fromLocal8Bit(argv[3]) : QCoreApplication::applicationDirPath() + "/glintwave";
     const QStringList ours{glintwave, file};
-    const QStringList feh = fitted ? QStringList{"feh", "-F", file} : QStringList{"feh", "-F", "--zoom", "100", file};
+    const QString fehProgram = QStandardPaths::findExecutable("feh");
+    const QStringList feh = fitted ? QStringList{fehProgram, "-F", file}
+                                   : QStringList{fehProgram, "-F", "--zoom", "100", file};
     launchMs(display, ours);   // files and libraries in the page cache for both
     launchMs(display, feh);
     QList<double> oursMs, fehMs;

@@ -20,6 +20,8 @@
 namespace dp = decodeprotocol;
 
 namespace {
+const QString WrongAnswer = QStringLiteral("the decoder gave a wrong answer");
+
 struct Mapping {
     void *address;
     size_t length;
@@ -37,7 +39,7 @@ void unmap(void *info)
 // picture it claims.
 QImage mapPixels(int fd, const dp::Result &r, QString *why)
 {
-    *why = QStringLiteral("the decoder gave a wrong answer");
+    *why = WrongAnswer;
     const auto format = QImage::Format(r.format);
     if (fd < 0 || r.width <= 0 || r.height <= 0
         || (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied
@@ -222,28 +224,23 @@ DecoderPool::Result DecoderPool::decode(int fileFd, const SizeRule &sizeRule, bo
         }
         for (;;) {
             dp::Message m = dp::receive(helper->socket, m_options.answerMs);
-            if (!m.ok && m.garbled) {
-                // A helper that sent garbage may still be running: it is
-                // ended, not waited for.
-                endOf(*helper, true);
-                result.error = QStringLiteral("the decoder gave a wrong answer");
-                return result;
-            }
-            if (!m.ok) {
+            if (!m.ok && !m.garbled) {
                 result.error = endOf(*helper, m.timedOut);
                 return result;
             }
-            if (m.kind == dp::Kind::Size && sizeRule) {
+            if (m.ok && m.kind == dp::Kind::Size && sizeRule) {
                 if (!dp::sendWant(helper->socket, sizeRule(m.size))) {
                     result.error = endOf(*helper, false);
                     return result;
                 }
                 continue;
             }
-            if (m.kind != dp::Kind::Result) {
+            // Garbage or a message of the wrong kind: the helper may still be
+            // running, so it is ended, not waited for.
+            if (!m.ok || m.kind != dp::Kind::Result) {
                 if (m.fd >= 0)
                     ::close(m.fd);
-                result.error = QStringLiteral("the decoder gave a wrong answer");
+                result.error = WrongAnswer;
                 endOf(*helper, true);
                 return result;
             }

@@ -13,6 +13,7 @@
 #include <QFile>
 
 #include <csignal>
+#include <poll.h>
 #include <cstring>
 #include <sys/mman.h>
 #include <sys/socket.h>
@@ -63,9 +64,10 @@ public:
             *error = QStringLiteral("a second answer");
             return {};
         }
-        if (what == "garble") {   // bytes that are no message, then silence for a while
+        if (what == "garble") {   // bytes that are no message, then silence until hung up (15 s at most)
             ::send(3, "garbage", 7, 0);
-            ::sleep(15);
+            pollfd hangUp{3, POLLRDHUP, 0};
+            ::poll(&hangUp, 1, 15000);
             ::_exit(0);
         }
         if (what == "socket") {

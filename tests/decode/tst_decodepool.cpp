@@ -228,7 +228,7 @@ private slots:
         QTest::addColumn<QByteArray>("fault");
         QTest::newRow("a file on a message of the wrong kind") << QByteArray("lie");
         QTest::newRow("pixels not sealed, then more") << QByteArray("unsealed");
-        // Not waited for: the helper stays 15 s after its garbage.
+        // Not waited for: the helper stays up to 15 s after its garbage.
         QTest::newRow("garbage, then silence") << QByteArray("garble");
     }
     void aWrongAnswerCostsOneHelper()
