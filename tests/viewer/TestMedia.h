@@ -37,28 +37,6 @@ inline QByteArray jpegBytes(const QImage &image) { return encoded(image, "JPG", 
 
 using testfiles::writeFile;
 
-// Inserts an EXIF block holding only an orientation tag right after SOI.
-inline QByteArray withExifOrientation(const QByteArray &jpeg, quint16 orientation)
-{
-    QByteArray tiff("II*\0", 4);
-    auto put16 = [](QByteArray &b, quint16 v) { b.append(char(v & 0xFF)).append(char(v >> 8)); };
-    auto put32 = [&](QByteArray &b, quint32 v) { put16(b, quint16(v)); put16(b, quint16(v >> 16)); };
-    put32(tiff, 8);          // first directory
-    put16(tiff, 1);          // one entry
-    put16(tiff, 0x0112);     // Orientation
-    put16(tiff, 3);          // SHORT
-    put32(tiff, 1);
-    put16(tiff, orientation);
-    put16(tiff, 0);
-    put32(tiff, 0);          // no next directory
-    QByteArray app1("Exif\0\0", 6);
-    app1.append(tiff);
-    QByteArray segment("\xFF\xE1", 2);
-    segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xFF));
-    segment.append(app1);
-    return jpeg.left(2) + segment + jpeg.mid(2);
-}
-
 using testpictures::near;
 
 using testmemory::peakMemoryKb;

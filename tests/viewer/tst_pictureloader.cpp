@@ -1,4 +1,3 @@
-#include "DamagedPictures.h"
 #include "viewer/PictureLimits.h"
 #include "viewer/PictureLoader.h"
 #include "viewer/ThumbnailBuilder.h"
@@ -74,7 +73,10 @@ private slots:
         QFETCH(QPoint, redAt);
         QFETCH(QPoint, blueAt);
         const QString file = path(QStringLiteral("exif%1.jpg").arg(orientation));
-        QVERIFY(writeFile(file, withExifOrientation(jpegBytes(halves(40, 20)), quint16(orientation))));
+        QVERIFY(halves(40, 20).save(file, "JPG", 90));
+        QString error;
+        QVERIFY2(todaysmedia::runTool("exiftool", {"-q", "-overwrite_original", "-Orientation#=" + QString::number(orientation), file},
+                                      &error), qPrintable(error));
 
         const LoadedPicture full = PictureLoader::load(file);
         QVERIFY2(full.ok(), qPrintable(full.error));
@@ -102,25 +104,6 @@ private slots:
         const LoadedPicture tall = PictureLoader::loadThumbnail(path("tall-small.bmp"), 100);
         QCOMPARE(tall.image.size(), QSize(25, 100));
         QCOMPARE(PictureLoader::fitInside(QSize(2000, 1), 100), QSize(100, 1));
-    }
-
-    void damagedFilesFail()
-    {
-        const QByteArray good = jpegBytes(halves(64, 64));
-        QVERIFY(writeFile(path("cut.jpg"), good.left(120)));
-        QVERIFY(writeFile(path("noise.jpg"), QByteArray("\xFF\xD8\xFF") + QByteArray(500, '\x13')));
-        // Sides Qt's BMP reader will not take: refused by the reader itself.
-        QByteArray huge = encoded(halves(16, 16), "BMP");
-        QVERIFY(damaged::claimSize(huge, "x.bmp", 60000, 60000));
-        QVERIFY(writeFile(path("huge.bmp"), huge));
-        const qint64 before = peakMemoryKb();
-        for (const char *name : {"cut.jpg", "noise.jpg", "huge.bmp"}) {
-            const LoadedPicture p = PictureLoader::load(path(name));
-            QVERIFY2(!p.ok(), name);
-            QVERIFY2(!p.error.isEmpty(), name);
-            QVERIFY(!PictureLoader::loadThumbnail(path(name), 50).ok());
-        }
-        QVERIFY2(peakMemoryKb() - before < 100 * 1024, "a refused picture was allocated");
     }
 
     void aCameraThumbnailStandsInOnlyForItsOwnPicture_data()
