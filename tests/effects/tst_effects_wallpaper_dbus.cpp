@@ -19,12 +19,6 @@ QString gsettingsGet(const QString &key)
     p.waitForFinished(20000);
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
-
-QImage filled(const QColor &colour)
-{
-    QImage picture = testpictures::solid(40, 30, colour);
-    return picture;
-}
 } // namespace
 
 class TestWallpaperDBus : public QObject {
@@ -49,7 +43,7 @@ private slots:
             QVERIFY(QFile(m_folder.filePath(QString("Glintwave-%1.bmp").arg(t))).open(QIODevice::WriteOnly));
         QString previous;
         for (const QColor colour : {QColor(200, 30, 40), QColor(20, 60, 220)}) {
-            const DeskWallResult r = DeskWall(filled(colour), m_folder.path(), env);
+            const DeskWallResult r = DeskWall(testpictures::solid(40, 30, colour), m_folder.path(), env);
             QVERIFY2(r.set, qPrintable(r.message));
             const QString uri = QUrl::fromLocalFile(r.shownPath).toString(QUrl::FullyEncoded);
             QCOMPARE(gsettingsGet("picture-uri"), "'" + uri + "'");

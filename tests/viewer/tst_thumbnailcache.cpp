@@ -21,13 +21,9 @@
 
 using namespace testmedia;
 
-namespace {
+using testpictures::solid;
 
-QImage solid(int w, int h, QRgb colour)
-{
-    QImage image = testpictures::solid(w, h, colour);
-    return image;
-}
+namespace {
 
 QString standardUri(const QString &path)
 {

@@ -9,27 +9,26 @@
 #include "viewer/AnimationReader.h"
 #include "viewer/ui/PictureBox.h"
 #include "viewer/ui/frmMedia.h"
+#include "HostilePictures.h"
 #include "TestMedia.h"
+#include "TodaysMedia.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
 
 namespace {
+// The external tools that make the files; why one failed goes to the log.
 bool run(const QString &program, const QStringList &args)
 {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        qWarning() << program << args.mid(0, 8) << p.readAllStandardError();
-        return false;
-    }
-    return true;
+    QString error;
+    const bool ok = todaysmedia::runTool(program, args, &error);
+    if (!ok)
+        qWarning("%s", qPrintable(error));
+    return ok;
 }
 
 // ImageMagick's animation of solid frames of the given colours.
@@ -58,17 +57,6 @@ bool makeAnimation(const QString &path, const QStringList &colours, int delayCs,
     return file.write(bytes) == bytes.size();
 }
 
-quint32 crc(const QByteArray &bytes)
-{
-    quint32 c = 0xFFFFFFFFu;
-    for (const char ch : bytes) {
-        c ^= quint8(ch);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return ~c;
-}
-
 QByteArray be32(quint32 v)
 {
     QByteArray b(4, 0);
@@ -76,18 +64,10 @@ QByteArray be32(quint32 v)
     return b;
 }
 
-QByteArray chunk(const QByteArray &type, const QByteArray &data)
-{
-    return be32(quint32(data.size())) + type + data + be32(crc(type + data));
-}
-
 // The IHDR and the joined IDAT data of a PNG Qt writes.
 QPair<QByteArray, QByteArray> pngParts(const QImage &image)
 {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.convertToFormat(QImage::Format_ARGB32).save(&buffer, "PNG");
+    const QByteArray png = testmedia::encoded(image.convertToFormat(QImage::Format_ARGB32), "PNG");
     QByteArray header, data;
     for (int pos = 8; pos + 8 <= png.size();) {
         const int length = int(qFromBigEndian<quint32>(png.constData() + pos));
@@ -114,8 +94,8 @@ QByteArray apng(QSize size, const QList<ApngFrame> &frames, int plays)
     QByteArray header = pngParts(frames.first().image).first;
     qToBigEndian(quint32(size.width()), header.data());
     qToBigEndian(quint32(size.height()), header.data() + 4);
-    QByteArray out = QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header)
-                     + chunk("acTL", be32(quint32(frames.size())) + be32(quint32(plays)));
+    QByteArray out = QByteArray("\x89PNG\r\n\x1a\n", 8) + hostile::pngChunk("IHDR", header)
+                     + hostile::pngChunk("acTL", be32(quint32(frames.size())) + be32(quint32(plays)));
     quint32 seq = 0;
     for (int i = 0; i < frames.size(); ++i) {
         const ApngFrame &f = frames[i];
@@ -127,11 +107,11 @@ QByteArray apng(QSize size, const QList<ApngFrame> &frames, int plays)
         control += char(1000 & 0xFF);
         control += char(f.dispose);
         control += char(f.blend);
-        out += chunk("fcTL", control);
+        out += hostile::pngChunk("fcTL", control);
         const QByteArray data = pngParts(f.image).second;
-        out += i == 0 ? chunk("IDAT", data) : chunk("fdAT", be32(seq++) + data);
+        out += i == 0 ? hostile::pngChunk("IDAT", data) : hostile::pngChunk("fdAT", be32(seq++) + data);
     }
-    return out + chunk("IEND", {});
+    return out + hostile::pngChunk("IEND", {});
 }
 
 QImage solid(QSize size, QColor colour)
