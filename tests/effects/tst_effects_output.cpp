@@ -241,21 +241,6 @@ private slots:
         QCOMPARE(bmpFiles(in.path()), QStringList{"a.png"});
     }
 
-    void batchGoesOnAfterBadFile()
-    {
-        QTemporaryDir in;
-        QVERIFY(picture(5, 5).save(in.filePath("good.png")));
-        QVERIFY(writeFile(in.filePath("bad.jpg"), "not a picture"));
-        const BatchRun r = batch({"--apply", "N", in.filePath("bad.jpg"), in.filePath("missing.png"), in.filePath("good.png")});
-        QCOMPARE(r.status, 1);
-        QVERIFY(r.err.contains("bad.jpg"));
-        QVERIFY(r.err.contains("missing.png"));
-        QCOMPARE(r.out.trimmed(), in.filePath("gw001.bmp"));
-        QImage inverted = picture(5, 5);
-        inverted.invertPixels();
-        QCOMPARE(QImage(in.filePath("gw001.bmp")).convertToFormat(QImage::Format_RGB32), inverted);
-    }
-
     void outputsFollowTheUmask()
     {
         // Under a umask of 022 every picture written is readable by all, as any

