@@ -169,29 +169,25 @@ private slots:
         QVERIFY(m_list.changed.isEmpty());
     }
 
+    // F8 at the ends of the list (in the middle: tst_opening): after the
+    // last file the one before comes, after the only one the viewer closes.
     void f8PutsTheFileInTheTrashAndGoesOn()
     {
-        for (const char *name : {"a.png", "b.png", "c.png"})
+        for (const char *name : {"a.png", "b.png"})
             QVERIFY(pattern(30 + name[0] - 'a', 20).save(path(name)));
         const QByteArray b = readAll(path("b.png"));
-        frmMedia *v = open({"a.png", "b.png", "c.png"}, 2);
+        frmMedia *v = open({"a.png", "b.png"}, 2);
         QVERIFY(v);
-        QTest::keyClick(v, Qt::Key_F8);
-        QVERIFY(idle());
-        QTRY_COMPARE(shown().width(), 32);   // c.png, the next one
-        QVERIFY(!QFileInfo::exists(path("b.png")));
-        QCOMPARE(readAll(m_dir.filePath("data/Trash/files/b.png")), b);
-        QCOMPARE(m_list.names, (QStringList{"a.png", "c.png"}));
-        // The last one: the one before comes.
         QTest::keyClick(v, Qt::Key_F8);
         QTRY_COMPARE(m_list.names, QStringList{"a.png"});
         QTRY_COMPARE(shown().width(), 30);
-        // The only one: nothing is left to show.
+        QVERIFY(!QFileInfo::exists(path("b.png")));
+        QCOMPARE(readAll(m_dir.filePath("data/Trash/files/b.png")), b);
         QPointer<frmMedia> closing = v;
         QTest::keyClick(v, Qt::Key_F8);
         QTRY_VERIFY(closing.isNull());
         QVERIFY(m_list.names.isEmpty());
-        QCOMPARE(testfiles::entries(m_dir.filePath("data/Trash/files")), (QStringList{"a.png", "b.png", "c.png"}));
+        QCOMPARE(testfiles::entries(m_dir.filePath("data/Trash/files")), (QStringList{"a.png", "b.png"}));
     }
 
     void undoAndRedoStepThroughEveryEffect()
