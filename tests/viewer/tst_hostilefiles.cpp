@@ -117,8 +117,8 @@ private slots:
         QCOMPARE(budget, qint64(6) << 30);   // a quarter of the memory
         QCOMPARE(PictureLimits::budgetBytes(qint64(64) << 30), PictureLimits::HardCapBytes);
         using PictureLimits::refusal;
-        // Bombs, and real files near each format's extreme.
-        QVERIFY(!refusal("jpeg", QSize(30000, 30000), 80 * 1024, budget).isEmpty());
+        // Real files near each format's extreme (the bombs themselves are
+        // refused on every path below, a blank WebP opened above).
         QVERIFY(refusal("png", QSize(20000, 20000), 50 * 1024, budget).isEmpty());   // 1-bit blank, deflated
         // A large photo fits here, not on a small machine; no side beyond any format's.
         QVERIFY(refusal("jpeg", QSize(40000, 20000), 10 << 20, budget).isEmpty());
@@ -128,15 +128,11 @@ private slots:
         QVERIFY(PictureLimits::acceptable(QSize(1000, 1000), 4000000));
         QVERIFY(!PictureLimits::acceptable(QSize(1000, 1000), 3999999));
         // Bounds that know the bits a pixel takes: a page with a line of text
-        // at 600 dpi passes, a blank 1-bit bomb and an RGBA one do not.
+        // at 600 dpi passes, an RGBA bomb does not.
         QVERIFY(refusal("png", QSize(5100, 6600), 20 * 1024, budget, 1).isEmpty());
-        QVERIFY(!refusal("png", QSize(16000, 16000), 31 * 1024, budget, 1).isEmpty());
         QVERIFY(!refusal("png", QSize(8000, 8000), 200 * 1024, budget, 32).isEmpty());
         // A smooth 24 MP sky as lossy WebP is 52 KB.
         QVERIFY(refusal("webp", QSize(6000, 4000), 52 * 1024, budget).isEmpty());
-        // So is a blank or gradient one, packed tighter than any bomb.
-        QVERIFY(refusal("webp", QSize(6000, 4000), 8 * 1024, budget).isEmpty());
-        QVERIFY(!refusal("webp", QSize(16383, 16383), 477 * 1024, budget).isEmpty());
     }
 
     void bombsAreRefusedEverywhere_data()
@@ -306,9 +302,7 @@ private slots:
     {
         const LoadedPicture p = PictureLoader::load(path("missing.jpg"));
         QVERIFY2(!p.ok() && p.error.contains("No such file or directory"), qPrintable(p.error));
-        // The batch mode passes the same words on.
-        const BatchRun r = batch({"--apply", "H", path("missing.jpg")});
-        QVERIFY2(r.err.contains("cannot load " + path("missing.jpg") + ": No such file"), qPrintable(r.err));
+        // (The batch mode passing them on: tst_commandline.)
     }
 
 private:
