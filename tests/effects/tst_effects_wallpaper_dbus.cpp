@@ -3,6 +3,7 @@
 #include "effects/ui/DeskWall.h"
 
 #include <QDBusConnection>
+#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -23,7 +24,7 @@ QString gsettingsGet(const QString &key)
 
 class TestWallpaperDBus : public QObject {
     Q_OBJECT
-    QTemporaryDir m_folder;
+    QTemporaryDir m_folder{QDir::tempPath() + "/gw wall-XXXXXX"};   // a blank, which the URI must encode
 
 private slots:
     void initTestCase()
