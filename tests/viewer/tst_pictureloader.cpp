@@ -91,16 +91,11 @@ private slots:
         QVERIFY(isRed(half.image.pixel(redAt / 2)));
     }
 
+    // Small pictures are enlarged to fill the square's longer side. (Larger
+    // ones shrunk: tst_thumbnailbuilder's squares.)
     void fittedAndThumbnailLoadsKeepTheAspectRatio()
     {
-        QVERIFY(halves(400, 100).save(path("wide.jpg"), "JPG", 95));
         QVERIFY(halves(10, 40).save(path("tall-small.bmp"), "BMP"));
-
-        const LoadedPicture wide = PictureLoader::loadThumbnail(path("wide.jpg"), 100);
-        QCOMPARE(wide.image.size(), QSize(100, 25));
-        QCOMPARE(wide.sourceSize, QSize(400, 100));
-
-        // Small pictures are enlarged to fill the square's longer side.
         const LoadedPicture tall = PictureLoader::loadThumbnail(path("tall-small.bmp"), 100);
         QCOMPARE(tall.image.size(), QSize(25, 100));
         QCOMPARE(PictureLoader::fitInside(QSize(2000, 1), 100), QSize(100, 1));
