@@ -1,7 +1,8 @@
 // The viewer's work on the files it shows, through keys and the wheel:
-// JPEGs turned on disk without loss, files put in a real Trash (the test's
-// own XDG_DATA_HOME), undo and redo of effects within their budget, the
-// wheel stepping through the list, and a file rewritten while it is shown.
+// JPEGs turned on disk without loss (a camera's orientation applied), files
+// put in a real Trash (the test's own XDG_DATA_HOME), undo and redo of
+// effects within their budget, the wheel stepping through the list, and a
+// file rewritten while it is shown.
 #include "core/AppState.h"
 #include "core/OptionSet.h"
 #include "effects/EffectHistory.h"
@@ -13,6 +14,7 @@
 #include "viewer/ui/frmMedia.h"
 
 #include "TestFiles.h"
+#include "TodaysMedia.h"
 #include "XTestKeys.h"
 #include "../info/WhenModal.h"
 
@@ -144,6 +146,27 @@ private slots:
         QCOMPARE(int(thumb.state), int(ThumbnailCache::State::Ready));
         QCOMPARE(thumb.sourceSize, size);
         QVERIFY(thumb.image.convertToFormat(QImage::Format_RGB32) != pattern(64, 48));
+    }
+
+    // A camera's photo stored sideways ("turn right to show", 6), turned
+    // right once more: upside down on disk, tagged upright, its other tags kept.
+    void aCamerasOrientationIsAppliedAndReset()
+    {
+        QVERIFY(pattern(64, 48).save(path("camera.jpg"), "JPG", 85));
+        const QImage upsideDown = QImage::fromData(jpegtran(path("camera.jpg"), {"-rotate", "180"}), "JPG");
+        QString error;
+        QVERIFY2(todaysmedia::runTool("exiftool", {"-q", "-overwrite_original", "-Orientation#=6", "-Make=Glintwave Test",
+                                                   path("camera.jpg")}, &error), qPrintable(error));
+        frmMedia *v = open({"camera.jpg"}, 1);
+        QVERIFY(v);
+        QSignalSpy again(v, &frmMedia::pictureShown);
+        QTest::keyClick(v, Qt::Key_BracketRight);
+        QVERIFY(again.wait(20000));
+        const QByteArray turned = readAll(path("camera.jpg"));
+        QCOMPARE(losslessturn::exifOrientation(turned), 1);
+        QVERIFY(turned.contains("Glintwave Test"));
+        QCOMPARE(QImage::fromData(turned, "JPG"), upsideDown);
+        QCOMPARE(shown().size(), QSize(64, 48));
     }
 
     void whatCannotBeTurnedIsToldAndLeftAlone()
