@@ -33,7 +33,6 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("thumb");
         QTest::newRow("short") << "x.au" << "AU" << int(MediaKind::Audio) << 3;
-        QTest::newRow("second ext") << "song.mp3.bak" << "BAK" << int(MediaKind::Other) << 1;
         QTest::newRow("dot in last five") << "a.b.au" << "B.AU" << int(MediaKind::Other) << 1;
         QTest::newRow("no dot") << "Readme" << "EADME" << int(MediaKind::Other) << 1;
         QTest::newRow("empty") << "" << "" << int(MediaKind::Other) << 1;
