@@ -190,10 +190,8 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("sub dir"));
         const QString sub = dir.path() + "/sub dir";
-        QCOMPARE(folderForAddress(sub), sub);
-        QCOMPARE(folderForAddress(sub + "//"), sub);
+        QCOMPARE(folderForAddress(sub + "//"), sub);   // one that is not there: tst_frmmain
         QCOMPARE(folderForAddress("/"), QString("/"));
-        QVERIFY(folderForAddress(dir.path() + "/nope").isEmpty());
         QVERIFY(writeFile(dir.path() + "/file"));
         QVERIFY(folderForAddress(dir.path() + "/file").isEmpty());
     }

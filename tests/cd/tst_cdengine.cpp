@@ -150,7 +150,6 @@ private slots:
         MciInterpreter mci;
         PulledOutputs outs;
         openImage(mci, outs, m_cue);
-        QVERIFY(mci.imageDrive().readsThroughLibcdio());
         const QList<QPair<QString, QString>> replies = {
             {"media present", "true"}, {"number of tracks wait", "3"}, {"length wait", "02:55:54"},
             {"length track 3", "02:45:05"}, {"position", "01:00:00:00"}, {"mode", "stopped"},
