@@ -4,10 +4,10 @@
 #include "app/frmMain.h"
 #include "browser/DetailModel.h"
 #include "browser/FileListModel.h"
-#include "core/SettingsStore.h"
 #include "viewer/ui/frmMedia.h"
 
 #include "TestFiles.h"
+#include "StartedWindow.h"
 #include "TestPictures.h"
 
 #include <QAction>
@@ -43,10 +43,8 @@ class TestFileViews : public QObject {
 
     void browse(const QString &folder, void (frmMain::*view)())
     {
-        w.reset(new frmMain(std::make_shared<SettingsStore>(dir.filePath("s.ini"))));
-        w->Form_Load();
+        w = startedWindow(dir.filePath("s.ini"));
         w->options().SortDir = 1;   // the Detailed view in the list's order
-        w->show();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         w->goToFolder(folder);

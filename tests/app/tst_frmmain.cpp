@@ -5,12 +5,12 @@
 #include "browser/FileListModel.h"
 #include "browser/TypeFilters.h"
 #include "core/OptionSet.h"
-#include "core/SettingsStore.h"
 #include "app/frmMain.h"
 #include "core/ui/TabRows.h"
 
 #include "TestFiles.h"
 #include "TestPictures.h"
+#include "StartedWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,14 +39,6 @@ class TestFrmMain : public QObject {
     QString media;
     QString ini;
 
-    std::unique_ptr<frmMain> start()
-    {
-        auto w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(ini));
-        w->Form_Load();
-        w->show();
-        return w;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -65,7 +57,7 @@ private slots:
 
     void typeBoxesAndFoldersChooseTheFiles()
     {
-        auto w = start();
+        auto w = startedWindow(ini);
         QCOMPARE(w->currentFolder(), media);   // the first start opens the current folder
         // WMF is not ticked by default, PCX matches no box.
         QCOMPARE(listed(*w), QStringList({"A.JPG", "b.jpg", "notes.txt", "song.mp3"}));
@@ -91,7 +83,7 @@ private slots:
     void restartRestoresEverything()
     {
         {
-            auto w = start();
+            auto w = startedWindow(ini);
             w->resize(700, 500);
             w->goToFolder(media + "/sub");
             w->chkFilter[15]->setChecked(true);
@@ -104,7 +96,7 @@ private slots:
         QSettings raw(ini, QSettings::IniFormat);
         QCOMPARE(raw.value("Settings/Filter").toString(), QString("01011111111111111111"));
 
-        auto w = start();
+        auto w = startedWindow(ini);
         QCOMPARE(w->size(), QSize(700, 500));
         QCOMPARE(w->currentFolder(), media + "/sub");
         QVERIFY(w->mnuDetailAction->isChecked() && w->grdPics->isVisible());
@@ -127,7 +119,7 @@ private slots:
         for (int i = 0; i < count; ++i)
             QVERIFY(writeFile(many + QStringLiteral("/file%1").arg(i, 4, 10, QChar('0')),
                               QByteArray(1 + (i * 7919) % 2003, 'x')));
-        auto w = start();
+        auto w = startedWindow(ini);
         w->chkFilter[0]->setChecked(true);   // All Files
         w->chkFilter_Click(0);
         w->goToFolder(many);
@@ -204,7 +196,7 @@ private slots:
             QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(now.addSecs(-age), QFileDevice::FileModificationTime));
         }
         {
-            auto w = start();
+            auto w = startedWindow(ini);
             w->goToFolder(shots);
             w->mnuDetail_Click();
             QHeaderView *header = w->grdPics->horizontalHeader();
@@ -236,7 +228,7 @@ private slots:
             QCOMPARE(order, QStringList({"early.jpg", "late.jpg", "plain_old.jpg", "plain_new.jpg"}));
             w->close();
         }
-        auto w = start(); // chosen columns come back
+        auto w = startedWindow(ini); // chosen columns come back
         QVERIFY(w->mnuTakenColumnAction->isChecked());
         QVERIFY(!w->grdPics->horizontalHeader()->isSectionHidden(DetailModel::TakenColumn));
         QTRY_COMPARE(w->entryName(1), QString("early.jpg"));
@@ -253,7 +245,7 @@ private slots:
         }
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         {
-            auto w = start();
+            auto w = startedWindow(ini);
             QVERIFY(area.contains(QRect(w->pos(), w->size())));
             w->close();
         }
@@ -267,7 +259,7 @@ private slots:
     {
         // At the first-start size and maximised, each caption whole inside
         // the strip, and a click on any of them turns to its page.
-        auto w = start();
+        auto w = startedWindow(ini);
         // Every type box of every page whole, above "All Files".
         const int allFiles = w->chkFilter[0]->mapTo(w.get(), QPoint()).y();
         for (int box = 1; box < TypeFilters::BoxCount; ++box) {
@@ -296,7 +288,7 @@ private slots:
     void addressBoxDoesNotCompleteWhatTheUserDeletes()
     {
         // Keys typed into the address box go to the combo box, as a user's do.
-        auto w = start();
+        auto w = startedWindow(ini);
         w->setFolder(media + "/sub");
         w->setFolder(media);
         QComboBox *box = w->cboAddress;
@@ -333,9 +325,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const QString stored = folder + "/Glintwave.ini";
         QVERIFY(writeFile(stored, "[Settings]\nThumbSize=64\n"));
-        auto w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(stored));
-        w->Form_Load();
-        w->show();
+        auto w = startedWindow(stored);
         w->options().ThumbSize = 80;
         rlimit before;
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);

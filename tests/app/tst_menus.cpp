@@ -1,13 +1,13 @@
 // Exit closes every open window after writing the options, which the next
 // start restores; F5 and Ctrl+Q work in the main window.
 #include "core/OptionSet.h"
-#include "core/SettingsStore.h"
 #include "app/frmMain.h"
 
 #include <QAction>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "StartedWindow.h"
 #include "TestPictures.h"
 
 static int visibleWindows()
@@ -22,20 +22,14 @@ class TestMenus : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-    std::unique_ptr<frmMain> start()
-    {
-        auto m = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
-        m->Form_Load();
-        m->show();
-        return m;
-    }
+    QString ini() const { return dir.filePath("s.ini"); }
 
 private slots:
     // The desktop's usual keys in the main window: F5 lists what the folder
     // holds now, Ctrl+Q leaves through the normal unload.
     void f5RefreshesAndCtrlQExits()
     {
-        auto w = start();
+        auto w = startedWindow(ini());
         w->goToFolder(dir.path());
         const int before = w->entryCount();
         QVERIFY(testpictures::solid(8, 8, Qt::red).save(dir.filePath("new.bmp")));
@@ -50,13 +44,13 @@ private slots:
         QTest::keyClick(w.get(), Qt::Key_Q, Qt::ControlModifier);
         QTRY_VERIFY(!w->isVisible());
         w.reset();
-        QCOMPARE(start()->options().EdgeTuning, 55);
+        QCOMPARE(startedWindow(ini())->options().EdgeTuning, 55);
     }
 
     void exitClosesEveryWindowAfterWritingTheOptions()
     {
         QVERIFY(testpictures::solid(30, 20, Qt::blue).save(dir.filePath("a.bmp")));
-        auto w = start();
+        auto w = startedWindow(ini());
         w->goToFolder(dir.path());
         // A window of each kind open at once: the viewer, a modeless box
         // and a tool window.
@@ -71,7 +65,7 @@ private slots:
         w->findChild<QAction *>("mnuExit")->trigger();
         QTRY_COMPARE(visibleWindows(), 0);
         w.reset();
-        w = start();
+        w = startedWindow(ini());
         QCOMPARE(w->options().EdgeTuning, 77);
     }
 };

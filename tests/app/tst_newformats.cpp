@@ -6,7 +6,6 @@
 #include "player/ui/MediaPlayerWidget.h"
 #include "core/OptionSet.h"
 #include "PlayerTestMedia.h"
-#include "core/SettingsStore.h"
 #include "TodaysMedia.h"
 #include "app/frmMain.h"
 #include "viewer/ui/frmMedia.h"
@@ -23,6 +22,7 @@
 #include "TestFiles.h"
 #include "TestPictures.h"
 #include "BatchRun.h"
+#include "StartedWindow.h"
 
 namespace {
 QStringList allNewKinds()
@@ -54,9 +54,7 @@ private slots:
         QVERIFY(QFile::copy(dir.filePath("new.png"), dir.filePath("snapshot")));
         QImage old = testpictures::solid(64, 48, Qt::green);
         QVERIFY(old.save(dir.filePath("old.jpg")) && old.save(dir.filePath("old.bmp")));
-        w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(ini));
-        w->Form_Load();
-        w->show();
+        w = startedWindow(ini);
         w->goToFolder(dir.path());
     }
 
@@ -159,8 +157,7 @@ private slots:
             QSettings raw(ini, QSettings::IniFormat);
             raw.setValue("Settings/Filter", "0000001000000001");   // *.BMP and *.WMF
         }
-        w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(ini));
-        w->Form_Load();
+        w = startedWindow(ini);
         for (int i = 0; i < TypeFilters::BoxCount; ++i)
             QCOMPARE(w->chkFilter[i]->isChecked(), i == 6 || i == 15 || i >= 16);
         QVERIFY(w->listModel()->names().contains("old.bmp"));

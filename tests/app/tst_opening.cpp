@@ -8,7 +8,9 @@
 #include "app/frmMain.h"
 #include "viewer/ui/frmMedia.h"
 
+#include "StartedWindow.h"
 #include "TestFiles.h"
+#include "TestPictures.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -23,19 +25,12 @@
 
 namespace {
 using namespace testfiles;
+using testpictures::solid;
 void closeViewer(frmMain *w)
 {
     if (frmMedia *v = w->viewer(false))
         v->close();
     QCoreApplication::processEvents();
-}
-QImage gradient(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixel(x, y, qRgb(x * 4 % 256, y * 4 % 256, (x + y) % 256));
-    return image;
 }
 } // namespace
 
@@ -58,8 +53,8 @@ class TestOpening : public QObject {
     // A folder of three pictures (a 40 x 30, b 50 x 20, c 60 x 10), browsed.
     bool browseThreePictures(const QString &folder)
     {
-        if (!QDir().mkpath(folder) || !gradient(40, 30).save(folder + "/a.bmp")
-            || !gradient(50, 20).save(folder + "/b.bmp") || !gradient(60, 10).save(folder + "/c.bmp"))
+        if (!QDir().mkpath(folder) || !solid(40, 30, Qt::green).save(folder + "/a.bmp")
+            || !solid(50, 20, Qt::green).save(folder + "/b.bmp") || !solid(60, 10, Qt::green).save(folder + "/c.bmp"))
             return false;
         w->goToFolder(folder);
         return true;
@@ -68,15 +63,11 @@ class TestOpening : public QObject {
 private slots:
     void initTestCase()
     {
-        QImage picture(64, 32, QImage::Format_RGB32);
-        picture.fill(QColor(10, 200, 30));
-        QVERIFY(picture.save(dir.filePath("green.bmp"), "BMP"));
+        QVERIFY(solid(64, 32, Qt::green).save(dir.filePath("green.bmp"), "BMP"));
         QVERIFY(writeFile(dir.filePath("notes.txt"), "first line\nsecond line\n"));
         QVERIFY(writeFile(dir.filePath("server.log"), "log line\n"));
         QVERIFY(writeFile(dir.filePath("broken.jpg"), QByteArray("\xff\xd8\xff\xe0garbage", 12)));
-        w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
-        w->Form_Load();
-        w->show();
+        w = startedWindow(dir.filePath("s.ini"));
         w->chkFilter[0]->setChecked(true); // "All Files"
         w->chkFilter_Click(0);
         w->goToFolder(dir.path());
@@ -115,29 +106,9 @@ private slots:
                                           + "\": No such file or directory"});
     }
 
-    // The viewer's keys, on a folder of three pictures.
-    void keysChangeTheShownPicture()
-    {
-        QVERIFY(browseThreePictures(dir.filePath("keys")));
-        frmMedia *v = open(1);
-        QVERIFY(v);
-        const QImage before = shown();
-        QTest::keyClick(v, Qt::Key_N); // invert
-        QTRY_VERIFY(shown() != before);
-        QCOMPARE(shown().pixel(3, 4) & 0xFFFFFF, ~before.pixel(3, 4) & 0xFFFFFF);
-        QTest::keyClick(v, Qt::Key_T); // a quarter turn: 40 x 30 becomes 30 x 40
-        QTRY_COMPARE(shown().size(), QSize(30, 40));
-        QTRY_COMPARE(shown().pixel(0, 0) & 0xFFFFFF, ~before.pixel(0, 29) & 0xFFFFFF); // turned after the invert
-        // Keys reach the handler even with the focus on a child.
-        v->picMedia->setFocus();
-        QTest::keyClick(v->picMedia, Qt::Key_Equal); // zoom in by 2
-        QTRY_COMPARE(shown().size(), QSize(60, 80));
-        QTest::keyClick(v, Qt::Key_Escape);
-        QTRY_VERIFY(!w->viewer(false));
-    }
-
     void spaceAndBackspaceStepToThePreloadedNeighbour()
     {
+        QVERIFY(browseThreePictures(dir.filePath("keys")));
         frmMedia *v = open(1);
         QVERIFY(v && v->waitForPicture());
         // The next entry is decoded ahead while the first is looked at, and
@@ -167,8 +138,8 @@ private slots:
     {
         const QString folder = dir.filePath("escape");
         QVERIFY(QDir().mkpath(folder));
-        QVERIFY(gradient(2400, 1800).save(folder + "/a.bmp"));
-        QVERIFY(gradient(40, 30).save(folder + "/b.bmp"));
+        QVERIFY(solid(2400, 1800, Qt::green).save(folder + "/a.bmp"));
+        QVERIFY(solid(40, 30, Qt::green).save(folder + "/b.bmp"));
         w->goToFolder(folder);
         QPointer<frmMedia> v = open(1);
         QVERIFY(v);
@@ -214,7 +185,7 @@ private slots:
     {
         const QString folder = dir.filePath("turn");
         QVERIFY(QDir().mkpath(folder));
-        QVERIFY(gradient(64, 32).save(folder + "/wide.jpg", "JPG", 90));
+        QVERIFY(solid(64, 32, Qt::green).save(folder + "/wide.jpg", "JPG", 90));
         w->goToFolder(folder);
         w->mnuThumbs_Click();
         auto thumb = [&] {
@@ -242,8 +213,8 @@ private slots:
     {
         const QString folder = dir.filePath("named");
         QVERIFY(QDir().mkpath(folder));
-        QVERIFY(gradient(40, 30).save(folder + "/a.bmp") && gradient(50, 20).save(folder + "/b.bmp")
-                && gradient(60, 10).save(folder + "/d.bmp"));
+        QVERIFY(solid(40, 30, Qt::green).save(folder + "/a.bmp") && solid(50, 20, Qt::green).save(folder + "/b.bmp")
+                && solid(60, 10, Qt::green).save(folder + "/d.bmp"));
         QVERIFY(writeFile(folder + "/c.xyz", "of no kind\n"));   // no box lists it
         const auto openNamed = [&](const QStringList &names) {
             auto m = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("named.ini")));

@@ -1,5 +1,4 @@
 #include "core/NumberText.h"
-#include "core/Rnd.h"
 #include "core/SettingsStore.h"
 #include "core/SettingsText.h"
 #include "core/StoredOptions.h"
@@ -153,25 +152,6 @@ private slots:
         QCOMPARE(o.recentFolders(), QStringList({"/f", "/e", "/d", "/b", "/c"}));
         o.RecentFolders = "/x||/x|/y";   // as a hand may have typed it
         QCOMPARE(o.recentFolders(), QStringList({"/x", "/y"}));
-    }
-
-    void randomRunsAreTheSameSequence()
-    {
-        // A reserved run gives exactly the numbers single draws would, so an
-        // effect may compute them on several threads and stay repeatable.
-        Randomize(7);
-        std::vector<double> single;
-        for (int i = 0; i < 6; ++i)
-            single.push_back(Rnd());
-        Randomize(7);
-        QCOMPARE(Rnd(), single[0]);
-        const RndRun run = reserveRnd(4);
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(run.at(i), single[i + 1]);
-        QCOMPARE(RndRepeat(), single[4]);
-        QCOMPARE(Rnd(), single[5]);
-        Randomize(8);
-        QVERIFY(Rnd() != single[0]);
     }
 
     void damagedStoreIsSetAsideWhateverItsNewNameMeets_data()

@@ -5,7 +5,6 @@
 #include "player/ui/MediaPlayerWidget.h"
 #include "core/OptionSet.h"
 #include "viewer/ui/PictureBox.h"
-#include "core/SettingsStore.h"
 #include "app/frmMain.h"
 #include "viewer/ui/frmMedia.h"
 
@@ -16,15 +15,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "StartedWindow.h"
 #include "TestPictures.h"
 
 namespace {
-QImage solid(int w, int h, QColor c)
-{
-    QImage image = testpictures::solid(w, h, c);
-    return image;
-}
-
 bool makeClip(const QString &path, double seconds)
 {
     return QProcess::execute("sox", {"-n", "-r", "22050", "-c", "1", path, "synth",
@@ -57,11 +51,10 @@ private slots:
     void initTestCase()
     {
         for (int i = 1; i <= 5; ++i)
-            QVERIFY(solid(20 + i, 10 + i, QColor(i * 40, 0, 0)).save(dir.filePath(QString("p%1.bmp").arg(i))));
+            QVERIFY(testpictures::solid(20 + i, 10 + i, QColor(i * 40, 0, 0))
+                        .save(dir.filePath(QString("p%1.bmp").arg(i))));
         QVERIFY(makeClip(dir.filePath("p3b.wav"), 0.6));   // sorts between p3 and p4
-        w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
-        w->Form_Load();
-        w->show();
+        w = startedWindow(dir.filePath("s.ini"));
         w->goToFolder(dir.path());
         w->options().SlideDelay = 0.5;
     }

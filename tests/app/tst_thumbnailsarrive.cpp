@@ -5,7 +5,6 @@
 #include "browser/DetailModel.h"
 #include "browser/FileListModel.h"
 #include "browser/ui/frmFileRead.h"
-#include "core/SettingsStore.h"
 
 #include "TestFiles.h"
 
@@ -20,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "StartedWindow.h"
 #include "TestPictures.h"
 
 #include <algorithm>
@@ -84,9 +84,7 @@ private slots:
         for (int i = 0; i < Count - 1; ++i)
             QVERIFY(photo(i).save(dir.filePath(QStringLiteral("pictures/p%1.png").arg(i, 2, 10, QChar('0'))),
                                   "PNG", 90));
-        w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
-        w->Form_Load();
-        w->show();
+        w = startedWindow(dir.filePath("s.ini"));
         w->mnuThumbs_Click();
     }
 
@@ -134,9 +132,7 @@ private slots:
         w.reset();
         QVERIFY(QDir(folder).removeRecursively());
         QVERIFY(freshFolder("started") == folder);   // same place, new files: not cached
-        w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
-        w->Form_Load();
-        w->show();
+        w = startedWindow(dir.filePath("s.ini"));
         QCOMPARE(w->currentFolder(), folder);
         expectFillsWhileRunning();
     }

@@ -8,36 +8,13 @@
 #include "TestDisc.h"
 #include "cd/ui/frmCD.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QMessageBox>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
-namespace {
-// Answers each message box as it comes up and keeps its text.
-class BoxWatcher : public QObject
-{
-public:
-    BoxWatcher()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->accept();
-            }
-        });
-        m_timer.start(10);
-    }
-    QStringList texts;
-
-private:
-    QTimer m_timer;
-};
-} // namespace
+#include "../info/WhenModal.h"
 
 class TestFrmCD : public QObject
 {
@@ -58,7 +35,7 @@ private slots:
         PulledOutputs outs;
         mci.setOutputFactory([&outs] { return outs.make(); });
         QVERIFY(mci.useImageDrive().insert(m_three));
-        BoxWatcher boxes;   // a stray box must not hang the run
+        BoxWatch boxes;   // a stray box must not hang the run
         frmCD w(nullptr, &mci);
         QTRY_VERIFY_WITH_TIMEOUT(w.loaded(), 3000);   // the real timer's first tick
         w.tmrCD->stop();
@@ -91,9 +68,10 @@ private slots:
     {
         MciInterpreter mci;
         mci.useDrive(QDir(m_dir.path()).filePath("no-such-drive"));
-        BoxWatcher boxes;
+        BoxWatch boxes;
         frmCD w(nullptr, &mci);
-        const QStringList atLoad = {mci.errorString(mci::NoDrive), mci.errorString(mci::DeviceNotOpen)};
+        const QStringList atLoad = {"Glintwave: " + mci.errorString(mci::NoDrive),
+                                    "Glintwave: " + mci.errorString(mci::DeviceNotOpen)};
         QCOMPARE(boxes.texts, atLoad);
         w.tmrCD_Timer();   // the ticks after that are quiet
         QCOMPARE(boxes.texts, atLoad);
