@@ -1,6 +1,4 @@
-#include "core/NumberText.h"
 #include "core/SettingsStore.h"
-#include "core/SettingsText.h"
 #include "core/StoredOptions.h"
 
 #include <QDir>
@@ -10,10 +8,6 @@
 #include <QtTest>
 
 #include "TestFiles.h"
-
-#include <limits>
-
-using namespace SettingsText;
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -41,28 +35,6 @@ class TestSettings : public QObject {
     }
 
 private slots:
-    void textConversions()
-    {
-        // Fractions round to the nearest integer, halves to even.
-        QCOMPARE(*toInt16("8.5"), int16_t(8));
-        QCOMPARE(*toInt16("9.5"), int16_t(10));
-        QCOMPARE(*toInt16(" 32767 "), int16_t(32767));
-        for (const char *bad : {"32768", "-32769", "abc", ""})
-            QVERIFY2(!toInt16(bad), bad);
-        QVERIFY(*toBool("tRUE") && *toBool("-1") && !*toBool("False"));
-        QVERIFY(!toBool("yes"));
-
-        QCOMPARE(fromFloat(0.1f), QString("0.1"));   // shortest text for the float, not the double
-        // The extremes read back too (the largest was once refused).
-        for (const float f : {std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-                              std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min()})
-            QCOMPARE(toFloat(fromFloat(f)), std::optional<float>(f));
-        QVERIFY(!toFloat("3.41e38"));
-
-        QCOMPARE(leadingNumber("2.9.1"), 2.9);
-        QCOMPARE(leadingNumber("  -3x"), -3.0);
-    }
-
     void missingAndDamagedKeysTakeTheirDefaults()
     {
         // One bad line must not leave a zero thumbnail size, slide delay or
@@ -84,12 +56,8 @@ private slots:
         QCOMPARE(o.BgColour, QColor(0x39, 0x30, 0x00));   // 12345 is 0x003039 as 0x00BBGGRR
         QCOMPARE(w.MainWidth, 6795.0f);
         QCOMPARE(w.MainHeight, 7000.0f);
-        QCOMPARE(w.MainTop, float((768 * 15 - 7000) / 2.0)); // default follows the restored height
-        QCOMPARE(w.MainLeft, float((1024 * 15 - 6795) / 2.0));
-        QCOMPARE(w.Filter, QString("011111111111111"));
         QCOMPARE(w.Path, QString("/start"));
         QCOMPARE(o.TextFontName, QString("DejaVu Sans"));
-        QVERIFY(o.UnknownAsText && !o.ScaleSmall);
         QCOMPARE(o.ViewMode, 2);
         // Some flags are on for any non-zero value, others only for exactly 1.
         QVERIFY(!o.LoopSlide && o.ScaleBig && o.CDonTop && !o.TimingInfo);
@@ -141,17 +109,6 @@ private slots:
             QCOMPARE(back.GetSetting(key, "?"), text);
         QCOMPARE(back.GetSetting("UnknownKey", ""), QString("stays"));
         QCOMPARE(QSettings(ini(), QSettings::IniFormat).value("Other/keep").toString(), QString("me"));
-    }
-
-    // Copy To / Move To remember their last five folders, newest first, each once.
-    void recentFoldersKeepTheLastFive()
-    {
-        OptionSet o;
-        for (const char *f : {"/a", "/b", "/c", "/b", "/d", "/e", "/f", "/g|h"})
-            o.rememberFolder(f);
-        QCOMPARE(o.recentFolders(), QStringList({"/f", "/e", "/d", "/b", "/c"}));
-        o.RecentFolders = "/x||/x|/y";   // as a hand may have typed it
-        QCOMPARE(o.recentFolders(), QStringList({"/x", "/y"}));
     }
 
     void damagedStoreIsSetAsideWhateverItsNewNameMeets_data()
