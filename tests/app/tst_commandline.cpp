@@ -12,8 +12,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/version.h"
-
 using Action = CommandLineRequest::Action;
 
 class TestCommandLine : public QObject {
@@ -32,12 +30,9 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("exitCode");
 
-        const int browse = int(Action::Browse), open = int(Action::Open), help = int(Action::Help),
-                  version = int(Action::Version), refused = int(Action::Refused);
+        const int browse = int(Action::Browse), open = int(Action::Open), refused = int(Action::Refused);
         QTest::newRow("nothing") << QStringList{} << browse << QString() << 0;
         QTest::newRow("file") << QStringList{"a.jpg"} << open << "a.jpg" << 0;
-        QTest::newRow("help beside a file") << QStringList{"a.jpg", "--help"} << help << QString() << 0;
-        QTest::newRow("--version") << QStringList{"--version"} << version << QString() << 0;
         QTest::newRow("--help after -- is a file") << QStringList{"--", "--help"} << open << "--help" << 0;
         QTest::newRow("dash file without --") << QStringList{"-photo.jpg"} << refused << QString() << 2;
         QTest::newRow("Qt's own option") << QStringList{"-style", "fusion"} << refused << QString() << 2;
@@ -55,10 +50,6 @@ private slots:
         QCOMPARE(int(r.action), action);
         QCOMPARE(r.file, file);
         QCOMPARE(r.exitCode, exitCode);
-        if (r.action == Action::Help)
-            QVERIFY(r.text.startsWith("Usage: glintwave"));
-        if (r.action == Action::Version)
-            QCOMPARE(r.text, QStringLiteral("Glintwave " GLINTWAVE_VERSION_TEXT "\n"));
         if (r.action == Action::Refused) {
             // One line, naming what was wrong and where to look.
             QVERIFY(r.text.startsWith("glintwave: "));
@@ -81,16 +72,6 @@ private slots:
         r = parse({"--apply", "Shift+Z,Esc", "--out", "/tmp/x", "--", "-a.png"});
         QCOMPARE(r.action, Action::Apply);
         QCOMPARE(r.applyArguments, (QStringList{"Shift+Z,Esc", "--out", "/tmp/x", "--", "-a.png"}));
-    }
-
-    void displayFromEnvironment()
-    {
-        // Nothing named, or Wayland alone: the "no display" row below and
-        // tst_fullscreen's Wayland case, through the real program.
-        QProcessEnvironment env;
-        env.insert("WAYLAND_DISPLAY", "wayland-0");
-        env.insert("DISPLAY", ":0");
-        QVERIFY(preferredPlatform(env).isEmpty());                     // Qt's own choice
     }
 
     void programAnswersWithoutDisplay_data()
