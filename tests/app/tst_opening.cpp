@@ -65,7 +65,6 @@ private slots:
     {
         QVERIFY(solid(64, 32, Qt::green).save(dir.filePath("green.bmp"), "BMP"));
         QVERIFY(writeFile(dir.filePath("notes.txt"), "first line\nsecond line\n"));
-        QVERIFY(writeFile(dir.filePath("server.log"), "log line\n"));
         QVERIFY(writeFile(dir.filePath("broken.jpg"), QByteArray("\xff\xd8\xff\xe0garbage", 12)));
         w = startedWindow(dir.filePath("s.ini"));
         w->chkFilter[0]->setChecked(true); // "All Files"
@@ -87,13 +86,7 @@ private slots:
         QVERIFY(v && v->lstMedia->isVisible());
         QTRY_COMPARE(v->lstMediaModel->stringList(),
                      QStringList({dir.filePath("notes.txt"), "", "first line", "second line"}));
-        // An unknown kind opens as the option says: as text, or not at all.
-        open("server.log");
-        QCOMPARE(v->lstMediaModel->stringList().first(), dir.filePath("server.log"));
         closeViewer(w.get());
-        w->options().UnknownAsText = false;
-        QVERIFY(!open("server.log"));
-        w->options().UnknownAsText = true;
 
         // An entry whose file went away after the list was made: the
         // message names it and says why.
@@ -178,32 +171,6 @@ private slots:
         QTRY_COMPARE(shown().size(), QSize(60, 10));
         QVERIFY(QFileInfo::exists(dir.filePath("data/Trash/files/b.bmp")));
         closeViewer(w.get());
-    }
-
-    // ] in the viewer: the thumbnail of the main window shows the file turned.
-    void aTurnedFileGetsItsThumbnailAgain()
-    {
-        const QString folder = dir.filePath("turn");
-        QVERIFY(QDir().mkpath(folder));
-        QVERIFY(solid(64, 32, Qt::green).save(folder + "/wide.jpg", "JPG", 90));
-        w->goToFolder(folder);
-        w->mnuThumbs_Click();
-        auto thumb = [&] {
-            return w->listModel()->data(w->listModel()->index(0), Qt::DecorationRole).value<QPixmap>().toImage();
-        };
-        QTRY_VERIFY(!thumb().isNull());
-        const int edge = thumb().width();
-        // Wide: clear above the picture, filled at its left edge; turned, the other way round.
-        QCOMPARE(qAlpha(thumb().pixel(edge / 2, 1)), 0);
-        QVERIFY(qAlpha(thumb().pixel(1, edge / 2)) > 0);
-        frmMedia *v = open(1);
-        QVERIFY(v);
-        QTest::keyClick(v, Qt::Key_BracketRight);
-        QTRY_COMPARE(shown().size(), QSize(32, 64));
-        QTRY_VERIFY(qAlpha(thumb().pixel(1, edge / 2)) == 0);
-        QVERIFY(qAlpha(thumb().pixel(edge / 2, 1)) > 0);
-        closeViewer(w.get());
-        w->mnuList_Click();
     }
 
     // A picture opened from a file manager is one of its folder: Space and
