@@ -279,17 +279,12 @@ private slots:
         QCOMPARE(w->entryCount(), 3);
     }
 
-    // Dragging entries out names the files; a folder dropped in is browsed.
-    void dragOutAndDropIn()
+    // A folder dropped in is browsed.
+    void dropIn()
     {
         const QString folder = folderOf("drag", 2);
         const QString other = folderOf("dropped", 1);
         browse(folder, &frmMain::mnuList_Click);
-        const std::unique_ptr<QMimeData> out(w->listModel()->mimeData(
-            {w->listModel()->index(0), w->listModel()->index(1)}));
-        QCOMPARE(out->urls(), QList<QUrl>({QUrl::fromLocalFile(folder + "/a.bmp"), QUrl::fromLocalFile(folder + "/b.bmp")}));
-        QVERIFY(out->hasFormat("text/uri-list"));
-
         QMimeData in;
         in.setUrls({QUrl::fromLocalFile(other)});
         QDragEnterEvent enter(QPoint(200, 100), Qt::CopyAction, &in, Qt::LeftButton, Qt::NoModifier);
