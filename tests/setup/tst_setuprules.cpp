@@ -1,7 +1,6 @@
 #include "setup/SetupRules.h"
 
 #include <QLocale>
-#include <QSet>
 #include <QtTest>
 
 using namespace setup;
@@ -10,33 +9,6 @@ class TestSetupRules : public QObject
 {
     Q_OBJECT
 private slots:
-    void cdSelection_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("selected");
-        // Drive list: "/", "/media/cd [AUDIO]" (CD), "/mnt/usb", "/media/dvd" (CD).
-        QTest::newRow("CD with volume name") << "/media/cd [AUDIO]" << 0;
-        QTest::newRow("other form of the entry") << "/media/cd" << -1;
-        QTest::newRow("non-CD before any CD") << "/" << -1;
-        QTest::newRow("non-CD after a CD takes that CD") << "/mnt/usb" << 0;
-    }
-
-    void cdSelection()
-    {
-        QFETCH(QString, stored);
-        QFETCH(int, selected);
-        const QStringList drives = {"/", "/media/cd [AUDIO]", "/mnt/usb", "/media/dvd"};
-        const QSet<QString> cds = {"/media/cd [AUDIO]", "/media/dvd"};
-        // The drive test may change its argument; the list keeps the entry's own text.
-        const CdChoice choice = chooseCdDrives(drives, stored, [&](QString &d) {
-            const bool cd = cds.contains(d);
-            d.truncate(1);
-            return cd;
-        });
-        QCOMPARE(choice.entries, QStringList({"/media/cd [AUDIO]", "/media/dvd"}));
-        QCOMPARE(choice.selected, selected);
-    }
-
     void boxTexts_data()
     {
         QTest::addColumn<QString>("typed");
