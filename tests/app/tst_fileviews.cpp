@@ -279,7 +279,7 @@ private slots:
         QCOMPARE(w->entryCount(), 3);
     }
 
-    // A folder dropped in is browsed.
+    // A folder dropped in is browsed; a picture dropped in is opened in its folder.
     void dropIn()
     {
         const QString folder = folderOf("drag", 2);

@@ -1,5 +1,5 @@
-// The CD command interpreter on a generated disc image: cue sheets, playing,
-// the door, and reads that never wait for a stuck drive.
+// The CD command interpreter on a generated disc image: cue sheets, playing
+// and pausing, and a stuck drive that neither a read nor stop and eject wait for.
 #include "cd/CdAudioDevice.h"
 #include "cd/CdAudioStream.h"
 #include "cd/ImageDrive.h"
