@@ -65,11 +65,16 @@ qsizetype openFiles()
     return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size();
 }
 
-struct OpenFile {
-    int fd;
-    explicit OpenFile(const QString &path) : fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {}
-    ~OpenFile() { if (fd >= 0) ::close(fd); }
-};
+// Hands the file over to the pool open, as the loader does.
+DecoderPool::Result decode(DecoderPool &pool, const QString &path, const DecoderPool::SizeRule &rule = {},
+                           bool keepAlpha = false)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const DecoderPool::Result r = pool.decode(fd, rule, keepAlpha, Qt::black);
+    if (fd >= 0)
+        ::close(fd);
+    return r;
+}
 } // namespace
 
 class TestDecodePool : public QObject {
@@ -115,24 +120,21 @@ private slots:
         const QString path = photo("a.jpg", QSize(640, 480));
         DecoderPool pool(options(GW_DECODE_HELPER));
         const auto rule = [](const QSize &s) { return s / 2; };
-        OpenFile file(path);
-        const DecoderPool::Result r = pool.decode(file.fd, rule, false, Qt::black);
+        const DecoderPool::Result r = decode(pool, path, rule);
         QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
         QCOMPARE(r.sourceSize, QSize(640, 480));
         const LoadedPicture here = PictureLoader::loadFitted(path, rule);
         QCOMPARE(r.image.convertToFormat(QImage::Format_RGB32), here.image);
         // The warm helper serves the next picture too.
         const int helper = pool.idleHelpers().at(0);
-        OpenFile again(path);
-        QVERIFY(!pool.decode(again.fd, {}, true, Qt::black).image.isNull());
+        QVERIFY(!decode(pool, path, {}, true).image.isNull());
         QCOMPARE(pool.idleHelpers(), std::vector<int>{helper});
         // A decoder of ours needs the wanted size twice; the program is asked once.
         QString error;
         const QString heic = todaysmedia::make(dir.path(), "heic", &error);
         QVERIFY2(!heic.isEmpty(), qPrintable(error));
         int asked = 0;
-        OpenFile h(heic);
-        QVERIFY(!pool.decode(h.fd, [&](const QSize &s) { ++asked; return s / 2; }, false, Qt::black).image.isNull());
+        QVERIFY(!decode(pool, heic, [&](const QSize &s) { ++asked; return s / 2; }).image.isNull());
         QCOMPARE(asked, 1);
         // At their own size, pictures are decoded straight into the memory
         // handed over: a tagged photo (converted beside its decode, on a
@@ -142,8 +144,7 @@ private slots:
         const QString png = dir.filePath("opaque.png");
         QVERIFY(QImage(plain).save(png, "PNG"));
         for (const QString &path : {photo("tagged.jpg", QSize(1280, 960), QColorSpace::ProPhotoRgb), plain, png}) {
-            OpenFile f(path);
-            const DecoderPool::Result own = pool.decode(f.fd, {}, false, Qt::black);
+            const DecoderPool::Result own = decode(pool, path);
             QVERIFY2(own.error.isEmpty(), qPrintable(own.error));
             // The pixels only: the answer carries no colour space.
             const QImage there = own.image.convertToFormat(QImage::Format_RGB32),
@@ -165,8 +166,7 @@ private slots:
         mine.write("mine");
         mine.close();
         const QString probe = write("probe.gwf", "GWFAULT open " + QFile::encodeName(mine.fileName()));
-        OpenFile file(probe);
-        const DecoderPool::Result r = pool.decode(file.fd, {}, false, Qt::black);
+        const DecoderPool::Result r = decode(pool, probe);
         mine.remove();
         // ...is not there for the helper.
         QCOMPARE(r.error, QString("not readable"));
@@ -185,8 +185,7 @@ private slots:
     {
         // Refused by the seccomp filter, with or without namespaces.
         DecoderPool pool(options(GW_FAULTY_HELPER));
-        OpenFile file(write("socket.gwf", "GWFAULT socket"));
-        QCOMPARE(pool.decode(file.fd, {}, false, Qt::black).error, QString("refused"));
+        QCOMPARE(decode(pool, write("socket.gwf", "GWFAULT socket")).error, QString("refused"));
     }
 
     void aFaultCostsOnePicture_data()
@@ -206,18 +205,15 @@ private slots:
         o.answerMs = 120000;
         DecoderPool pool(o);
         const QString good = photo("good.jpg", QSize(64, 48));
-        OpenFile before(good);
-        QVERIFY(!pool.decode(before.fd, {}, false, Qt::black).image.isNull());
-        OpenFile bad(write("bad.gwf", "GWFAULT " + fault));
+        QVERIFY(!decode(pool, good).image.isNull());
         QElapsedTimer took;
         took.start();
-        const DecoderPool::Result r = pool.decode(bad.fd, {}, false, Qt::black);
+        const DecoderPool::Result r = decode(pool, write("bad.gwf", "GWFAULT " + fault));
         QVERIFY(r.image.isNull());
         QCOMPARE(r.error, error);
         QVERIFY2(took.elapsed() < 60000, "the CPU cap did not end the decoder");
         QVERIFY(pool.idleHelpers().empty());   // that helper is gone
-        OpenFile after(good);
-        QCOMPARE(pool.decode(after.fd, {}, false, Qt::black).image.size(), QSize(64, 48));
+        QCOMPARE(decode(pool, good).image.size(), QSize(64, 48));
     }
 
     // An answer the program cannot use is refused and costs that helper and
@@ -236,17 +232,13 @@ private slots:
         QFETCH(QByteArray, fault);
         DecoderPool pool(options(GW_FAULTY_HELPER));
         const qsizetype before = openFiles();
-        {
-            OpenFile bad(write("wrong.gwf", "GWFAULT " + fault));
-            QElapsedTimer took;
-            took.start();
-            QCOMPARE(pool.decode(bad.fd, {}, false, Qt::black).error, QString("the decoder gave a wrong answer"));
-            QVERIFY2(took.elapsed() < 10000, "the program waited for a helper that sent garbage");
-        }
+        QElapsedTimer took;
+        took.start();
+        QCOMPARE(decode(pool, write("wrong.gwf", "GWFAULT " + fault)).error, QString("the decoder gave a wrong answer"));
+        QVERIFY2(took.elapsed() < 10000, "the program waited for a helper that sent garbage");
         QVERIFY(pool.idleHelpers().empty());
         QCOMPARE(openFiles(), before);
-        OpenFile good(photo("after-wrong.jpg", QSize(32, 24)));
-        const DecoderPool::Result next = pool.decode(good.fd, {}, false, Qt::black);
+        const DecoderPool::Result next = decode(pool, photo("after-wrong.jpg", QSize(32, 24)));
         QVERIFY2(next.error.isEmpty(), qPrintable(next.error));
         QCOMPARE(next.image.size(), QSize(32, 24));
     }
@@ -303,10 +295,8 @@ private slots:
         DecoderPool::Options o = options(GW_FAULTY_HELPER);
         o.answerMs = 1500;
         DecoderPool pool(o);
-        OpenFile bad(write("block.gwf", "GWFAULT block"));
-        QCOMPARE(pool.decode(bad.fd, {}, false, Qt::black).error, QString("the decoder took too long (stopped)"));
-        OpenFile good(photo("after-block.jpg", QSize(32, 24)));
-        QCOMPARE(pool.decode(good.fd, {}, false, Qt::black).image.size(), QSize(32, 24));
+        QCOMPARE(decode(pool, write("block.gwf", "GWFAULT block")).error, QString("the decoder took too long (stopped)"));
+        QCOMPARE(decode(pool, photo("after-block.jpg", QSize(32, 24))).image.size(), QSize(32, 24));
     }
 
     void aWarmHelperIsReadyAndHoldsNoPipeOfOurs()
@@ -321,8 +311,7 @@ private slots:
         for (const int pid : {warm[0], helperBelow(warm[0])})
             for (const char *fd : {"0", "1"})
                 QCOMPARE(QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/%2").arg(pid).arg(fd)), QString("/dev/null"));
-        OpenFile file(photo("warm.jpg", QSize(64, 48)));
-        QCOMPARE(pool.decode(file.fd, {}, false, Qt::black).image.size(), QSize(64, 48));
+        QCOMPARE(decode(pool, photo("warm.jpg", QSize(64, 48))).image.size(), QSize(64, 48));
         QCOMPARE(pool.idleHelpers(), warm);   // the warm helper did it
     }
 
@@ -386,8 +375,7 @@ private slots:
             NamespaceProbe().available(&why);
             DecoderPool pool(options(GW_DECODE_HELPER));
             pool.warmUp();
-            OpenFile file(photo("leak.jpg", QSize(16, 16)));
-            QVERIFY(!pool.decode(file.fd, {}, false, Qt::black).image.isNull());
+            QVERIFY(!decode(pool, photo("leak.jpg", QSize(16, 16))).image.isNull());
         }
         QCOMPARE(openFiles(), before);
         QCOMPARE(zombies(), 0);
@@ -421,8 +409,7 @@ private slots:
         o.isolation = [&](QString *why) { ++asked; *why = "not here"; return false; };
         DecoderPool pool(o);
         pool.warmUp();   // started in hope of namespaces; it goes
-        OpenFile file(photo("plain.jpg", QSize(32, 24)));
-        QCOMPARE(pool.decode(file.fd, {}, false, Qt::black).image.size(), QSize(32, 24));
+        QCOMPARE(decode(pool, photo("plain.jpg", QSize(32, 24))).image.size(), QSize(32, 24));
         QVERIFY(pool.notice().contains("without namespaces (not here)"));
         QCOMPARE(asked, 1);
         // The helper now runs plainly: it shares our namespaces.

@@ -3,7 +3,6 @@
 #include "effects/ui/DeskWall.h"
 #include "effects/KeyDispatcher.h"
 #include "effects/ViewerList.h"
-#include "effects/ViewerOutputs.h"
 #include "effects/NeighbourEffects.h"
 #include "effects/GeometricEffects.h"
 #include "effects/ui/PictureOutput.h"
@@ -33,15 +32,6 @@ struct Folder : ViewerList {
     QString saveFolder() const override { return folder; }
 };
 
-struct NoPrinter : ViewerOutputs {
-    void copyPicture(const QImage &) override {}
-    OutputJob preparePrint(const QImage &, int16_t, QString *why) override
-    {
-        *why = "no printer here";
-        return {};
-    }
-    OutputJob prepareWallpaper(const QImage &, QString *) override { return {}; }
-};
 QImage picture(int w, int h)
 {
     QImage img(w, h, QImage::Format_RGB32);
@@ -100,7 +90,7 @@ private slots:
         }
     }
 
-    void saveAndPrintKeysThroughHandler()
+    void saveKeyThroughHandler()
     {
         QTemporaryDir dir;
         KeyDispatcher d;
@@ -121,15 +111,9 @@ private slots:
         d.Form_KeyDown(88, 0);
         QVERIFY(d.waitForIdle(10000));
         QCOMPARE(messages.size(), 1);
-        // Q with no printer to print on: the reason is shown, nothing runs.
-        NoPrinter outputs;
-        d.setOutputs(&outputs);
-        d.Form_KeyDown(81, 0);
-        QVERIFY(!d.busy());
-        QCOMPARE(messages.last(), QString("no printer here"));
     }
 
-    void printOrientationAndSize()
+    void printOrientation()
     {
         QTemporaryDir dir;
         const QImage img = picture(192, 96);
@@ -142,50 +126,29 @@ private slots:
             const OutputResult r = PrintPic(img, int16_t(shift), printer);
             QVERIFY2(r.ok, qPrintable(r.error));
             QCOMPARE(printer.pageLayout().orientation(), shift == 0 ? QPageLayout::Portrait : QPageLayout::Landscape);
-            const QByteArray bytes = readAll(pdf);
-            QVERIFY(bytes.startsWith("%PDF"));
-            // A4 is 595 x 842 points; landscape swaps them.
-            QVERIFY2(bytes.contains(shift == 0 ? "/MediaBox [0 0 595.000000 842.000000]"
-                                               : "/MediaBox [0 0 842.000000 595.000000]"),
-                     qPrintable(QString::number(shift)));
+            QVERIFY(readAll(pdf).startsWith("%PDF"));
         }
     }
 
+    // The path reaches some desktops' commands through a shell: quoted,
+    // whatever it holds. GNOME is known inside a list of names, as Ubuntu
+    // names it (its plan is carried out in tst_effects_wallpaper_dbus, X's in
+    // tst_effects_wallpaper_x11); a desktop whose tool is missing gets no plan.
     void wallpaperPlans()
     {
-        const auto env = [](std::initializer_list<QPair<QString, QString>> vars) {
-            QProcessEnvironment e;
-            for (const auto &v : vars)
-                e.insert(v.first, v.second);
-            return e;
-        };
+        QProcessEnvironment xfce, gnome;
+        xfce.insert("XDG_CURRENT_DESKTOP", "XFCE");
+        gnome.insert("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
         const auto all = [](const QString &) { return true; };
-        const auto none = [](const QString &) { return false; };
-        const QString path = "/tmp/a b/Glintwave-1.bmp";
-
-        // GNOME's plan is carried out for real in tst_effects_wallpaper_dbus;
-        // an older GNOME without a dark picture must not fail it.
-        WallpaperPlan p = wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}), path, all);
-        QCOMPARE(p.desktop, QStringLiteral("GNOME"));
-        QVERIFY(p.steps.size() == 2 && p.steps[1].mayFail);
-        p = wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "XFCE"}}), "/tmp/it's.bmp", all);
-        QVERIFY(p.steps[0].arguments.last().contains("'/tmp/it'\\''s.bmp'"));
-        p = wallpaperPlan(env({{"SWAYSOCK", "/run/sway"}, {"WAYLAND_DISPLAY", "wayland-1"}}), path, all);
-        QCOMPARE(p.steps[0].arguments, (QStringList{"output", "*", "bg", path, "fill"}));
-        QVERIFY(!p.needsFreshName);
-        QVERIFY(wallpaperPlan(env({}), path, all).steps.empty());
-        QVERIFY(wallpaperPlan(env({{"XDG_CURRENT_DESKTOP", "GNOME"}}), path, none).steps.empty());
+        QVERIFY(wallpaperPlan(xfce, "/tmp/it's.bmp", all).steps[0].arguments.last().contains("'/tmp/it'\\''s.bmp'"));
+        QCOMPARE(wallpaperPlan(gnome, "/tmp/a.bmp", all).desktop, QStringLiteral("GNOME"));
+        QVERIFY(wallpaperPlan(gnome, "/tmp/a.bmp", [](const QString &) { return false; }).steps.empty());
     }
 
-    void keyListParser()
+    // Every key's name is read back in tst_effects_table; a list that is not
+    // one is refused whole.
+    void badKeyListsAreRefused()
     {
-        const KeyListParse p = parseKeyList("Shift+Z, ctrl+shift+u,T,8,Plus,alt+Minus,Home,Del,c");
-        QVERIFY2(p.error.isEmpty(), qPrintable(p.error));
-        QList<QPair<int, int>> got;
-        for (const auto &k : p.keys)
-            got << qMakePair(int(k.keyCode), int(k.shift));
-        QCOMPARE(got, (QList<QPair<int, int>>{{90, 1}, {85, 3}, {84, 0}, {56, 0}, {187, 0}, {189, 4}, {36, 0}, {46, 0}, {67, 0}}));
-
         for (const QString bad : {"Foo", "Shift+Shift+Z", "Z,,T", "", "Shift+"}) {
             const KeyListParse r = parseKeyList(bad);
             QVERIFY2(!r.error.isEmpty(), qPrintable(bad));

@@ -107,14 +107,6 @@ private slots:
         COMPARE_IMAGES(waveimage(wide, 1, 20000, 0x123456), ref::toImage(ref::wave(ref::fromImage(wide), 1, 20000, 0x123456)));
     }
 
-    void otherTurnShiftsLeaveThePicture()
-    {
-        QRandomGenerator rng(5);
-        const QImage img = randomPicture(rng, 129, 70); // crosses tile borders
-        for (int shift : {3, 4, 5, 7, -1}) // Alt+T and the like: no blank picture
-            COMPARE_IMAGES(rotateimage(img, shift), img);
-    }
-
     void recycledBuffersAreNeverShared()
     {
         releasePictureBuffers();

@@ -3,6 +3,7 @@
 #include "PeakMemory.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
+#include "TodaysMedia.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -24,6 +25,16 @@ inline QImage halves(int w, int h)
     return image;
 }
 
+// Every pixel unlike its neighbours, so that a turn, a shift or a blur shows.
+inline QImage pattern(int w, int h, int seed = 0)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb((x * 4 + seed) % 256, (y * 5 + seed) % 256, (x ^ y) % 256));
+    return image;
+}
+
 inline QByteArray encoded(const QImage &image, const char *format, int quality = -1)
 {
     QByteArray bytes;
@@ -40,5 +51,15 @@ using testfiles::writeFile;
 using testpictures::near;
 
 using testmemory::peakMemoryKb;
+
+// Runs one of the tools that make the test files; why it failed goes to the log.
+inline bool tool(const QString &program, const QStringList &args)
+{
+    QString error;
+    const bool ok = todaysmedia::runTool(program, args, &error);
+    if (!ok)
+        qWarning("%s", qPrintable(error));
+    return ok;
+}
 
 }

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include "IccProfiles.h"
+#include "TestMedia.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 
@@ -23,12 +24,6 @@ class TestColourProfiles : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-    bool run(const QString &program, const QStringList &args)
-    {
-        QProcess p;
-        p.start(program, args);
-        return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    }
     QColor centre(const QString &path)
     {
         const LoadedPicture p = PictureLoader::load(path);
@@ -77,10 +72,10 @@ private slots:
         const bool heic = format == "heic";
         QVERIFY(picture.save(heic ? plain + ".png" : plain, nullptr, 100));
         QVERIFY(QFile::copy(heic ? plain + ".png" : plain, heic ? tagged + ".png" : tagged));
-        QVERIFY(run("exiftool", {"-q", "-overwrite_original", "-ICC_Profile<=" + iccPath, heic ? tagged + ".png" : tagged}));
+        QVERIFY(testmedia::tool("exiftool", {"-q", "-overwrite_original", "-ICC_Profile<=" + iccPath, heic ? tagged + ".png" : tagged}));
         if (heic) {
-            QVERIFY(run("heif-enc", {"-q", "100", "-o", plain, plain + ".png"}));
-            QVERIFY(run("heif-enc", {"-q", "100", "-o", tagged, tagged + ".png"}));
+            QVERIFY(testmedia::tool("heif-enc", {"-q", "100", "-o", plain, plain + ".png"}));
+            QVERIFY(testmedia::tool("heif-enc", {"-q", "100", "-o", tagged, tagged + ".png"}));
         } else {
             QCOMPARE(embeddedIccProfile(testfiles::readAll(tagged)), icc);
         }
@@ -102,16 +97,13 @@ private slots:
     // and one cut short.
     void convertedWhileDecodedAsAfter()
     {
-        QImage picture(1100, 1003, QImage::Format_RGB32);
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                picture.setPixel(x, y, qRgb((x * 7 + y) & 255, (y * 5 + x / 3) & 255, (x ^ y) & 255));
+        QImage picture = testmedia::pattern(1100, 1003);
         picture.setColorSpace(QColorSpace::fromIccProfile(rgbProfile("ProPhoto test", ProPhoto, 1.8)));
         const QString whole = dir.filePath("photo.jpg"), turned = dir.filePath("turned.jpg"),
                       cut = dir.filePath("cut.jpg");
         QVERIFY(picture.save(whole, "JPEG", 90));
         QVERIFY(QFile::copy(whole, turned));
-        QVERIFY(run("exiftool", {"-q", "-overwrite_original", "-n", "-Orientation=6", turned}));
+        QVERIFY(testmedia::tool("exiftool", {"-q", "-overwrite_original", "-n", "-Orientation=6", turned}));
         const QByteArray bytes = testfiles::readAll(whole);
         QVERIFY(testfiles::writeFile(cut, bytes.left(bytes.size() * 3 / 5)));
         const QByteArray icc = embeddedIccProfile(bytes);
@@ -209,9 +201,9 @@ private slots:
         if (!QFile::exists(press) || !QFile::exists(other))
             QSKIP("the press profiles are missing (scripts/setup)");
         const QString bare = dir.filePath("print.jpg"), tagged = dir.filePath("print-tagged.jpg");
-        QVERIFY(run("convert", {"-size", "48x32", "xc:cmyk(10%,70%,80%,5%)", "-quality", "100", bare}));
+        QVERIFY(testmedia::tool("convert", {"-size", "48x32", "xc:cmyk(10%,70%,80%,5%)", "-quality", "100", bare}));
         QVERIFY(QFile::copy(bare, tagged));
-        QVERIFY(run("exiftool", {"-q", "-overwrite_original", "-ICC_Profile<=" + other, tagged}));
+        QVERIFY(testmedia::tool("exiftool", {"-q", "-overwrite_original", "-ICC_Profile<=" + other, tagged}));
         for (const auto &[file, profile] : {std::pair{bare, press}, std::pair{tagged, other}}) {
             QProcess p;
             p.start("transicc", {"-i", profile, "-o", "*sRGB", "-t", "0", "-n"});

@@ -1,12 +1,11 @@
 // The viewer window end to end: a picture shown scaled, a text file, keys
 // reaching the key handler, the preloaded neighbour and a slow decode.
-#include "core/AppState.h"
-#include "core/OptionSet.h"
 #include "effects/ViewerSession.h"
 #include "viewer/ui/PictureBox.h"
 #include "viewer/PicturePreloader.h"
 #include "viewer/ScaleRule.h"
 #include "TestMedia.h"
+#include "ViewerRig.h"
 #include "viewer/ui/frmMedia.h"
 
 #include <QLabel>
@@ -18,33 +17,8 @@
 
 using namespace testmedia;
 
-namespace {
-// Opens a picture and waits until it is in: true when it could be loaded.
-bool openPicture(frmMedia *v, const QString &path)
-{
-    QSignalSpy shown(v, &frmMedia::pictureShown);
-    v->showPicture(path);
-    if (shown.isEmpty() && !shown.wait(20000))
-        return false;
-    return shown.last().at(0).toString() == path && shown.last().at(1).toBool();
-}
-} // namespace
-
-class TestFrmMedia : public QObject {
+class TestFrmMedia : public QObject, ViewerRig {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    QString path(const QString &name) const { return m_dir.filePath(name); }
-
-    OptionSet m_options;
-    AppState m_state;
-    QPointer<frmMedia> m_viewer;
-    // A new viewer, or the open one: the window deletes itself when it closes.
-    frmMedia *viewer()
-    {
-        if (!m_viewer)
-            m_viewer = new frmMedia(m_options, m_state);
-        return m_viewer;
-    }
 
 private slots:
     void init()
@@ -61,7 +35,7 @@ private slots:
         m_options.ScaleBig = true;
         QVERIFY(halves(3000, 1000).save(path("wide.jpg"), "JPG", 90));
         frmMedia *v = viewer();
-        QVERIFY(openPicture(v, path("wide.jpg")));
+        QVERIFY(show(path("wide.jpg")));
         QCOMPARE(v->picMedia->picture().size(), ScaleRule::scaledSize(QSize(3000, 1000), v->screenSize(), 1, 0));
     }
 
@@ -91,7 +65,7 @@ private slots:
         QVERIFY(halves(300, 200).save(path("a.jpg"), "JPG", 90));
         QVERIFY(halves(200, 300).save(path("b.jpg"), "JPG", 90));
         frmMedia *v = viewer();
-        QVERIFY(openPicture(v, path("a.jpg")));
+        QVERIFY(show(path("a.jpg")));
         QSignalSpy decodes(v->pictures(), &PicturePreloader::decoding);
         v->preloadPictures({path("b.jpg")});
         QTRY_VERIFY_WITH_TIMEOUT(v->pictures()->isReady(path("b.jpg")), 10000);
@@ -172,7 +146,7 @@ private slots:
 
         frmMedia *v = viewer();
         QSignalSpy developed(v->pictures(), &PicturePreloader::developed);
-        QVERIFY(openPicture(v, big));
+        QVERIFY(show(big));
         // The first view: the part around the centre, in place and painted,
         // before the whole decode is in.
         QVERIFY(developed.isEmpty());

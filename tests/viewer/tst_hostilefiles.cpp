@@ -298,13 +298,6 @@ private slots:
         QCOMPARE(budget.inUse(), 0);
     }
 
-    void errorsInTheSystemsWords()
-    {
-        const LoadedPicture p = PictureLoader::load(path("missing.jpg"));
-        QVERIFY2(!p.ok() && p.error.contains("No such file or directory"), qPrintable(p.error));
-        // (The batch mode passing them on: tst_commandline.)
-    }
-
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QTemporaryDir m_dir;

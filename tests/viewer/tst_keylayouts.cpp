@@ -1,10 +1,9 @@
 // The viewer's keys on other keyboard layouts: real key presses sent to the
 // X server by key code (XTest) after setxkbmap, as a user's keyboard sends
 // them, into the viewer window that has focus.
-#include "core/AppState.h"
-#include "core/OptionSet.h"
 #include "TestMedia.h"
 #include "XTestKeys.h"
+#include "ViewerRig.h"
 #include "viewer/ui/frmMedia.h"
 
 #include <QGuiApplication>
@@ -30,11 +29,8 @@ struct LastText : QObject {
 };
 } // namespace
 
-class TestKeyLayouts : public QObject {
+class TestKeyLayouts : public QObject, ViewerRig {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    OptionSet m_options;
-    AppState m_state;
 
 private slots:
     void initTestCase()

@@ -1,8 +1,7 @@
 // A monitor that publishes its colour profile on the X server: the viewer
 // draws the picture in that monitor's colours, as littlecms's transicc
 // converts them, and as it is when no profile is published.
-#include "core/AppState.h"
-#include "core/OptionSet.h"
+#include "ViewerRig.h"
 #include "viewer/ui/frmMedia.h"
 
 #include <QGuiApplication>
@@ -37,11 +36,8 @@ void publish(const QByteArray &icc)
 }
 } // namespace
 
-class TestMonitorProfile : public QObject {
+class TestMonitorProfile : public QObject, ViewerRig {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    OptionSet m_options;
-    AppState m_state;
 
     // The colour the screen shows at the centre of a viewer showing colour,
     // once it is expected (or what it shows when that never comes).

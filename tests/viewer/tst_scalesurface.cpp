@@ -1,4 +1,3 @@
-#include "viewer/PictureSurface.h"
 #include "viewer/ScaleRule.h"
 #include "viewer/VirtualKey.h"
 
@@ -32,45 +31,6 @@ private slots:
         QCOMPARE(half.size(), QSize(100, 51));
         const int grey = qGray(half.pixel(50, 25));
         QVERIFY2(grey > 90 && grey < 165, qPrintable(QString::number(grey)));
-    }
-
-    void pixelsReadAndWriteAsBgr()
-    {
-        QImage image = Surface::EmptyPicture(QSize(4, 3), 0x00336699);
-        QCOMPARE(image.pixel(0, 0), qRgb(0x99, 0x66, 0x33));
-        QCOMPARE(Surface::GetPixel(image, 3, 2), 0x00336699);
-        Surface::SetPixelV(image, 1, 1, 0x000000FF);   // red
-        QCOMPARE(image.pixel(1, 1), qRgb(255, 0, 0));
-        Surface::SetPixelV(image, 9, 9, 0);            // ignored, no crash
-    }
-
-    void fillBoxDrawModes()
-    {
-        // Picture 0x00F0F00F, pen 0x00FF00FF.
-        const QList<QPair<int, int>> modes{
-            {6, 0x000F0FF0}, {7, 0x000FF0F0}, {9, 0x00F0000F}, {13, 0x00FF00FF}, {15, 0x00FFF0FF}};
-        for (const auto &[mode, expected] : modes) {
-            QImage image = Surface::EmptyPicture(QSize(5, 5), 0x00F0F00F);
-            Surface::FillBox(image, QRect(1, 1, 3, 3), 0x00FF00FF, mode);
-            QCOMPARE(Surface::GetPixel(image, 2, 2), expected);
-            QCOMPARE(Surface::GetPixel(image, 4, 4), 0x00F0F00F);   // outside the box
-        }
-    }
-
-    void paintPictureStretchesAndMirrors()
-    {
-        QImage source(2, 2, QImage::Format_RGB32);
-        const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255), white = qRgb(255, 255, 255);
-        source.setPixel(0, 0, red);
-        source.setPixel(1, 0, green);
-        source.setPixel(0, 1, blue);
-        source.setPixel(1, 1, white);
-        QImage big(4, 4, QImage::Format_RGB32);   // doubled: sharp 2 x 2 blocks
-        Surface::PaintPicture(big, source, 0, 0, 4, 4);
-        QVERIFY(big.pixel(1, 1) == red && big.pixel(2, 1) == green && big.pixel(3, 3) == white);
-        QImage flipped(2, 2, QImage::Format_RGB32);   // from x = 2 running back by 2
-        Surface::PaintPicture(flipped, source, 0, 0, 2, 2, 2, 0, -2, 2);
-        QVERIFY(flipped.pixel(0, 0) == green && flipped.pixel(1, 0) == red && flipped.pixel(0, 1) == white);
     }
 
     void keysBecomeVirtualKeyCodes()

