@@ -82,6 +82,8 @@ private slots:
         QCOMPARE(list.ListCount(), 14);
         QVERIFY(!list.setPattern("a/b"));
         QCOMPARE(list.pattern(), QString("*.*"));
+        QVERIFY(list.setPattern("?.jpg"));   // one character, of any case
+        QCOMPARE(list.names(), QStringList({"A.jpg", "b.JPG"}));
         list.setPath(d + "/vanished");
         QCOMPARE(list.ListCount(), 0);
         for (const QByteArray &n : odd)
