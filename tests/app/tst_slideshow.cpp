@@ -8,21 +8,13 @@
 #include "viewer/ui/frmMedia.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "PlayerTestMedia.h"
 #include "StartedWindow.h"
 #include "TestPictures.h"
-
-namespace {
-bool makeClip(const QString &path, double seconds)
-{
-    return QProcess::execute("sox", {"-n", "-r", "22050", "-c", "1", path, "synth",
-                                     QString::number(seconds), "sine", "440"}) == 0;
-}
-
-} // namespace
+#include "TodaysMedia.h"
 
 class TestSlideShow : public QObject {
     Q_OBJECT
@@ -43,7 +35,8 @@ private slots:
         for (int i = 1; i <= 5; ++i)
             QVERIFY(testpictures::solid(20 + i, 10 + i, QColor(i * 40, 0, 0))
                         .save(dir.filePath(QString("p%1.bmp").arg(i))));
-        QVERIFY(makeClip(dir.filePath("p3b.wav"), 0.6));   // sorts between p3 and p4
+        QString error;
+        QVERIFY2(todaysmedia::soxTone(dir.filePath("p3b.wav"), &error, 0.6), qPrintable(error));   // between p3 and p4
         w = startedWindow(dir.filePath("s.ini"));
         w->goToFolder(dir.path());
         w->options().SlideDelay = 0.5;
@@ -64,13 +57,5 @@ private slots:
     void cleanupTestCase() { w.reset(); }
 };
 
-int main(int argc, char **argv)
-{
-    // No sound card here: GStreamer plays into its real-time fake sink.
-    qputenv("GST_PLUGIN_FEATURE_RANK", "pulsesink:NONE,alsasink:NONE,jackaudiosink:NONE,"
-                                       "openalsink:NONE,oss4sink:NONE,osssink:NONE");
-    QApplication app(argc, argv);
-    TestSlideShow test;
-    return QTest::qExec(&test, argc, argv);
-}
+GW_PLAYER_TEST_MAIN(TestSlideShow)
 #include "tst_slideshow.moc"

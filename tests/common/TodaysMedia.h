@@ -44,10 +44,11 @@ inline QString svgText(int w = Width, int h = Height)
         .arg(h);
 }
 
-// A one-second 440 Hz tone from sox.
-inline bool soxTone(const QString &out, QString *error)
+// A 440 Hz tone from sox, one second unless told otherwise.
+inline bool soxTone(const QString &out, QString *error, double seconds = 1)
 {
-    return runTool("sox", {"-n", "-r", "22050", "-c", "1", out, "synth", "1", "sine", "440"}, error);
+    return runTool("sox", {"-n", "-r", "22050", "-c", "1", out, "synth", QString::number(seconds), "sine", "440"},
+                   error);
 }
 
 // A one-second ffmpeg clip from its generated sources: a 440 Hz tone, and a
