@@ -12,6 +12,7 @@
 #include "web/HtmlPageWriter.h"
 #include "browser/FileOperations.h"
 #include "core/SettingsStore.h"
+#include "app/LinkedParts.h"
 #include "app/frmMain.h"
 
 #include <QApplication>
@@ -26,7 +27,8 @@ int main(int argc, char **argv)
     const QString mode = args.value(1);
     if (mode == "options") {
         for (int i = 0;; ++i) {
-            frmMain w(std::make_shared<SettingsStore>());
+            LinkedParts parts;
+            frmMain w(std::make_shared<SettingsStore>(), parts);
             w.Form_Load();
             w.options().ThumbSize = 64 + i % 50;   // a file that changes each time
             w.show();

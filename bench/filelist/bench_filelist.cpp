@@ -6,6 +6,7 @@
 #include "core/AppState.h"
 #include "core/OptionSet.h"
 #include "core/SettingsStore.h"
+#include "app/LinkedParts.h"
 #include "app/frmMain.h"
 
 #include <QAction>
@@ -64,7 +65,8 @@ int main(int argc, char **argv)
     printf("folder: %d files\n", count);
 
     QTemporaryDir settings;
-    frmMain window(std::make_shared<SettingsStore>(settings.filePath("bench.ini")));
+    LinkedParts parts;
+    frmMain window(std::make_shared<SettingsStore>(settings.filePath("bench.ini")), parts);
     window.Form_Load();
     window.show();
     app.processEvents();

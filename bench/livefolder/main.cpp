@@ -4,6 +4,7 @@
 //   bench_livefolder [ARRIVING=1000] [PRESENT=1000]
 #include "../common/OwnCache.h"
 #include "../common/BenchPhoto.h"
+#include "app/LinkedParts.h"
 #include "app/frmMain.h"
 #include "browser/FileListModel.h"
 #include "core/SettingsStore.h"
@@ -65,7 +66,8 @@ int main(int argc, char **argv)
     std::printf("folder: %d pictures, %d arriving at 100 a second\n", present, arriving);
 
     QTemporaryDir settings;
-    frmMain window(std::make_shared<SettingsStore>(settings.filePath("bench.ini")));
+    LinkedParts parts;
+    frmMain window(std::make_shared<SettingsStore>(settings.filePath("bench.ini")), parts);
     window.Form_Load();
     window.resize(1000, 700);
     window.show();

@@ -6,6 +6,7 @@
 // Video plays go round display sizes 0, 2, 4 and 7. A play still open after
 // SOAK_GIVE_UP_S seconds (10) counts as never ending.
 #include "core/AppState.h"
+#include "player/ui/FlashPlayerWidget.h"
 #include "player/ui/MediaPlayerWidget.h"
 #include "core/OptionSet.h"
 #include "PlayerTestMedia.h"
@@ -25,6 +26,13 @@
 #include <cstdio>
 
 namespace {
+
+// The players linked in, as the program's module makes them.
+struct LinkedPlayers : PlayerMaker {
+    MediaPlayerView *newMediaPlayer(QWidget *parent) override { return new MediaPlayerWidget(parent); }
+    FlashPlayerView *newFlashPlayer(QWidget *parent) override { return new FlashPlayerWidget(parent); }
+    QString problem() const override { return {}; }
+};
 
 // True when the player's picture area on the screen shows more than black.
 bool pictureOnScreen(MediaPlayerWidget &player)
@@ -64,6 +72,7 @@ int main(int argc, char **argv)
     OptionSet options;
     options.TimingInfo = true;
     AppState state;
+    LinkedPlayers players;
     const int videoSizes[] = {0, 2, 4, 7};
     // A play still open this long after it started never ends on its own.
     const int giveUpS = qEnvironmentVariableIntValue("SOAK_GIVE_UP_S");
@@ -81,8 +90,8 @@ int main(int argc, char **argv)
         Counts c;
         for (int i = 0; i < plays; ++i) {
             options.VideoSize = video ? videoSizes[i % 4] : 0;
-            QPointer<frmMedia> viewer = new frmMedia(options, state);
-            MediaPlayerWidget *player = viewer->mediaPlayer();
+            QPointer<frmMedia> viewer = new frmMedia(options, state, nullptr, nullptr, &players);
+            auto *player = static_cast<MediaPlayerWidget *>(viewer->mediaPlayer());
             int frames = 0;
             bool shown = false;
             QObject::connect(player->mediaPlayer()->videoSink(), &QVideoSink::videoFrameChanged, player,

@@ -9,6 +9,7 @@
 // Usage: bench_sandbox_launch [rounds] [fitted|own]
 #include "../common/BenchPhoto.h"
 #include "../common/MedianTime.h"
+#include "app/LinkedParts.h"
 #include "app/frmMain.h"
 #include "core/SettingsStore.h"
 #include "decode/ProgramPool.h"
@@ -38,7 +39,8 @@ int openOnce(int argc, char **argv, bool sandboxed, const QString &file, bool fi
         decoders->warmUp();
     }
     PictureLoader::setDecoderPool(decoders.get());
-    frmMain window(std::make_shared<SettingsStore>());
+    LinkedParts parts;
+    frmMain window(std::make_shared<SettingsStore>(), parts);
     if (decoders)
         window.state().DecodingNotice = decoders->notice();
     window.state().CommandLine = file;

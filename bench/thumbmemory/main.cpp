@@ -8,6 +8,7 @@
 #include "../common/OwnCache.h"
 #include "../common/MedianTime.h"
 #include "../common/ProcessMemory.h"
+#include "app/LinkedParts.h"
 #include "app/frmMain.h"
 #include "browser/FileListModel.h"
 #include "core/SettingsStore.h"
@@ -109,7 +110,8 @@ int main(int argc, char **argv)
     QDir().mkpath(empty);
 
     QTemporaryDir settings;
-    frmMain window(std::make_shared<SettingsStore>(settings.filePath("bench.ini")));
+    LinkedParts parts;
+    frmMain window(std::make_shared<SettingsStore>(settings.filePath("bench.ini")), parts);
     window.Form_Load();
     window.resize(1000, 700);
     window.show();

@@ -2,6 +2,7 @@
 // window's three views, of the menu the right mouse button opens over them
 // and of the File menu, into the folder given as the first argument. Run it under Xvfb, once
 // as it is and once with QT_SCALE_FACTOR=2 (names then end in "-scale2").
+#include "app/LinkedParts.h"
 #include "app/frmMain.h"
 #include "browser/DetailModel.h"
 #include "browser/FileListModel.h"
@@ -68,7 +69,9 @@ int main(int argc, char **argv)
     }
     QDir::setCurrent(shoot);
 
-    frmMain window(std::make_shared<SettingsStore>(dir.filePath("screens.ini")));
+    LinkedParts parts;
+
+    frmMain window(std::make_shared<SettingsStore>(dir.filePath("screens.ini")), parts);
     window.Form_Load();
     window.options().SortDir = 1;
     // At scale 2 the window must still fit the 1280-pixel screen the menus are grabbed from.

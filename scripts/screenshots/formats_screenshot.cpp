@@ -8,6 +8,7 @@
 #include "core/SettingsStore.h"
 #include "SwfWriter.h"
 #include "TodaysMedia.h"
+#include "app/LinkedParts.h"
 #include "app/frmMain.h"
 
 #include <QApplication>
@@ -82,7 +83,9 @@ int main(int argc, char **argv)
     write(media + "/notes", "Plain text without an extension\n");
     write(media + "/page.htm", "<html><body>A page</body></html>\n");
 
-    frmMain w(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
+    LinkedParts parts;
+
+    frmMain w(std::make_shared<SettingsStore>(dir.filePath("s.ini")), parts);
     w.Form_Load();
     w.options().ThumbSize = 64;
     w.resize(1000, 720);

@@ -4,6 +4,7 @@
 // is and once with QT_SCALE_FACTOR=2.
 #include "core/OptionSet.h"
 #include "core/SettingsStore.h"
+#include "app/LinkedParts.h"
 #include "app/frmMain.h"
 #include "browser/DetailModel.h"
 #include "setup/ui/frmOptions.h"
@@ -48,7 +49,9 @@ int main(int argc, char **argv)
              (QFile::encodeName(media) + "/caf\xe9.jpg").constData());
     QDir::setCurrent(media);
 
-    frmMain window(std::make_shared<SettingsStore>(dir.filePath("screens.ini")));
+    LinkedParts parts;
+
+    frmMain window(std::make_shared<SettingsStore>(dir.filePath("screens.ini")), parts);
     window.Form_Load();
     bool ok = true;
     const char *tabs[] = {"audio", "video", "picture", "text"};

@@ -87,7 +87,8 @@ void place(QWidget *w, int left, int top, int width, int height)
 
 static void initResources() { Q_INIT_RESOURCE(glintwave); }
 
-frmMain::frmMain(std::shared_ptr<SettingsStore> store) : m_store(std::move(store))
+frmMain::frmMain(std::shared_ptr<SettingsStore> store, OnDemandParts &parts)
+    : m_store(std::move(store)), m_parts(parts)
 {
     initResources();
     setWindowTitle("Glintwave");

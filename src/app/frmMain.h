@@ -45,6 +45,7 @@ class frmThumbwait;
 class ThumbnailBuilder;
 struct ThumbnailEntry;
 class frmMedia;
+class OnDemandParts;
 class FolderWatch;
 class QAbstractItemView;
 
@@ -54,8 +55,9 @@ class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     // The store the window reads at load and writes at unload; tests pass
-    // their own file.
-    explicit frmMain(std::shared_ptr<SettingsStore> store);
+    // their own file. The parts that need the web engine, the multimedia
+    // framework or the CD library come from parts, when first used.
+    frmMain(std::shared_ptr<SettingsStore> store, OnDemandParts &parts);
     ~frmMain() override;
 
     // The load sequence for a normal start.
@@ -226,6 +228,8 @@ private:
     TypeFilters::Ticks ticks() const;
 
     void showPageBrowserFor(const QString &target);
+    // Says why a part could not be loaded, when it could not.
+    void partShown(bool shown);
     void showFileCount();
     // The viewer's side of the list: a file it put in the Trash, a file it turned.
     bool dropViewerEntry(const QString &path);
@@ -250,6 +254,7 @@ private:
     void selectRenamed();
 
     std::shared_ptr<SettingsStore> m_store;
+    OnDemandParts &m_parts;
     OptionSet m_options;
     AppState m_state;
     QPointer<frmMedia> m_viewer;

@@ -5,7 +5,6 @@
 #include "browser/FileListModel.h"
 #include "core/FileProblem.h"
 #include "browser/MediaTypes.h"
-#include "web/ui/PageBrowser.h"
 #include "viewer/ThumbnailBuilder.h"
 #include "viewer/ThumbnailCache.h"
 #include "browser/ui/frmFileRead.h"

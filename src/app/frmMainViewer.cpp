@@ -2,6 +2,7 @@
 // through, the desktop's outputs, and the Effects menu.
 #include "app/frmMain.h"
 
+#include "app/OnDemandParts.h"
 #include "browser/DetailModel.h"
 #include "browser/FileListModel.h"
 #include "effects/ui/EffectsMenu.h"
@@ -14,7 +15,7 @@
 frmMedia *frmMain::viewer(bool create)
 {
     if (!m_viewer && create) {
-        m_viewer = new frmMedia(m_options, m_state, &m_viewerEntries, &m_outputs);
+        m_viewer = new frmMedia(m_options, m_state, &m_viewerEntries, &m_outputs, &m_parts);
         m_viewer->setScreen(screen());   // full screen where the main window is
         connect(m_viewer, &frmMedia::popupRequested, mnuEffects,
                 [this](const QPoint &globalPos) { mnuEffects->popup(globalPos); });

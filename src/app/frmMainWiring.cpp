@@ -1,17 +1,16 @@
 // The main window's menu bar and CD button: each opens another subsystem's window.
 #include "app/frmMain.h"
 
-#include "cd/ui/CdPlayer.h"
+#include "app/OnDemandParts.h"
 #include "browser/FileListModel.h"
-#include "web/ui/PageBrowser.h"
 #include "core/ProgramFolder.h"
 #include "info/ui/SnatchCommand.h"
 #include "info/ui/frmAbout.h"
-#include "web/ui/frmHTML.h"
 #include "info/ui/frmKeyDoc.h"
 #include "setup/ui/frmOptions.h"
 
 #include <QMenu>
+#include <QMessageBox>
 #include <QToolButton>
 
 void frmMain::wireMenus()
@@ -27,16 +26,16 @@ void frmMain::wireMenus()
     named(mnuFile->addSeparator(), "mnudshb");
     named(mnuFile->addAction("&Build HTML Page", this,
                              [this] {
-                                 showHtmlBuilder(
+                                 partShown(m_parts.showHtmlBuilder(
                                      this, [this] { return currentFolder(); },
                                      [this] { return lstPics.names(); },
-                                     [this] { return lstPics.rawNames(); });
+                                     [this] { return lstPics.rawNames(); }));
                              }),
           "mnuHTML");
     named(mnuFile->addSeparator(), "mnudsh");
     named(mnuFile->addAction("E&xit", this, &QWidget::close), "mnuExit")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    named(mnuHelp->addAction("&Help", this, [] { showHelpPage(); }), "mnuReadme")->setShortcut(Qt::Key_F1);
+    named(mnuHelp->addAction("&Help", this, [this] { partShown(m_parts.showHelpPage()); }), "mnuReadme")->setShortcut(Qt::Key_F1);
     named(mnuHelp->addAction("&Keys", this, [this] { showKeyReference(this); }), "mnuKeyDoc");
     named(mnuHelp->addAction("&About", this,
                              [this] {
@@ -46,13 +45,19 @@ void frmMain::wireMenus()
                              }),
           "mnuAbout");
 
-    connect(picCD, &QToolButton::clicked, this, [this] { showCdPlayer(this, m_options.CDonTop); });
+    connect(picCD, &QToolButton::clicked, this, [this] { partShown(m_parts.showCdPlayer(this, m_options.CDonTop)); });
 }
 
 void frmMain::showPageBrowserFor(const QString &target)
 {
     m_state.BrowseTarget = target;
-    showPageBrowser(target);
+    partShown(m_parts.showPageBrowser(target));
+}
+
+void frmMain::partShown(bool shown)
+{
+    if (!shown)
+        QMessageBox::warning(this, QStringLiteral("Glintwave"), m_parts.problem());
 }
 
 void frmMain::mnuSnatch_Click()

@@ -6,6 +6,7 @@
 #include "core/RawPath.h"
 #include "core/SettingsStore.h"
 #include "web/WebEngineSetup.h"
+#include "app/LoadedParts.h"
 #include "app/frmMain.h"
 #include "core/version.h"
 
@@ -112,7 +113,8 @@ int main(int argc, char **argv)
     decoders->warmUp();
     PictureLoader::setDecoderPool(decoders.get());
     auto store = std::make_shared<SettingsStore>();
-    frmMain window(store);
+    LoadedParts parts(LoadedParts::moduleCandidates(QCoreApplication::applicationDirPath()));
+    frmMain window(store, parts);
     window.state().DecodingNotice = decoders->notice();
     if (!window.state().DecodingNotice.isEmpty())
         print(stderr, QStringLiteral("glintwave: %1\n").arg(window.state().DecodingNotice));

@@ -2,6 +2,7 @@
 // command line: a huge file of no known kind, and pictures whose headers
 // claim far more pixels than their bytes could hold.
 #include "app/frmMain.h"
+#include "TestParts.h"
 #include "core/SettingsStore.h"
 #include "viewer/TextLines.h"
 #include "viewer/ui/frmMedia.h"
@@ -48,7 +49,7 @@ class TestHeavyFiles : public QObject {
 
     std::unique_ptr<frmMain> openFromCommandLine(const QString &path)
     {
-        auto w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
+        auto w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")), testParts());
         w->state().CommandLine = path;
         w->loadOptionsOnly();
         return w;

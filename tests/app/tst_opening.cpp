@@ -6,6 +6,7 @@
 #include "viewer/PicturePreloader.h"
 #include "core/SettingsStore.h"
 #include "app/frmMain.h"
+#include "TestParts.h"
 #include "viewer/ui/frmMedia.h"
 
 #include "StartedWindow.h"
@@ -184,7 +185,7 @@ private slots:
                 && solid(60, 10, Qt::green).save(folder + "/d.bmp"));
         QVERIFY(writeFile(folder + "/c.xyz", "of no kind\n"));   // no box lists it
         const auto openNamed = [&](const QStringList &names) {
-            auto m = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("named.ini")));
+            auto m = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("named.ini")), testParts());
             m->state().CommandLine = folder + "/" + names.first();
             m->loadOptionsOnly();
             m->ShowMedia();

@@ -4,6 +4,7 @@
 // shows. Decoding runs in the test helper, whose decoder does what the file
 // says.
 #include "app/frmMain.h"
+#include "TestParts.h"
 #include "browser/FileListModel.h"
 #include "core/SettingsStore.h"
 #include "decode/DecoderPool.h"
@@ -47,7 +48,7 @@ private slots:
         QVERIFY(good.save(dir.filePath("a-good.bmp")) && good.save(dir.filePath("z-good.bmp")));
         for (const QString &fault : faults)
             QVERIFY(testfiles::writeFile(dir.filePath("m-" + fault + ".bmp"), "GWFAULT " + fault.toUtf8()));
-        w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")));
+        w = std::make_unique<frmMain>(std::make_shared<SettingsStore>(dir.filePath("s.ini")), testParts());
         w->Form_Load();
         w->show();
         w->goToFolder(dir.path());

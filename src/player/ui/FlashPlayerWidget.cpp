@@ -43,7 +43,7 @@ protected:
 };
 
 FlashPlayerWidget::FlashPlayerWidget(QWidget *parent)
-    : QWidget(parent), m_view(new QWebEngineView(this)), m_message(new QLabel(this))
+    : FlashPlayerView(parent), m_view(new QWebEngineView(this)), m_message(new QLabel(this))
 {
     setFocusPolicy(Qt::NoFocus);
     // Off the record: the page keeps nothing between runs.
@@ -169,7 +169,7 @@ bool FlashPlayerWidget::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
-    return QWidget::eventFilter(watched, event);
+    return FlashPlayerView::eventFilter(watched, event);
 }
 
 void FlashPlayerWidget::onPageMessage(const QString &kind, const QByteArray &json)

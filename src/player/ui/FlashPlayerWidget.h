@@ -4,7 +4,8 @@
 
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QWidget>
+
+#include "player/ui/PlayerViews.h"
 
 class QLabel;
 class QWebEngineView;
@@ -19,7 +20,7 @@ class RuffleHostPage;
 // last picture is seen. A movie that loops or runs scripts never finishes
 // by itself; the user closes it.
 // Notifications come from the event loop, so a listener may delete the player.
-class FlashPlayerWidget : public QWidget {
+class FlashPlayerWidget : public FlashPlayerView {
     Q_OBJECT
 public:
     explicit FlashPlayerWidget(QWidget *parent = nullptr);
@@ -35,14 +36,14 @@ public:
     QString scale() const { return m_settings.scale; }
 
     // Loads and plays a movie; an empty path unloads it.
-    void setMovie(const QString &path);
+    void setMovie(const QString &path) override;
     QString movie() const { return m_movie; }
 
     // 0 until Ruffle has the movie, then 100 (a local file loads at once).
     int percentLoaded() const { return m_percent; }
     bool isFinished() const { return m_finished; }
     SwfInfo movieInfo() const { return m_info; }
-    QString errorText() const { return m_errorText; }
+    QString errorText() const override { return m_errorText; }
 
     // Time the last frame stays before movieFinished(); default 1000 ms.
     void setLastFrameHold(int ms) { m_holdMs = ms; }
@@ -55,7 +56,6 @@ protected:
 signals:
     void progress(int percent);
     void movieStarted();
-    void movieFinished();
     void errorOccurred(const QString &message);
 
 private:

@@ -46,7 +46,7 @@ QString cannotPlayText(const QString &path, const QString &reason)
 }
 
 MediaPlayerWidget::MediaPlayerWidget(QWidget *parent)
-    : QWidget(parent),
+    : MediaPlayerView(parent),
       m_player(new QMediaPlayer(this)),
       m_audio(new QAudioOutput(this)),
       m_video(new VideoArea(this)),
@@ -244,7 +244,7 @@ void MediaPlayerWidget::layoutChildren()
 
 void MediaPlayerWidget::resizeEvent(QResizeEvent *event)
 {
-    QWidget::resizeEvent(event);
+    MediaPlayerView::resizeEvent(event);
     layoutChildren();
 }
 

@@ -2,7 +2,8 @@
 #include <QMediaPlayer>
 #include <QRectF>
 #include <QTimer>
-#include <QWidget>
+
+#include "player/ui/PlayerViews.h"
 
 #include "player/PlayEndWatch.h"
 
@@ -33,46 +34,46 @@ class VideoArea;
 // The end of a clip is reported once: when the pipeline says so, or when
 // PlayEndWatch sees that it is over without that message (which is lost
 // now and then on a busy machine).
-class MediaPlayerWidget : public QWidget {
+class MediaPlayerWidget : public MediaPlayerView {
     Q_OBJECT
 public:
     explicit MediaPlayerWidget(QWidget *parent = nullptr);
     ~MediaPlayerWidget() override;
 
-    void setShowTiming(bool on);
+    void setShowTiming(bool on) override;
     bool showTiming() const { return m_showTiming; }
 
-    void setDisplaySize(int mode);
+    void setDisplaySize(int mode) override;
     int displaySize() const { return m_displaySize; }
 
-    void setAutoSize(bool on);
+    void setAutoSize(bool on) override;
     bool autoSize() const { return m_autoSize; }
 
-    void setSwitch1112(bool on);
+    void setSwitch1112(bool on) override;
     bool switch1112() const { return m_switch1112; }
 
     // Opens a clip (stopping the one before). An empty path closes the clip.
-    void setFileName(const QString &path);
+    void setFileName(const QString &path) override;
     QString fileName() const { return m_fileName; }
 
-    void play();
-    void pause();
+    void play() override;
+    void pause() override;
     void stop();
     bool isPlaying() const;
 
     // Play position in seconds. Writing a negative value starts from 0.
-    double currentPosition() const;
-    void setCurrentPosition(double seconds);
+    double currentPosition() const override;
+    void setCurrentPosition(double seconds) override;
     double duration() const;
 
     // Placement in twips (15 per pixel), relative to the parent.
-    void setGeometryTwips(double left, double top, double width, double height);
-    QRectF geometryTwips() const;
+    void setGeometryTwips(double left, double top, double width, double height) override;
+    QRectF geometryTwips() const override;
 
     // The clip's own picture size; invalid for audio or before it is known.
     QSize clipSize() const { return m_clipSize; }
     // The line shown when the clip cannot be played; empty otherwise.
-    QString errorText() const { return m_errorText; }
+    QString errorText() const override { return m_errorText; }
     // Height in pixels of the control/time strip as currently configured.
     int stripHeight() const;
 
@@ -82,13 +83,10 @@ public:
     QMediaPlayer *mediaPlayer() const { return m_player; }
 
 signals:
-    // The clip played to its end. result is 0 (the only end we report).
-    void endOfStream(int result);
     // Mouse on the player: button 1 left, 2 right, 4 middle; shift 1 Shift,
     // 2 Ctrl, 4 Alt; x, y in pixels inside the player.
     void mouseDown(int button, int shift, int x, int y);
     void clicked(int button);
-    void leftButtonPressed();
     // The clip cannot be played; the same text is shown in the player.
     void errorOccurred(const QString &message);
 

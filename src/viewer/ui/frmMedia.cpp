@@ -1,8 +1,7 @@
 #include "viewer/ui/frmMedia.h"
 
 #include "core/AppState.h"
-#include "player/ui/FlashPlayerWidget.h"
-#include "player/ui/MediaPlayerWidget.h"
+#include "player/ui/PlayerViews.h"
 #include "player/PlayerPlacement.h"
 #include "core/Twips.h"
 #include "core/ui/Module1.h"
@@ -33,8 +32,8 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 frmMedia::frmMedia(const OptionSet &options, AppState &state, ViewerList *list, ViewerOutputs *outputs,
-                   QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options), m_state(state),
+                   PlayerMaker *players, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_options(options), m_state(state), m_players(players),
       m_session(new ViewerSession(list, outputs, this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -174,27 +173,33 @@ void frmMedia::hidePlayers()
         swfMedia->hide();
 }
 
-MediaPlayerWidget *frmMedia::mediaPlayer()
+MediaPlayerView *frmMedia::mediaPlayer()
 {
-    if (!mdpMedia) {
-        mdpMedia = new MediaPlayerWidget(this);
+    if (!mdpMedia && m_players && (mdpMedia = m_players->newMediaPlayer(this))) {
         mdpMedia->setObjectName(QStringLiteral("mdpMedia"));
         mdpMedia->hide();
-        connect(mdpMedia, &MediaPlayerWidget::endOfStream, this, &frmMedia::clipEnded);
-        connect(mdpMedia, &MediaPlayerWidget::leftButtonPressed, this, &QWidget::close);
+        connect(mdpMedia, &MediaPlayerView::endOfStream, this, &frmMedia::clipEnded);
+        connect(mdpMedia, &MediaPlayerView::leftButtonPressed, this, &QWidget::close);
     }
     return mdpMedia;
 }
 
-FlashPlayerWidget *frmMedia::flashPlayer()
+FlashPlayerView *frmMedia::flashPlayer()
 {
-    if (!swfMedia) {
-        swfMedia = new FlashPlayerWidget(this);
+    if (!swfMedia && m_players && (swfMedia = m_players->newFlashPlayer(this))) {
         swfMedia->setObjectName(QStringLiteral("swfMedia"));
         swfMedia->hide();
-        connect(swfMedia, &FlashPlayerWidget::movieFinished, this, &frmMedia::movieEnded);
+        connect(swfMedia, &FlashPlayerView::movieFinished, this, &frmMedia::movieEnded);
     }
     return swfMedia;
+}
+
+void frmMedia::refuseWithoutPlayer(const QString &path)
+{
+    hidePlayers();
+    tmrSlideshow->stop();
+    showViewer();
+    showProblem(path, m_players ? m_players->problem() : tr("no player is available"));
 }
 
 QSizeF frmMedia::screenTwips() const
@@ -210,7 +215,9 @@ void frmMedia::showVideo(const QString &path)
     picMedia->hide();
     lblWave->hide();
     lstMedia->hide();
-    MediaPlayerWidget *player = mediaPlayer();
+    MediaPlayerView *player = mediaPlayer();
+    if (!player)
+        return refuseWithoutPlayer(path);
     player->show();
     tmrSlideshow->stop();
     if (swfMedia)
@@ -234,7 +241,11 @@ void frmMedia::showAudio(const QString &path, const QString &shownAs)
     picMedia->hide();
     lblWave->show();
     lstMedia->hide();
-    MediaPlayerWidget *player = mediaPlayer();
+    MediaPlayerView *player = mediaPlayer();
+    if (!player) {
+        lblWave->hide();
+        return refuseWithoutPlayer(path);
+    }
     player->show();
     if (swfMedia)
         swfMedia->hide();
@@ -261,7 +272,9 @@ void frmMedia::showFlash(const QString &path)
     lstMedia->hide();
     if (mdpMedia)
         mdpMedia->hide();
-    FlashPlayerWidget *flash = flashPlayer();
+    FlashPlayerView *flash = flashPlayer();
+    if (!flash)
+        return refuseWithoutPlayer(path);
     flash->show();
     tmrSlideshow->stop();
     flash->setGeometry(playerplacement::flashPixels(screenTwips()));
@@ -394,6 +407,16 @@ bool frmMedia::showPicture(const QString &path)
                                          m_options.BgColour});
 }
 
+void frmMedia::showProblem(const QString &path, const QString &error)
+{
+    // Say which file could not be shown, and why, in the system's words.
+    lblProblem->setText(tr("Cannot show \"%1\": %2").arg(QFileInfo(path).fileName(), error));
+    lblProblem->adjustSize();
+    lblProblem->move((screenSize().width() - lblProblem->width()) / 2, 0);
+    lblProblem->show();
+    lblProblem->raise();
+}
+
 void frmMedia::pictureOpened(const QString &path, bool ok, const QString &error)
 {
     lblChanged->hide();
@@ -401,12 +424,7 @@ void frmMedia::pictureOpened(const QString &path, bool ok, const QString &error)
         picSpare = QImage();
         lblProblem->hide();
     } else {
-        // Say which picture could not be shown, and why, in the system's words.
-        lblProblem->setText(tr("Cannot show \"%1\": %2").arg(QFileInfo(path).fileName(), error));
-        lblProblem->adjustSize();
-        lblProblem->move((screenSize().width() - lblProblem->width()) / 2, 0);
-        lblProblem->show();
-        lblProblem->raise();
+        showProblem(path, error);
     }
     if (m_state.SlideShowRunning)
         startSlideTimer();

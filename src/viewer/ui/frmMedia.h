@@ -8,9 +8,10 @@
 #include <cstdint>
 
 struct AppState;
-class FlashPlayerWidget;
-class MediaPlayerWidget;
+class FlashPlayerView;
+class MediaPlayerView;
 class PictureBox;
+class PlayerMaker;
 class PicturePreloader;
 class QLabel;
 class QListView;
@@ -28,13 +29,14 @@ class ViewerSession;
 // closes. It reads the options and the slide show flags it is given. Its
 // session (ViewerSession) holds the picture it draws and takes every key;
 // the list the keys step through and the desktop's outputs are handed in
-// (either may be null). What the pop-up menu and the slide timer do is up to
+// (either may be null), and so is what makes the players (without it,
+// clips and movies are refused with a line naming the file). What the pop-up menu and the slide timer do is up to
 // whoever connects to its signals.
 class frmMedia : public QWidget, private ViewerPlayer {
     Q_OBJECT
 public:
     frmMedia(const OptionSet &options, AppState &state, ViewerList *list = nullptr,
-             ViewerOutputs *outputs = nullptr, QWidget *parent = nullptr);
+             ViewerOutputs *outputs = nullptr, PlayerMaker *players = nullptr, QWidget *parent = nullptr);
     ~frmMedia() override;
 
     ViewerSession *session() const { return m_session; }
@@ -57,10 +59,11 @@ public:
     QTimer *tmrSlideshow = nullptr;
     // The players exist from their first use on; they are hidden, not
     // stopped, when a picture or text is shown.
-    MediaPlayerWidget *mdpMedia = nullptr;
-    FlashPlayerWidget *swfMedia = nullptr;
-    MediaPlayerWidget *mediaPlayer();
-    FlashPlayerWidget *flashPlayer();
+    // Null when no player can be made.
+    MediaPlayerView *mdpMedia = nullptr;
+    FlashPlayerView *swfMedia = nullptr;
+    MediaPlayerView *mediaPlayer();
+    FlashPlayerView *flashPlayer();
 
     // Shows the picture scaled to the screen as the ScaleBig / ScaleSmall
     // options say, centred, starts the slide timer while a slide show runs,
@@ -158,10 +161,15 @@ private:
     void showViewer();
     void popup(const QPoint &globalPos);
     void pictureOpened(const QString &path, bool ok, const QString &error);
+    // The line naming a file that cannot be shown, and why.
+    void showProblem(const QString &path, const QString &error);
+    // Shows the viewer with that line for a clip or movie without a player.
+    void refuseWithoutPlayer(const QString &path);
     void updateInfo();
 
     const OptionSet &m_options;
     AppState &m_state;
+    PlayerMaker *m_players;
     bool m_dragging = false;
     QPoint m_dragGrab;     // where the picture was grabbed, in the window
     QPoint m_dragStart;    // the picture's place then, in screen pixels

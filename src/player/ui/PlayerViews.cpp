@@ -1,0 +1,2 @@
+// Only the meta-objects of the player views are made here.
+#include "player/ui/PlayerViews.h"
