@@ -96,6 +96,15 @@ int main(int argc, char **argv)
     if (!platform.isEmpty())
         qputenv("QT_QPA_PLATFORM", platform.toLocal8Bit());
 
+    // Pictures are decoded in sandboxed helpers, for every window. The first
+    // helper starts before Qt does: its sandbox and its libraries take longer
+    // than Qt's start and the window's, and the first picture waits for it.
+    const std::unique_ptr<DecoderPool> decoders =
+        startDecoderPool(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath(),
+                         PictureLimits::helperAddressSpace());
+    decoders->warmUp();
+    PictureLoader::setDecoderPool(decoders.get());
+
     prepareWebEngineEnvironment();
     // Qt sees the program's name only: a file called "-style" is a file,
     // never one of Qt's own options.
@@ -105,13 +114,6 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(GLINTWAVE_VERSION_TEXT));
     QApplication::setDesktopFileName(QStringLiteral("glintwave"));
     QApplication::setWindowIcon(QIcon(":/glintwave.svg"));
-    // Pictures are decoded in sandboxed helpers, for every window. The first
-    // helper starts while the window is built, so the first picture does
-    // not wait for it.
-    const std::unique_ptr<DecoderPool> decoders =
-        startDecoderPool(QCoreApplication::applicationDirPath(), PictureLimits::helperAddressSpace());
-    decoders->warmUp();
-    PictureLoader::setDecoderPool(decoders.get());
     auto store = std::make_shared<SettingsStore>();
     LoadedParts parts(LoadedParts::moduleCandidates(QCoreApplication::applicationDirPath()));
     frmMain window(store, parts);
