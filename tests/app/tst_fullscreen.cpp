@@ -70,13 +70,14 @@ class TestFullScreen : public QObject {
         if (viewer.state() == QProcess::NotRunning)
             return QStringLiteral("the program ended with %1").arg(viewer.exitCode());
         // The picture shows without the web engine, the players' framework
-        // or the CD library: those load when first used.
+        // or the CD library, and without the decoders of formats this
+        // process never decodes: those load when first used.
         if (complaint.isEmpty()) {
             QFile maps(QStringLiteral("/proc/%1/maps").arg(viewer.processId()));
             const QByteArray mapped = maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
             if (!mapped.contains("libQt6Gui"))
                 complaint = QStringLiteral("the program's libraries cannot be read");
-            for (const char *library : {"libQt6WebEngineCore", "libQt6Multimedia", "libcdio"})
+            for (const char *library : {"libQt6WebEngineCore", "libQt6Multimedia", "libcdio", "libheif", "libjxl"})
                 if (mapped.contains(library))
                     complaint = QStringLiteral("%1 is loaded at start").arg(QLatin1String(library));
         }
