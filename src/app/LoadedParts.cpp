@@ -41,7 +41,7 @@ QStringList LoadedParts::moduleCandidates(const QString &programFolder)
 {
     const QDir here(programFolder);
     return {here.filePath(QStringLiteral("glintwave-parts.so")),
-            QDir::cleanPath(here.filePath(QStringLiteral("../" GW_INSTALL_LIBDIR "/glintwave/glintwave-parts.so")))};
+            QDir::cleanPath(here.filePath(QStringLiteral(GW_PARTS_FROM_BIN "/glintwave-parts.so")))};
 }
 
 OnDemandParts *LoadedParts::parts()
