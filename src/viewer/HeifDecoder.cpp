@@ -47,10 +47,7 @@ const Heif &heif()
     // Opened once; a file of the format may come on any worker.
     static const Heif table = [] {
         Heif t;
-        void *library = lazylibrary::open(GW_LIBHEIF, &t.problem);
-        if (!library)
-            return t;
-#define GW_HEIF_RESOLVE(f) GW_LAZY_RESOLVE(library, GW_LIBHEIF, t, f)
+#define GW_HEIF_RESOLVE(f) GW_LAZY_RESOLVE(GW_LIBHEIF, t, f)
         GW_HEIF_FUNCTIONS(GW_HEIF_RESOLVE)
 #undef GW_HEIF_RESOLVE
         return t;

@@ -42,14 +42,8 @@ const Jxl &jxl()
     // Opened once; a file of the format may come on any worker.
     static const Jxl table = [] {
         Jxl t;
-        void *library = lazylibrary::open(GW_LIBJXL, &t.problem);
-        if (!library)
-            return t;
-        void *threads = lazylibrary::open(GW_LIBJXL_THREADS, &t.problem);
-        if (!threads)
-            return t;
-#define GW_JXL_RESOLVE(f) GW_LAZY_RESOLVE(library, GW_LIBJXL, t, f)
-#define GW_JXL_THREADS_RESOLVE(f) GW_LAZY_RESOLVE(threads, GW_LIBJXL_THREADS, t, f)
+#define GW_JXL_RESOLVE(f) GW_LAZY_RESOLVE(GW_LIBJXL, t, f)
+#define GW_JXL_THREADS_RESOLVE(f) GW_LAZY_RESOLVE(GW_LIBJXL_THREADS, t, f)
         GW_JXL_FUNCTIONS(GW_JXL_RESOLVE)
         GW_JXL_THREADS_FUNCTIONS(GW_JXL_THREADS_RESOLVE)
 #undef GW_JXL_RESOLVE

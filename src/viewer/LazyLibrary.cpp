@@ -4,16 +4,14 @@
 
 namespace lazylibrary {
 
-void *open(const char *soname, QString *problem)
+void *function(const char *soname, const char *name, QString *problem)
 {
+    // Opened again for each function: after the first time only a count goes up.
     void *library = ::dlopen(soname, RTLD_NOW | RTLD_LOCAL);
-    if (!library)
+    if (!library) {
         *problem = QStringLiteral("%1 cannot be loaded: %2").arg(QLatin1String(soname), QString::fromLocal8Bit(::dlerror()));
-    return library;
-}
-
-void *function(void *library, const char *soname, const char *name, QString *problem)
-{
+        return nullptr;
+    }
     void *f = ::dlsym(library, name);
     if (!f)
         *problem = QStringLiteral("%1 has no %2").arg(QLatin1String(soname), QLatin1String(name));

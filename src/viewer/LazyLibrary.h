@@ -11,17 +11,15 @@
 // them: GW_LAZY_DECLARE makes a member for each, GW_LAZY_RESOLVE fills it.
 namespace lazylibrary {
 
-// The library by the name the loader knows (its soname); null with
-// *problem set when it cannot be opened.
-void *open(const char *soname, QString *problem);
-// A function of it; null with *problem set when it has none of that name.
-void *function(void *library, const char *soname, const char *name, QString *problem);
+// The named function of the library known to the loader by soname (opened
+// on the first call, kept open); null with *problem set when the library
+// cannot be opened or has no such function.
+void *function(const char *soname, const char *name, QString *problem);
 
 } // namespace lazylibrary
 
 #define GW_LAZY_DECLARE(f) decltype(&::f) f = nullptr;
-#define GW_LAZY_RESOLVE(library, soname, table, f)                                                         \
-    if (!table.problem.isEmpty()                                                                           \
-        || !(table.f = reinterpret_cast<decltype(table.f)>(                                                \
-                 lazylibrary::function(library, soname, #f, &table.problem))))                             \
-        return table;
+// Fills table.f unless an earlier function was missing (table.problem says which).
+#define GW_LAZY_RESOLVE(soname, table, f)                                                                  \
+    if (table.problem.isEmpty())                                                                           \
+        table.f = reinterpret_cast<decltype(table.f)>(lazylibrary::function(soname, #f, &table.problem));

@@ -196,6 +196,7 @@ FlashPlayerView *frmMedia::flashPlayer()
 
 void frmMedia::refuseWithoutPlayer(const QString &path)
 {
+    lblWave->hide();
     hidePlayers();
     tmrSlideshow->stop();
     showViewer();
@@ -242,10 +243,8 @@ void frmMedia::showAudio(const QString &path, const QString &shownAs)
     lblWave->show();
     lstMedia->hide();
     MediaPlayerView *player = mediaPlayer();
-    if (!player) {
-        lblWave->hide();
+    if (!player)
         return refuseWithoutPlayer(path);
-    }
     player->show();
     if (swfMedia)
         swfMedia->hide();
